@@ -1,0 +1,118 @@
+// assets.h — everything the menu shows, prepared up front: the embedded
+// images, the fonts, the text labels, the layout table for the current screen
+// size, the key-name vocabulary and key capture.
+//
+// State here is cleared and rebuilt by every run of LoadAssets (start-up and
+// every return from a full-screen focus loss):
+//   Layout          every position of the menu for the current size
+//   Assets          the screenshot key and the registered font file
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// [SECTION] Numbered objects
+
+constexpr int FontMenu = 0;      // MenuFont
+constexpr int FontCredits = 1;   // CreditsFont
+constexpr int FontDebug = 2;     // DebugFont
+
+constexpr int BlendPointer = 0;
+constexpr int BlendDivider800 = 1, BlendDivider1024 = 2, BlendDivider1280 = 3;
+constexpr int BlendBackdropFirst = 4;    // 4..36, 11 pages per size
+constexpr int BlendLabelDeFirst = 37;    // 37..63
+constexpr int BlendLabelEnFirst = 64;    // 64..90
+constexpr int BlendKeyLabelFirst = 901;  // 901..985
+constexpr int BlendPromptChooseKeyDe = 981;
+constexpr int BlendPromptChooseKeyEn = 985;
+constexpr int SpriteScratch = 0;         // the screenshot's capture
+
+// Backdrop pages, in catalogue order (blendable = 4 + 11 * sizeIndex + page).
+enum BackdropPage : int {
+    PageMain = 0, PageNewGameDe, PageLoadGameDe, PageOptionsDe, PageCreditsDe, PageQuitDe,
+    PageNewGameEn, PageLoadGameEn, PageOptionsEn, PageCreditsEn, PageQuitEn,
+};
+// Menu labels, in catalogue order (German blendable = 37 + label, English = 64 + label).
+enum MenuLabel : int {
+    LabelNewGame = 0, LabelLoadGame, LabelOptions, LabelControl, LabelForward, LabelBackward,
+    LabelLeft, LabelRight, LabelDuck, LabelJump, LabelJournal, LabelScreenshot, LabelGameplay,
+    LabelLanguage, LabelGerman, LabelEnglish, LabelGraphic, LabelResolution, LabelRes800,
+    LabelRes1024, LabelRes1280, LabelSound, LabelMusic, LabelOn, LabelOff, LabelCredits,
+    LabelQuit, MenuLabelCount,
+};
+
+// [SECTION] Embedded images
+
+struct EmbeddedImage {
+    const char* Identifier;   // "BackdropMain800", "Pointer", ...
+    const uint8_t* Data;      // the PNG file's bytes
+    size_t Size;
+};
+// The 91 images in decoding order: dividers, pointer, backdrops, German
+// labels, English labels.
+constexpr int EmbeddedImageCount = 91;
+extern const EmbeddedImage EmbeddedImages[EmbeddedImageCount];
+// Sprite number of each image, in the same order.
+int EmbeddedImageSprite(int index);
+
+// [SECTION] Layout table
+
+struct ItemBox {
+    int32_t x = 0, y = 0, w = 0, h = 0;   // left, top, width, height
+};
+
+struct LayoutTable {
+    int32_t OverlayY = 0;
+    int32_t UpperDividerX = 0, UpperDividerY = 0;
+    int32_t LowerDividerX = 0, LowerDividerY = 0;
+    ItemBox NewGameBox, LoadGameBox, OptionsBox;
+    ItemBox ControlBox;                           // moves: sub column
+    ItemBox ForwardBox, BackwardBox, LeftBox, RightBox, DuckBox, JumpBox, JournalBox, ScreenshotBox;
+    ItemBox ForwardGlyphBox, BackwardGlyphBox, LeftGlyphBox, RightGlyphBox, DuckGlyphBox,
+        JumpGlyphBox, JournalGlyphBox, ScreenshotGlyphBox;
+    ItemBox PromptBox;
+    ItemBox GameplayBox;                          // moves: sub column
+    ItemBox LanguageBox, GermanBox, EnglishBox;
+    ItemBox GraphicBox;                           // moves: sub column
+    ItemBox ResolutionBox, Res800Box, Res1024Box, Res1280Box;
+    ItemBox SoundBox;                             // moves: sub column
+    ItemBox MusicBox, OnBox, OffBox;
+    ItemBox CreditsBox, QuitBox;
+};
+extern LayoutTable Layout;
+
+// Index of the current screen size: 0 = 800x600, 1 = 1024x768, 2 = 1280x720,
+// -1 = a size without a layout.
+int ScreenSizeIndex();
+// The home and shifted column x of the sub column at the current size (0 when unknown).
+int HomeColumnX();
+int ShiftedColumnX();
+void FillLayoutTable();
+
+// [SECTION] Key names
+
+struct KeyNameRow {
+    const char* Name;    // stored name ("W", "F12", "Strg", ...)
+    int Key;             // KeyCode
+    const char* Alias;   // accepted when read back ("w", "f12", ...); nullptr for digits
+};
+constexpr int KeyNameRowCount = 54;
+extern const KeyNameRow KeyNameTable[KeyNameRowCount];
+
+int KeyFromName(const std::string& name);   // KeyNone when no row matches
+const char* NameFromKey(int key);           // nullptr for unnamed keys
+void DrawKeyGlyph(const std::string& name, int x, int y, int alpha);
+void CaptureKey(const char* settingKey);
+
+// [SECTION] Loaded state
+
+struct AssetState {
+    int ScreenshotKey = 0;          // KeyNone until a Scrshot name matched
+    std::string RegisteredFontPath; // what LoadAssets registered, withdrawn at shutdown
+};
+extern AssetState Assets;
+
+std::string FontFilePath();         // "Media/Fonts/" + settings.font + ".ttf"
+void LoadAssets();
+void RenderTextLabel(int sprite, const std::string& text);

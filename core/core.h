@@ -1,0 +1,127 @@
+// core.h — the program's spine: settings in memory, start-up and shutdown,
+// the frame loop, the debug overlay and screenshots.
+//
+// All game state is process-wide and lives in a few plain structs, grouped by
+// lifetime:
+//   Cfg      the settings in memory; set at start-up, changed only by the
+//            actions that also write them to the file. Never cleared.
+//   App      the ways out of the frame loop and the running-time counter.
+//            Never cleared.
+//   Frames   the frame-rate counter. Never cleared.
+// The menu's state is in menu/menu.h, the loaded assets' in assets/assets.h.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+// [SECTION] Names the whole program shares
+
+inline const char* const GameTitle = "Veldrune";
+inline const char* const GameVersion = "0.0.0.8";
+inline const char* const SettingsFileName = "Veldrune.cfg";
+
+// [SECTION] Settings in memory
+
+// One member per key of the settings file, named by its key, so that
+// `Cfg.settings.language` reads like the line "settings.language = German".
+struct GameSettings {
+    // [Screen]
+    int32_t ScreenW = 800;    // screen width in pixels
+    int32_t ScreenH = 600;    // screen height in pixels
+    int32_t ScreenD = 32;     // colour depth in bits (full screen)
+    int32_t ScreenF = 85;     // refresh rate in Hz (full screen)
+    int32_t ScreenS = 1;      // windowed modes: 1 = stretch the picture to the window
+
+    // [Settings]
+    struct {
+        int32_t fps = 0;                 // frame-rate text: 0 off, 1..4 a corner
+        int32_t info = 0;                // 1 = information line
+        std::string page = "Main";       // "GraphicRes" = open once on the Resolution page
+        int32_t screenshots = 0;         // number of the last screenshot
+        std::string font = "Papyrus";    // face of the menu fonts, also naming their file
+        int32_t fontsize = 11;           // MenuFont points, used up to 15
+        std::string fontstyle = "Normal";// "Normal" = regular MenuFont, anything else bold
+        std::string language = "German"; // "German" or anything else (English)
+        int32_t screenmode = 3;          // 1 framed window, 2 borderless, 3 full screen
+        int32_t music = 1;               // shown on the Music page only
+        int32_t effects = 1;             // read, not used by the menu
+        int32_t debugger = 0;            // 1 = debug overlay shown
+        struct {                         // (the file spells these keys "debbuger")
+            int32_t titlered = 200, titlegreen = 30, titleblue = 30;
+            int32_t textred = 160, textgreen = 160, textblue = 160;
+        } debbuger;
+    } settings;
+
+    // [Controls] — stored key names
+    std::string Forward = "W";
+    std::string Backward = "S";
+    std::string Left = "A";
+    std::string Right = "D";
+    std::string Duck = "Strg";
+    std::string Jump = "Alt";
+    std::string Journal = "J";
+    std::string Scrshot = "F12";
+};
+extern GameSettings Cfg;
+
+// True when every language-dependent choice takes the German form.
+bool IsGerman();
+
+// Reads every key of [Screen], [Settings] and [Controls] from the open file
+// (a group that is absent gives the defaults).
+void ReadAllSettings();
+// Reads the eight [Controls] names from the settings file into Cfg.
+void ReadControls();
+
+// [SECTION] Application flags and running time
+
+struct AppState {
+    int QuitRequested = 0;      // Escape on the main page: end after this frame
+    int RestartRequested = 0;   // a new size was chosen: restart after this frame
+    int NewScreenWidth = 0;     // the size the restart writes
+    int NewScreenHeight = 0;
+    // Written only by RuntimeWorker; read by the overlay. The text is formed by
+    // the reader, so the hand-over is one atomic 32-bit value.
+    std::atomic<int32_t> RuntimeMs{0};
+    std::atomic<int32_t> RuntimePasses{0};  // 0 until the worker's first pass
+};
+extern AppState App;
+
+// The seconds the worker has counted, or "" before its first pass.
+std::string RuntimeText();
+void RuntimeWorker(int param);
+
+// [SECTION] Frame-rate counter
+
+struct FrameCounter {
+    uint32_t FrameWindowStart = 0;  // ms at the start of the window, 0 = not started
+    int FramesInWindow = 0;         // frames drawn in the current window
+    int LastRate = 0;               // frames of the last closed window
+    std::string FpsText;            // its decimal text, "" until the first window closes
+};
+extern FrameCounter Frames;
+
+// [SECTION] Procedures
+
+int RunProgram();             // start-up, frame loop, shutdown; returns the exit code
+void StartUp();               // everything before the first frame
+void OpenScreenForMode();     // opens window/screen according to settings.screenmode
+void ReturnToResolutionPage();
+void RunFrame();              // one pass of the loop
+void FocusLossPath();
+void RunRestart();
+void ShutDown();
+void CountFrame();            // frame-rate bookkeeping
+void DrawFrameTexts();        // frame-rate text and information line
+
+void DrawOverlay();           // inside the frame's text pass
+void CheckOverlayToggle();    // the Grave key
+void CheckScreenshotKey();    // the screenshot key, late in the frame
+void TakeScreenshot();
+
+// Resets every piece of process-wide state to its start value (tests run
+// many programs in one process).
+void ResetGameState();

@@ -1,0 +1,4 @@
+// main.cpp — the program's entry: start-up, frame loop, shutdown.
+#include "core/core.h"
+
+int main() { return RunProgram(); }

@@ -1,0 +1,75 @@
+// menu.h — the menu: state model, keyboard navigation, mouse pointing, page
+// rendering and option actions.
+//
+// The only page state kept between frames (everything else is decided afresh
+// every frame from the pointer and MenuSelect):
+//   Menu.MenuSelect     which page is open (never cleared during a run)
+//   Menu.FadeInLevels   the Options hotkey delay (zeroed on the main-row pages)
+//   Menu.BlinkAlpha     the pulse of the capture pages
+// The sliding sub column's x lives in the layout table (assets/assets.h),
+// which LoadAssets resets.
+#pragma once
+
+#include <cstdint>
+
+enum MenuSelectValue : int32_t {
+    MenuMain = 0,
+    MenuNewGame = 1,
+    MenuLoadGame = 2,
+    MenuOptions = 3,
+    MenuControl = 4,
+    MenuForward = 5,
+    MenuBackward = 6,
+    MenuLeft = 7,
+    MenuRight = 8,
+    MenuDuck = 9,
+    MenuJump = 10,
+    MenuJournal = 11,
+    MenuScreenshot = 12,
+    MenuGameplay = 13,
+    MenuLanguage = 14,
+    MenuGerman = 15,
+    MenuEnglish = 16,
+    MenuGraphic = 17,
+    MenuResolution = 18,
+    MenuRes800x600 = 19,
+    MenuRes1024x768 = 20,
+    MenuRes1280x720 = 21,
+    MenuSound = 22,
+    MenuMusic = 23,
+    MenuMusicOn = 24,     // reserved: nothing selects it
+    MenuMusicOff = 25,    // reserved: nothing selects it
+    MenuCredits = 26,
+    MenuQuit = 27,
+    MenuStateCount = 28,
+};
+
+struct MenuStateInfo {
+    const char* Identifier;   // "MenuMain", ...
+    const char* GermanName;   // overlay name, nullptr for states without one
+    const char* EnglishName;
+    int32_t Parent;           // Escape target; -1 = QuitRequested / none
+};
+// One row per state, indexed by value.
+extern const MenuStateInfo MenuStates[MenuStateCount];
+
+struct MenuPageState {
+    int32_t MenuSelect = MenuMain;
+    int FadeInLevels[4] = {0, 0, 0, 0};   // Control, Gameplay, Graphic, Sound: 0..140
+    int BlinkAlpha = 255;                 // 1..255 on the capture pages
+};
+extern MenuPageState Menu;
+
+constexpr int IdleAlpha = 140;
+
+// [SECTION] Procedures
+
+void ResetFadeInOnMainPages();     // the page reset after input handling
+void FadeInStep();
+void NavigateByKeyboard();
+void PointWithMouse();
+void RenderPage();
+void SlideStep();
+int ComputeBlinkAlpha(uint32_t milliseconds);
+void ApplyLanguage(const char* language);
+void ChooseScreenSize(int width, int height);

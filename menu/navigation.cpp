@@ -1,0 +1,5 @@
+// navigation.cpp — keyboard navigation. (stub)
+#include "menu/menu.h"
+
+void FadeInStep() {}
+void NavigateByKeyboard() {}

@@ -1,0 +1,4 @@
+// pointing.cpp — mouse pointing. (stub)
+#include "menu/menu.h"
+
+void PointWithMouse() {}

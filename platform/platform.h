@@ -1,0 +1,169 @@
+// platform.h — the one boundary between the game and the machine.
+//
+// The game logic (core/, menu/, assets/) calls nothing but what is declared
+// here. Two implementations fill it in:
+//   platform/sdl_platform.cpp      the real one, over SDL2, SDL2_ttf, libpng
+//                                  and fontconfig;
+//   tests/recording_platform.cpp   a scripted one that replays keyboard and
+//                                  mouse snapshots and records every call.
+// The settings-file operations (platform/settings_file.cpp) are plain file
+// I/O and are shared by both.
+//
+// No SDL type appears here, so the game can be linked against either side.
+// Numbers of sprites, blendable objects and fonts are chosen by the caller;
+// creating an object under a number in use replaces the old one, and an
+// operation given a number that does not exist does nothing and returns
+// false.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// [SECTION] Shared small types
+
+struct Color {
+    uint8_t r = 0, g = 0, b = 0;
+};
+
+// Physical keys, identified by position. The values are USB HID usage codes,
+// all below 255, so a keyboard snapshot is 255 slots. The names follow the
+// key caps of a US layout.
+enum KeyCode : int {
+    KeyNone = 0,
+    KeyA = 4, KeyB, KeyC, KeyD, KeyE, KeyF, KeyG, KeyH, KeyI, KeyJ, KeyK, KeyL, KeyM,
+    KeyN, KeyO, KeyP, KeyQ, KeyR, KeyS, KeyT, KeyU, KeyV, KeyW, KeyX, KeyY, KeyZ,  // 4..29
+    Key1 = 30, Key2, Key3, Key4, Key5, Key6, Key7, Key8, Key9, Key0,                // 30..39
+    KeyReturn = 40, KeyEscape = 41, KeyBackspace = 42, KeyTab = 43, KeySpace = 44,
+    KeyGrave = 53,                                          // the key left of 1
+    KeyF1 = 58, KeyF2, KeyF3, KeyF4, KeyF5, KeyF6, KeyF7, KeyF8, KeyF9, KeyF10, KeyF11, KeyF12,
+    KeyRight = 79, KeyLeft = 80, KeyDown = 81, KeyUp = 82,
+    KeyKeypadEnter = 88, KeyKeypad1 = 89,
+    KeyLeftCtrl = 224, KeyLeftShift = 225, KeyLeftAlt = 226,
+    KeyRightCtrl = 228, KeyRightShift = 229, KeyRightAlt = 230,
+    KeyAny = -1,        // KeyReleased(KeyAny): any key at all
+};
+constexpr int KeySlotCount = 255;
+
+enum WindowStyle : int {
+    WindowFramed = 0,           // title bar with system menu, centred on the desktop
+    WindowBorderlessMaximised,  // no frame, shown maximised
+    WindowMinimised,            // shown minimised, inner size 0 x 0 (the stand-by window)
+};
+
+enum WindowEventKind : int {
+    WindowEventOther = 0,
+    WindowEventActivated,       // the window gained the input focus or was restored
+    WindowEventClosed,          // the player closed the window (close box, window manager)
+};
+
+enum SaveResult : int {
+    SaveOk = 0,
+    SaveExists,                 // an exclusive save found the file already there
+    SaveFailed,
+};
+
+constexpr int SpriteBlendable = 4;       // the sprite flag that allows MakeBlendable
+constexpr int FontStyleBold = 0x100;     // LoadFontFace style flag: weight 700
+constexpr int TextOnScreen = -1;         // BeginTextOn target: the back buffer
+
+// [SECTION] Platform life cycle
+
+bool StartPlatform();             // brings up memory, text, window, timer services
+void StopPlatform();              // closes screen and windows, frees every object
+
+// [SECTION] Start-up of services (each returns success)
+
+bool StartKeyboardInput();
+bool StartMouseInput();
+bool StartSpriteSystem();
+bool StartBlendingSystem();
+bool StartMovieSystem();
+
+// [SECTION] Screen and windows
+
+bool OpenGameWindow(int window, int x, int y, int innerW, int innerH,
+                    const std::string& title, WindowStyle style);
+bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool stretch,
+                        int rightOffset, int bottomOffset, bool vsync);
+bool OpenGameScreen(int width, int height, int depthBits, const std::string& title,
+                    bool vsync, int refreshHz);
+void CloseGameScreen();
+void CloseGameWindow(int window);
+void MinimiseGameWindow(int window);
+WindowEventKind AwaitWindowEvent();   // blocks until the next event of our windows
+bool ScreenIsActive();
+bool WindowCloseRequested();          // the player asked the window to close
+void ClearFrame(Color c);
+void PresentFrame();                  // waits for the vertical blank, or paces itself
+std::string ScreenDriverName();       // e.g. "opengl"; for the information line
+
+// [SECTION] Sprites and blending
+
+bool LoadSpriteFromMemory(int sprite, const uint8_t* png, size_t pngSize, int flags);
+bool CreateBlankSprite(int sprite, int width, int height, int flags);
+bool MakeBlendable(int blendable, int sprite);
+bool BeginBlending();
+void EndBlending();
+void DrawBlended(int blendable, int x, int y, int alpha);
+bool CaptureFrame(int sprite, int x, int y, int width, int height);
+// exclusive: create the file only if it does not exist yet (SaveExists otherwise);
+// not exclusive: replace an existing file.
+SaveResult SaveSpriteAsPng(int sprite, const std::string& path, bool exclusive);
+void DeleteSprite(int sprite);
+
+// [SECTION] Text and fonts
+
+bool BeginTextOn(int target);         // TextOnScreen or a sprite number
+void SetTextTransparent();
+void UseFont(int font);
+int MeasureTextWidth(const std::string& utf8);
+int MeasureTextHeight(const std::string& utf8);
+void DrawTextAt(int x, int y, const std::string& utf8, Color c);
+void EndText();                        // a sprite target is re-keyed on black
+bool LoadFontFace(int font, const std::string& face, int points, int style);
+int RegisterFontFile(const std::string& path);   // faces added
+void BroadcastFontChange();
+bool UnregisterFontFile(const std::string& path);
+
+// [SECTION] Input
+
+bool PollKeyboard();
+bool KeyReleased(int key);             // edge-triggered and consuming; KeyAny allowed
+bool PollMouse();
+int PointerX();
+int PointerY();
+bool MouseButtonDown(int button);      // 1 left, 2 right, 3 middle
+void PlaceMouse(int x, int y);
+
+// [SECTION] Time and threads
+
+uint32_t MillisecondsSinceStart();
+void Pause(int milliseconds);
+using ThreadProc = void (*)(int);
+int StartThread(ThreadProc proc, int param);   // thread number, 0 on failure
+
+// [SECTION] Screen modes
+
+bool ListScreenModes();
+bool AdvanceScreenMode();
+int ModeWidth();
+int ModeHeight();
+int ModeDepth();
+int ModeRefreshRate();
+
+// [SECTION] Settings file (platform/settings_file.cpp)
+
+bool OpenSettingsFile(const std::string& path);   // whether an existing file was opened
+bool SelectGroup(const std::string& group);       // whether the group exists
+std::string ReadSettingText(const std::string& key, const std::string& fallback);
+int32_t ReadSettingNumber(const std::string& key, int32_t fallback);
+void WriteSettingText(const std::string& key, const std::string& text);
+void WriteSettingNumber(const std::string& key, int32_t number);
+void CloseSettingsFile();
+
+// [SECTION] Process
+
+void ShowMessage(const std::string& title, const std::string& text);
+std::string ProgramPath();
+bool LaunchProgram(const std::string& path);

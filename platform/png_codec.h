@@ -1,0 +1,41 @@
+// png_codec.h — PNG decoding and encoding over libpng, used by the SDL
+// platform (embedded images, screenshots), the image generator, the tests
+// and the benchmarks. Plain data in and out; no SDL here either.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+struct RgbaImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;   // width * height * 4 bytes, R G B A, rows top to bottom
+};
+
+// What the file's header says, for checks of the encoding.
+struct PngHeader {
+    int width = 0, height = 0;
+    int bitDepth = 0;
+    int colorType = 0;        // 2 RGB, 6 RGBA, ...
+    int interlace = 0;
+};
+
+// Decodes any PNG libpng reads into 8-bit RGBA. Returns false (and leaves
+// `out` empty) on a damaged or truncated file or an absurd size.
+bool DecodePng(const uint8_t* data, size_t size, RgbaImage& out);
+bool DecodePngFile(const std::string& path, RgbaImage& out);
+bool ReadPngHeader(const uint8_t* data, size_t size, PngHeader& out);
+
+// Writes RGB, 8 bits, not interlaced, every row's filter None, zlib level 9.
+// `rgb` holds height rows of `stride` bytes. With `exclusive` the file is
+// created only if it does not exist (SaveExists otherwise); a failed write
+// leaves no partial file behind.
+SaveResult WriteRgbPng(const std::string& path, int width, int height, const uint8_t* rgb,
+                       size_t stride, bool exclusive);
+
+// Writes 8-bit RGBA, not interlaced (the image generator's format).
+bool WriteRgbaPng(const std::string& path, const RgbaImage& image, int zlibLevel = 9);

@@ -1,0 +1,1 @@
+// harness.cpp — helpers for writing frame-by-frame tests. (stub)

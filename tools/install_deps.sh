@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Veldrune needs, from Debian's
+# packages. Does nothing when everything is already there.
+set -euo pipefail
+PACKAGES=(
+  build-essential cmake pkg-config
+  libsdl2-dev libsdl2-ttf-dev libpng-dev zlib1g-dev libfontconfig-dev
+  libgtest-dev libbenchmark-dev clang
+  xvfb openbox xdotool x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
+  fonts-dejavu-core fonts-linuxlibertine
+)
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then exit 0; fi
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

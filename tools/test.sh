@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test:
+#   1. the normal build: unit tests, then the platform and end-to-end tests
+#      under a private X server (Xorg with the dummy driver);
+#   2. a build with AddressSanitizer and UndefinedBehaviorSanitizer: the unit
+#      and platform tests again;
+#   3. a build with ThreadSanitizer: the worker-thread tests.
+# Exits non-zero when any test fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install_deps.sh
+
+failed=0
+step() { echo; echo "=== $*"; }
+
+step "normal build"
+tools/build.sh build
+step "unit tests"
+(cd build && ctest -L unit --output-on-failure -j2) || failed=1
+step "platform and end-to-end tests under X"
+tools/with_x.sh --xorg bash -c 'cd build && ctest -L "x11|e2e" --output-on-failure' || failed=1
+
+step "AddressSanitizer + UndefinedBehaviorSanitizer build"
+tools/build.sh build-asan -DVELDRUNE_SANITIZE=address,undefined -DVELDRUNE_BENCH=OFF
+(cd build-asan && ctest -L unit --output-on-failure -j2) || failed=1
+tools/with_x.sh --xorg bash -c 'cd build-asan && ctest -L x11 --output-on-failure' || failed=1
+
+step "ThreadSanitizer build (worker thread)"
+tools/build.sh build-tsan -DVELDRUNE_SANITIZE=thread -DVELDRUNE_BENCH=OFF
+(cd build-tsan && ctest -L unit -R 'Runtime|Thread' --output-on-failure) || failed=1
+
+echo
+if [ $failed -ne 0 ]; then echo "SOME TESTS FAILED"; exit 1; fi
+echo "ALL TESTS PASSED"

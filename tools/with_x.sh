@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs a command under a private X server with a window manager:
+#   tools/with_x.sh [--xorg] COMMAND ...
+# Xvfb by default (1280x768x24); --xorg starts Xorg with the dummy driver
+# (tools/xorg-dummy.conf), which switches real modes and reports 85 Hz, for
+# the full-screen tests. openbox runs as the window manager. The server and
+# the window manager are stopped when the command ends; its exit code is kept.
+set -uo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+server=xvfb
+if [ "${1:-}" = "--xorg" ]; then server=xorg; shift; fi
+
+# A free display number.
+n=90
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+export DISPLAY=":$n"
+logdir="$(mktemp -d /tmp/veldrune-x.XXXXXX)"
+
+if [ "$server" = xorg ]; then
+  Xorg ":$n" -noreset +extension GLX +extension RANDR -config "$here/xorg-dummy.conf" \
+       -logfile "$logdir/Xorg.log" >"$logdir/server.out" 2>&1 &
+else
+  Xvfb ":$n" -screen 0 1280x768x24 -nolisten tcp +extension GLX +extension RANDR \
+       >"$logdir/server.out" 2>&1 &
+fi
+xpid=$!
+for _ in $(seq 1 100); do
+  xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.1
+done
+if ! xdpyinfo >/dev/null 2>&1; then
+  echo "with_x: the X server did not start; its output:" >&2
+  cat "$logdir/server.out" "$logdir/Xorg.log" 2>/dev/null | tail -20 >&2
+  kill "$xpid" 2>/dev/null
+  exit 1
+fi
+openbox >"$logdir/openbox.out" 2>&1 &
+wmpid=$!
+for _ in $(seq 1 50); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
+  sleep 0.1
+done
+
+"$@"
+rc=$?
+
+kill "$wmpid" 2>/dev/null
+kill "$xpid" 2>/dev/null
+wait "$wmpid" "$xpid" 2>/dev/null
+rm -rf "$logdir"
+exit $rc
