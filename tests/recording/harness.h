@@ -1,0 +1,52 @@
+// harness.h — writing a frame-by-frame test of the game on the recording
+// platform reads like the story it tells:
+//
+//   TEST_F(GameTest, EscapeOnTheMainPageQuits) {
+//       Boot();
+//       Release({KeyEscape});          // one frame held, the next let go
+//       EXPECT_EQ(App.QuitRequested, 1);
+//   }
+//
+// Every test runs in a fresh temporary working directory (the settings file
+// is a real file there) with the game state and the recording reset.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "recording/recording_platform.h"
+
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string Dir;        // the temporary working directory
+    std::string OldDir;
+};
+
+// The settings file of the working directory, byte for byte ("" when absent).
+void WriteSettingsFile(const std::string& bytes);
+std::string ReadSettingsFile();
+bool FileExists(const std::string& path);
+// A settings file as the program writes it: mark, empty line, then the given
+// lines, each ended by CR LF ("[Screen]", "ScreenW = 1024", ...).
+std::string SettingsText(std::initializer_list<std::string> lines);
+
+// Runs the program's start-up, as the entry point does before its first frame.
+void Boot();
+// One frame with exactly these keys held (all others up).
+void Frame(std::initializer_list<int> keysHeld = {});
+// Two frames: the keys held in the first, all up in the second, so each
+// key's release is seen in the second frame.
+void Release(std::initializer_list<int> keys);
+// Frames with nothing held.
+void Frames(int count);
+// Pointer position for the next frames.
+void PointAt(int x, int y);
+// Left button held (true) or up for the next frames.
+void HoldLeftButton(bool held);
+// One frame with the pointer at (x, y) and the left button held, then the
+// button up again (no frame run for the release).
+void ClickAt(int x, int y);

@@ -1,0 +1,90 @@
+// recording_platform.h — a second implementation of platform/platform.h for
+// tests: it replays scripted keyboard and mouse state frame by frame and
+// records every call the game makes, in order. The settings file stays the
+// real one (platform/settings_file.cpp), in a temporary directory.
+//
+// Everything scripted or recorded lives in one struct, `Rec`, reset by
+// ResetRecording().
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+// One recorded call: the operation's name, its integer arguments in order,
+// its text argument (if any) and, for texts, the colour.
+struct RecordedCall {
+    int Frame = 0;                 // Rec.Frame when the call was made
+    std::string Op;                // "DrawBlended", "DrawTextAt", "OpenGameWindow", ...
+    std::vector<int64_t> Args;     // integer arguments in the order of the signature
+    std::string Text;              // the text / title / path argument, "" if none
+    Color Colour;                  // DrawTextAt / ClearFrame only
+};
+
+struct ScreenModeEntry {
+    int Width, Height, Depth, Refresh;
+};
+
+struct SpriteRecord {
+    int Width = 0, Height = 0, Flags = 0;
+    std::string Source;            // "png:<size>", "blank", "capture"
+};
+
+struct FontRecord {
+    std::string Face;
+    int Points = 0, Style = 0;
+};
+
+struct RecordingPlatform {
+    // [SECTION] What the next polls see (set by the test)
+    bool KeyDown[KeySlotCount] = {};   // physical state of each key
+    int MouseX = 0, MouseY = 0;        // pointer position (PlaceMouse moves it too)
+    bool ButtonDown[4] = {};           // 1 left, 2 right, 3 middle
+    bool PollKeyboardFails = false;
+
+    // [SECTION] Scripted answers
+    bool ServiceFails[5] = {};         // keyboard, mouse, sprite, blending, movie
+    std::deque<bool> ScreenActive;     // answers of ScreenIsActive, front first; true when empty
+    std::deque<WindowEventKind> WindowEvents;   // answers of AwaitWindowEvent; Activated when empty
+    bool CloseRequested = false;       // WindowCloseRequested()
+    std::vector<ScreenModeEntry> Modes;          // what ListScreenModes reports
+    bool ListModesFails = false;
+    uint32_t ClockMs = 1000;           // MillisecondsSinceStart()
+    uint32_t MsPerFrame = 12;          // added to the clock by every PresentFrame
+    int CharWidth = 8, TextHeight = 16;  // MeasureTextWidth = CharWidth * UTF-8 code points
+    std::string ProgramFile = "/opt/veldrune/bin/veldrune";   // ProgramPath()
+    bool LaunchFails = false;
+    SaveResult NextSaveResult = SaveOk;  // SaveSpriteAsPng answers this (and writes a small file on SaveOk)
+
+    // [SECTION] Recorded
+    int Frame = 0;                     // counts PresentFrame calls
+    std::vector<RecordedCall> Calls;
+    std::map<int, SpriteRecord> Sprites;
+    std::map<int, int> Blendables;     // blendable -> sprite
+    std::map<int, FontRecord> Fonts;
+    int SelectedFont = -1;
+    int TextTarget = -2;               // -2 none, TextOnScreen, or a sprite
+    bool InBlending = false;
+    std::vector<std::string> Launched; // paths given to LaunchProgram
+    std::vector<std::string> Messages; // texts given to ShowMessage
+    std::vector<std::string> RegisteredFonts;   // currently registered font files
+};
+extern RecordingPlatform Rec;
+
+// Forgets everything: script, answers and record. Keyboard marks too.
+void ResetRecording();
+
+// [SECTION] Reading the record
+
+// "DrawBlended 4 0 0 255", "DrawTextAt 1 10 FPS:  (250,250,250)", ... — one
+// line per call, for comparing whole sequences in a test.
+std::string Describe(const RecordedCall& call);
+// The calls of one frame (or of all frames when frame < 0) whose Op is in
+// `ops` (all ops when empty), described.
+std::vector<std::string> Described(int frame, const std::vector<std::string>& ops = {});
+// The recorded calls named `op`.
+std::vector<RecordedCall> CallsOf(const std::string& op);
