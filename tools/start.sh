@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the menu.
+# With a display it starts the menu there, in the current folder (which holds
+# its Veldrune.cfg). Without one it runs the menu on a virtual X display,
+# walks through a few pages, saves a screenshot of each and prints the paths.
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+"$repo/tools/install_deps.sh"
+"$repo/tools/build.sh" "$repo/build"
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  exec "$repo/build/veldrune"
+fi
+echo "No display found: running the menu on a virtual X display (Xvfb) instead."
+echo "It walks through a few pages and saves a screenshot of each:"
+"$repo/tools/with_x.sh" "$repo/tools/tour.sh" "$repo/build/veldrune" "$repo/build/tour" English
