@@ -1,0 +1,130 @@
+// A tour through every page of the menu, in both languages at all three
+// sizes, on the real program under X. Each page is saved with the screenshot
+// key and compared with the reference picture in tests/e2e/reference/.
+//
+// After an intended change of the look, remake the references with
+//   tools/remake_references.sh
+// (it runs this test with VELDRUNE_REMAKE_REFERENCES=1, which stores the
+// pictures instead of comparing them). The menu fonts are pinned to a DejaVu
+// face copied into the working folder, so the pictures do not depend on which
+// fonts a machine has.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "platform/png_codec.h"
+
+using namespace e2e;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Size { int w, h; };
+
+// Row and column positions of the layout (the top-left of each item box).
+struct Geometry {
+    int home, shifted, value, row1, mainY, options;
+};
+Geometry GeometryOf(Size s) {
+    if (s.w == 800) return {325, 165, 485, 180, 500, 325};
+    if (s.w == 1024) return {437, 277, 597, 220, 668, 437};
+    return {565, 405, 725, 220, 620, 565};
+}
+
+std::string ReferenceDir() { return std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference"; }
+
+// Share of pixels whose channels all lie within `tolerance` of the reference.
+double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance) {
+    if (a.width != b.width || a.height != b.height) return 0.0;
+    size_t same = 0, total = static_cast<size_t>(a.width) * a.height;
+    for (size_t i = 0; i < total; ++i) {
+        bool close = true;
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(a.pixels[i * 4 + c] - b.pixels[i * 4 + c]) > tolerance) close = false;
+        same += close;
+    }
+    return static_cast<double>(same) / static_cast<double>(total);
+}
+
+class Tour : public ::testing::TestWithParam<std::tuple<std::string, int>> {};
+
+TEST_P(Tour, EveryPageLooksAsTheReferenceShowsIt) {
+    if (!HaveDisplay()) GTEST_SKIP() << "no X display or xdotool";
+    const std::string language = std::get<0>(GetParam());
+    const Size size = std::vector<Size>{{800, 600}, {1024, 768}, {1280, 720}}[std::get<1>(GetParam())];
+    const bool german = language == "German";
+    const Geometry g = GeometryOf(size);
+    const std::string tag = language + "_" + std::to_string(size.w) + "x" + std::to_string(size.h);
+
+    std::string dir = MakeWorkDir("tour-" + tag);
+    std::vector<std::string> lines = {"[Screen]", "ScreenW = " + std::to_string(size.w),
+                                      "ScreenH = " + std::to_string(size.h), "[Settings]",
+                                      "settings.screenmode = 1", "settings.language = " + language};
+    for (const auto& l : PinnedFontSettings(dir)) lines.push_back(l);
+    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    Program p = Start(dir);
+    ASSERT_FALSE(WaitForWindow().empty());
+    Sleep(1.0);
+
+    std::vector<std::string> pages;
+    auto rest = [&] { PointerTo(size.w - 30, 30); };   // away from every item
+    auto shot = [&](const std::string& page) {
+        Sleep(0.8);
+        Key("F12");
+        Sleep(0.5);
+        pages.push_back(page);
+    };
+    auto click = [&](int x, int y) { PointerTo(x + 75, y + 10); ClickLeft(); Sleep(0.3); };
+    auto row = [&](int k) { return g.row1 + 30 * (k - 1); };
+
+    rest();
+    shot("main");
+    Key("n"); rest(); shot("newgame");
+    Key(german ? "s" : "l"); shot("loadgame");
+    Key("o"); Sleep(1.2); shot("options");
+    Key("t"); shot("control");
+    Key("a"); shot("gameplay");
+    click(g.home, row(2)); rest(); shot("language");
+    Key("r"); shot("graphic");
+    click(g.home, row(3)); rest(); shot("resolution");
+    Key("u"); shot("sound");
+    click(g.home, row(4)); rest(); shot("music");
+    PointerTo(g.value + 75, row(5) + 10); shot("music_hover_off");   // Off lights up under the pointer
+    Key(german ? "m" : "c"); rest(); shot("credits");
+    Key(german ? "b" : "q"); shot("quit");
+    Key("Escape");
+    Key("Escape");
+    EXPECT_EQ(WaitExit(p), 0);
+
+    const bool remake = std::getenv("VELDRUNE_REMAKE_REFERENCES") != nullptr;
+    fs::create_directories(ReferenceDir());
+    for (size_t i = 0; i < pages.size(); ++i) {
+        std::string shotPath = dir + "/Screenshot_" + std::to_string(i + 1) + ".png";
+        std::string refPath = ReferenceDir() + "/" + tag + "_" + pages[i] + ".png";
+        RgbaImage got, want;
+        ASSERT_TRUE(DecodePngFile(shotPath, got)) << "no screenshot for page " << pages[i];
+        EXPECT_EQ(got.width, size.w);
+        EXPECT_EQ(got.height, size.h);
+        if (remake) {
+            fs::copy_file(shotPath, refPath, fs::copy_options::overwrite_existing);
+            continue;
+        }
+        ASSERT_TRUE(DecodePngFile(refPath, want)) << "missing reference " << refPath;
+        EXPECT_GE(Agreement(got, want, 24), 0.998)
+            << "page " << pages[i] << " differs from " << refPath << "; the screenshot is " << shotPath;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguagesAllSizes, Tour,
+                         ::testing::Combine(::testing::Values("German", "English"),
+                                            ::testing::Values(0, 1, 2)),
+                         [](const auto& info) {
+                             static const char* sizes[] = {"800x600", "1024x768", "1280x720"};
+                             return std::get<0>(info.param) + "_" + sizes[std::get<1>(info.param)];
+                         });
+
+}  // namespace
