@@ -1,8 +1,242 @@
-// png_codec.cpp — PNG over libpng. (stub)
+// png_codec.cpp — PNG decoding and encoding over libpng (memory and files).
 #include "platform/png_codec.h"
 
-bool DecodePng(const uint8_t*, size_t, RgbaImage&) { return false; }
-bool DecodePngFile(const std::string&, RgbaImage&) { return false; }
-bool ReadPngHeader(const uint8_t*, size_t, PngHeader&) { return false; }
-SaveResult WriteRgbPng(const std::string&, int, int, const uint8_t*, size_t, bool) { return SaveFailed; }
-bool WriteRgbaPng(const std::string&, const RgbaImage&, int) { return false; }
+#include <png.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+// [SECTION] Limits
+
+// Nothing the program draws or saves comes near this; a header claiming more
+// is damaged or hostile, and would otherwise make us allocate gigabytes.
+constexpr png_uint_32 MaxPngSide = 16384;
+
+// [SECTION] Reading from memory
+
+namespace {
+
+struct MemoryReader {
+    const uint8_t* data;
+    size_t size;
+    size_t offset;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
+    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+    if (count > reader->size - reader->offset) png_error(png, "truncated PNG data");
+    std::memcpy(out, reader->data + reader->offset, count);
+    reader->offset += count;
+}
+
+// libpng prints warnings (e.g. an unknown chunk) on stderr by default; they
+// are harmless for us.
+void IgnoreWarning(png_structp, png_const_charp) {}
+
+// libpng's default error handler prints before it jumps; failures are
+// reported to the caller through the return value instead.
+void JumpOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+bool HasSignature(const uint8_t* data, size_t size) {
+    return data != nullptr && size >= 8 && png_sig_cmp(data, 0, 8) == 0;
+}
+
+// Reads the header of a PNG in memory; `png`/`info` are ready for the rows
+// afterwards. The caller owns setjmp.
+void ReadInfo(png_structp png, png_infop info, MemoryReader& reader) {
+    png_set_read_fn(png, &reader, ReadFromMemory);
+    png_set_user_limits(png, MaxPngSide, MaxPngSide);
+    png_read_info(png, info);
+}
+
+}  // namespace
+
+// [SECTION] Decoding
+
+namespace {
+
+// Runs libpng over the whole file. The setjmp lives here and the C++ objects
+// live in the caller, so a jump never leaves a half-updated local behind.
+bool DecodeInto(png_structp png, png_infop info, MemoryReader* reader, RgbaImage* image,
+                std::vector<png_bytep>* rows) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    ReadInfo(png, info, *reader);
+    png_uint_32 width = png_get_image_width(png, info);
+    png_uint_32 height = png_get_image_height(png, info);
+    if (width == 0 || height == 0 || width > MaxPngSide || height > MaxPngSide) return false;
+    int colorType = png_get_color_type(png, info);
+    // Everything becomes 8-bit RGBA: palettes and low gray depths expand,
+    // tRNS becomes alpha, 16-bit channels drop their low byte, gray spreads
+    // to RGB and an opaque alpha is added where there is none.
+    png_set_expand(png);
+    png_set_strip_16(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+    png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != size_t(width) * 4) return false;
+    image->width = int(width);
+    image->height = int(height);
+    image->pixels.resize(size_t(width) * height * 4);
+    rows->resize(height);
+    for (png_uint_32 y = 0; y < height; ++y) (*rows)[y] = image->pixels.data() + size_t(y) * width * 4;
+    png_read_image(png, rows->data());
+    png_read_end(png, nullptr);
+    return true;
+}
+
+}  // namespace
+
+bool DecodePng(const uint8_t* data, size_t size, RgbaImage& out) {
+    out = RgbaImage{};
+    if (!HasSignature(data, size)) return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, IgnoreWarning);
+    if (png == nullptr) return false;
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    MemoryReader reader{data, size, 0};
+    RgbaImage image;
+    std::vector<png_bytep> rows;
+    bool decoded = DecodeInto(png, info, &reader, &image, &rows);
+    png_destroy_read_struct(&png, &info, nullptr);
+    if (decoded) out = std::move(image);
+    return decoded;
+}
+
+bool DecodePngFile(const std::string& path, RgbaImage& out) {
+    out = RgbaImage{};
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) return false;
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    bool readError = std::ferror(file) != 0;
+    std::fclose(file);
+    if (readError) return false;
+    return DecodePng(bytes.data(), bytes.size(), out);
+}
+
+bool ReadPngHeader(const uint8_t* data, size_t size, PngHeader& out) {
+    out = PngHeader{};
+    if (!HasSignature(data, size)) return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, IgnoreWarning);
+    if (png == nullptr) return false;
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return false;
+    }
+    MemoryReader reader{data, size, 0};
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
+    ReadInfo(png, info, reader);
+    out.width = int(png_get_image_width(png, info));
+    out.height = int(png_get_image_height(png, info));
+    out.bitDepth = png_get_bit_depth(png, info);
+    out.colorType = png_get_color_type(png, info);
+    out.interlace = png_get_interlace_type(png, info);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return true;
+}
+
+// [SECTION] Encoding
+
+namespace {
+
+struct PngWriteJob {
+    int width, height;
+    int colorType;              // PNG_COLOR_TYPE_RGB or _RGBA
+    const uint8_t* pixels;
+    size_t stride;
+    int zlibLevel;
+    bool filterNone;            // every row's filter None instead of libpng's choice
+};
+
+// Writes the whole image to an open file; false on any libpng or I/O error.
+bool WritePngStream(FILE* file, const PngWriteJob& job) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, IgnoreWarning);
+    if (png == nullptr) return false;
+    png_infop info = png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), 8, job.colorType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (job.filterNone) png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_compression_level(png, job.zlibLevel);
+    png_write_info(png, info);
+    for (int y = 0; y < job.height; ++y) {
+        png_write_row(png, const_cast<png_bytep>(job.pixels + size_t(y) * job.stride));
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+// Opens `path` for writing; with `exclusive` only when it does not exist yet.
+FILE* OpenForWriting(const std::string& path, bool exclusive, bool& existed) {
+    existed = false;
+    int flags = O_WRONLY | O_CREAT | (exclusive ? O_EXCL : O_TRUNC) | O_CLOEXEC;
+    int fd = ::open(path.c_str(), flags, 0644);
+    if (fd < 0) {
+        existed = exclusive && errno == EEXIST;
+        return nullptr;
+    }
+    FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) ::close(fd);
+    return file;
+}
+
+SaveResult WritePngFile(const std::string& path, const PngWriteJob& job, bool exclusive) {
+    if (job.pixels == nullptr || job.width <= 0 || job.height <= 0 || job.width > int(MaxPngSide) ||
+        job.height > int(MaxPngSide)) {
+        return SaveFailed;
+    }
+    bool existed = false;
+    FILE* file = OpenForWriting(path, exclusive, existed);
+    if (file == nullptr) return existed ? SaveExists : SaveFailed;
+    bool written = WritePngStream(file, job);
+    // A full disk often shows only when the buffers are flushed at close.
+    if (std::fflush(file) != 0 || std::ferror(file)) written = false;
+    if (std::fclose(file) != 0) written = false;
+    if (!written) {
+        // The file is ours (we created or truncated it): a half-written PNG
+        // would look like a picture that is not there.
+        std::remove(path.c_str());
+        return SaveFailed;
+    }
+    return SaveOk;
+}
+
+}  // namespace
+
+SaveResult WriteRgbPng(const std::string& path, int width, int height, const uint8_t* rgb, size_t stride,
+                       bool exclusive) {
+    if (stride < size_t(width) * 3) return SaveFailed;
+    PngWriteJob job{width, height, PNG_COLOR_TYPE_RGB, rgb, stride, 9, true};
+    return WritePngFile(path, job, exclusive);
+}
+
+bool WriteRgbaPng(const std::string& path, const RgbaImage& image, int zlibLevel) {
+    if (image.pixels.size() != size_t(image.width) * size_t(image.height) * 4) return false;
+    if (zlibLevel < 0 || zlibLevel > 9) return false;
+    PngWriteJob job{image.width, image.height, PNG_COLOR_TYPE_RGBA, image.pixels.data(), size_t(image.width) * 4,
+                    zlibLevel, true};
+    return WritePngFile(path, job, false) == SaveOk;
+}
