@@ -62,12 +62,17 @@ extern MenuPageState Menu;
 
 constexpr int IdleAlpha = 140;
 
+struct ItemBox;   // assets/assets.h
+
 // [SECTION] Procedures
 
 void ResetFadeInOnMainPages();     // the page reset after input handling
 void FadeInStep();
 void NavigateByKeyboard();
 void PointWithMouse();
+// The pointer strictly inside the box (its edge pixels do not count); the
+// one hover and hit test of pointing and drawing.
+bool IsHovered(const ItemBox& box);
 void RenderPage();
 void SlideStep();
 int ComputeBlinkAlpha(uint32_t milliseconds);
