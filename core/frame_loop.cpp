@@ -1,7 +1,7 @@
 // frame_loop.cpp — one pass of the loop. (stub)
 #include "core/core.h"
 
-FrameCounter Frames;
+FrameCounter FrameRate;
 void RunFrame() {}
 void CountFrame() {}
 void DrawFrameTexts() {}

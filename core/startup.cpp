@@ -1,5 +1,7 @@
 // startup.cpp — start-up, focus loss, restart, shutdown. (stub)
 #include "core/core.h"
+#include "menu/menu.h"
+#include "assets/assets.h"
 
 AppState App;
 std::string RuntimeText() { return {}; }
@@ -11,4 +13,16 @@ void ReturnToResolutionPage() {}
 void FocusLossPath() {}
 void RunRestart() {}
 void ShutDown() {}
-void ResetGameState() {}
+void ResetGameState() {
+    Cfg = GameSettings{};
+    App.QuitRequested = 0;
+    App.RestartRequested = 0;
+    App.NewScreenWidth = 0;
+    App.NewScreenHeight = 0;
+    App.RuntimeMs = 0;
+    App.RuntimePasses = 0;
+    FrameRate = FrameCounter{};
+    Menu = MenuPageState{};
+    Layout = LayoutTable{};
+    Assets = AssetState{};
+}

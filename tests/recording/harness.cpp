@@ -1,1 +1,104 @@
-// harness.cpp — helpers for writing frame-by-frame tests. (stub)
+// harness.cpp — helpers for writing frame-by-frame tests of the game on the
+// recording platform: a fresh working directory per test, the settings file
+// as bytes, and frames driven by the keys held in them.
+#include "recording/harness.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/core.h"
+
+// [SECTION] Test fixture
+
+void GameTest::SetUp() {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr) << "cannot read the working directory";
+    OldDir = cwd;
+    std::string pattern = (std::filesystem::temp_directory_path() / "veldrune-test-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr) << "cannot create a temporary directory";
+    Dir = pattern;
+    ASSERT_EQ(chdir(Dir.c_str()), 0) << "cannot enter " << Dir;
+    ResetGameState();
+    ResetRecording();
+}
+
+void GameTest::TearDown() {
+    if (!OldDir.empty()) (void)chdir(OldDir.c_str());
+    if (!Dir.empty()) {
+        std::error_code ignored;
+        // A test may have left a read-only file or folder behind.
+        std::filesystem::permissions(Dir, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+        for (auto& entry : std::filesystem::recursive_directory_iterator(Dir, ignored))
+            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
+        std::filesystem::remove_all(Dir, ignored);
+    }
+}
+
+// [SECTION] Files
+
+void WriteSettingsFile(const std::string& bytes) {
+    std::ofstream out(SettingsFileName, std::ios::binary | std::ios::trunc);
+    ASSERT_TRUE(out.good()) << "cannot write " << SettingsFileName;
+    out << bytes;
+}
+
+std::string ReadSettingsFile() {
+    std::ifstream in(SettingsFileName, std::ios::binary);
+    if (!in) return {};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(path, ignored);
+}
+
+std::string SettingsText(std::initializer_list<std::string> lines) {
+    std::string text = "\xEF\xBB\xBF\r\n";
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
+// [SECTION] Driving frames
+
+void Boot() { StartUp(); }
+
+void Frame(std::initializer_list<int> keysHeld) {
+    for (bool& down : Rec.KeyDown) down = false;
+    for (int key : keysHeld) {
+        ASSERT_TRUE(key > 0 && key < KeySlotCount) << "key " << key << " has no slot";
+        Rec.KeyDown[key] = true;
+    }
+    RunFrame();
+}
+
+void Release(std::initializer_list<int> keys) {
+    Frame(keys);
+    Frame({});
+}
+
+void Frames(int count) {
+    for (int i = 0; i < count; ++i) Frame({});
+}
+
+void PointAt(int x, int y) {
+    Rec.MouseX = x;
+    Rec.MouseY = y;
+}
+
+void HoldLeftButton(bool held) { Rec.ButtonDown[1] = held; }
+
+void ClickAt(int x, int y) {
+    PointAt(x, y);
+    HoldLeftButton(true);
+    Frame({});
+    HoldLeftButton(false);
+}

@@ -1,61 +1,537 @@
-// recording_platform.cpp — scripted test platform. (stub)
-#include "platform/platform.h"
+// recording_platform.cpp — the scripted test platform: replays the keyboard and
+// mouse state the test sets in `Rec`, answers as scripted, and records every
+// call of the game in order. The settings file is the real one.
+#include "recording/recording_platform.h"
 
-bool StartPlatform() { return false; }
-void StopPlatform() {  }
-bool StartKeyboardInput() { return false; }
-bool StartMouseInput() { return false; }
-bool StartSpriteSystem() { return false; }
-bool StartBlendingSystem() { return false; }
-bool StartMovieSystem() { return false; }
-bool OpenGameWindow(int, int, int, int, int, const std::string&, WindowStyle) { return false; }
-bool OpenScreenInWindow(int, int, int, int, int, bool, int, int, bool) { return false; }
-bool OpenGameScreen(int, int, int, const std::string&, bool, int) { return false; }
-void CloseGameScreen() {  }
-void CloseGameWindow(int) {  }
-void MinimiseGameWindow(int) {  }
-WindowEventKind AwaitWindowEvent() { return WindowEventActivated; }
-bool ScreenIsActive() { return false; }
-bool WindowCloseRequested() { return false; }
-void ClearFrame(Color) {  }
-void PresentFrame() {  }
-std::string ScreenDriverName() { return {}; }
-bool LoadSpriteFromMemory(int, const uint8_t*, size_t, int) { return false; }
-bool CreateBlankSprite(int, int, int, int) { return false; }
-bool MakeBlendable(int, int) { return false; }
-bool BeginBlending() { return false; }
-void EndBlending() {  }
-void DrawBlended(int, int, int, int) {  }
-bool CaptureFrame(int, int, int, int, int) { return false; }
-SaveResult SaveSpriteAsPng(int, const std::string&, bool) { return SaveFailed; }
-void DeleteSprite(int) {  }
-bool BeginTextOn(int) { return false; }
-void SetTextTransparent() {  }
-void UseFont(int) {  }
-int MeasureTextWidth(const std::string&) { return 0; }
-int MeasureTextHeight(const std::string&) { return 0; }
-void DrawTextAt(int, int, const std::string&, Color) {  }
-void EndText() {  }
-bool LoadFontFace(int, const std::string&, int, int) { return false; }
-int RegisterFontFile(const std::string&) { return 0; }
-void BroadcastFontChange() {  }
-bool UnregisterFontFile(const std::string&) { return false; }
-bool PollKeyboard() { return false; }
-bool KeyReleased(int) { return false; }
-bool PollMouse() { return false; }
-int PointerX() { return 0; }
-int PointerY() { return 0; }
-bool MouseButtonDown(int) { return false; }
-void PlaceMouse(int, int) {  }
-uint32_t MillisecondsSinceStart() { return 0; }
-void Pause(int) {  }
-int StartThread(ThreadProc, int) { return 0; }
-bool ListScreenModes() { return false; }
-bool AdvanceScreenMode() { return false; }
-int ModeWidth() { return 0; }
-int ModeHeight() { return 0; }
-int ModeDepth() { return 0; }
-int ModeRefreshRate() { return 0; }
-void ShowMessage(const std::string&, const std::string&) {  }
-std::string ProgramPath() { return {}; }
-bool LaunchProgram(const std::string&) { return false; }
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "core/core.h"   // SettingsFileName, for the snapshot at LaunchProgram
+
+RecordingPlatform Rec;
+
+// [SECTION] Hidden input state
+
+namespace {
+
+// The snapshot taken by the last PollKeyboard and the seen-down marks of
+// KeyReleased. They are not in `Rec` because a test sets the physical state
+// (Rec.KeyDown); what the game sees is only what the last poll took.
+struct KeyboardState {
+    bool Snapshot[KeySlotCount] = {};
+    bool SeenDown[KeySlotCount] = {};
+    bool LastPollOk = false;   // false before the first poll and after a failed one
+};
+KeyboardState Keyboard;
+
+struct MouseState {
+    int X = 0, Y = 0;
+    bool Buttons[4] = {};
+};
+MouseState Mouse;
+
+size_t ModeCursor = 0;         // 1-based position in Rec.Modes; 0 = before the first
+bool ModesListed = false;
+
+// Only the game thread records; the runtime worker calls Pause from its own
+// thread, and that call must neither touch the record nor move the clock.
+std::thread::id GameThread = std::this_thread::get_id();
+
+RecordedCall& Record(const char* op, std::initializer_list<int64_t> args = {},
+                     const std::string& text = {}) {
+    RecordedCall call;
+    call.Frame = Rec.Frame;
+    call.Op = op;
+    call.Args = args;
+    call.Text = text;
+    Rec.Calls.push_back(std::move(call));
+    return Rec.Calls.back();
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// Width and height from a PNG's IHDR chunk; false when the bytes are not a PNG.
+bool PngSize(const uint8_t* png, size_t size, int& width, int& height) {
+    static const uint8_t Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (png == nullptr || size < 24) return false;
+    for (int i = 0; i < 8; ++i)
+        if (png[i] != Signature[i]) return false;
+    if (png[12] != 'I' || png[13] != 'H' || png[14] != 'D' || png[15] != 'R') return false;
+    auto be32 = [&](size_t at) {
+        return (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) |
+               (uint32_t(png[at + 2]) << 8) | uint32_t(png[at + 3]);
+    };
+    uint32_t w = be32(16), h = be32(20);
+    if (w == 0 || h == 0 || w > 100000 || h > 100000) return false;
+    width = int(w);
+    height = int(h);
+    return true;
+}
+
+bool KeyIndexValid(int key) { return key >= 0 && key < KeySlotCount; }
+
+}  // namespace
+
+void ResetRecording() {
+    Rec = RecordingPlatform{};
+    Keyboard = KeyboardState{};
+    Mouse = MouseState{};
+    ModeCursor = 0;
+    ModesListed = false;
+    GameThread = std::this_thread::get_id();
+}
+
+// [SECTION] Reading the record
+
+std::string Describe(const RecordedCall& call) {
+    std::string line = call.Op;
+    for (int64_t arg : call.Args) line += " " + std::to_string(arg);
+    bool isText = call.Op == "DrawTextAt";
+    if (isText || !call.Text.empty()) line += " " + call.Text;
+    if (isText || call.Op == "ClearFrame") {
+        line += " (" + std::to_string(call.Colour.r) + "," + std::to_string(call.Colour.g) + "," +
+                std::to_string(call.Colour.b) + ")";
+    }
+    return line;
+}
+
+std::vector<std::string> Described(int frame, const std::vector<std::string>& ops) {
+    std::vector<std::string> lines;
+    for (const RecordedCall& call : Rec.Calls) {
+        if (frame >= 0 && call.Frame != frame) continue;
+        if (!ops.empty()) {
+            bool wanted = false;
+            for (const std::string& op : ops) wanted = wanted || op == call.Op;
+            if (!wanted) continue;
+        }
+        lines.push_back(Describe(call));
+    }
+    return lines;
+}
+
+std::vector<RecordedCall> CallsOf(const std::string& op) {
+    std::vector<RecordedCall> found;
+    for (const RecordedCall& call : Rec.Calls)
+        if (call.Op == op) found.push_back(call);
+    return found;
+}
+
+// [SECTION] Platform life cycle
+
+bool StartPlatform() {
+    Record("StartPlatform");
+    return true;
+}
+
+void StopPlatform() {
+    Record("StopPlatform");
+    Rec.ScreenOpen = false;
+    Rec.Sprites.clear();
+    Rec.Blendables.clear();
+    Rec.Fonts.clear();
+}
+
+// [SECTION] Start-up of services
+
+static bool StartService(const char* op, int index) {
+    Record(op);
+    return !Rec.ServiceFails[index];
+}
+bool StartKeyboardInput() { return StartService("StartKeyboardInput", 0); }
+bool StartMouseInput() { return StartService("StartMouseInput", 1); }
+bool StartSpriteSystem() { return StartService("StartSpriteSystem", 2); }
+bool StartBlendingSystem() { return StartService("StartBlendingSystem", 3); }
+bool StartMovieSystem() { return StartService("StartMovieSystem", 4); }
+
+// [SECTION] Screen and windows
+
+bool OpenGameWindow(int window, int x, int y, int innerW, int innerH, const std::string& title,
+                    WindowStyle style) {
+    Record("OpenGameWindow", {window, x, y, innerW, innerH, int(style)}, title);
+    return true;
+}
+
+bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool stretch,
+                        int rightOffset, int bottomOffset, bool vsync) {
+    Record("OpenScreenInWindow",
+           {window, x, y, width, height, stretch, rightOffset, bottomOffset, vsync});
+    if (width <= 0 || height <= 0) return false;
+    Rec.ScreenOpen = true;
+    Rec.ScreenWidth = width;
+    Rec.ScreenHeight = height;
+    return true;
+}
+
+bool OpenGameScreen(int width, int height, int depthBits, const std::string& title, bool vsync,
+                    int refreshHz) {
+    Record("OpenGameScreen", {width, height, depthBits, vsync, refreshHz}, title);
+    if (width <= 0 || height <= 0) return false;
+    Rec.ScreenOpen = true;
+    Rec.ScreenWidth = width;
+    Rec.ScreenHeight = height;
+    return true;
+}
+
+void CloseGameScreen() {
+    Record("CloseGameScreen");
+    Rec.ScreenOpen = false;
+}
+
+void CloseGameWindow(int window) { Record("CloseGameWindow", {window}); }
+void MinimiseGameWindow(int window) { Record("MinimiseGameWindow", {window}); }
+
+WindowEventKind AwaitWindowEvent() {
+    Record("AwaitWindowEvent");
+    if (Rec.WindowEvents.empty()) return WindowEventActivated;
+    WindowEventKind kind = Rec.WindowEvents.front();
+    Rec.WindowEvents.pop_front();
+    return kind;
+}
+
+bool ScreenIsActive() {
+    Record("ScreenIsActive");
+    if (Rec.ScreenActive.empty()) return Rec.ScreenOpen;
+    bool active = Rec.ScreenActive.front();
+    Rec.ScreenActive.pop_front();
+    return active;
+}
+
+bool WindowCloseRequested() {
+    Record("WindowCloseRequested");
+    return Rec.CloseRequested;
+}
+
+void ClearFrame(Color c) { Record("ClearFrame").Colour = c; }
+
+void PresentFrame() {
+    Record("PresentFrame");
+    ++Rec.Frame;
+    Rec.ClockMs += Rec.MsPerFrame;
+}
+
+std::string ScreenDriverName() {
+    Record("ScreenDriverName");
+    return "recording";
+}
+
+// [SECTION] Sprites and blending
+
+bool LoadSpriteFromMemory(int sprite, const uint8_t* png, size_t pngSize, int flags) {
+    Record("LoadSpriteFromMemory", {sprite, int64_t(pngSize), flags});
+    Rec.Sprites.erase(sprite);
+    int width = 0, height = 0;
+    if (!PngSize(png, pngSize, width, height)) return false;
+    Rec.Sprites[sprite] = SpriteRecord{width, height, flags, "png:" + std::to_string(pngSize)};
+    return true;
+}
+
+bool CreateBlankSprite(int sprite, int width, int height, int flags) {
+    Record("CreateBlankSprite", {sprite, width, height, flags});
+    Rec.Sprites.erase(sprite);
+    if (width <= 0 || height <= 0) return false;
+    Rec.Sprites[sprite] = SpriteRecord{width, height, flags, "blank"};
+    return true;
+}
+
+bool MakeBlendable(int blendable, int sprite) {
+    Record("MakeBlendable", {blendable, sprite});
+    Rec.Blendables.erase(blendable);
+    auto found = Rec.Sprites.find(sprite);
+    if (found == Rec.Sprites.end() || (found->second.Flags & SpriteBlendable) == 0) return false;
+    Rec.Blendables[blendable] = sprite;
+    return true;
+}
+
+bool BeginBlending() {
+    Record("BeginBlending");
+    Rec.InBlending = true;
+    return true;
+}
+
+void EndBlending() {
+    Record("EndBlending");
+    Rec.InBlending = false;
+}
+
+// A blendable that does not exist draws nothing on the real platform, but the
+// call is recorded all the same: page tests check what the game asked to draw,
+// whether or not the assets behind the number were loaded.
+void DrawBlended(int blendable, int x, int y, int alpha) {
+    Record("DrawBlended", {blendable, x, y, alpha});
+}
+
+bool CaptureFrame(int sprite, int x, int y, int width, int height) {
+    Record("CaptureFrame", {sprite, x, y, width, height});
+    Rec.Sprites.erase(sprite);
+    if (width <= 0 || height <= 0) return false;
+    Rec.Sprites[sprite] = SpriteRecord{width, height, 0, "capture"};
+    return true;
+}
+
+// Answers Rec.NextSaveResult when it is not SaveOk; otherwise behaves like
+// the real one: an exclusive save finds an existing file, and a successful
+// save leaves a small file so that later saves see it.
+SaveResult SaveSpriteAsPng(int sprite, const std::string& path, bool exclusive) {
+    Record("SaveSpriteAsPng", {sprite, exclusive}, path);
+    if (Rec.Sprites.find(sprite) == Rec.Sprites.end()) return SaveFailed;
+    if (Rec.NextSaveResult != SaveOk) return Rec.NextSaveResult;
+    if (exclusive) {
+        if (FILE* existing = std::fopen(path.c_str(), "rb")) {
+            std::fclose(existing);
+            return SaveExists;
+        }
+    }
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return SaveFailed;
+    const SpriteRecord& record = Rec.Sprites[sprite];
+    out << "recorded " << record.Width << "x" << record.Height << "\n";
+    return out ? SaveOk : SaveFailed;
+}
+
+void DeleteSprite(int sprite) {
+    Record("DeleteSprite", {sprite});
+    Rec.Sprites.erase(sprite);
+}
+
+// [SECTION] Text and fonts
+
+bool BeginTextOn(int target) {
+    Record("BeginTextOn", {target});
+    if (target != TextOnScreen && Rec.Sprites.find(target) == Rec.Sprites.end()) return false;
+    Rec.TextTarget = target;
+    return true;
+}
+
+void SetTextTransparent() { Record("SetTextTransparent"); }
+
+void UseFont(int font) {
+    Record("UseFont", {font});
+    Rec.SelectedFont = font;
+}
+
+static int CodePoints(const std::string& utf8) {
+    int count = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80) ++count;
+    return count;
+}
+
+int MeasureTextWidth(const std::string& utf8) {
+    Record("MeasureTextWidth", {}, utf8).Font = Rec.SelectedFont;
+    return Rec.CharWidth * CodePoints(utf8);
+}
+
+int MeasureTextHeight(const std::string& utf8) {
+    Record("MeasureTextHeight", {}, utf8).Font = Rec.SelectedFont;
+    return Rec.TextHeight;
+}
+
+void DrawTextAt(int x, int y, const std::string& utf8, Color c) {
+    RecordedCall& call = Record("DrawTextAt", {x, y}, utf8);
+    call.Colour = c;
+    call.Font = Rec.SelectedFont;
+}
+
+void EndText() {
+    Record("EndText");
+    Rec.TextTarget = -2;
+}
+
+bool LoadFontFace(int font, const std::string& face, int points, int style) {
+    Record("LoadFontFace", {font, points, style}, face);
+    Rec.Fonts.erase(font);
+    if (face.empty() || points <= 0) return false;
+    Rec.Fonts[font] = FontRecord{face, points, style};
+    return true;
+}
+
+int RegisterFontFile(const std::string& path) {
+    Record("RegisterFontFile", {}, path);
+    Rec.RegisteredFonts.push_back(path);
+    return 1;
+}
+
+void BroadcastFontChange() { Record("BroadcastFontChange"); }
+
+bool UnregisterFontFile(const std::string& path) {
+    Record("UnregisterFontFile", {}, path);
+    for (auto it = Rec.RegisteredFonts.begin(); it != Rec.RegisteredFonts.end(); ++it) {
+        if (*it == path) {
+            Rec.RegisteredFonts.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+// [SECTION] Input
+
+bool PollKeyboard() {
+    Record("PollKeyboard");
+    if (Rec.PollKeyboardFails) {
+        Keyboard.LastPollOk = false;
+        return false;
+    }
+    for (int key = 0; key < KeySlotCount; ++key) Keyboard.Snapshot[key] = Rec.KeyDown[key];
+    Keyboard.LastPollOk = true;
+    return true;
+}
+
+// Down: mark it and say no. Up and marked: unmark, yes (the release is
+// consumed). Any key: the same over every slot, true when any was unmarked.
+bool KeyReleased(int key) {
+    Record("KeyReleased", {key});
+    if (!Keyboard.LastPollOk) return false;
+    if (key == KeyAny) {
+        bool released = false;
+        for (int slot = 0; slot < KeySlotCount; ++slot) {
+            if (Keyboard.Snapshot[slot]) {
+                Keyboard.SeenDown[slot] = true;
+            } else if (Keyboard.SeenDown[slot]) {
+                Keyboard.SeenDown[slot] = false;
+                released = true;
+            }
+        }
+        return released;
+    }
+    if (!KeyIndexValid(key)) return false;
+    if (Keyboard.Snapshot[key]) {
+        Keyboard.SeenDown[key] = true;
+        return false;
+    }
+    if (Keyboard.SeenDown[key]) {
+        Keyboard.SeenDown[key] = false;
+        return true;
+    }
+    return false;
+}
+
+bool PollMouse() {
+    Record("PollMouse");
+    Mouse.X = Rec.MouseX;
+    Mouse.Y = Rec.MouseY;
+    for (int button = 0; button < 4; ++button) Mouse.Buttons[button] = Rec.ButtonDown[button];
+    return true;
+}
+
+int PointerX() {
+    Record("PointerX");
+    return Mouse.X;
+}
+
+int PointerY() {
+    Record("PointerY");
+    return Mouse.Y;
+}
+
+bool MouseButtonDown(int button) {
+    Record("MouseButtonDown", {button});
+    return button >= 1 && button <= 3 && Mouse.Buttons[button];
+}
+
+void PlaceMouse(int x, int y) {
+    Record("PlaceMouse", {x, y});
+    Rec.MouseX = x;
+    Rec.MouseY = y;
+}
+
+// [SECTION] Time and threads
+
+uint32_t MillisecondsSinceStart() {
+    Record("MillisecondsSinceStart");
+    return Rec.ClockMs;
+}
+
+// On the game thread a pause is recorded and moves the clock without
+// sleeping; on any other thread (the runtime worker) it really sleeps.
+void Pause(int milliseconds) {
+    if (std::this_thread::get_id() != GameThread) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        return;
+    }
+    Record("Pause", {milliseconds});
+    if (milliseconds > 0) Rec.ClockMs += uint32_t(milliseconds);
+}
+
+// The procedure is remembered, not run: a worker started by every test would
+// outlive it. Tests that want the thread run the procedure themselves.
+int StartThread(ThreadProc proc, int param) {
+    Record("StartThread", {param});
+    if (proc == nullptr) return 0;
+    Rec.ThreadProcs.push_back(proc);
+    return int(Rec.ThreadProcs.size());
+}
+
+// [SECTION] Screen modes
+
+bool ListScreenModes() {
+    Record("ListScreenModes");
+    ModeCursor = 0;
+    ModesListed = !Rec.ListModesFails;
+    return ModesListed;
+}
+
+bool AdvanceScreenMode() {
+    Record("AdvanceScreenMode");
+    if (!ModesListed || ModeCursor >= Rec.Modes.size()) return false;
+    ++ModeCursor;
+    return true;
+}
+
+static const ScreenModeEntry* ModeUnderCursor() {
+    if (!ModesListed || ModeCursor == 0 || ModeCursor > Rec.Modes.size()) return nullptr;
+    return &Rec.Modes[ModeCursor - 1];
+}
+
+int ModeWidth() {
+    Record("ModeWidth");
+    const ScreenModeEntry* mode = ModeUnderCursor();
+    return mode ? mode->Width : 0;
+}
+
+int ModeHeight() {
+    Record("ModeHeight");
+    const ScreenModeEntry* mode = ModeUnderCursor();
+    return mode ? mode->Height : 0;
+}
+
+int ModeDepth() {
+    Record("ModeDepth");
+    const ScreenModeEntry* mode = ModeUnderCursor();
+    return mode ? mode->Depth : 0;
+}
+
+int ModeRefreshRate() {
+    Record("ModeRefreshRate");
+    const ScreenModeEntry* mode = ModeUnderCursor();
+    return mode ? mode->Refresh : 0;
+}
+
+// [SECTION] Process
+
+void ShowMessage(const std::string& title, const std::string& text) {
+    Record("ShowMessage", {}, text);
+    Rec.MessageTitles.push_back(title);
+    Rec.Messages.push_back(text);
+}
+
+std::string ProgramPath() {
+    Record("ProgramPath");
+    return Rec.ProgramFile;
+}
+
+bool LaunchProgram(const std::string& path) {
+    Record("LaunchProgram", {}, path);
+    Rec.Launched.push_back(path);
+    Rec.SettingsAtLaunch.push_back(ReadWholeFile(SettingsFileName));
+    return !Rec.LaunchFails;
+}

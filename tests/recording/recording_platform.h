@@ -23,6 +23,7 @@ struct RecordedCall {
     std::vector<int64_t> Args;     // integer arguments in the order of the signature
     std::string Text;              // the text / title / path argument, "" if none
     Color Colour;                  // DrawTextAt / ClearFrame only
+    int Font = -1;                 // DrawTextAt / MeasureText*: the font selected by UseFont
 };
 
 struct ScreenModeEntry {
@@ -48,7 +49,10 @@ struct RecordingPlatform {
 
     // [SECTION] Scripted answers
     bool ServiceFails[5] = {};         // keyboard, mouse, sprite, blending, movie
-    std::deque<bool> ScreenActive;     // answers of ScreenIsActive, front first; true when empty
+    // Answers of ScreenIsActive, front first; when empty the answer is whether a
+    // screen is open (OpenGameScreen / OpenScreenInWindow, until CloseGameScreen),
+    // as on the real platform, where a program that opened nothing is never active.
+    std::deque<bool> ScreenActive;
     std::deque<WindowEventKind> WindowEvents;   // answers of AwaitWindowEvent; Activated when empty
     bool CloseRequested = false;       // WindowCloseRequested()
     std::vector<ScreenModeEntry> Modes;          // what ListScreenModes reports
@@ -72,6 +76,12 @@ struct RecordingPlatform {
     std::vector<std::string> Launched; // paths given to LaunchProgram
     std::vector<std::string> Messages; // texts given to ShowMessage
     std::vector<std::string> RegisteredFonts;   // currently registered font files
+    std::vector<std::string> MessageTitles;     // titles given to ShowMessage
+    // The settings file's bytes at the moment of each LaunchProgram ("" when absent).
+    std::vector<std::string> SettingsAtLaunch;
+    std::vector<ThreadProc> ThreadProcs;        // procedures given to StartThread (not run)
+    bool ScreenOpen = false;           // a screen is open (see ScreenActive)
+    int ScreenWidth = 0, ScreenHeight = 0;      // size of the open screen
 };
 extern RecordingPlatform Rec;
 
