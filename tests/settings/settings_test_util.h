@@ -1,0 +1,83 @@
+// settings_test_util.h — shared helpers of the settings-file tests: a fresh folder per test,
+// whole-file reads and writes, the injection hooks, and running a check as an unprivileged user.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/platform.h"
+
+// Hooks defined in platform/settings_file.cpp.
+enum SettingsWriteStepForTests : int {
+    FailNothing = 0, FailCreate, FailPermissions, FailWrite, FailFlush, FailClose, FailRename,
+};
+void FailSettingsWriteStep(int step);
+void SetSettingsLockWait(int milliseconds);
+
+inline const std::string Mark = "\xEF\xBB\xBF\r\n";
+
+inline std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+inline void Spit(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline std::vector<std::string> FolderListing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Each test gets its own folder (ctest runs tests in parallel) and leaves
+// no settings file open and no hook set behind it.
+class SettingsTest : public ::testing::Test {
+protected:
+    std::string Folder;
+    std::string Cfg;
+
+    void SetUp() override {
+        char pattern[] = "/tmp/veldrune-settings-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        Folder = pattern;
+        chmod(Folder.c_str(), 0777);   // reachable by the unprivileged helper
+        Cfg = Folder + "/Veldrune.cfg";
+    }
+    void TearDown() override {
+        CloseSettingsFile();
+        FailSettingsWriteStep(FailNothing);
+        SetSettingsLockWait(2000);
+        chmod(Folder.c_str(), 0777);
+        std::error_code ignored;
+        std::filesystem::remove_all(Folder, ignored);
+    }
+};
+
+// Runs check in a child process as user "nobody" when we are root (root
+// ignores permission bits, so read-only and unreadable files must be tried
+// without it); otherwise in a child as ourselves. The check's result is the
+// child's exit status: 0 passed, anything else names the failed step.
+inline int RunUnprivileged(const std::function<int()>& check) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
+        _exit(check());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+}
