@@ -159,11 +159,20 @@ struct PngWriteJob {
     const uint8_t* pixels;
     size_t stride;
     int zlibLevel;
-    bool filterNone;            // every row's filter None instead of libpng's choice
+    int zlibStrategy;
+    int filters;                // libpng filter mask
 };
 
-// Writes the whole image to an open file; false on any libpng or I/O error.
-bool WritePngStream(FILE* file, const PngWriteJob& job) {
+void AppendToVector(png_structp png, png_bytep data, png_size_t count) {
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + count);
+}
+
+void NoFlush(png_structp) {}
+
+// Writes the whole image either to an open file or to a byte vector; false
+// on any libpng or I/O error.
+bool WritePngStream(FILE* file, std::vector<uint8_t>* memory, const PngWriteJob& job) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, IgnoreWarning);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
@@ -175,11 +184,16 @@ bool WritePngStream(FILE* file, const PngWriteJob& job) {
         png_destroy_write_struct(&png, &info);
         return false;
     }
-    png_init_io(png, file);
+    if (memory != nullptr) {
+        png_set_write_fn(png, memory, AppendToVector, NoFlush);
+    } else {
+        png_init_io(png, file);
+    }
     png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), 8, job.colorType,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (job.filterNone) png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, job.filters);
     png_set_compression_level(png, job.zlibLevel);
+    png_set_compression_strategy(png, job.zlibStrategy);
     png_write_info(png, info);
     for (int y = 0; y < job.height; ++y) {
         png_write_row(png, const_cast<png_bytep>(job.pixels + size_t(y) * job.stride));
@@ -187,6 +201,12 @@ bool WritePngStream(FILE* file, const PngWriteJob& job) {
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return true;
+}
+
+bool ValidJob(const PngWriteJob& job) {
+    return job.pixels != nullptr && job.width > 0 && job.height > 0 && job.width <= int(MaxPngSide) &&
+           job.height <= int(MaxPngSide) && job.zlibLevel >= 0 && job.zlibLevel <= 9 && job.zlibStrategy >= 0 &&
+           job.zlibStrategy <= 4 && (job.filters & PNG_ALL_FILTERS) != 0 && (job.filters & ~PNG_ALL_FILTERS) == 0;
 }
 
 // Opens `path` for writing; with `exclusive` only when it does not exist yet.
@@ -204,14 +224,11 @@ FILE* OpenForWriting(const std::string& path, bool exclusive, bool& existed) {
 }
 
 SaveResult WritePngFile(const std::string& path, const PngWriteJob& job, bool exclusive) {
-    if (job.pixels == nullptr || job.width <= 0 || job.height <= 0 || job.width > int(MaxPngSide) ||
-        job.height > int(MaxPngSide)) {
-        return SaveFailed;
-    }
+    if (!ValidJob(job)) return SaveFailed;
     bool existed = false;
     FILE* file = OpenForWriting(path, exclusive, existed);
     if (file == nullptr) return existed ? SaveExists : SaveFailed;
-    bool written = WritePngStream(file, job);
+    bool written = WritePngStream(file, nullptr, job);
     // A full disk often shows only when the buffers are flushed at close.
     if (std::fflush(file) != 0 || std::ferror(file)) written = false;
     if (std::fclose(file) != 0) written = false;
@@ -229,14 +246,28 @@ SaveResult WritePngFile(const std::string& path, const PngWriteJob& job, bool ex
 SaveResult WriteRgbPng(const std::string& path, int width, int height, const uint8_t* rgb, size_t stride,
                        bool exclusive) {
     if (stride < size_t(width) * 3) return SaveFailed;
-    PngWriteJob job{width, height, PNG_COLOR_TYPE_RGB, rgb, stride, 9, true};
+    // Screenshots: no filter and the strongest compression, as every other
+    // writer of the game's pictures does.
+    PngWriteJob job{width, height, PNG_COLOR_TYPE_RGB, rgb, stride, 9, 0, PNG_FILTER_NONE};
     return WritePngFile(path, job, exclusive);
 }
 
 bool WriteRgbaPng(const std::string& path, const RgbaImage& image, int zlibLevel) {
     if (image.pixels.size() != size_t(image.width) * size_t(image.height) * 4) return false;
-    if (zlibLevel < 0 || zlibLevel > 9) return false;
     PngWriteJob job{image.width, image.height, PNG_COLOR_TYPE_RGBA, image.pixels.data(), size_t(image.width) * 4,
-                    zlibLevel, true};
+                    zlibLevel, 0, PNG_FILTER_NONE};
     return WritePngFile(path, job, false) == SaveOk;
+}
+
+bool EncodeRgbaPng(const RgbaImage& image, const PngEncoding& encoding, std::vector<uint8_t>& out) {
+    out.clear();
+    if (image.pixels.size() != size_t(image.width) * size_t(image.height) * 4) return false;
+    PngWriteJob job{image.width,        image.height,          PNG_COLOR_TYPE_RGBA, image.pixels.data(),
+                    size_t(image.width) * 4, encoding.zlibLevel, encoding.zlibStrategy, encoding.filters};
+    if (!ValidJob(job)) return false;
+    if (!WritePngStream(nullptr, &out, job)) {
+        out.clear();
+        return false;
+    }
+    return true;
 }

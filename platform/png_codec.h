@@ -39,3 +39,15 @@ SaveResult WriteRgbPng(const std::string& path, int width, int height, const uin
 
 // Writes 8-bit RGBA, not interlaced (the image generator's format).
 bool WriteRgbaPng(const std::string& path, const RgbaImage& image, int zlibLevel = 9);
+
+// How an RGBA image is compressed: zlib level and strategy (Z_DEFAULT_STRATEGY
+// 0, Z_FILTERED 1, Z_HUFFMAN_ONLY 2, Z_RLE 3) and the libpng row filter mask
+// (PNG_FILTER_NONE 0x08 ... PNG_ALL_FILTERS 0xF8). The image generator and the
+// decoding benchmark choose among these.
+struct PngEncoding {
+    int zlibLevel = 9;
+    int zlibStrategy = 0;
+    int filters = 0x08;
+};
+// Encodes 8-bit RGBA, not interlaced, into `out`; false on a malformed image.
+bool EncodeRgbaPng(const RgbaImage& image, const PngEncoding& encoding, std::vector<uint8_t>& out);

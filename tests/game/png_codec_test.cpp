@@ -228,6 +228,45 @@ TEST_F(PngCodecTest, RgbaRoundTripKeepsAlphaAndHeader) {
     EXPECT_FALSE(WriteRgbaPng(Dir + "/bad.png", image, 10));
 }
 
+TEST_F(PngCodecTest, EncodingChoicesRoundTripAndSetTheRowFiltersAsked) {
+    RgbaImage image;
+    image.width = 40;
+    image.height = 12;
+    for (int i = 0; i < image.width * image.height; ++i) {
+        uint8_t v = uint8_t(i % 40 < 20 ? 0 : i * 5);
+        image.pixels.insert(image.pixels.end(), {v, uint8_t(v / 2), 0, 255});
+    }
+    const size_t rowBytes = 1 + size_t(image.width) * 4;
+    struct Case {
+        PngEncoding encoding;
+        int expectedFilter;   // -1: any
+    };
+    const Case cases[] = {
+        {{9, 0, PNG_FILTER_NONE}, 0}, {{1, 3, PNG_FILTER_NONE}, 0}, {{6, 2, PNG_FILTER_SUB}, 1},
+        {{9, 1, PNG_FILTER_UP}, 2},   {{0, 0, PNG_FILTER_NONE}, 0}, {{9, 0, PNG_ALL_FILTERS}, -1},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> file;
+        ASSERT_TRUE(EncodeRgbaPng(image, c.encoding, file)) << c.encoding.zlibLevel;
+        RgbaImage back;
+        ASSERT_TRUE(DecodePng(file.data(), file.size(), back));
+        EXPECT_EQ(back.pixels, image.pixels);
+        std::vector<uint8_t> stream = IdatStream(file);
+        std::vector<uint8_t> raw = Inflate(stream, rowBytes * image.height);
+        ASSERT_EQ(raw.size(), rowBytes * image.height);
+        if (c.expectedFilter >= 0) {
+            for (int y = 0; y < image.height; ++y) EXPECT_EQ(raw[y * rowBytes], c.expectedFilter) << "row " << y;
+        }
+    }
+    std::vector<uint8_t> file;
+    EXPECT_FALSE(EncodeRgbaPng(image, {10, 0, PNG_FILTER_NONE}, file));
+    EXPECT_FALSE(EncodeRgbaPng(image, {9, 7, PNG_FILTER_NONE}, file));
+    EXPECT_FALSE(EncodeRgbaPng(image, {9, 0, 0}, file));
+    EXPECT_TRUE(file.empty());
+    RgbaImage empty;
+    EXPECT_FALSE(EncodeRgbaPng(empty, {}, file));
+}
+
 // [SECTION] Decoding other formats
 
 TEST_F(PngCodecTest, DecodesGrayPaletteSixteenBitAndInterlacedToRgba) {
