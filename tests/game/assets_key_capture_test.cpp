@@ -135,3 +135,21 @@ TEST_F(KeyCapture, EveryNamedKeyIsStoredUnderItsName) {
         EXPECT_EQ(Stored("Backward"), row.Name);
     }
 }
+
+// The whole road on the recording platform: open Control, click Forward once
+// the sub column has slid away, let go of W.
+TEST_F(KeyCapture, ClickingForwardAndReleasingWInTheRunningMenu) {
+    WriteSettingsFile(SettingsText({"[Settings]", "settings.screenmode = 1", "[Controls]",
+                                    "Forward = S"}));
+    Boot();
+    ClickAt(400, 190);   // Control, in the home column
+    ASSERT_EQ(Menu.MenuSelect, MenuControl);
+    Frames(40);          // the sub column slides to the shifted column
+    ClickAt(400, 190);   // Forward now stands there
+    ASSERT_EQ(Menu.MenuSelect, MenuForward);
+    Release({KeyRightCtrl});
+    EXPECT_EQ(Menu.MenuSelect, MenuForward);
+    Release({KeyW});
+    EXPECT_EQ(Menu.MenuSelect, MenuControl);
+    EXPECT_EQ(Stored("Forward"), "W");
+}
