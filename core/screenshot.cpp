@@ -1,5 +1,49 @@
-// screenshot.cpp — numbered PNG screenshots. (stub)
+// screenshot.cpp — numbered PNG screenshots of the finished frame, counted in
+// the settings file.
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "assets/assets.h"
 #include "core/core.h"
 
-void CheckScreenshotKey() {}
-void TakeScreenshot() {}
+namespace {
+
+// How many taken numbers a screenshot skips before it gives up. Each step is
+// one exclusive create, so a folder full of old screenshots costs little.
+constexpr int MaxNumbersSkipped = 10000;
+
+std::string ScreenshotName(int64_t n) { return "Screenshot_" + std::to_string(n) + ".png"; }
+
+}  // namespace
+
+// Late in the frame, so a page that checks the same key earlier takes the
+// release first.
+void CheckScreenshotKey() {
+    if (Assets.ScreenshotKey == KeyNone) return;
+    if (KeyReleased(Assets.ScreenshotKey)) TakeScreenshot();
+}
+
+// A screenshot never replaces an existing file: when the counter could not be
+// stored (a read-only settings file) or the file was reset, the next free
+// number is used and written back.
+void TakeScreenshot() {
+    OpenSettingsFile(SettingsFileName);
+    SelectGroup("Settings");
+    int32_t last = ReadSettingNumber("settings.screenshots", 0);
+    Cfg.settings.screenshots = last;
+    int64_t n = int64_t(last) + 1;
+
+    CaptureFrame(SpriteScratch, 0, 0, Cfg.ScreenW, Cfg.ScreenH);
+    for (int skipped = 0; skipped <= MaxNumbersSkipped; ++skipped) {
+        if (SaveSpriteAsPng(SpriteScratch, ScreenshotName(n), true) != SaveExists) break;
+        if (n == std::numeric_limits<int32_t>::max()) break;   // the counter is 32 bits
+        ++n;
+    }
+    DeleteSprite(SpriteScratch);
+
+    // A save that failed still uses up its number.
+    WriteSettingNumber("settings.screenshots", int32_t(n));
+    Cfg.settings.screenshots = int32_t(n);
+    CloseSettingsFile();
+}
