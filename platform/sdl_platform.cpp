@@ -1,61 +1,741 @@
-// sdl_platform.cpp — the platform over SDL2. (stub)
-#include "platform/platform.h"
+// sdl_platform.cpp — the platform over SDL2: life cycle, windows and the game
+// screen with its back buffer and frame pacing, keyboard and mouse from SDL's
+// events, time and threads, screen modes, message box and process launch.
+// Sprites, blending, text and fonts are in sdl_graphics.cpp.
+#include "platform/sdl_internal.h"
 
-bool StartPlatform() { return false; }
-void StopPlatform() {  }
-bool StartKeyboardInput() { return false; }
-bool StartMouseInput() { return false; }
-bool StartSpriteSystem() { return false; }
-bool StartBlendingSystem() { return false; }
-bool StartMovieSystem() { return false; }
-bool OpenGameWindow(int, int, int, int, int, const std::string&, WindowStyle) { return false; }
-bool OpenScreenInWindow(int, int, int, int, int, bool, int, int, bool) { return false; }
-bool OpenGameScreen(int, int, int, const std::string&, bool, int) { return false; }
-void CloseGameScreen() {  }
-void CloseGameWindow(int) {  }
-void MinimiseGameWindow(int) {  }
-WindowEventKind AwaitWindowEvent() { return WindowEventActivated; }
-bool ScreenIsActive() { return false; }
-bool WindowCloseRequested() { return false; }
-void ClearFrame(Color) {  }
-void PresentFrame() {  }
-std::string ScreenDriverName() { return {}; }
-bool LoadSpriteFromMemory(int, const uint8_t*, size_t, int) { return false; }
-bool CreateBlankSprite(int, int, int, int) { return false; }
-bool MakeBlendable(int, int) { return false; }
-bool BeginBlending() { return false; }
-void EndBlending() {  }
-void DrawBlended(int, int, int, int) {  }
-bool CaptureFrame(int, int, int, int, int) { return false; }
-SaveResult SaveSpriteAsPng(int, const std::string&, bool) { return SaveFailed; }
-void DeleteSprite(int) {  }
-bool BeginTextOn(int) { return false; }
-void SetTextTransparent() {  }
-void UseFont(int) {  }
-int MeasureTextWidth(const std::string&) { return 0; }
-int MeasureTextHeight(const std::string&) { return 0; }
-void DrawTextAt(int, int, const std::string&, Color) {  }
-void EndText() {  }
-bool LoadFontFace(int, const std::string&, int, int) { return false; }
-int RegisterFontFile(const std::string&) { return 0; }
-void BroadcastFontChange() {  }
-bool UnregisterFontFile(const std::string&) { return false; }
-bool PollKeyboard() { return false; }
-bool KeyReleased(int) { return false; }
-bool PollMouse() { return false; }
-int PointerX() { return 0; }
-int PointerY() { return 0; }
-bool MouseButtonDown(int) { return false; }
-void PlaceMouse(int, int) {  }
-uint32_t MillisecondsSinceStart() { return 0; }
-void Pause(int) {  }
-int StartThread(ThreadProc, int) { return 0; }
-bool ListScreenModes() { return false; }
-bool AdvanceScreenMode() { return false; }
-int ModeWidth() { return 0; }
-int ModeHeight() { return 0; }
-int ModeDepth() { return 0; }
-int ModeRefreshRate() { return 0; }
-void ShowMessage(const std::string&, const std::string&) {  }
-std::string ProgramPath() { return {}; }
-bool LaunchProgram(const std::string&) { return false; }
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <thread>
+
+extern char** environ;
+
+SdlPlatform Sdl;
+
+std::string NativePath(const std::string& gamePath) {
+    std::string path = gamePath;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+// [SECTION] Events
+
+namespace {
+
+constexpr int NotAWindowEvent = -1;
+
+// SDL numbers the buttons left 1, middle 2, right 3; the game left 1, right 2, middle 3.
+int GameButton(uint8_t sdlButton) {
+    switch (sdlButton) {
+        case SDL_BUTTON_LEFT: return 1;
+        case SDL_BUTTON_RIGHT: return 2;
+        case SDL_BUTTON_MIDDLE: return 3;
+        default: return 0;
+    }
+}
+
+bool IsScreenWindow(uint32_t windowId) {
+    return Sdl.Screen.Window && SDL_GetWindowID(Sdl.Screen.Window) == windowId;
+}
+
+void RecreateBackBufferAfterReset();
+
+// Folds one SDL event into our state. Returns the kind for window events
+// (and quitting), NotAWindowEvent for everything else.
+int HandleEvent(const SDL_Event& e) {
+    SdlInput& in = Sdl.Input;
+    switch (e.type) {
+        case SDL_QUIT:
+            in.CloseRequested = true;
+            return WindowEventClosed;
+        case SDL_KEYDOWN:
+            if (!e.key.repeat && e.key.keysym.scancode > 0 && e.key.keysym.scancode < KeySlotCount) {
+                in.KeyPhysical[e.key.keysym.scancode] = true;
+                in.KeyPressedSincePoll[e.key.keysym.scancode] = true;
+            }
+            return NotAWindowEvent;
+        case SDL_KEYUP:
+            if (e.key.keysym.scancode > 0 && e.key.keysym.scancode < KeySlotCount)
+                in.KeyPhysical[e.key.keysym.scancode] = false;
+            return NotAWindowEvent;
+        case SDL_MOUSEMOTION:
+            in.PendingDx += e.motion.xrel;
+            in.PendingDy += e.motion.yrel;
+            return NotAWindowEvent;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            const int b = GameButton(e.button.button);
+            if (b) {
+                const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+                in.ButtonPhysical[b] = down;
+                if (down) in.ButtonPressedSincePoll[b] = true;
+            }
+            return NotAWindowEvent;
+        }
+        case SDL_RENDER_DEVICE_RESET:
+            RecreateBackBufferAfterReset();
+            return NotAWindowEvent;
+        case SDL_WINDOWEVENT:
+            break;
+        default:
+            return NotAWindowEvent;
+    }
+    const bool screen = IsScreenWindow(e.window.windowID);
+    switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            in.CloseRequested = true;
+            return WindowEventClosed;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            if (screen) {
+                Sdl.Screen.HasFocus = true;
+                Sdl.Screen.FocusLostPending = false;
+            }
+            return WindowEventActivated;
+        case SDL_WINDOWEVENT_RESTORED:
+            return WindowEventActivated;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            if (screen) {
+                Sdl.Screen.HasFocus = false;
+                if (Sdl.Screen.FullScreen) Sdl.Screen.FocusLostPending = true;
+            }
+            return WindowEventOther;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            if (screen && Sdl.Screen.FullScreen) Sdl.Screen.FocusLostPending = true;
+            return WindowEventOther;
+        default:
+            return WindowEventOther;
+    }
+}
+
+// Handles everything queued, without waiting. Called at every poll and
+// present so that the windows stay responsive whatever the game does.
+void PumpEvents() {
+    if (!Sdl.Started) return;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) HandleEvent(e);
+}
+
+// Lets the window manager hand a new window the focus before the game's first
+// ScreenIsActive, which would otherwise take the focus-loss path at once.
+void WaitForFocus(SDL_Window* window, int milliseconds) {
+    const uint32_t end = SDL_GetTicks() + uint32_t(milliseconds);
+    while (!(SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) && SDL_GetTicks() < end) {
+        PumpEvents();
+        SDL_Delay(5);
+    }
+    PumpEvents();
+}
+
+}  // namespace
+
+// [SECTION] Life cycle
+
+bool StartPlatform() {
+    if (Sdl.Started) return true;
+    // A plain kill or Ctrl-C ends the program as it would any other; the
+    // close box is the player's way to ask politely.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) return false;
+    if (TTF_Init() != 0) {
+        SDL_Quit();
+        return false;
+    }
+    // Without fontconfig only registered font files can be loaded; the game
+    // still runs.
+    StartFontLookup();
+    Sdl.Started = true;
+    return true;
+}
+
+void StopPlatform() {
+    if (!Sdl.Started) return;
+    CloseGameScreen();
+    for (auto& [number, window] : Sdl.Windows) {
+        (void)number;
+        SDL_DestroyWindow(window);
+    }
+    Sdl.Windows.clear();
+    FreeAllGraphics();
+    StopFontLookup();
+    TTF_Quit();
+    SDL_Quit();
+    Sdl.Screen = SdlScreen{};
+    Sdl.Input = SdlInput{};
+    Sdl.Modes = SdlModes{};
+    Sdl.Started = false;
+}
+
+// [SECTION] Start-up of services
+
+bool StartKeyboardInput() {
+    Sdl.Input.KeyboardStarted = Sdl.Started;
+    return Sdl.Input.KeyboardStarted;
+}
+
+bool StartMouseInput() {
+    Sdl.Input.MouseStarted = Sdl.Started;
+    return Sdl.Input.MouseStarted;
+}
+
+bool StartSpriteSystem() { return Sdl.Started && SDL_GetNumRenderDrivers() > 0; }
+
+bool StartBlendingSystem() { return true; }
+
+// The game never plays a video; there is nothing to prepare.
+bool StartMovieSystem() { return true; }
+
+// [SECTION] The screen's renderer and back buffer
+
+namespace {
+
+bool ValidScreenSize(int width, int height) {
+    return width > 0 && height > 0 && width <= MaxSurfaceSide && height <= MaxSurfaceSide;
+}
+
+double RefreshPeriodMs(SDL_Window* window, bool fullScreen) {
+    SDL_DisplayMode mode{};
+    int ok = fullScreen ? SDL_GetWindowDisplayMode(window, &mode)
+                        : SDL_GetCurrentDisplayMode(std::max(0, SDL_GetWindowDisplayIndex(window)), &mode);
+    const int hz = (ok == 0 && mode.refresh_rate > 0) ? mode.refresh_rate : 60;
+    return 1000.0 / hz;
+}
+
+SDL_Renderer* CreateRenderer(SDL_Window* window) {
+    // Vertical sync is always asked for; drivers that cannot accelerate
+    // (the dummy and offscreen ones) only give the software renderer.
+    const uint32_t attempts[] = {
+        SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC | SDL_RENDERER_TARGETTEXTURE,
+        SDL_RENDERER_PRESENTVSYNC | SDL_RENDERER_TARGETTEXTURE,
+        SDL_RENDERER_TARGETTEXTURE,
+        0,
+    };
+    for (uint32_t flags : attempts)
+        if (SDL_Renderer* r = SDL_CreateRenderer(window, -1, flags)) return r;
+    return nullptr;
+}
+
+SDL_Texture* CreateBackBuffer(SDL_Renderer* renderer, int width, int height) {
+    SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
+    if (!t) return nullptr;
+    SDL_SetTextureBlendMode(t, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(t, SDL_ScaleModeLinear);
+    SDL_SetRenderTarget(renderer, t);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    return t;
+}
+
+// Makes the renderer and back buffer on the window. On failure nothing is
+// left behind and the screen stays closed.
+bool CreateScreenOn(SDL_Window* window, int width, int height, bool fullScreen) {
+    if (!ValidScreenSize(width, height)) return false;
+    SDL_Renderer* renderer = CreateRenderer(window);
+    if (!renderer) return false;
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(renderer, &info);
+    if ((info.max_texture_width > 0 && width > info.max_texture_width) ||
+        (info.max_texture_height > 0 && height > info.max_texture_height)) {
+        SDL_DestroyRenderer(renderer);
+        return false;
+    }
+    SDL_Texture* backBuffer = CreateBackBuffer(renderer, width, height);
+    if (!backBuffer) {
+        SDL_DestroyRenderer(renderer);
+        return false;
+    }
+    SdlScreen& s = Sdl.Screen;
+    s.Window = window;
+    s.Renderer = renderer;
+    s.BackBuffer = backBuffer;
+    s.Generation += 1;
+    s.Width = width;
+    s.Height = height;
+    s.FullScreen = fullScreen;
+    s.Lost = false;
+    s.FocusLostPending = false;
+    s.FramePeriodMs = RefreshPeriodMs(window, fullScreen);
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    s.SelfPacing = !(info.flags & SDL_RENDERER_PRESENTVSYNC) || driver == "dummy" || driver == "offscreen";
+    s.ShortFrames = 0;
+    s.LastPresentTicks = 0;
+    s.NextDueTicks = 0;
+    // The system pointer never shows; ours is drawn by the game. Relative
+    // mode also keeps it inside the window so motion goes on at the edges.
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_SetRelativeMouseMode(SDL_TRUE);
+    return true;
+}
+
+void RecreateBackBufferAfterReset() {
+    SdlScreen& s = Sdl.Screen;
+    if (!s.Renderer) return;
+    // Every texture of the renderer is gone; sprites upload again on use.
+    DropSpriteTextures();
+    s.Generation += 1;
+    s.BackBuffer = CreateBackBuffer(s.Renderer, s.Width, s.Height);
+}
+
+SDL_Rect PresentArea() {
+    const SdlScreen& s = Sdl.Screen;
+    int ow = 0, oh = 0;
+    SDL_GetRendererOutputSize(s.Renderer, &ow, &oh);
+    if (s.FullScreen) {
+        if (ow == s.Width && oh == s.Height) return {0, 0, s.Width, s.Height};
+        // The display kept another size: scale to fit, keeping the shape.
+        const double scale = std::min(double(ow) / s.Width, double(oh) / s.Height);
+        const int w = std::max(1, int(s.Width * scale)), h = std::max(1, int(s.Height * scale));
+        return {(ow - w) / 2, (oh - h) / 2, w, h};
+    }
+    if (s.Stretch)
+        return {s.AreaX, s.AreaY, std::max(1, ow - s.AreaX - s.RightOffset),
+                std::max(1, oh - s.AreaY - s.BottomOffset)};
+    return {s.AreaX, s.AreaY, s.Width, s.Height};
+}
+
+// When presenting does not wait for the vertical blank, sleep to the
+// display's rate instead of spinning. Whether it waits is told by the
+// renderer, and checked: eight frames in a row far shorter than the refresh
+// period mean the driver ignores vertical sync.
+void PaceFrame() {
+    SdlScreen& s = Sdl.Screen;
+    const uint64_t freq = SDL_GetPerformanceFrequency();
+    const uint64_t period = uint64_t(double(freq) * s.FramePeriodMs / 1000.0);
+    uint64_t now = SDL_GetPerformanceCounter();
+    if (!s.SelfPacing) {
+        if (s.LastPresentTicks && now - s.LastPresentTicks < period / 2) {
+            if (++s.ShortFrames >= 8) {
+                s.SelfPacing = true;
+                s.NextDueTicks = now + period;
+            }
+        } else {
+            s.ShortFrames = 0;
+        }
+    } else {
+        if (s.NextDueTicks > now) {
+            const uint64_t waitNs = (s.NextDueTicks - now) * 1000000000ull / freq;
+            std::this_thread::sleep_for(std::chrono::nanoseconds(waitNs));
+            now = SDL_GetPerformanceCounter();
+        }
+        // On time: the next frame is due one period later. Late: no catching
+        // up with a burst of frames.
+        s.NextDueTicks = std::max(s.NextDueTicks, now > period ? now - period : 0) + period;
+    }
+    s.LastPresentTicks = now;
+}
+
+}  // namespace
+
+// [SECTION] Screen and windows
+
+bool OpenGameWindow(int window, int x, int y, int innerW, int innerH, const std::string& title,
+                    WindowStyle style) {
+    if (!Sdl.Started) return false;
+    CloseGameWindow(window);
+    SDL_Window* w = nullptr;
+    switch (style) {
+        case WindowFramed:
+            if (!ValidScreenSize(innerW, innerH)) return false;
+            w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, innerW, innerH,
+                                 SDL_WINDOW_SHOWN);
+            break;
+        case WindowBorderlessMaximised:
+            // Maximising needs a resizable window, or the window manager leaves it be.
+            if (!ValidScreenSize(innerW, innerH)) return false;
+            w = SDL_CreateWindow(title.c_str(), x, y, innerW, innerH,
+                                 SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE |
+                                     SDL_WINDOW_MAXIMIZED);
+            break;
+        case WindowMinimised:
+            // A window cannot be 0 x 0; one pixel stands in the task bar just the same.
+            w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
+                                 SDL_WINDOW_SHOWN | SDL_WINDOW_MINIMIZED);
+            break;
+    }
+    if (!w) return false;
+    Sdl.Windows[window] = w;
+    if (style != WindowMinimised) {
+        SDL_RaiseWindow(w);
+        WaitForFocus(w, 1000);
+    } else {
+        PumpEvents();
+    }
+    return true;
+}
+
+bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool stretch, int rightOffset,
+                        int bottomOffset, bool /*vsync: always on*/) {
+    auto it = Sdl.Windows.find(window);
+    CloseGameScreen();
+    if (it == Sdl.Windows.end()) return false;
+    if (!CreateScreenOn(it->second, width, height, false)) return false;
+    SdlScreen& s = Sdl.Screen;
+    s.WindowNumber = window;
+    s.Stretch = stretch;
+    s.AreaX = std::max(0, x);
+    s.AreaY = std::max(0, y);
+    s.RightOffset = std::max(0, rightOffset);
+    s.BottomOffset = std::max(0, bottomOffset);
+    PumpEvents();
+    s.HasFocus = (SDL_GetWindowFlags(it->second) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    return true;
+}
+
+bool OpenGameScreen(int width, int height, int depthBits, const std::string& title, bool /*vsync: always on*/,
+                    int refreshHz) {
+    CloseGameScreen();
+    if (!Sdl.Started || !ValidScreenSize(width, height)) return false;
+    SDL_DisplayMode want{};
+    want.format = depthBits == 16 ? SDL_PIXELFORMAT_RGB565 : depthBits == 15 ? SDL_PIXELFORMAT_RGB555
+                                                                             : SDL_PIXELFORMAT_RGB888;
+    want.w = width;
+    want.h = height;
+    want.refresh_rate = std::max(0, refreshHz);
+    SDL_DisplayMode closest{};
+    const bool exact = SDL_GetClosestDisplayMode(0, &want, &closest) && closest.w == width && closest.h == height;
+    // When the display cannot take the size, cover the desktop and scale the
+    // picture: never a black or missing screen.
+    const uint32_t flags = (exact ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP) | SDL_WINDOW_HIDDEN;
+    SDL_Window* w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                     flags);
+    if (!w) return false;
+    if (exact) SDL_SetWindowDisplayMode(w, &closest);
+    SDL_ShowWindow(w);
+    if (!CreateScreenOn(w, width, height, true)) {
+        SDL_DestroyWindow(w);
+        PumpEvents();
+        return false;
+    }
+    Sdl.Screen.WindowNumber = -1;
+    SDL_RaiseWindow(w);
+    WaitForFocus(w, 1000);
+    if (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) Sdl.Screen.FocusLostPending = false;
+    Sdl.Screen.HasFocus = (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    Sdl.Screen.FramePeriodMs = RefreshPeriodMs(w, true);
+    return true;
+}
+
+void CloseGameScreen() {
+    SdlScreen& s = Sdl.Screen;
+    if (!s.Renderer && !s.Window) return;
+    // The renderer takes its textures with it.
+    DropSpriteTextures();
+    if (Sdl.Graphics.TextTarget == TextOnScreen) Sdl.Graphics.TextTarget = -2;
+    if (s.Renderer) SDL_DestroyRenderer(s.Renderer);
+    SDL_SetRelativeMouseMode(SDL_FALSE);
+    if (s.WindowNumber < 0 && s.Window) SDL_DestroyWindow(s.Window);
+    const uint32_t generation = s.Generation + 1;
+    s = SdlScreen{};
+    s.Generation = generation;
+    PumpEvents();
+}
+
+void CloseGameWindow(int window) {
+    auto it = Sdl.Windows.find(window);
+    if (it == Sdl.Windows.end()) return;
+    if (Sdl.Screen.WindowNumber == window) CloseGameScreen();
+    SDL_DestroyWindow(it->second);
+    Sdl.Windows.erase(it);
+    PumpEvents();
+}
+
+void MinimiseGameWindow(int window) {
+    auto it = Sdl.Windows.find(window);
+    if (it == Sdl.Windows.end()) return;
+    SDL_MinimizeWindow(it->second);
+    PumpEvents();
+}
+
+WindowEventKind AwaitWindowEvent() {
+    for (;;) {
+        if (!Sdl.Started) {
+            SDL_Delay(100);
+            return WindowEventOther;
+        }
+        SDL_Event e;
+        // A timed wait only so that a stopped event loop cannot hold us forever.
+        if (!SDL_WaitEventTimeout(&e, 250)) continue;
+        const int kind = HandleEvent(e);
+        if (kind != NotAWindowEvent) return WindowEventKind(kind);
+    }
+}
+
+bool ScreenIsActive() {
+    PumpEvents();
+    const SdlScreen& s = Sdl.Screen;
+    if (!s.Renderer || !s.BackBuffer) return false;
+    return s.FullScreen ? !s.Lost : s.HasFocus;
+}
+
+bool WindowCloseRequested() {
+    PumpEvents();
+    return Sdl.Input.CloseRequested;
+}
+
+void ClearFrame(Color c) {
+    SdlScreen& s = Sdl.Screen;
+    if (!s.BackBuffer) return;
+    SDL_SetRenderTarget(s.Renderer, s.BackBuffer);
+    SDL_SetRenderDrawColor(s.Renderer, c.r, c.g, c.b, 255);
+    SDL_RenderClear(s.Renderer);
+}
+
+void PresentFrame() {
+    PumpEvents();
+    SdlScreen& s = Sdl.Screen;
+    if (!s.Renderer || !s.BackBuffer || s.Lost) {
+        // Nothing to show; still never let a loop around us spin.
+        SDL_Delay(16);
+        return;
+    }
+    if (s.FullScreen && s.FocusLostPending) {
+        // Give a brief loss (a mode switch settling) about two frames to heal.
+        const uint32_t end = SDL_GetTicks() + 32;
+        while (s.FocusLostPending && SDL_GetTicks() < end) {
+            SDL_Delay(2);
+            PumpEvents();
+        }
+        if (s.FocusLostPending) {
+            s.Lost = true;
+            return;
+        }
+    }
+    SDL_SetRenderTarget(s.Renderer, nullptr);
+    SDL_SetRenderDrawColor(s.Renderer, 0, 0, 0, 255);
+    SDL_RenderClear(s.Renderer);
+    const SDL_Rect area = PresentArea();
+    SDL_RenderCopy(s.Renderer, s.BackBuffer, nullptr, &area);
+    SDL_RenderPresent(s.Renderer);
+    SDL_SetRenderTarget(s.Renderer, s.BackBuffer);
+    PaceFrame();
+}
+
+std::string ScreenDriverName() {
+    SDL_RendererInfo info{};
+    if (!Sdl.Screen.Renderer || SDL_GetRendererInfo(Sdl.Screen.Renderer, &info) != 0 || !info.name) return "";
+    return info.name;
+}
+
+// [SECTION] Input
+
+bool PollKeyboard() {
+    PumpEvents();
+    SdlInput& in = Sdl.Input;
+    in.LastPollOk = Sdl.Started && in.KeyboardStarted;
+    if (!in.LastPollOk) return false;
+    // A key that went down since the last poll shows down in this snapshot
+    // even if it is already up again, so a quick tap is never lost.
+    for (int k = 0; k < KeySlotCount; ++k) {
+        in.KeySnapshot[k] = in.KeyPhysical[k] || in.KeyPressedSincePoll[k];
+        in.KeyPressedSincePoll[k] = false;
+    }
+    in.KeyboardPolled = true;
+    return true;
+}
+
+bool KeyReleased(int key) {
+    SdlInput& in = Sdl.Input;
+    if (!in.KeyboardPolled || !in.LastPollOk) return false;
+    if (key == KeyAny) {
+        bool released = false;
+        for (int k = 0; k < KeySlotCount; ++k) {
+            if (in.KeySnapshot[k]) {
+                in.KeySeenDown[k] = true;
+            } else if (in.KeySeenDown[k]) {
+                in.KeySeenDown[k] = false;
+                released = true;
+            }
+        }
+        return released;
+    }
+    if (key < 0 || key >= KeySlotCount) return false;
+    if (in.KeySnapshot[key]) {
+        in.KeySeenDown[key] = true;
+        return false;
+    }
+    if (in.KeySeenDown[key]) {
+        in.KeySeenDown[key] = false;
+        return true;
+    }
+    return false;
+}
+
+bool PollMouse() {
+    PumpEvents();
+    SdlInput& in = Sdl.Input;
+    if (!Sdl.Started || !in.MouseStarted) return false;
+    // Relative motion in screen pixels, whatever size the window shows them at.
+    in.PointerX += in.PendingDx;
+    in.PointerY += in.PendingDy;
+    in.PendingDx = in.PendingDy = 0;
+    if (Sdl.Screen.Width > 0) {
+        in.PointerX = std::clamp(in.PointerX, 0, Sdl.Screen.Width - 1);
+        in.PointerY = std::clamp(in.PointerY, 0, Sdl.Screen.Height - 1);
+    }
+    for (int b = 1; b <= 3; ++b) {
+        in.ButtonSnapshot[b] = in.ButtonPhysical[b] || in.ButtonPressedSincePoll[b];
+        in.ButtonPressedSincePoll[b] = false;
+    }
+    return true;
+}
+
+int PointerX() { return Sdl.Input.PointerX; }
+int PointerY() { return Sdl.Input.PointerY; }
+
+bool MouseButtonDown(int button) { return button >= 1 && button <= 3 && Sdl.Input.ButtonSnapshot[button]; }
+
+void PlaceMouse(int x, int y) {
+    PumpEvents();
+    // Motion from before the placing belongs to the old position.
+    Sdl.Input.PendingDx = Sdl.Input.PendingDy = 0;
+    Sdl.Input.PointerX = x;
+    Sdl.Input.PointerY = y;
+}
+
+// [SECTION] Time and threads
+
+uint32_t MillisecondsSinceStart() { return SDL_GetTicks(); }
+
+void Pause(int milliseconds) {
+    if (milliseconds > 0) SDL_Delay(uint32_t(milliseconds));
+}
+
+namespace {
+
+struct ThreadStart {
+    ThreadProc Proc;
+    int Param;
+};
+
+int RunThread(void* data) {
+    const ThreadStart start = *static_cast<ThreadStart*>(data);
+    delete static_cast<ThreadStart*>(data);
+    start.Proc(start.Param);
+    return 0;
+}
+
+std::atomic<int> ThreadsStarted{0};
+
+}  // namespace
+
+int StartThread(ThreadProc proc, int param) {
+    if (!proc) return 0;
+    // 4096 bytes are asked for; the system's minimum and what a thread needs
+    // to format a number and sleep (with sanitizers, too) round that up.
+    const long systemMin = sysconf(_SC_THREAD_STACK_MIN);
+    size_t stack = std::max<size_t>({4096, systemMin > 0 ? size_t(systemMin) : 0, 64 * 1024});
+    const long page = sysconf(_SC_PAGESIZE) > 0 ? sysconf(_SC_PAGESIZE) : 4096;
+    stack = (stack + size_t(page) - 1) / size_t(page) * size_t(page);
+    auto* start = new ThreadStart{proc, param};
+    SDL_Thread* thread = SDL_CreateThreadWithStackSize(RunThread, "worker", stack, start);
+    if (!thread) {
+        delete start;
+        return 0;
+    }
+    SDL_DetachThread(thread);
+    return ++ThreadsStarted;
+}
+
+// [SECTION] Screen modes
+
+bool ListScreenModes() {
+    Sdl.Modes = SdlModes{};
+    if (!Sdl.Started) return false;
+    const int count = SDL_GetNumDisplayModes(0);
+    if (count < 0) return false;
+    std::vector<SDL_DisplayMode> modes;
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode m{};
+        if (SDL_GetDisplayMode(0, i, &m) == 0) modes.push_back(m);
+    }
+    const bool has15 = std::any_of(modes.begin(), modes.end(),
+                                   [](const SDL_DisplayMode& m) { return SDL_BITSPERPIXEL(m.format) == 15; });
+    for (const SDL_DisplayMode& m : modes)
+        if (SDL_BITSPERPIXEL(m.format) == (has15 ? 15 : 16))
+            Sdl.Modes.List.push_back({m.w, m.h, 16, m.refresh_rate});
+    // Four bytes a pixel is what the game calls 32 bits, though SDL counts
+    // its RGB888 as 24.
+    for (const SDL_DisplayMode& m : modes)
+        if (SDL_BYTESPERPIXEL(m.format) == 4) Sdl.Modes.List.push_back({m.w, m.h, 32, m.refresh_rate});
+    return true;
+}
+
+bool AdvanceScreenMode() {
+    SdlModes& m = Sdl.Modes;
+    if (m.Cursor + 1 < int(m.List.size())) {
+        ++m.Cursor;
+        return true;
+    }
+    m.Cursor = int(m.List.size());
+    return false;
+}
+
+namespace {
+const SdlModes::Entry* CurrentMode() {
+    const SdlModes& m = Sdl.Modes;
+    return (m.Cursor >= 0 && m.Cursor < int(m.List.size())) ? &m.List[size_t(m.Cursor)] : nullptr;
+}
+}  // namespace
+
+int ModeWidth() { return CurrentMode() ? CurrentMode()->Width : 0; }
+int ModeHeight() { return CurrentMode() ? CurrentMode()->Height : 0; }
+int ModeDepth() { return CurrentMode() ? CurrentMode()->Depth : 0; }
+int ModeRefreshRate() { return CurrentMode() ? CurrentMode()->Refresh : 0; }
+
+// [SECTION] Process
+
+void ShowMessage(const std::string& title, const std::string& text) {
+    SDL_ShowSimpleMessageBox(0, title.c_str(), text.c_str(), nullptr);
+}
+
+std::string ProgramPath() {
+    char buffer[PATH_MAX];
+    if (!realpath("/proc/self/exe", buffer)) return "";
+    return buffer;
+}
+
+bool LaunchProgram(const std::string& path) {
+    if (path.empty()) return false;
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    // The new instance starts with ordinary signal handling whatever ours is.
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    for (int sig : {SIGINT, SIGTERM, SIGPIPE, SIGCHLD, SIGHUP}) sigaddset(&defaults, sig);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, path.c_str(), nullptr, &attr, argv, environ);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0) return false;
+    // Not waited for, but reaped when it ends, so no zombie stays behind
+    // while we live on.
+    std::thread([pid] {
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+    return true;
+}
+
+// [SECTION] Views for the platform tests
+
+SDL_Window* ScreenWindowForTests() { return Sdl.Screen.Window; }
+
+SDL_Window* GameWindowForTests(int window) {
+    auto it = Sdl.Windows.find(window);
+    return it == Sdl.Windows.end() ? nullptr : it->second;
+}
+
+bool ScreenSelfPacingForTests() { return Sdl.Screen.SelfPacing; }

@@ -1,0 +1,132 @@
+// sdl_internal.h — the SDL platform's own state, shared by its two source
+// files (sdl_platform.cpp: screen, input, time, modes, processes;
+// sdl_graphics.cpp: sprites, blending, text, fonts), plus a few read-only
+// views the platform tests use to look behind the boundary. The game logic
+// never includes this file.
+#pragma once
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/png_codec.h"
+
+// [SECTION] Limits
+
+// The largest back buffer or sprite side we ever make, whatever the renderer
+// claims: the settings file is hand-editable and a typo must not allocate
+// gigabytes.
+constexpr int MaxSurfaceSide = 8192;
+
+// [SECTION] State
+
+struct SdlSprite {
+    SDL_Surface* Pixels = nullptr;      // ARGB8888, the sprite's truth
+    SDL_Texture* Texture = nullptr;     // upload for the current renderer, made lazily
+    uint32_t TextureGeneration = 0;     // renderer generation the texture belongs to
+    bool TextureStale = true;           // pixels changed since the upload
+    int Flags = 0;
+};
+
+struct SdlFont {
+    TTF_Font* Font = nullptr;
+    std::string File;                   // the file it was opened from
+    std::string Family;                 // the family name inside that file
+};
+
+struct SdlGraphics {
+    std::map<int, SdlSprite> Sprites;
+    std::map<int, int> Blendables;      // blendable number -> sprite number
+    std::map<int, SdlFont> Fonts;
+    int SelectedFont = -1;
+    int TextTarget = -2;                // -2 none, TextOnScreen, or a sprite number
+    bool TextTransparent = true;
+    // Font files registered for the run: path -> (family, registrations).
+    struct Registration {
+        std::string Family;
+        int Count = 0;
+    };
+    std::map<std::string, Registration> FontFiles;
+};
+
+struct SdlScreen {
+    SDL_Window* Window = nullptr;       // the window the screen draws into
+    int WindowNumber = -1;              // its number, -1 when the screen owns it (full screen)
+    SDL_Renderer* Renderer = nullptr;
+    SDL_Texture* BackBuffer = nullptr;
+    uint32_t Generation = 0;            // bumped whenever sprite textures must be remade
+    int Width = 0, Height = 0;
+    bool FullScreen = false;
+    bool Stretch = false;
+    int AreaX = 0, AreaY = 0, RightOffset = 0, BottomOffset = 0;
+    bool HasFocus = false;              // windowed: the screen's window holds the input focus
+    bool FocusLostPending = false;      // full screen: focus went away, not yet judged
+    bool Lost = false;                  // full screen: inactive until opened again
+    // Pacing: used when presenting does not wait for the vertical blank.
+    bool SelfPacing = false;
+    int ShortFrames = 0;
+    double FramePeriodMs = 1000.0 / 60.0;
+    uint64_t LastPresentTicks = 0;      // SDL performance counter
+    uint64_t NextDueTicks = 0;
+};
+
+struct SdlInput {
+    bool KeyPhysical[KeySlotCount] = {};
+    bool KeyPressedSincePoll[KeySlotCount] = {};
+    bool KeySnapshot[KeySlotCount] = {};
+    bool KeySeenDown[KeySlotCount] = {};
+    bool KeyboardPolled = false;        // a poll has succeeded at least once
+    bool LastPollOk = false;
+    bool KeyboardStarted = false;
+    bool MouseStarted = false;
+    bool ButtonPhysical[4] = {};
+    bool ButtonPressedSincePoll[4] = {};
+    bool ButtonSnapshot[4] = {};
+    int PointerX = 0, PointerY = 0;
+    int PendingDx = 0, PendingDy = 0;
+    bool CloseRequested = false;
+};
+
+struct SdlModes {
+    struct Entry {
+        int Width, Height, Depth, Refresh;
+    };
+    std::vector<Entry> List;
+    int Cursor = -1;                    // before the first entry
+};
+
+struct SdlPlatform {
+    bool Started = false;
+    std::map<int, SDL_Window*> Windows;
+    SdlScreen Screen;
+    SdlGraphics Graphics;
+    SdlInput Input;
+    SdlModes Modes;
+};
+extern SdlPlatform Sdl;
+
+// [SECTION] Helpers shared by the two source files
+
+// Game paths use backslashes as folder separators ("Media\Fonts\x.ttf").
+std::string NativePath(const std::string& gamePath);
+// Frees every sprite, blendable and font (StopPlatform).
+void FreeAllGraphics();
+// Drops every sprite's texture; they are uploaded again on their next use.
+void DropSpriteTextures();
+// Fontconfig with our face alias; started and ended with the platform.
+bool StartFontLookup();
+void StopFontLookup();
+
+// [SECTION] Views for the platform tests
+
+SDL_Window* ScreenWindowForTests();
+SDL_Window* GameWindowForTests(int window);
+bool SpritePixelsForTests(int sprite, RgbaImage& out);
+std::string FontFileForTests(int font);
+std::string FontFamilyForTests(int font);
+bool ScreenSelfPacingForTests();
