@@ -69,7 +69,13 @@ std::string SettingsText(std::initializer_list<std::string> lines) {
 
 // [SECTION] Driving frames
 
-void Boot() { StartUp(); }
+// Start-up's calls are recorded as frame -1, so that Described(0) is the
+// first frame alone.
+void Boot() {
+    Rec.Booting = true;
+    StartUp();
+    Rec.Booting = false;
+}
 
 void Frame(std::initializer_list<int> keysHeld) {
     for (bool& down : Rec.KeyDown) down = false;

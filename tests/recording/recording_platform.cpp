@@ -43,7 +43,7 @@ std::thread::id GameThread = std::this_thread::get_id();
 RecordedCall& Record(const char* op, std::initializer_list<int64_t> args = {},
                      const std::string& text = {}) {
     RecordedCall call;
-    call.Frame = Rec.Frame;
+    call.Frame = Rec.Booting ? -1 : Rec.Frame;
     call.Op = op;
     call.Args = args;
     call.Text = text;

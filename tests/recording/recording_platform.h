@@ -18,7 +18,7 @@
 // One recorded call: the operation's name, its integer arguments in order,
 // its text argument (if any) and, for texts, the colour.
 struct RecordedCall {
-    int Frame = 0;                 // Rec.Frame when the call was made
+    int Frame = 0;                 // Rec.Frame when the call was made; -1 during Boot()
     std::string Op;                // "DrawBlended", "DrawTextAt", "OpenGameWindow", ...
     std::vector<int64_t> Args;     // integer arguments in the order of the signature
     std::string Text;              // the text / title / path argument, "" if none
@@ -66,6 +66,7 @@ struct RecordingPlatform {
 
     // [SECTION] Recorded
     int Frame = 0;                     // counts PresentFrame calls
+    bool Booting = false;              // set by Boot(): its calls are recorded as frame -1
     std::vector<RecordedCall> Calls;
     std::map<int, SpriteRecord> Sprites;
     std::map<int, int> Blendables;     // blendable -> sprite
@@ -93,7 +94,7 @@ void ResetRecording();
 // "DrawBlended 4 0 0 255", "DrawTextAt 1 10 FPS:  (250,250,250)", ... — one
 // line per call, for comparing whole sequences in a test.
 std::string Describe(const RecordedCall& call);
-// The calls of one frame (or of all frames when frame < 0) whose Op is in
+// The calls of one frame (or of all frames and Boot() when frame < 0) whose Op is in
 // `ops` (all ops when empty), described.
 std::vector<std::string> Described(int frame, const std::vector<std::string>& ops = {});
 // The recorded calls named `op`.
