@@ -1,0 +1,375 @@
+// menu_render_test.cpp — what every page draws, in which order, where and how
+// opaque; the slide, the blink, the mode filter and the credits text.
+#include <cmath>
+
+#include "menu_test_support.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string B(int blendable, int x, int y, int alpha) {
+    return "DrawBlended " + std::to_string(blendable) + " " + std::to_string(x) + " " + std::to_string(y) + " " +
+           std::to_string(alpha);
+}
+
+void Add(Lines& lines, const Lines& more) { lines.insert(lines.end(), more.begin(), more.end()); }
+
+int Lit(bool bright) { return bright ? 255 : 140; }
+
+// [SECTION] The pages at 800x600, pointer at (790, 10), away from every item
+
+// Offsets of the English images from the German ones.
+struct Screen800 {
+    bool German;
+    int Label(int german) const { return German ? german : german + 27; }
+    Lines Backdrop(int german, int english) const {
+        return {B(German ? german : english, 0, 0, 255), B(1, 0, 170, 140), B(1, 0, 490, 140)};
+    }
+    Lines Options() const { return Backdrop(7, 12); }
+    // lit: 0..4 for New Game .. Quit, -1 none
+    Lines MainRow(int lit) const {
+        return {B(Label(37), 5, 500, Lit(lit == 0)), B(Label(38), 165, 500, Lit(lit == 1)),
+                B(Label(39), 325, 500, Lit(lit == 2)), B(Label(62), 485, 500, Lit(lit == 3)),
+                B(Label(63), 645, 500, Lit(lit == 4))};
+    }
+    Lines SubColumn(int x, int lit) const {
+        return {B(Label(40), x, 180, Lit(lit == 0)), B(Label(49), x, 210, Lit(lit == 1)),
+                B(Label(53), x, 240, Lit(lit == 2)), B(Label(58), x, 270, Lit(lit == 3))};
+    }
+    // The default bindings W S A D Strg Alt J F12.
+    Lines Glyphs(int pulsingRow, int pulse) const {
+        const int glyphs[8] = {933, 929, 911, 914, 975, 976, 920, 974};
+        Lines lines;
+        for (int row = 0; row < 8; ++row)
+            lines.push_back(B(glyphs[row], 485, 180 + 30 * row, row == pulsingRow ? pulse : 255));
+        return lines;
+    }
+    Lines Bindings(int litRow) const {
+        Lines lines;
+        for (int row = 0; row < 8; ++row) lines.push_back(B(Label(41 + row), 325, 180 + 30 * row, Lit(row == litRow)));
+        return lines;
+    }
+};
+
+const std::string Begin = "BeginBlending", End = "EndBlending";
+const std::string Pointer = B(0, 778, 4, 255);
+
+Lines ExpectedPage(int state, bool german) {
+    const Screen800 s{german};
+    Lines lines{Begin};
+    auto optionsPage = [&](int lit) {
+        Add(lines, s.Options());
+        Add(lines, s.MainRow(2));
+        Add(lines, s.SubColumn(165, lit));
+    };
+    switch (state) {
+    case 0: Add(lines, s.Backdrop(4, 4)); Add(lines, s.MainRow(-1)); break;
+    case 1: Add(lines, s.Backdrop(5, 10)); Add(lines, s.MainRow(0)); break;
+    case 2: Add(lines, s.Backdrop(6, 11)); Add(lines, s.MainRow(1)); break;
+    case 3: Add(lines, s.Options()); Add(lines, s.SubColumn(325, -1)); Add(lines, s.MainRow(2)); break;
+    case 4:
+        optionsPage(0);
+        Add(lines, s.Bindings(-1));
+        Add(lines, s.Glyphs(-1, 255));
+        break;
+    case 5: case 6: case 7: case 8: case 9: case 10: case 11: case 12:
+        Add(lines, s.Options());
+        Add(lines, s.SubColumn(165, 0));
+        Add(lines, s.Bindings(state - 5));
+        lines.push_back(B(german ? 981 : 985, 325, 500, 255));
+        Add(lines, s.Glyphs(state - 5, 1));   // the clock stands at 942 ms
+        lines.push_back(End);
+        return lines;   // no main row, no pointer
+    case 13: optionsPage(1); lines.push_back(B(s.Label(50), 325, 210, 140)); break;
+    case 14:
+    case 15:
+    case 16:
+        optionsPage(1);
+        lines.push_back(B(s.Label(50), 325, 210, 255));
+        lines.push_back(B(s.Label(51), 485, 210, Lit(state == 14 && german)));
+        lines.push_back(B(s.Label(52), 485, 240, Lit(state == 14 && !german)));
+        break;
+    case 17: optionsPage(2); lines.push_back(B(s.Label(54), 325, 240, 140)); break;
+    case 18:
+    case 19:
+        optionsPage(2);
+        lines.push_back(B(s.Label(54), 325, 240, 255));
+        // the three sizes are reported; the labels are the same in both languages
+        lines.push_back(B(55, 485, 240, 255));
+        lines.push_back(B(56, 485, 270, 140));
+        lines.push_back(B(57, 485, 300, 140));
+        break;
+    case 22: optionsPage(3); lines.push_back(B(s.Label(59), 325, 270, 140)); break;
+    case 23:
+        optionsPage(3);
+        lines.push_back(B(s.Label(59), 325, 270, 255));
+        lines.push_back(B(s.Label(60), 485, 270, 255));   // music is on
+        lines.push_back(B(s.Label(61), 485, 300, 140));
+        break;
+    case 24: case 25: return {};
+    case 26: Add(lines, s.Backdrop(8, 13)); Add(lines, s.MainRow(3)); break;
+    case 27: Add(lines, s.Backdrop(9, 14)); Add(lines, s.MainRow(4)); break;
+    }
+    lines.push_back(Pointer);
+    lines.push_back(End);
+    return lines;
+}
+
+bool SubColumnRestsHome(int state) {
+    return state <= 3 || state == 26 || state == 27;
+}
+
+class MenuRender : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        UseScreen(800, 600);
+        PointAt(790, 10);
+        Rec.ClockMs = 942;
+        Rec.Modes = {{800, 600, 32, 85}, {1024, 768, 32, 85}, {1280, 720, 32, 85}};
+    }
+    Lines Page(int state, const char* language = "German") {
+        Cfg.settings.language = language;
+        Menu.MenuSelect = state;
+        PlaceSubColumn(SubColumnRestsHome(state) ? 325 : 165);
+        return DrawnPage();
+    }
+};
+
+// [SECTION] Every state
+
+TEST_F(MenuRender, EveryStateDrawsItsPageInOrder) {
+    for (bool german : {true, false}) {
+        for (int state = 0; state < MenuStateCount; ++state) {
+            // Choosing the other language and the other sizes: below.
+            if (state == (german ? 16 : 15) || state == 20 || state == 21) continue;
+            Lines drawn = Page(state, german ? "German" : "English");
+            const Lines expected = ExpectedPage(state, german);
+            if (state == MenuCredits) drawn.resize(std::min(drawn.size(), expected.size()));   // text: below
+            EXPECT_EQ(drawn, expected) << (german ? "German" : "English") << " state " << state;
+        }
+    }
+}
+
+TEST_F(MenuRender, CapturePageAsksForTheKeyOfItsBindingAfterTheRun) {
+    const char* names[] = {"Forward", "Backward", "Left", "Right", "Duck", "Jump", "Journal", "Scrshot"};
+    for (int state = MenuForward; state <= MenuScreenshot; ++state) {
+        ResetRecording();
+        Rec.KeyDown[KeyK] = true;
+        PollKeyboard();
+        Page(state);   // K seen down
+        Rec.KeyDown[KeyK] = false;
+        PollKeyboard();
+        Page(state);
+        const std::string settings = ReadSettingsFile();
+        EXPECT_NE(settings.find(std::string(names[state - MenuForward]) + " = K"), std::string::npos) << settings;
+        EXPECT_EQ(Menu.MenuSelect, MenuControl);
+    }
+}
+
+TEST_F(MenuRender, HoveredItemsLight) {
+    PointAt(240, 510);   // Load Game
+    EXPECT_EQ(Page(MenuMain).at(5), B(38, 165, 500, 255));
+    PointAt(400, 220);   // Backward row on the Control page
+    EXPECT_EQ(Page(MenuControl).at(14), B(42, 325, 210, 255));
+    PointAt(560, 250);   // English on the Language page
+    EXPECT_EQ(Page(MenuLanguage).at(15), B(52, 485, 240, 255));
+}
+
+TEST_F(MenuRender, CapturePageIgnoresTheHover) {
+    PointAt(400, 220);   // over Backward
+    const Lines drawn = Page(MenuForward);
+    EXPECT_EQ(drawn.at(9), B(42, 325, 210, 140));
+}
+
+TEST_F(MenuRender, MusicSettingOutsideZeroAndOneLightsNeither) {
+    Cfg.settings.music = 0;
+    Lines drawn = Page(MenuMusic);
+    EXPECT_EQ(drawn.at(14), B(60, 485, 270, 140));
+    EXPECT_EQ(drawn.at(15), B(61, 485, 300, 255));
+    Cfg.settings.music = 7;
+    drawn = Page(MenuMusic);
+    EXPECT_EQ(drawn.at(14), B(60, 485, 270, 140));
+    EXPECT_EQ(drawn.at(15), B(61, 485, 300, 140));
+}
+
+// [SECTION] The three sizes
+
+struct SizeGeometry {
+    int W, H, Home, Value, Row1, MainY, X0, Upper, Lower, OptionsBackdrop, Divider, Half, CreditsY;
+};
+const SizeGeometry Geometries[] = {
+    {800, 600, 325, 485, 180, 500, 5, 170, 490, 7, 1, 400, 180},
+    {1024, 768, 437, 597, 220, 668, 117, 210, 658, 18, 2, 512, 220},
+    {1280, 720, 565, 725, 220, 620, 245, 210, 610, 29, 3, 640, 220},
+};
+
+TEST_F(MenuRender, ControlAndCapturePagesAtEverySize) {
+    for (const SizeGeometry& g : Geometries) {
+        UseScreen(g.W, g.H);
+        const int shifted = g.Home - 160;
+        PointAt(g.W - 10, 10);
+        Lines expected{Begin, B(g.OptionsBackdrop, 0, 0, 255), B(g.Divider, 0, g.Upper, 140),
+                       B(g.Divider, 0, g.Lower, 140)};
+        const int mainLabels[5] = {37, 38, 39, 62, 63};
+        for (int i = 0; i < 5; ++i) expected.push_back(B(mainLabels[i], g.X0 + 160 * i, g.MainY, Lit(i == 2)));
+        const int subLabels[4] = {40, 49, 53, 58};
+        for (int i = 0; i < 4; ++i) expected.push_back(B(subLabels[i], shifted, g.Row1 + 30 * i, Lit(i == 0)));
+        for (int row = 0; row < 8; ++row) expected.push_back(B(41 + row, g.Home, g.Row1 + 30 * row, 140));
+        const int glyphs[8] = {933, 929, 911, 914, 975, 976, 920, 974};
+        for (int row = 0; row < 8; ++row) expected.push_back(B(glyphs[row], g.Value, g.Row1 + 30 * row, 255));
+        expected.push_back(B(0, g.W - 22, 4, 255));
+        expected.push_back(End);
+        Menu.MenuSelect = MenuControl;
+        PlaceSubColumn(shifted);
+        EXPECT_EQ(DrawnPage(), expected) << g.W;
+
+        Menu.MenuSelect = MenuJump;
+        const Lines capture = DrawnPage();
+        ASSERT_EQ(capture.size(), 26u);
+        EXPECT_EQ(capture.at(16), B(981, g.Home, g.MainY, 255)) << g.W;   // the prompt
+        EXPECT_EQ(capture.at(17 + 5), B(976, g.Value, g.Row1 + 150, 1)) << g.W;
+    }
+}
+
+TEST_F(MenuRender, UnknownSizeDrawsItemsButNoBackdropNoDividerAndNoSlide) {
+    UseScreen(1024, 600);   // a size without a layout: every box empty
+    const Lines drawn = Page(MenuMain);
+    ASSERT_EQ(drawn.size(), 8u);
+    EXPECT_EQ(drawn.at(1), B(37, 0, 0, 140));
+    PlaceSubColumn(325);
+    Menu.MenuSelect = MenuControl;
+    for (int i = 0; i < 40; ++i) RenderPage();
+    EXPECT_EQ(Layout.ControlBox.x, 325);
+}
+
+// [SECTION] Slide, blink, modes
+
+TEST_F(MenuRender, SubColumnSlidesInThirtyTwoFramesAndItemsAppearOnArrival) {
+    for (const SizeGeometry& g : Geometries) {
+        UseScreen(g.W, g.H);
+        Cfg.settings.language = "German";
+        Menu.MenuSelect = MenuGraphic;
+        for (int frame = 1; frame <= 31; ++frame) {
+            const Lines drawn = DrawnPage();
+            EXPECT_EQ(Layout.ControlBox.x, g.Home - 5 * frame);
+            EXPECT_EQ(drawn.size(), 15u) << "no Resolution item before arrival, frame " << frame;
+        }
+        const Lines arrived = DrawnPage();
+        EXPECT_EQ(Layout.ControlBox.x, g.Home - 160);
+        EXPECT_EQ(arrived.at(13), B(54, g.Home, g.Row1 + 60, 140));
+        for (const ItemBox* box : {&Layout.GameplayBox, &Layout.GraphicBox, &Layout.SoundBox})
+            EXPECT_EQ(box->x, g.Home - 160);
+        // Leaving for a main-row page: home again in 32 frames.
+        Menu.MenuSelect = MenuCredits;
+        for (int frame = 1; frame <= 32; ++frame) RenderPage();
+        EXPECT_EQ(Layout.SoundBox.x, g.Home);
+        RenderPage();
+        EXPECT_EQ(Layout.SoundBox.x, g.Home);
+    }
+}
+
+TEST_F(MenuRender, BlinkFollowsTheClock) {
+    EXPECT_EQ(ComputeBlinkAlpha(0), 128);
+    EXPECT_EQ(ComputeBlinkAlpha(314), 255);
+    EXPECT_EQ(ComputeBlinkAlpha(942), 1);
+    EXPECT_EQ(ComputeBlinkAlpha(100), 189);   // 128 + 127 sin 0.5 = 188.9
+    int lowest = 255, highest = 0;
+    for (uint32_t t = 0; t < 20000; ++t) {
+        lowest = std::min(lowest, ComputeBlinkAlpha(t));
+        highest = std::max(highest, ComputeBlinkAlpha(t));
+    }
+    EXPECT_EQ(lowest, 1);
+    EXPECT_EQ(highest, 255);
+    Rec.ClockMs = 100;
+    Page(MenuDuck);
+    EXPECT_EQ(Menu.BlinkAlpha, 189);
+}
+
+TEST_F(MenuRender, OnlyThirtyTwoBitEightyFiveHertzModesOfferASize) {
+    Rec.Modes = {{800, 600, 32, 60}, {800, 600, 16, 85}, {1024, 768, 32, 85}, {640, 480, 32, 85},
+                 {1280, 720, 32, 85}, {1024, 768, 32, 85}};
+    Lines drawn = Page(MenuResolution);
+    const Lines sizes(drawn.begin() + 14, drawn.end() - 2);
+    EXPECT_EQ(sizes, (Lines{B(56, 485, 270, 140), B(57, 485, 300, 140), B(56, 485, 270, 140)}));
+    EXPECT_EQ(CallsOf("ListScreenModes").size(), 1u);
+
+    Rec.Modes = {{800, 600, 32, 60}, {1024, 768, 32, 60}, {1280, 720, 32, 75}};
+    drawn = Page(MenuResolution);
+    EXPECT_EQ(drawn.size(), 16u) << "no size item without 85 Hz modes";
+    Rec.ListModesFails = true;
+    drawn = Page(MenuResolution);
+    EXPECT_EQ(drawn.size(), 16u) << "no size item when the list fails";
+}
+
+// [SECTION] Actions inside the drawing
+
+TEST_F(MenuRender, LanguageChosenMidFrameDrawsTheRestOfThatFrameInIt) {
+    Lines drawn = Page(MenuEnglish, "German");
+    // Backdrop, main row and sub column still German; from the Language item on English.
+    EXPECT_EQ(drawn.at(1), B(7, 0, 0, 255));
+    EXPECT_EQ(drawn.at(4), B(37, 5, 500, 140));
+    EXPECT_EQ(drawn.at(10), B(49, 165, 210, 255));
+    EXPECT_EQ(drawn.at(13), B(77, 325, 210, 255));
+    EXPECT_EQ(drawn.at(14), B(78, 485, 210, 140));   // neither lit in the action frame
+    EXPECT_EQ(drawn.at(15), B(79, 485, 240, 140));
+    EXPECT_EQ(drawn.at(16), Pointer);
+    EXPECT_EQ(Menu.MenuSelect, MenuLanguage);
+    EXPECT_EQ(Cfg.settings.language, "English");
+    // The next frame is wholly English, with English lit.
+    drawn = DrawnPage();
+    EXPECT_EQ(drawn.at(1), B(12, 0, 0, 255));
+    EXPECT_EQ(drawn.at(15), B(79, 485, 240, 255));
+}
+
+TEST_F(MenuRender, SizeActionRunsBeforeThePointer) {
+    Lines drawn = Page(MenuRes800x600);
+    EXPECT_EQ(drawn, ExpectedPage(19, true));
+    EXPECT_EQ(Menu.MenuSelect, MenuResolution);
+    EXPECT_EQ(App.RestartRequested, 0);
+
+    drawn = Page(MenuRes1280x720);
+    EXPECT_EQ(drawn, ExpectedPage(19, true));
+    EXPECT_EQ(Menu.MenuSelect, MenuRes1280x720);
+    EXPECT_EQ(App.RestartRequested, 1);
+    EXPECT_EQ(App.NewScreenWidth, 1280);
+    EXPECT_EQ(App.NewScreenHeight, 720);
+}
+
+// [SECTION] Credits
+
+TEST_F(MenuRender, CreditsTextFollowsThePointerAtMeasuredPlaces) {
+    Rec.CharWidth = 7;
+    for (const SizeGeometry& g : Geometries) {
+        UseScreen(g.W, g.H);
+        for (bool german : {true, false}) {
+            const Lines drawn = Page(MenuCredits, german ? "German" : "English");
+            const Lines text(drawn.end() - 9, drawn.end());
+            const std::string role1 = german ? "Projektleitung" : "Project Management";
+            const std::string role2 = german ? "Programmierung" : "Programming";
+            const auto at = [](int x, int y, const std::string& t, const char* colour) {
+                return "DrawTextAt " + std::to_string(x) + " " + std::to_string(y) + " " + t + " " + colour;
+            };
+            const Lines expected{
+                "BeginTextOn -1", "SetTextTransparent", "UseFont 1",
+                at(g.Half - 7 * int(role1.size()), g.CreditsY, role1, "(255,255,255)"),
+                at(g.Half, g.CreditsY + 30, "Talvenor", "(140,140,140)"),
+                at(g.Half - 7 * int(role2.size()), g.CreditsY + 60, role2, "(255,255,255)"),
+                at(g.Half, g.CreditsY + 90, "Talvenor", "(140,140,140)"),
+                at(g.Half, g.CreditsY + 120, "Quorvath", "(140,140,140)"),
+                "EndText",
+            };
+            EXPECT_EQ(text, expected) << g.W;
+            EXPECT_EQ(drawn.at(drawn.size() - 10), End);
+            // The text's widths are measured in the credits font.
+            for (const RecordedCall& call : CallsOf("MeasureTextWidth")) EXPECT_EQ(call.Font, 1);
+        }
+    }
+    UseScreen(1000, 700);
+    const Lines unknown = Page(MenuCredits);
+    EXPECT_EQ(unknown.back(), End);
+    EXPECT_TRUE(CallsOf("DrawTextAt").empty());
+}
+
+}  // namespace
