@@ -35,9 +35,10 @@ void TakeScreenshot() {
     int64_t n = int64_t(last) + 1;
 
     CaptureFrame(SpriteScratch, 0, 0, Cfg.ScreenW, Cfg.ScreenH);
-    for (int skipped = 0; skipped <= MaxNumbersSkipped; ++skipped) {
+    for (int skipped = 0;; ++skipped) {
         if (SaveSpriteAsPng(SpriteScratch, ScreenshotName(n), true) != SaveExists) break;
-        if (n == std::numeric_limits<int32_t>::max()) break;   // the counter is 32 bits
+        // Give up on the last number tried; the counter is 32 bits.
+        if (skipped == MaxNumbersSkipped || n == std::numeric_limits<int32_t>::max()) break;
         ++n;
     }
     DeleteSprite(SpriteScratch);

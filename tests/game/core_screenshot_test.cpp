@@ -1,0 +1,154 @@
+// core_screenshot_test.cpp — numbered screenshots: the count in the settings
+// file, the whole screen captured, and no earlier screenshot ever replaced.
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "assets/assets.h"
+#include "core/core.h"
+#include "recording/harness.h"
+
+using Lines = std::vector<std::string>;
+
+namespace {
+
+const std::vector<std::string> ShotOps = {"CaptureFrame", "SaveSpriteAsPng", "DeleteSprite"};
+
+int32_t StoredCount() {
+    OpenSettingsFile(SettingsFileName);
+    SelectGroup("Settings");
+    int32_t value = ReadSettingNumber("settings.screenshots", -99);
+    CloseSettingsFile();
+    return value;
+}
+
+void TouchFile(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    std::fputs("old picture", f);
+    std::fclose(f);
+}
+
+std::string FileText(const std::string& path) {
+    std::string text;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buffer[64];
+        size_t n = std::fread(buffer, 1, sizeof buffer, f);
+        text.assign(buffer, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST_F(GameTest, FirstScreenshotIsNumberOneAndTheCountFollowsTheApplicationGroup) {
+    Rec.ProgramFile = "/g/v";
+    Boot();
+    Release({KeyF12});
+    EXPECT_TRUE(FileExists("Screenshot_1.png"));
+    EXPECT_EQ(Described(1, ShotOps), (Lines{"CaptureFrame 0 0 0 800 600",
+                                            "SaveSpriteAsPng 0 1 Screenshot_1.png", "DeleteSprite 0"}));
+    EXPECT_EQ(ReadSettingsFile(), SettingsText({"[Application]", "Path = /g/", "File = v",
+                                                "[Settings]", "settings.screenshots = 1"}));
+    EXPECT_EQ(Cfg.settings.screenshots, 1);
+}
+
+TEST_F(GameTest, ScreenshotNumberContinuesFromTheFileAndCapturesTheScreenSize) {
+    WriteSettingsFile(SettingsText({"[Screen]", "ScreenW = 1280", "ScreenH = 720", "[Settings]",
+                                    "settings.screenshots = 41", "settings.screenmode = 1"}));
+    Boot();
+    Release({KeyF12});
+    EXPECT_TRUE(FileExists("Screenshot_42.png"));
+    EXPECT_EQ(StoredCount(), 42);
+    EXPECT_EQ(Described(1, {"CaptureFrame"}), Lines{"CaptureFrame 0 0 0 1280 720"});
+}
+
+TEST_F(GameTest, AnUnreadableCountCountsAsZero) {
+    WriteSettingsFile(SettingsText({"[Settings]", "settings.screenshots ="}));
+    Boot();
+    Release({KeyF12});
+    EXPECT_TRUE(FileExists("Screenshot_1.png"));
+    EXPECT_EQ(StoredCount(), 1);
+}
+
+TEST_F(GameTest, HoldingTheKeyTakesNothingLettingGoTakesExactlyOne) {
+    Boot();
+    Frame({KeyF12});
+    Frame({KeyF12});
+    EXPECT_EQ(CallsOf("CaptureFrame").size(), 0u);
+    Frames(3);
+    EXPECT_EQ(CallsOf("CaptureFrame").size(), 1u);
+    EXPECT_EQ(StoredCount(), 1);
+}
+
+TEST_F(GameTest, TheBoundKeyIsTheScreenshotKeyAndNoneMeansNone) {
+    WriteSettingsFile(SettingsText({"[Controls]", "Scrshot = F9"}));
+    Boot();
+    ASSERT_EQ(Assets.ScreenshotKey, KeyF9);
+    Release({KeyF12});
+    EXPECT_EQ(CallsOf("CaptureFrame").size(), 0u);
+    Release({KeyF9});
+    EXPECT_EQ(CallsOf("CaptureFrame").size(), 1u);
+
+    Assets.ScreenshotKey = KeyNone;
+    Release({KeyF9});
+    EXPECT_EQ(CallsOf("CaptureFrame").size(), 1u);
+}
+
+TEST_F(GameTest, AScreenshotNeverReplacesAnEarlierOne) {
+    WriteSettingsFile(SettingsText({"[Settings]", "settings.screenshots = 2"}));
+    TouchFile("Screenshot_3.png");
+    TouchFile("Screenshot_4.png");
+    Boot();
+    Release({KeyF12});
+    EXPECT_EQ(FileText("Screenshot_3.png"), "old picture");
+    EXPECT_EQ(FileText("Screenshot_4.png"), "old picture");
+    EXPECT_TRUE(FileExists("Screenshot_5.png"));
+    EXPECT_EQ(StoredCount(), 5) << "the number used is written back";
+    EXPECT_EQ(Described(1, {"SaveSpriteAsPng"}),
+              (Lines{"SaveSpriteAsPng 0 1 Screenshot_3.png", "SaveSpriteAsPng 0 1 Screenshot_4.png",
+                     "SaveSpriteAsPng 0 1 Screenshot_5.png"}));
+}
+
+// A settings file that cannot be written keeps the count where it was, so
+// every screenshot starts from the same number. (A folder in the file's place
+// stands in for a read-only file: permissions do not stop a root user.)
+TEST_F(GameTest, ACountThatCannotBeStoredNeverOverwritesScreenshots) {
+    ASSERT_EQ(mkdir(SettingsFileName, 0755), 0);
+    Boot();
+    Release({KeyF12});
+    TouchFile("Screenshot_1.png");   // what the first screenshot wrote, marked
+    Release({KeyF12});
+    Release({KeyF12});
+    EXPECT_EQ(FileText("Screenshot_1.png"), "old picture");
+    EXPECT_TRUE(FileExists("Screenshot_2.png"));
+    EXPECT_TRUE(FileExists("Screenshot_3.png")) << "each took the next free number";
+    EXPECT_EQ(Cfg.settings.screenshots, 3);
+    EXPECT_EQ(Described(5, {"SaveSpriteAsPng"}),
+              (Lines{"SaveSpriteAsPng 0 1 Screenshot_1.png", "SaveSpriteAsPng 0 1 Screenshot_2.png",
+                     "SaveSpriteAsPng 0 1 Screenshot_3.png"}));
+}
+
+TEST_F(GameTest, AFailedSaveStillAdvancesTheCount) {
+    Boot();
+    Rec.NextSaveResult = SaveFailed;
+    Release({KeyF12});
+    EXPECT_FALSE(FileExists("Screenshot_1.png"));
+    EXPECT_EQ(StoredCount(), 1);
+    EXPECT_EQ(CallsOf("SaveSpriteAsPng").size(), 1u) << "a failure is not retried";
+    Rec.NextSaveResult = SaveOk;
+    Release({KeyF12});
+    EXPECT_TRUE(FileExists("Screenshot_2.png"));
+}
+
+TEST_F(GameTest, ScreenshotSearchForAFreeNumberIsBounded) {
+    Boot();
+    Rec.NextSaveResult = SaveExists;   // every name taken
+    Release({KeyF12});
+    size_t tries = CallsOf("SaveSpriteAsPng").size();
+    EXPECT_GT(tries, 100u);
+    EXPECT_LT(tries, 100000u);
+    EXPECT_EQ(StoredCount(), int32_t(tries)) << "the count moves past every number tried";
+}
