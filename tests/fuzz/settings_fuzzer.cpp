@@ -23,7 +23,12 @@ namespace {
 
 // [SECTION] Where the file lives
 
-std::string Cfg;
+std::string Folder, Cfg;
+
+void RemoveFolder() {
+    unlink(Cfg.c_str());
+    rmdir(Folder.c_str());
+}
 
 void PrepareFolder() {
     if (!Cfg.empty()) return;
@@ -32,7 +37,9 @@ void PrepareFolder() {
     const char* dir = mkdtemp(pattern);
     if (!dir) dir = mkdtemp(fallback);
     if (!dir) abort();
-    Cfg = std::string(dir) + "/Veldrune.cfg";
+    Folder = dir;
+    Cfg = Folder + "/Veldrune.cfg";
+    atexit(RemoveFolder);
 }
 
 std::string Slurp() {
