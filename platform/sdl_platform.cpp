@@ -357,7 +357,7 @@ bool OpenGameWindow(int window, int x, int y, int innerW, int innerH, const std:
         case WindowMinimised:
             // A window cannot be 0 x 0; one pixel stands in the task bar just the same.
             w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
-                                 SDL_WINDOW_SHOWN | SDL_WINDOW_MINIMIZED);
+                                 SDL_WINDOW_SHOWN);
             break;
     }
     if (!w) return false;
@@ -366,6 +366,14 @@ bool OpenGameWindow(int window, int x, int y, int innerW, int innerH, const std:
         SDL_RaiseWindow(w);
         WaitForFocus(w, 1000);
     } else {
+        // X iconifies only a mapped window: let the window manager map it
+        // first, then minimise it.
+        const uint32_t end = SDL_GetTicks() + 500;
+        while (!(SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN) && SDL_GetTicks() < end) {
+            PumpEvents();
+            SDL_Delay(5);
+        }
+        SDL_MinimizeWindow(w);
         PumpEvents();
     }
     return true;

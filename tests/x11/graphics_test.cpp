@@ -1,0 +1,375 @@
+// graphics_test.cpp — sprites keyed on black, blended drawing, capture and
+// PNG saving, text on the screen and into sprites, font lookup, and sizes
+// the renderer cannot make.
+#include "platform_fixture.h"
+
+#include <filesystem>
+
+namespace {
+
+constexpr Color Black{0, 0, 0};
+constexpr Color White{255, 255, 255};
+constexpr Color Orange{200, 100, 50};
+
+// A 4 x 2 sprite: white, black, near-black, orange / orange, white, black, white.
+RgbaImage KeyingImage() {
+    RgbaImage img = SolidImage(4, 2, White);
+    SetPixel(img, 1, 0, Black);
+    SetPixel(img, 2, 0, Color{1, 0, 0});
+    SetPixel(img, 3, 0, Orange);
+    SetPixel(img, 0, 1, Orange);
+    SetPixel(img, 2, 1, Black);
+    return img;
+}
+
+}  // namespace
+
+// [SECTION] Keying on black
+
+TEST_F(PlatformTest, DecodedSpriteIsKeyedOnExactBlackOnly) {
+    const auto png = PngBytes(KeyingImage());
+    ASSERT_TRUE(LoadSpriteFromMemory(5, png.data(), png.size(), SpriteBlendable));
+    RgbaImage px;
+    ASSERT_TRUE(SpritePixelsForTests(5, px));
+    ASSERT_EQ(px.width, 4);
+    ASSERT_EQ(px.height, 2);
+    EXPECT_EQ(PixelOf(px, 0, 0).a, 255);
+    EXPECT_EQ(PixelOf(px, 1, 0).a, 0) << "exact black is see-through";
+    EXPECT_EQ(PixelOf(px, 2, 0).a, 255) << "near-black is still a colour";
+    EXPECT_EQ(PixelOf(px, 3, 0).a, 255);
+    EXPECT_EQ(PixelOf(px, 2, 1).a, 0);
+    EXPECT_TRUE(NearColour(PixelOf(px, 3, 0), 200, 100, 50, 0));
+}
+
+TEST_F(PlatformTest, DamagedPngAndMissingObjectsDoNothing) {
+    auto png = PngBytes(KeyingImage());
+    png.resize(png.size() / 2);
+    EXPECT_FALSE(LoadSpriteFromMemory(6, png.data(), png.size(), SpriteBlendable));
+    EXPECT_FALSE(MakeBlendable(6, 6)) << "no sprite 6";
+    const auto good = PngBytes(KeyingImage());
+    ASSERT_TRUE(LoadSpriteFromMemory(7, good.data(), good.size(), 0));
+    EXPECT_FALSE(MakeBlendable(7, 7)) << "sprite made without the blending flag";
+    ClearFrame(Color{9, 9, 9});
+    DrawBlended(6, 0, 0, 255);
+    DrawBlended(12345, 0, 0, 255);
+    const RgbaImage frame = CaptureScreen(ScreenW, ScreenH);
+    EXPECT_TRUE(NearColour(PixelOf(frame, 0, 0), 9, 9, 9, 0));
+    EXPECT_EQ(SaveSpriteAsPng(999, "nothing.png", false), SaveFailed);
+    DeleteSprite(999);   // no such sprite: nothing happens
+}
+
+// [SECTION] Blending
+
+TEST_F(PlatformTest, BlendingIsSourceOverWithAlphaTimesSpriteAlpha) {
+    const auto png = PngBytes(KeyingImage());
+    ASSERT_TRUE(LoadSpriteFromMemory(10, png.data(), png.size(), SpriteBlendable));
+    ASSERT_TRUE(MakeBlendable(3, 10));
+    const Color ground{20, 40, 60};
+    ASSERT_TRUE(BeginBlending());
+    ClearFrame(ground);
+    DrawBlended(3, 10, 10, 0);
+    DrawBlended(3, 20, 10, 140);
+    DrawBlended(3, 30, 10, 255);
+    EndBlending();
+    const RgbaImage f = CaptureScreen(ScreenW, ScreenH);
+
+    // Alpha 0: nothing shows.
+    for (int x = 10; x < 14; ++x) EXPECT_TRUE(NearColour(PixelOf(f, x, 10), 20, 40, 60, 0));
+    // Alpha 140: result = source * a + destination * (1 - a).
+    auto mix = [](int s, int d) { return int(s * 140 / 255.0 + d * (1 - 140 / 255.0) + 0.5); };
+    EXPECT_TRUE(NearColour(PixelOf(f, 20, 10), mix(255, 20), mix(255, 40), mix(255, 60)));
+    EXPECT_TRUE(NearColour(PixelOf(f, 23, 10), mix(200, 20), mix(100, 40), mix(50, 60)));
+    EXPECT_TRUE(NearColour(PixelOf(f, 21, 10), 20, 40, 60, 0)) << "black never shows";
+    // Alpha 255: opaque pixels replace the destination, black still never shows.
+    EXPECT_TRUE(NearColour(PixelOf(f, 30, 10), 255, 255, 255, 0));
+    EXPECT_TRUE(NearColour(PixelOf(f, 32, 10), 1, 0, 0, 0));
+    EXPECT_TRUE(NearColour(PixelOf(f, 33, 10), 200, 100, 50, 0));
+    EXPECT_TRUE(NearColour(PixelOf(f, 31, 10), 20, 40, 60, 0));
+    EXPECT_TRUE(NearColour(PixelOf(f, 32, 11), 20, 40, 60, 0));
+    // Unscaled: the column after the sprite is untouched.
+    EXPECT_TRUE(NearColour(PixelOf(f, 34, 10), 20, 40, 60, 0));
+}
+
+TEST_F(PlatformTest, WhiteOverBlackAtIdleAlphaReadsExactly140) {
+    const auto png = PngBytes(SolidImage(8, 8, White));
+    ASSERT_TRUE(LoadSpriteFromMemory(11, png.data(), png.size(), SpriteBlendable));
+    ASSERT_TRUE(MakeBlendable(4, 11));
+    ClearFrame(Black);
+    DrawBlended(4, 0, 0, 140);
+    const RgbaImage f = CaptureScreen(ScreenW, ScreenH);
+    EXPECT_TRUE(NearColour(PixelOf(f, 4, 4), 140, 140, 140, 0));
+}
+
+TEST_F(PlatformTest, ReloadingASpriteNumberShowsTheNewPixelsThroughTheSameBlendable) {
+    auto red = PngBytes(SolidImage(4, 4, Color{255, 0, 0}));
+    auto green = PngBytes(SolidImage(4, 4, Color{0, 255, 0}));
+    ASSERT_TRUE(LoadSpriteFromMemory(12, red.data(), red.size(), SpriteBlendable));
+    ASSERT_TRUE(MakeBlendable(5, 12));
+    ClearFrame(Black);
+    DrawBlended(5, 0, 0, 255);
+    ASSERT_TRUE(LoadSpriteFromMemory(12, green.data(), green.size(), SpriteBlendable));
+    ASSERT_TRUE(MakeBlendable(5, 12));
+    DrawBlended(5, 10, 0, 255);
+    const RgbaImage f = CaptureScreen(ScreenW, ScreenH);
+    EXPECT_TRUE(NearColour(PixelOf(f, 1, 1), 255, 0, 0, 0));
+    EXPECT_TRUE(NearColour(PixelOf(f, 11, 1), 0, 255, 0, 0));
+}
+
+// [SECTION] Capture and PNG files
+
+TEST_F(PlatformTest, PngRoundTripThroughCaptureAndSave) {
+    TempDir dir;
+    RgbaImage img = SolidImage(16, 8, Color{10, 200, 30});
+    for (int x = 0; x < 16; ++x) SetPixel(img, x, 3, Color{uint8_t(x * 15), uint8_t(255 - x), 77});
+    const auto png = PngBytes(img);
+    ASSERT_TRUE(LoadSpriteFromMemory(20, png.data(), png.size(), SpriteBlendable));
+    ASSERT_TRUE(MakeBlendable(20, 20));
+    ClearFrame(Color{0, 0, 255});
+    DrawBlended(20, 0, 0, 255);
+    ASSERT_TRUE(CaptureFrame(0, 0, 0, ScreenW, ScreenH));
+    const std::string path = (dir.Path / "Screenshot_1.png").string();
+    ASSERT_EQ(SaveSpriteAsPng(0, path, true), SaveOk);
+
+    RgbaImage back;
+    ASSERT_TRUE(DecodePngFile(path, back));
+    ASSERT_EQ(back.width, ScreenW) << "a screenshot has the screen's size";
+    ASSERT_EQ(back.height, ScreenH);
+    for (int x = 0; x < 16; ++x) {
+        const Rgba want = PixelOf(img, x, 3);
+        EXPECT_TRUE(NearColour(PixelOf(back, x, 3), want.r, want.g, want.b, 0)) << "x " << x;
+    }
+    EXPECT_TRUE(NearColour(PixelOf(back, 100, 100), 0, 0, 255, 0));
+    PngHeader header;
+    const auto bytes = ReadBytes(path);
+    ASSERT_TRUE(ReadPngHeader(bytes.data(), bytes.size(), header));
+    EXPECT_EQ(header.colorType, 2);
+    EXPECT_EQ(header.bitDepth, 8);
+
+    // Exclusive saving refuses an existing file and leaves it alone.
+    ClearFrame(Color{255, 0, 0});
+    ASSERT_TRUE(CaptureFrame(0, 0, 0, ScreenW, ScreenH));
+    EXPECT_EQ(SaveSpriteAsPng(0, path, true), SaveExists);
+    EXPECT_EQ(ReadBytes(path), bytes);
+    // Otherwise the file is replaced.
+    EXPECT_EQ(SaveSpriteAsPng(0, path, false), SaveOk);
+    ASSERT_TRUE(DecodePngFile(path, back));
+    EXPECT_TRUE(NearColour(PixelOf(back, 5, 5), 255, 0, 0, 0));
+    DeleteSprite(0);
+    EXPECT_EQ(SaveSpriteAsPng(0, path, false), SaveFailed) << "sprite 0 was deleted";
+}
+
+TEST_F(PlatformTest, CaptureOfAPartAndOutsideTheScreen) {
+    ClearFrame(Color{1, 2, 3});
+    EXPECT_TRUE(CaptureFrame(0, 300, 200, 20, 40));
+    RgbaImage part;
+    ASSERT_TRUE(SpritePixelsForTests(0, part));
+    EXPECT_EQ(part.width, 20);
+    EXPECT_EQ(part.height, 40);
+    EXPECT_FALSE(CaptureFrame(1, 301, 200, 20, 40)) << "reaches past the right edge";
+    EXPECT_FALSE(CaptureFrame(1, -1, 0, 10, 10));
+    EXPECT_FALSE(CaptureFrame(1, 0, 0, 0, 10));
+    EXPECT_FALSE(SpritePixelsForTests(1, part)) << "a failed capture creates no sprite";
+}
+
+TEST_F(PlatformTest, SavingIntoAMissingFolderFailsAndBackslashesAreFolders) {
+    TempDir dir;
+    ClearFrame(Color{1, 2, 3});
+    ASSERT_TRUE(CaptureFrame(0, 0, 0, 8, 8));
+    EXPECT_EQ(SaveSpriteAsPng(0, (dir.Path / "no-such-folder" / "x.png").string(), false), SaveFailed);
+    std::filesystem::create_directories(dir.Path / "Shots");
+    EXPECT_EQ(SaveSpriteAsPng(0, dir.Path.string() + "\\Shots\\x.png", false), SaveOk);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path / "Shots" / "x.png"));
+}
+
+// [SECTION] Sizes the renderer cannot make
+
+TEST(PlatformSizes, ImpossibleScreenSizesFailCleanly) {
+    SKIP_WITHOUT_DISPLAY();
+    ASSERT_TRUE(StartPlatform());
+    ASSERT_TRUE(OpenGameWindow(0, 0, 0, 200, 100, "Veldrune", WindowFramed));
+    for (auto [w, h] : {std::pair{0, 600}, {800, 0}, {-800, 600}, {100000, 600}, {800, 2000000000}}) {
+        EXPECT_FALSE(OpenScreenInWindow(0, 0, 0, w, h, true, 0, 0, true)) << w << " x " << h;
+        EXPECT_FALSE(ScreenIsActive());
+        ClearFrame(Color{1, 1, 1});
+        DrawBlended(0, 0, 0, 255);
+        EXPECT_FALSE(BeginBlending());
+        EXPECT_FALSE(BeginTextOn(TextOnScreen));
+        EXPECT_FALSE(CaptureFrame(0, 0, 0, 10, 10));
+        PresentFrame();
+        EXPECT_FALSE(OpenGameScreen(w, h, 32, "Veldrune", true, 85)) << w << " x " << h;
+    }
+    EXPECT_FALSE(OpenGameWindow(1, 0, 0, 0, 0, "Veldrune", WindowFramed));
+    EXPECT_FALSE(OpenGameWindow(1, 0, 0, -5, 100000, "Veldrune", WindowBorderlessMaximised));
+    EXPECT_FALSE(CreateBlankSprite(1, 0, 10, SpriteBlendable));
+    EXPECT_FALSE(CreateBlankSprite(1, -3, 10, SpriteBlendable));
+    EXPECT_FALSE(CreateBlankSprite(1, 100000, 100000, SpriteBlendable));
+    EXPECT_FALSE(MakeBlendable(1, 1));
+    // A screen that can be made still can after all that.
+    EXPECT_TRUE(OpenScreenInWindow(0, 0, 0, 200, 100, false, 0, 0, true));
+    EXPECT_TRUE(CaptureFrame(0, 0, 0, 200, 100));
+    StopPlatform();
+}
+
+TEST(PlatformSizes, SpritesOutliveAClosedScreen) {
+    SKIP_WITHOUT_DISPLAY();
+    ASSERT_TRUE(StartPlatform());
+    ASSERT_TRUE(OpenGameWindow(0, 0, 0, 64, 64, "Veldrune", WindowFramed));
+    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 64, 64, false, 0, 0, true));
+    const auto png = PngBytes(SolidImage(4, 4, Color{0, 0, 250}));
+    ASSERT_TRUE(LoadSpriteFromMemory(30, png.data(), png.size(), SpriteBlendable));
+    ASSERT_TRUE(MakeBlendable(30, 30));
+    ClearFrame(Black);
+    DrawBlended(30, 0, 0, 255);   // uploaded for the first renderer
+    CloseGameScreen();
+    DrawBlended(30, 0, 0, 255);   // no screen: nothing happens
+    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 64, 64, false, 0, 0, true));
+    ClearFrame(Black);
+    DrawBlended(30, 2, 2, 255);   // uploaded again for the new one
+    RgbaImage f;
+    ASSERT_TRUE(CaptureFrame(0, 0, 0, 64, 64));
+    ASSERT_TRUE(SpritePixelsForTests(0, f));
+    EXPECT_TRUE(NearColour(PixelOf(f, 3, 3), 0, 0, 250, 0));
+    StopPlatform();
+}
+
+// [SECTION] Text
+
+TEST_F(PlatformTest, TextIsMeasuredAndDrawnInsideItsExtent) {
+    ASSERT_TRUE(LoadFontFace(0, "DejaVu Sans", 11, 0));
+    ASSERT_TRUE(LoadFontFace(1, "DejaVu Sans", 11, FontStyleBold));
+    UseFont(0);
+    const int w = MeasureTextWidth("Neues Spiel"), h = MeasureTextHeight("Neues Spiel");
+    // 11 points at 96 dpi are about 15 pixels of character height.
+    EXPECT_NEAR(w, 89, 12);
+    EXPECT_NEAR(h, 18, 3);
+    EXPECT_GT(MeasureTextWidth("Neues Spiel Neues Spiel"), w);
+    EXPECT_EQ(MeasureTextWidth(""), 0);
+    UseFont(1);
+    EXPECT_GT(MeasureTextWidth("Neues Spiel"), w) << "bold is wider";
+    UseFont(7);
+    EXPECT_EQ(MeasureTextWidth("Neues Spiel"), 0) << "no font 7";
+
+    ClearFrame(Black);
+    ASSERT_TRUE(BeginTextOn(TextOnScreen));
+    SetTextTransparent();
+    UseFont(0);
+    DrawTextAt(40, 30, "Neues Spiel", Color{250, 250, 250});
+    EndText();
+    const RgbaImage f = CaptureScreen(ScreenW, ScreenH);
+    int inside = 0, outside = 0, brightest = 0;
+    for (int y = 0; y < ScreenH; ++y)
+        for (int x = 0; x < ScreenW; ++x) {
+            const Rgba p = PixelOf(f, x, y);
+            if (p.r == 0 && p.g == 0 && p.b == 0) continue;
+            const bool in = x >= 40 && x < 40 + w && y >= 30 && y < 30 + h;
+            (in ? inside : outside) += 1;
+            brightest = std::max(brightest, p.r);
+        }
+    EXPECT_GT(inside, 50) << "the letters show";
+    EXPECT_EQ(outside, 0) << "nothing is painted outside the text's extent (transparent text)";
+    EXPECT_GE(brightest, 245);
+}
+
+TEST_F(PlatformTest, TextIntoASpriteEndsUpInItsPixelsAndIsKeyed) {
+    ASSERT_TRUE(LoadFontFace(0, "DejaVu Sans", 11, 0));
+    ASSERT_TRUE(CreateBlankSprite(801, 150, 25, SpriteBlendable));
+    ASSERT_TRUE(BeginTextOn(801));
+    SetTextTransparent();
+    UseFont(0);
+    const int w = MeasureTextWidth("Optionen"), h = MeasureTextHeight("Optionen");
+    DrawTextAt(75 - w / 2, 12 - h / 2, "Optionen", White);
+    EndText();
+    RgbaImage px;
+    ASSERT_TRUE(SpritePixelsForTests(801, px));
+    int white = 0, grey = 0, seeThrough = 0;
+    for (int y = 0; y < px.height; ++y)
+        for (int x = 0; x < px.width; ++x) {
+            const Rgba p = PixelOf(px, x, y);
+            const bool black = p.r == 0 && p.g == 0 && p.b == 0;
+            if (black) {
+                EXPECT_EQ(p.a, 0) << "black at " << x << "," << y << " is see-through";
+                ++seeThrough;
+            } else {
+                EXPECT_EQ(p.a, 255) << "ink at " << x << "," << y << " is opaque";
+                (p.r == 255 ? white : grey) += 1;
+            }
+        }
+    EXPECT_GT(white, 20);
+    EXPECT_GT(grey, 5) << "anti-aliased edges stay, opaque";
+    EXPECT_GT(seeThrough, 150 * 25 / 2);
+
+    // Drawn as a label: the ink shows, the background does not.
+    ASSERT_TRUE(MakeBlendable(901, 801));
+    ClearFrame(Color{0, 0, 90});
+    DrawBlended(901, 0, 0, 255);
+    const RgbaImage f = CaptureScreen(ScreenW, ScreenH);
+    EXPECT_TRUE(NearColour(PixelOf(f, 0, 0), 0, 0, 90, 0));
+    int shown = 0;
+    for (int y = 0; y < 25; ++y)
+        for (int x = 0; x < 150; ++x) shown += PixelOf(f, x, y).r == 255;
+    EXPECT_EQ(shown, white);
+}
+
+TEST_F(PlatformTest, TextWithoutTargetOrFontDrawsNothing) {
+    ASSERT_TRUE(LoadFontFace(0, "DejaVu Sans", 11, 0));
+    ClearFrame(Black);
+    UseFont(0);
+    DrawTextAt(10, 10, "ohne Ziel", White);   // no BeginTextOn
+    EXPECT_FALSE(BeginTextOn(4242)) << "no sprite 4242";
+    DrawTextAt(10, 10, "ohne Ziel", White);
+    ASSERT_TRUE(BeginTextOn(TextOnScreen));
+    UseFont(2);
+    DrawTextAt(10, 10, "ohne Schrift", White);
+    EndText();
+    const RgbaImage f = CaptureScreen(ScreenW, ScreenH);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 120; ++x) ASSERT_EQ(PixelOf(f, x, y).r, 0) << x << "," << y;
+}
+
+// [SECTION] Fonts
+
+TEST_F(PlatformTest, DefaultFaceNameGetsAReadableFreeFace) {
+    ASSERT_TRUE(LoadFontFace(0, "Papyrus", 11, 0));
+    const std::string family = FontFamilyForTests(0);
+    EXPECT_TRUE(family == "Linux Biolinum O" || family == "DejaVu Serif") << family;
+    ASSERT_TRUE(LoadFontFace(1, "Papyrus", 11, FontStyleBold));
+    EXPECT_NE(FontFileForTests(1), FontFileForTests(0)) << "bold comes from the bold cut";
+}
+
+TEST_F(PlatformTest, RegisteredFileIsUsedForItsFaceUntilWithdrawn) {
+    TempDir dir;
+    // Any file of a face fontconfig also knows will do: we look at which file was opened.
+    std::string system;
+    {
+        ASSERT_TRUE(LoadFontFace(2, "DejaVu Serif", 10, 0));
+        system = FontFileForTests(2);
+        ASSERT_FALSE(system.empty());
+    }
+    std::filesystem::create_directories(dir.Path / "Media" / "Fonts");
+    std::filesystem::copy_file(system, dir.Path / "Media" / "Fonts" / "Serif.ttf");
+    const auto old = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path);
+    EXPECT_EQ(RegisterFontFile("Media\\Fonts\\Serif.ttf"), 1);
+    BroadcastFontChange();
+    ASSERT_TRUE(LoadFontFace(0, "dejavu serif", 11, 0)) << "face names match ignoring case";
+    EXPECT_EQ(FontFileForTests(0), "Media/Fonts/Serif.ttf");
+    EXPECT_TRUE(UnregisterFontFile("Media\\Fonts\\Serif.ttf"));
+    EXPECT_FALSE(UnregisterFontFile("Media\\Fonts\\Serif.ttf")) << "withdrawn already";
+    ASSERT_TRUE(LoadFontFace(0, "DejaVu Serif", 11, 0));
+    EXPECT_EQ(FontFileForTests(0), system);
+    EXPECT_EQ(RegisterFontFile("Media\\Fonts\\Missing.ttf"), 0);
+    std::filesystem::current_path(old);
+}
+
+TEST_F(PlatformTest, PointSizeFollowsTheDisplayResolution) {
+    ASSERT_TRUE(LoadFontFace(0, "DejaVu Sans", 10, 0));
+    ASSERT_TRUE(LoadFontFace(1, "DejaVu Sans", 20, 0));
+    UseFont(0);
+    const int small = MeasureTextHeight("Hg");
+    UseFont(1);
+    const int large = MeasureTextHeight("Hg");
+    EXPECT_NEAR(large, 2 * small, 2);
+    EXPECT_FALSE(LoadFontFace(0, "DejaVu Sans", 0, 0));
+    UseFont(0);
+    EXPECT_EQ(MeasureTextWidth("Hg"), 0) << "a failed load replaces the old font with nothing";
+}

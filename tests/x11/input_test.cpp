@@ -1,0 +1,281 @@
+// input_test.cpp — the keyboard and mouse snapshots built from SDL's events,
+// KeyReleased's edges and consuming, and the window events. Events are fed
+// to SDL's own queue (or by xdotool to the X server), so the platform's
+// translation is what is tested.
+#include "platform_fixture.h"
+
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+void PushKey(int scancode, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.scancode = SDL_Scancode(scancode);
+    e.key.windowID = SDL_GetWindowID(GameWindowForTests(0));
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+}
+
+void PushButton(uint8_t sdlButton, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.button = sdlButton;
+    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+}
+
+void PushMotion(int dx, int dy) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.xrel = dx;
+    e.motion.yrel = dy;
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+}
+
+void PushWindowEvent(SDL_Window* w, uint8_t event) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = event;
+    e.window.windowID = SDL_GetWindowID(w);
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+}
+
+bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+}  // namespace
+
+// [SECTION] KeyReleased
+
+TEST_F(PlatformTest, KeyReleasedIsFalseBeforeTheFirstPoll) {
+    PushKey(KeyA, true);
+    EXPECT_FALSE(KeyReleased(KeyA));
+    PushKey(KeyA, false);
+    EXPECT_FALSE(KeyReleased(KeyA));
+    EXPECT_FALSE(KeyReleased(KeyAny));
+}
+
+TEST_F(PlatformTest, AHeldKeyIsReportedOnceAfterItIsLetGo) {
+    PushKey(KeyReturn, true);
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_FALSE(KeyReleased(KeyReturn)) << "still held";
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_FALSE(KeyReleased(KeyReturn)) << "still held";
+    PushKey(KeyReturn, false);
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_TRUE(KeyReleased(KeyReturn));
+    EXPECT_FALSE(KeyReleased(KeyReturn)) << "a second call in the frame: consumed";
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_FALSE(KeyReleased(KeyReturn)) << "and in the next frame";
+}
+
+TEST_F(PlatformTest, AKeyNobodyTestedWhileHeldIsNeverReported) {
+    PushKey(KeyW, true);
+    ASSERT_TRUE(PollKeyboard());
+    PushKey(KeyW, false);
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_FALSE(KeyReleased(KeyW));
+}
+
+TEST_F(PlatformTest, AQuickTapBetweenTwoPollsIsDownOnceThenUp) {
+    PushKey(KeyF12, true);
+    PushKey(KeyF12, false);
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_FALSE(KeyReleased(KeyF12)) << "reported down in the next snapshot";
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_TRUE(KeyReleased(KeyF12)) << "and up in the one after";
+    // The same for a mouse button.
+    PushButton(SDL_BUTTON_LEFT, true);
+    PushButton(SDL_BUTTON_LEFT, false);
+    ASSERT_TRUE(PollMouse());
+    EXPECT_TRUE(MouseButtonDown(1));
+    ASSERT_TRUE(PollMouse());
+    EXPECT_FALSE(MouseButtonDown(1));
+}
+
+TEST_F(PlatformTest, AnyKeyConsumesEveryReleaseAtOnce) {
+    PushKey(KeyLeftCtrl, true);
+    PushKey(KeyKeypad1, true);
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_FALSE(KeyReleased(KeyAny)) << "both held; both marked";
+    PushKey(KeyLeftCtrl, false);
+    PushKey(KeyKeypad1, false);
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_TRUE(KeyReleased(KeyAny));
+    EXPECT_FALSE(KeyReleased(KeyLeftCtrl)) << "consumed by the any-key test";
+    EXPECT_FALSE(KeyReleased(KeyKeypad1));
+    EXPECT_FALSE(KeyReleased(KeyAny));
+}
+
+TEST_F(PlatformTest, AnyKeyTakesMarksOfSingleTestsAndCoversTheHighestSlot) {
+    PushKey(254, true);
+    PushKey(KeySpace, true);
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_FALSE(KeyReleased(KeySpace));   // marks Space only
+    PushKey(254, false);
+    PushKey(KeySpace, false);
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_TRUE(KeyReleased(KeyAny)) << "Space was seen down by its own test";
+    EXPECT_FALSE(KeyReleased(KeySpace)) << "consumed";
+    PushKey(254, true);
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_FALSE(KeyReleased(KeyAny));
+    PushKey(254, false);
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_TRUE(KeyReleased(KeyAny)) << "slot 254 is one of the 255";
+}
+
+TEST_F(PlatformTest, KeysOutsideTheSlotsAndRepeatsAreHarmless) {
+    EXPECT_FALSE(KeyReleased(255));
+    EXPECT_FALSE(KeyReleased(-7));
+    PushKey(SDL_SCANCODE_AUDIONEXT, true);   // beyond the 255 slots
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_FALSE(KeyReleased(KeyAny));
+    // A repeat of a held key is not a new press.
+    PushKey(KeyDown, true);
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_FALSE(KeyReleased(KeyDown));
+    SDL_Event repeat{};
+    repeat.type = SDL_KEYDOWN;
+    repeat.key.repeat = 1;
+    repeat.key.keysym.scancode = SDL_SCANCODE_DOWN;
+    SDL_PushEvent(&repeat);
+    PushKey(KeyDown, false);
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_TRUE(KeyReleased(KeyDown));
+}
+
+TEST(PlatformInputStart, PollingBeforeTheKeyboardIsStartedFails) {
+    SKIP_WITHOUT_DISPLAY();
+    ASSERT_TRUE(StartPlatform());
+    EXPECT_FALSE(PollKeyboard());
+    EXPECT_FALSE(KeyReleased(KeyAny));
+    EXPECT_FALSE(PollMouse());
+    StopPlatform();
+}
+
+// [SECTION] Mouse
+
+TEST_F(PlatformTest, MotionMovesThePointerInScreenPixelsClampedToTheScreen) {
+    PlaceMouse(100, 100);
+    PushMotion(7, -3);
+    PushMotion(5, 1);
+    ASSERT_TRUE(PollMouse());
+    EXPECT_EQ(PointerX(), 112);
+    EXPECT_EQ(PointerY(), 98);
+    PushMotion(-5000, 5000);
+    ASSERT_TRUE(PollMouse());
+    EXPECT_EQ(PointerX(), 0);
+    EXPECT_EQ(PointerY(), ScreenH - 1);
+    PushMotion(100000, -100000);
+    ASSERT_TRUE(PollMouse());
+    EXPECT_EQ(PointerX(), ScreenW - 1);
+    EXPECT_EQ(PointerY(), 0);
+}
+
+TEST_F(PlatformTest, ButtonsAreLevelsAndNumberedLeftRightMiddle) {
+    PushButton(SDL_BUTTON_RIGHT, true);
+    ASSERT_TRUE(PollMouse());
+    EXPECT_FALSE(MouseButtonDown(1));
+    EXPECT_TRUE(MouseButtonDown(2));
+    EXPECT_FALSE(MouseButtonDown(3));
+    ASSERT_TRUE(PollMouse());
+    EXPECT_TRUE(MouseButtonDown(2)) << "held is a level";
+    PushButton(SDL_BUTTON_RIGHT, false);
+    PushButton(SDL_BUTTON_MIDDLE, true);
+    ASSERT_TRUE(PollMouse());
+    EXPECT_FALSE(MouseButtonDown(2));
+    EXPECT_TRUE(MouseButtonDown(3));
+    EXPECT_FALSE(MouseButtonDown(0));
+    EXPECT_FALSE(MouseButtonDown(4));
+}
+
+// [SECTION] Real X input through xdotool
+
+TEST_F(PlatformTest, XdotoolTapAndRelativeMotionArrive) {
+    SDL_Window* w = GameWindowForTests(0);
+    const unsigned long xid = XWindowOf(w);
+    ASSERT_NE(xid, 0u);
+    if (!(SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS))
+        Shell("xdotool windowactivate --sync " + std::to_string(xid) + " >/dev/null 2>&1 || xdotool windowfocus --sync " +
+            std::to_string(xid) + " >/dev/null 2>&1");
+    ASSERT_TRUE(ScreenIsActive()) << "the window has no focus; xdotool's keys would go elsewhere";
+    ASSERT_TRUE(PollKeyboard());
+
+    // `xdotool key` presses and lets go at once; we must still see it.
+    ASSERT_TRUE(Shell("xdotool key q"));
+    bool released = false;
+    for (int i = 0; i < 100 && !released; ++i) {
+        ASSERT_TRUE(PollKeyboard());
+        released = KeyReleased(KeyQ);
+        Pause(10);
+    }
+    EXPECT_TRUE(released) << "a tap between two polls was lost";
+
+    PlaceMouse(50, 60);
+    ASSERT_TRUE(PollMouse());
+    ASSERT_TRUE(Shell("xdotool mousemove_relative -- 10 5"));
+    for (int i = 0; i < 100 && PointerX() == 50; ++i) {
+        Pause(10);
+        ASSERT_TRUE(PollMouse());
+    }
+    EXPECT_EQ(PointerX(), 60);
+    EXPECT_EQ(PointerY(), 65);
+}
+
+// [SECTION] Window events
+
+TEST_F(PlatformTest, FocusDecidesWhetherAWindowedScreenIsActive) {
+    SDL_Window* w = GameWindowForTests(0);
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_TRUE(ScreenIsActive());
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_LOST);
+    EXPECT_FALSE(ScreenIsActive());
+    PushWindowEvent(w, SDL_WINDOWEVENT_MINIMIZED);
+    EXPECT_EQ(AwaitWindowEvent(), WindowEventOther);
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_EQ(AwaitWindowEvent(), WindowEventActivated);
+    EXPECT_TRUE(ScreenIsActive());
+    PushWindowEvent(w, SDL_WINDOWEVENT_RESTORED);
+    EXPECT_EQ(AwaitWindowEvent(), WindowEventActivated);
+}
+
+TEST_F(PlatformTest, AwaitWindowEventSkipsInputAndSeesTheCloseBox) {
+    EXPECT_FALSE(WindowCloseRequested());
+    PushKey(KeyA, true);
+    PushMotion(1, 1);
+    PushWindowEvent(GameWindowForTests(0), SDL_WINDOWEVENT_CLOSE);
+    EXPECT_EQ(AwaitWindowEvent(), WindowEventClosed);
+    EXPECT_TRUE(WindowCloseRequested());
+    ASSERT_TRUE(PollKeyboard());
+    EXPECT_FALSE(KeyReleased(KeyA)) << "the key seen while waiting still counts as held";
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    EXPECT_EQ(AwaitWindowEvent(), WindowEventClosed);
+}
+
+TEST_F(PlatformTest, FullScreenStaysInactiveFromFocusLossUntilReopened) {
+    ASSERT_TRUE(OpenGameScreen(ScreenW, ScreenH, 32, "Veldrune", true, 60));
+    SDL_Window* screen = ScreenWindowForTests();
+    ASSERT_NE(screen, nullptr);
+    PushWindowEvent(screen, SDL_WINDOWEVENT_FOCUS_GAINED);
+    ASSERT_TRUE(ScreenIsActive());
+    PushWindowEvent(screen, SDL_WINDOWEVENT_FOCUS_LOST);
+    PresentFrame();   // waits briefly for the display to come back, then gives up
+    EXPECT_FALSE(ScreenIsActive());
+    PushWindowEvent(screen, SDL_WINDOWEVENT_FOCUS_GAINED);
+    PresentFrame();
+    EXPECT_FALSE(ScreenIsActive()) << "only reopening the screen brings it back";
+    // A loss that heals within the wait is no loss.
+    ASSERT_TRUE(OpenGameScreen(ScreenW, ScreenH, 32, "Veldrune", true, 60));
+    screen = ScreenWindowForTests();
+    PushWindowEvent(screen, SDL_WINDOWEVENT_FOCUS_GAINED);
+    ASSERT_TRUE(ScreenIsActive());
+    PushWindowEvent(screen, SDL_WINDOWEVENT_FOCUS_LOST);
+    PushWindowEvent(screen, SDL_WINDOWEVENT_FOCUS_GAINED);
+    PresentFrame();
+    EXPECT_TRUE(ScreenIsActive());
+}

@@ -1,0 +1,286 @@
+// screen_test.cpp — window styles, full screen, pacing without vertical
+// sync, the screen-mode list, and the process services (own path, launch,
+// threads).
+#include "platform_fixture.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <thread>
+
+namespace {
+
+// Frames presented in one second of the clock.
+int FramesInOneSecond() {
+    const uint32_t start = MillisecondsSinceStart();
+    int frames = 0;
+    while (MillisecondsSinceStart() - start < 1000) {
+        ClearFrame(Color{0, 0, 0});
+        PresentFrame();
+        ++frames;
+    }
+    return frames;
+}
+
+// Pushes a quit after `seconds`, so that a wait for an event that never
+// comes fails the test instead of hanging it.
+struct Watchdog {
+    std::atomic<bool> Done{false};
+    std::thread Thread;
+    explicit Watchdog(int seconds) {
+        Thread = std::thread([this, seconds] {
+            for (int i = 0; i < seconds * 20 && !Done; ++i) SDL_Delay(50);
+            if (!Done) {
+                SDL_Event quit{};
+                quit.type = SDL_QUIT;
+                SDL_PushEvent(&quit);
+            }
+        });
+    }
+    ~Watchdog() {
+        Done = true;
+        Thread.join();
+    }
+};
+
+}  // namespace
+
+// [SECTION] Pacing
+
+TEST(PlatformPacing, PresentingWithoutVerticalSyncDoesNotSpin) {
+    // The dummy driver ignores vertical sync; it needs no X server.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    const bool started = StartPlatform();
+    unsetenv("SDL_VIDEODRIVER");
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(OpenGameWindow(0, 0, 0, 320, 240, "Veldrune", WindowFramed));
+    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 320, 240, false, 0, 0, true));
+    const int frames = FramesInOneSecond();
+    EXPECT_GT(frames, 20) << "frames are presented";
+    EXPECT_LT(frames, 200) << "presenting spins instead of pacing to about 60 Hz";
+    EXPECT_EQ(ScreenDriverName(), "software");
+    StopPlatform();
+}
+
+TEST_F(PlatformTest, PresentingUnderXKeepsToTheDisplayRate) {
+    const int frames = FramesInOneSecond();
+    EXPECT_GT(frames, 20);
+    EXPECT_LT(frames, 200);
+    EXPECT_FALSE(ScreenDriverName().empty());
+}
+
+// [SECTION] Windows and screens
+
+TEST_F(PlatformTest, AStretchedWindowKeepsTheScreenSize) {
+    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 200, 100, true, 0, 0, true));
+    SDL_SetWindowSize(GameWindowForTests(0), 500, 330);
+    ClearFrame(Color{3, 4, 5});
+    PresentFrame();
+    EXPECT_TRUE(CaptureFrame(0, 0, 0, 200, 100));
+    EXPECT_FALSE(CaptureFrame(0, 0, 0, 201, 100)) << "the back buffer is 200 x 100 whatever the window";
+    RgbaImage px;
+    ASSERT_TRUE(SpritePixelsForTests(0, px));
+    EXPECT_TRUE(NearColour(PixelOf(px, 199, 99), 3, 4, 5, 0));
+}
+
+TEST(PlatformWindows, BorderlessWindowFillsTheDesktop) {
+    SKIP_WITHOUT_DISPLAY();
+    ASSERT_TRUE(StartPlatform());
+    ASSERT_TRUE(OpenGameWindow(0, 0, 0, 320, 240, "Veldrune", WindowBorderlessMaximised));
+    SDL_Window* w = GameWindowForTests(0);
+    SDL_DisplayMode desktop{};
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    int width = 0, height = 0;
+    for (int i = 0; i < 100; ++i) {
+        PresentFrame();   // pumps the events
+        SDL_GetWindowSize(w, &width, &height);
+        if (width == desktop.w) break;
+    }
+    EXPECT_EQ(width, desktop.w) << "maximised by the window manager";
+    EXPECT_TRUE(SDL_GetWindowFlags(w) & SDL_WINDOW_BORDERLESS);
+    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 320, 240, true, 0, 0, true));
+    EXPECT_TRUE(CaptureFrame(0, 0, 0, 320, 240));
+    StopPlatform();
+}
+
+TEST(PlatformWindows, StandByWindowIsMinimisedAndWaitsForActivation) {
+    SKIP_WITHOUT_DISPLAY();
+    ASSERT_TRUE(StartPlatform());
+    ASSERT_TRUE(OpenGameWindow(0, 0, 0, 0, 0, "Veldrune", WindowMinimised));
+    SDL_Window* w = GameWindowForTests(0);
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(ScreenIsActive()) << "no screen is open";
+    for (int i = 0; i < 100 && !(SDL_GetWindowFlags(w) & SDL_WINDOW_MINIMIZED); ++i) PresentFrame();
+    EXPECT_TRUE(SDL_GetWindowFlags(w) & SDL_WINDOW_MINIMIZED);
+    const std::string id = std::to_string(XWindowOf(w));
+    ASSERT_EQ(std::system(("xdotool windowactivate " + id + " >/dev/null 2>&1").c_str()), 0);
+    {
+        Watchdog watchdog(5);
+        WindowEventKind kind;
+        while ((kind = AwaitWindowEvent()) == WindowEventOther) {
+        }
+        EXPECT_EQ(kind, WindowEventActivated);
+    }
+    CloseGameWindow(0);
+    EXPECT_EQ(GameWindowForTests(0), nullptr);
+    StopPlatform();
+}
+
+TEST(PlatformWindows, FullScreenAlwaysShowsAScreenOfTheAskedSize) {
+    SKIP_WITHOUT_DISPLAY();
+    ASSERT_TRUE(StartPlatform());
+    // 800 x 600 exists on the Xorg dummy; Xvfb cannot switch and scales instead.
+    ASSERT_TRUE(OpenGameScreen(800, 600, 32, "Veldrune", true, 85));
+    SDL_Window* w = ScreenWindowForTests();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN);
+    EXPECT_TRUE(SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN);
+    EXPECT_STREQ(SDL_GetWindowTitle(w), "Veldrune");
+    EXPECT_TRUE(ScreenIsActive());
+    ClearFrame(Color{0, 80, 0});
+    PresentFrame();
+    EXPECT_TRUE(CaptureFrame(0, 0, 0, 800, 600));
+    EXPECT_FALSE(CaptureFrame(0, 0, 0, 801, 600));
+    bool switchable = false;
+    for (int i = 0; i < SDL_GetNumDisplayModes(0); ++i) {
+        SDL_DisplayMode m{};
+        SDL_GetDisplayMode(0, i, &m);
+        switchable |= m.w == 800 && m.h == 600 && m.refresh_rate == 85;
+    }
+    if (switchable) {
+        SDL_DisplayMode current{};
+        ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &current), 0);
+        EXPECT_EQ(current.w, 800);
+        EXPECT_EQ(current.h, 600);
+        EXPECT_EQ(current.refresh_rate, 85);
+    } else {
+        EXPECT_EQ(SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    CloseGameScreen();
+    EXPECT_EQ(ScreenWindowForTests(), nullptr);
+    EXPECT_FALSE(ScreenIsActive());
+    StopPlatform();
+}
+
+// [SECTION] Screen modes
+
+TEST(PlatformModes, SixteenBitModesFirstThenFourBytesAPixelAsThirtyTwo) {
+    SKIP_WITHOUT_DISPLAY();
+    ASSERT_TRUE(StartPlatform());
+    ASSERT_TRUE(ListScreenModes());
+    struct Entry {
+        int w, h, d, hz;
+    };
+    std::vector<Entry> list;
+    while (AdvanceScreenMode()) list.push_back({ModeWidth(), ModeHeight(), ModeDepth(), ModeRefreshRate()});
+    EXPECT_FALSE(AdvanceScreenMode());
+    EXPECT_EQ(ModeWidth(), 0) << "past the last entry";
+
+    std::vector<Entry> sdl32;
+    for (int i = 0; i < SDL_GetNumDisplayModes(0); ++i) {
+        SDL_DisplayMode m{};
+        SDL_GetDisplayMode(0, i, &m);
+        if (SDL_BYTESPERPIXEL(m.format) == 4) sdl32.push_back({m.w, m.h, 32, m.refresh_rate});
+    }
+    ASSERT_FALSE(sdl32.empty()) << "an X server of 24-bit depth offers RGB888 modes";
+    bool seen32 = false;
+    std::vector<Entry> got32;
+    for (const Entry& e : list) {
+        ASSERT_TRUE(e.d == 16 || e.d == 32) << e.d;
+        if (e.d == 32) {
+            seen32 = true;
+            got32.push_back(e);
+        } else {
+            EXPECT_FALSE(seen32) << "a 16-bit mode after a 32-bit one";
+        }
+    }
+    ASSERT_EQ(got32.size(), sdl32.size());
+    for (size_t i = 0; i < got32.size(); ++i) {
+        EXPECT_EQ(got32[i].w, sdl32[i].w) << "in SDL's order, entry " << i;
+        EXPECT_EQ(got32[i].h, sdl32[i].h) << "entry " << i;
+        EXPECT_EQ(got32[i].hz, sdl32[i].hz) << "entry " << i;
+    }
+    if (sdl32.size() > 1) {
+        // The Xorg dummy server: its 85 Hz modes are what the resolution page lists.
+        for (auto [w, h] : {std::pair{800, 600}, {1024, 768}, {1280, 720}}) {
+            bool found = false;
+            for (const Entry& e : got32) found |= e.w == w && e.h == h && e.hz == 85;
+            EXPECT_TRUE(found) << w << "x" << h << " at 85 Hz, 32 bits";
+        }
+    } else {
+        EXPECT_EQ(list.size(), 1u) << "Xvfb has one mode";
+    }
+    // Listing again starts over.
+    ASSERT_TRUE(ListScreenModes());
+    EXPECT_EQ(ModeWidth(), 0) << "the cursor stands before the first entry";
+    ASSERT_TRUE(AdvanceScreenMode());
+    EXPECT_EQ(ModeWidth(), list.front().w);
+    StopPlatform();
+}
+
+// [SECTION] Processes and threads
+
+TEST(PlatformProcess, ProgramPathIsThisTestProgram) {
+    const std::string path = ProgramPath();
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(path.front(), '/');
+    EXPECT_EQ(std::filesystem::path(path).filename(), "x11_tests");
+    EXPECT_TRUE(std::filesystem::exists(path));
+}
+
+TEST(PlatformProcess, LaunchStartsWithoutArgumentsHereAndLeavesNoZombie) {
+    TempDir dir;
+    const auto script = dir.Path / "child.sh";
+    {
+        std::ofstream f(script);
+        f << "#!/bin/sh\necho \"$#\" > launched.tmp\npwd >> launched.tmp\nmv launched.tmp launched.txt\n";
+    }
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    const auto old = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path);
+    const bool launched = LaunchProgram(script.string());
+    for (int i = 0; i < 200 && !std::filesystem::exists(dir.Path / "launched.txt"); ++i) Pause(10);
+    std::filesystem::current_path(old);
+    ASSERT_TRUE(launched);
+    std::ifstream f(dir.Path / "launched.txt");
+    std::string args, cwd;
+    std::getline(f, args);
+    std::getline(f, cwd);
+    EXPECT_EQ(args, "0");
+    EXPECT_EQ(std::filesystem::canonical(cwd), std::filesystem::canonical(dir.Path));
+    // Give the reaper a moment; then there must be no child left to collect.
+    int status = 0;
+    pid_t left = 0;
+    for (int i = 0; i < 100; ++i) {
+        Pause(10);
+        left = waitpid(-1, &status, WNOHANG);
+        if (left < 0) break;
+    }
+    EXPECT_EQ(left, -1);
+    EXPECT_EQ(errno, ECHILD) << "the launched program was left as a zombie";
+    EXPECT_FALSE(LaunchProgram((dir.Path / "missing").string()));
+    EXPECT_FALSE(LaunchProgram(""));
+}
+
+namespace {
+std::atomic<int> ThreadSaw{0};
+void RecordParam(int param) {
+    Pause(1);
+    ThreadSaw = param;
+}
+}  // namespace
+
+TEST(PlatformProcess, StartThreadRunsTheProcedureWithItsParameter) {
+    const int first = StartThread(RecordParam, 42);
+    ASSERT_NE(first, 0);
+    for (int i = 0; i < 200 && ThreadSaw != 42; ++i) Pause(5);
+    EXPECT_EQ(ThreadSaw, 42);
+    const int second = StartThread(RecordParam, 7);
+    ASSERT_NE(second, 0);
+    EXPECT_NE(second, first);
+    for (int i = 0; i < 200 && ThreadSaw != 7; ++i) Pause(5);
+    EXPECT_EQ(ThreadSaw, 7);
+    EXPECT_EQ(StartThread(nullptr, 1), 0);
+}
