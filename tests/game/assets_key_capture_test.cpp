@@ -2,7 +2,6 @@
 // which key wins, which keys are ignored and when the file is left alone.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <initializer_list>
 #include <string>
 
@@ -67,19 +66,6 @@ TEST_F(KeyCapture, ReleasingWStoresWUnderForwardAndReturnsToControls) {
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
 }
 
-TEST_F(KeyCapture, HeldKeyIsNotTakenUntilItIsLetGo) {
-    Menu.MenuSelect = MenuLeft;
-    Snapshot({KeyQ});
-    CaptureKey("Left");
-    Snapshot({KeyQ});
-    CaptureKey("Left");
-    EXPECT_EQ(Menu.MenuSelect, MenuLeft);
-    EXPECT_EQ(ReadSettingsFile(), StartFile);
-    Snapshot({});
-    CaptureKey("Left");
-    EXPECT_EQ(Stored("Left"), "Q");
-}
-
 TEST_F(KeyCapture, DigitBeatsLetterAndTheLetterStaysPending) {
     CaptureRelease(MenuRight, "Right", {KeyA, Key5});
     EXPECT_EQ(Stored("Right"), "5");
@@ -102,13 +88,6 @@ TEST_F(KeyCapture, UnnamedKeysAreIgnoredAndTheFileIsNotWritten) {
     // Still waiting: the next named key is taken.
     CaptureRelease(MenuJournal, "Journal", {KeyJ});
     EXPECT_EQ(Stored("Journal"), "J");
-}
-
-TEST_F(KeyCapture, NoFileIsCreatedWhenNoKeyIsTaken) {
-    std::remove(SettingsFileName);
-    CaptureRelease(MenuJump, "Jump", {});
-    EXPECT_FALSE(FileExists(SettingsFileName));
-    EXPECT_EQ(Menu.MenuSelect, MenuJump);
 }
 
 TEST_F(KeyCapture, TwoBindingsMayShareAKey) {

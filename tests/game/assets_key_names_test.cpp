@@ -92,27 +92,6 @@ TEST(KeyNames, UnnamedKeysAndNonNames) {
 
 class KeyGlyphs : public GameTest {};
 
-TEST_F(KeyGlyphs, EveryStoredNameAndSmallLetterDrawsItsLabel) {
-    Cfg.settings.language = "English";
-    std::vector<std::pair<std::string, int>> cases;
-    for (int d = 0; d <= 9; ++d) cases.push_back({std::to_string(d), 901 + d});
-    for (int i = 0; i < 26; ++i) {
-        cases.push_back({std::string(1, char('A' + i)), 911 + i});
-        cases.push_back({std::string(1, char('a' + i)), 937 + i});
-    }
-    for (int f = 1; f <= 12; ++f) cases.push_back({"F" + std::to_string(f), 962 + f});
-    cases.push_back({"Strg", 975});
-    cases.push_back({"Alt", 976});
-    cases.push_back({"Tab", 977});
-    for (const auto& [name, blendable] : cases) {
-        SCOPED_TRACE(name);
-        Rec.Calls.clear();
-        DrawKeyGlyph(name, 485, 180, 200);
-        ASSERT_EQ(Drawn().size(), 1u);
-        EXPECT_EQ(Drawn()[0], (std::vector<int64_t>{blendable, 485, 180, 200}));
-    }
-}
-
 TEST_F(KeyGlyphs, ShiftSpaceReturnFollowTheLanguageAtEachCall) {
     struct Case {
         const char* Name;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -100,25 +101,36 @@ TEST_F(LoadAssetsTest, StepsRunInOrderWithTheFixedNumbers) {
     EXPECT_EQ(binds, expectedBinds);
 }
 
-TEST_F(LoadAssetsTest, TextLabelsAreRenderedWithTheirTextsInOrder) {
-    Cfg.settings.language = "English";   // both languages' labels are made anyway
+TEST_F(LoadAssetsTest, EveryGlyphShowsTheTextOfItsName) {
     LoadAt(1280, 720);
-    std::vector<std::string> texts;
-    for (const RecordedCall& c : CallsOf("DrawTextAt")) texts.push_back(c.Text);
-    std::vector<std::string> expected;
-    for (char c = '0'; c <= '9'; ++c) expected.push_back(std::string(1, c));
-    for (char c = 'A'; c <= 'Z'; ++c) expected.push_back(std::string(1, c));
-    for (char c = 'a'; c <= 'z'; ++c) expected.push_back(std::string(1, c));
-    for (int f = 1; f <= 12; ++f) expected.push_back("F" + std::to_string(f));
-    for (const char* s : {"Strg", "Alt", "Tab", "Umschalt", "Leertaste", "Enter", "Taste wählen",
-                          "Shift", "Space", "Return", "Choose a key"})
-        expected.push_back(s);
-    EXPECT_EQ(texts, expected);
-    EXPECT_EQ(texts[981 - 901], "Taste wählen");
-    EXPECT_EQ(texts[985 - 901], "Choose a key");
-    // Each text goes into its own sprite with the menu font.
-    EXPECT_EQ(FirstArgs("BeginTextOn"), Range(801, 885));
-    for (const RecordedCall& c : CallsOf("DrawTextAt")) EXPECT_EQ(c.Font, FontMenu);
+    // Which text each sprite received, in the menu font.
+    std::map<int64_t, std::string> textOf;
+    int64_t target = -2;
+    for (const RecordedCall& c : Rec.Calls) {
+        if (c.Op == "BeginTextOn") target = c.Args.at(0);
+        if (c.Op == "DrawTextAt" && c.Font == FontMenu) textOf[target] = c.Text;
+    }
+    EXPECT_EQ(textOf[Rec.Blendables[BlendPromptChooseKeyDe]], "Taste wählen");
+    EXPECT_EQ(textOf[Rec.Blendables[BlendPromptChooseKeyEn]], "Choose a key");
+    const std::map<std::string, std::string> germanWords = {
+        {"Shift", "Umschalt"}, {"Space", "Leertaste"}, {"Return", "Enter"}};
+    for (const char* language : {"German", "English"}) {
+        Cfg.settings.language = language;
+        std::vector<std::string> names;
+        for (const KeyNameRow& row : KeyNameTable) names.push_back(row.Name);
+        for (char c = 'a'; c <= 'z'; ++c) names.push_back(std::string(1, c));
+        for (const std::string& name : names) {
+            SCOPED_TRACE(name + " " + language);
+            Rec.Calls.clear();
+            DrawKeyGlyph(name, 485, 180, 200);
+            std::vector<RecordedCall> drawn = CallsOf("DrawBlended");
+            ASSERT_EQ(drawn.size(), 1u);
+            EXPECT_EQ(drawn[0].Args, (std::vector<int64_t>{drawn[0].Args[0], 485, 180, 200}));
+            ASSERT_TRUE(Rec.Blendables.count(drawn[0].Args[0]));
+            bool german = std::string(language) == "German" && germanWords.count(name);
+            EXPECT_EQ(textOf[Rec.Blendables[drawn[0].Args[0]]], german ? germanWords.at(name) : name);
+        }
+    }
 }
 
 TEST_F(LoadAssetsTest, SecondRunReplacesTheSameNumbersAndRegistersOnceMore) {
@@ -146,34 +158,26 @@ TEST_F(LoadAssetsTest, SecondRunReplacesTheSameNumbersAndRegistersOnceMore) {
 
 // [SECTION] Fonts
 
-TEST_F(LoadAssetsTest, MenuFontSizeIsCappedAtFifteenAndPassedOnOtherwise) {
-    for (int size : {20, 16, 15, 11, 1, 0, -4}) {
-        SCOPED_TRACE(size);
-        Cfg.settings.fontsize = size;
+TEST_F(LoadAssetsTest, MenuFontIsCappedAtFifteenAndBoldUnlessExactlyNormal) {
+    struct Case {
+        int Size;
+        const char* Style;
+        int Points, Bold;
+    } cases[] = {{20, "Normal", 15, 0}, {15, "normal", 15, FontStyleBold}, {11, "", 11, FontStyleBold},
+                 {1, "Bold", 1, FontStyleBold}, {0, "Normal ", 0, FontStyleBold}, {-4, "Normal", -4, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Size);
+        Cfg.settings.fontsize = c.Size;
+        Cfg.settings.fontstyle = c.Style;
+        Cfg.settings.font = "Garamond";
         Rec.Calls.clear();
-        LoadAt(800, 600);
+        LoadAt(800, 600);   // sizes of 0 and below are passed on: the platform copes
         std::vector<RecordedCall> loads = CallsOf("LoadFontFace");
         ASSERT_EQ(loads.size(), 3u);
-        EXPECT_EQ(loads[0].Args, (std::vector<int64_t>{FontMenu, size > 15 ? 15 : size, 0}));
+        EXPECT_EQ(loads[0].Args, (std::vector<int64_t>{FontMenu, c.Points, c.Bold}));
         EXPECT_EQ(loads[1].Args, (std::vector<int64_t>{FontCredits, 12, 0}));
         EXPECT_EQ(loads[2].Args, (std::vector<int64_t>{FontDebug, 10, 0}));
-        if (size <= 0) continue;   // the platform decides what such a font is
-        EXPECT_EQ(Rec.Fonts[FontMenu].Points, size > 15 ? 15 : size);
-        EXPECT_EQ(Rec.Fonts[FontCredits].Points, 12);
-        EXPECT_EQ(Rec.Fonts[FontDebug].Points, 10);
-    }
-}
-
-TEST_F(LoadAssetsTest, MenuFontIsBoldUnlessTheStyleIsExactlyNormal) {
-    for (const char* style : {"Normal", "normal", "", "Bold", "Normal "}) {
-        SCOPED_TRACE(style);
-        Cfg.settings.fontstyle = style;
-        Cfg.settings.font = "Garamond";
-        LoadAt(800, 600);
-        EXPECT_EQ(Rec.Fonts[FontMenu].Style, std::string(style) == "Normal" ? 0 : FontStyleBold);
-        EXPECT_EQ(Rec.Fonts[FontCredits].Style, 0);
-        EXPECT_EQ(Rec.Fonts[FontDebug].Style, 0);
-        for (int f : {FontMenu, FontCredits, FontDebug}) EXPECT_EQ(Rec.Fonts[f].Face, "Garamond");
+        for (const RecordedCall& load : loads) EXPECT_EQ(load.Text, "Garamond");
     }
 }
 
@@ -181,51 +185,59 @@ TEST_F(LoadAssetsTest, MenuFontIsBoldUnlessTheStyleIsExactlyNormal) {
 
 TEST_F(LoadAssetsTest, LayoutAtTheThreeSizes) {
     struct Case {
-        int W, H, OverlayY, UpperY, LowerY, NewGameX, RowY, Res1280Y, ScreenshotY;
-    } cases[] = {{800, 600, 580, 170, 490, 5, 500, 300, 390},
-                 {1024, 768, 748, 210, 658, 117, 668, 340, 430},
-                 {1280, 720, 700, 210, 610, 245, 620, 340, 430}};
+        int W, H, OverlayY, UpperY, LowerY, NewGameX, RowY, ControlY;
+    } cases[] = {{800, 600, 580, 170, 490, 5, 500, 180},
+                 {1024, 768, 748, 210, 658, 117, 668, 220},
+                 {1280, 720, 700, 210, 610, 245, 620, 220}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.W);
         LoadAt(c.W, c.H);
         EXPECT_EQ(Layout.OverlayY, c.OverlayY);
-        EXPECT_EQ(Layout.UpperDividerX, 0);
+        EXPECT_EQ(Layout.UpperDividerX + Layout.LowerDividerX, 0);
         EXPECT_EQ(Layout.UpperDividerY, c.UpperY);
         EXPECT_EQ(Layout.LowerDividerY, c.LowerY);
-        // The main row: five boxes 160 apart, centred on the screen.
+        // The main row: five boxes 160 apart, centred on the screen; the
+        // prompt stands where Options does.
         const ItemBox* row[] = {&Layout.NewGameBox, &Layout.LoadGameBox, &Layout.OptionsBox,
                                 &Layout.CreditsBox, &Layout.QuitBox};
-        for (int i = 0; i < 5; ++i) {
-            EXPECT_EQ(row[i]->x, c.NewGameX + 160 * i);
-            EXPECT_EQ(row[i]->y, c.RowY);
-        }
-        EXPECT_EQ(Layout.NewGameBox.x + Layout.QuitBox.x + 150, c.W);
-        // The home column is centred; the value column stands 160 to its right.
+        for (int i = 0; i < 5; ++i)
+            EXPECT_TRUE(row[i]->x == c.NewGameX + 160 * i && row[i]->y == c.RowY) << i;
+        EXPECT_EQ(Layout.QuitBox.x + 150 + Layout.NewGameBox.x, c.W);
+        EXPECT_TRUE(Layout.PromptBox.x == Layout.OptionsBox.x && Layout.PromptBox.y == c.RowY);
+        // The home column is centred, the shifted one 160 to its left, the
+        // value column 160 to its right; rows are 30 apart from row 1.
         EXPECT_EQ(HomeColumnX() + 75, c.W / 2);
         EXPECT_EQ(ShiftedColumnX(), HomeColumnX() - 160);
-        for (const ItemBox* b : {&Layout.ControlBox, &Layout.GameplayBox, &Layout.GraphicBox,
-                                 &Layout.SoundBox, &Layout.ForwardBox, &Layout.LanguageBox,
-                                 &Layout.PromptBox})
-            EXPECT_EQ(b->x, HomeColumnX());
-        for (const ItemBox* b : {&Layout.ForwardGlyphBox, &Layout.ScreenshotGlyphBox,
-                                 &Layout.GermanBox, &Layout.Res1280Box, &Layout.OffBox})
-            EXPECT_EQ(b->x, HomeColumnX() + 160);
-        EXPECT_EQ(Layout.PromptBox.y, c.RowY);
-        EXPECT_EQ(Layout.Res1280Box.y, c.Res1280Y);
-        EXPECT_EQ(Layout.ScreenshotBox.y, c.ScreenshotY);
-        EXPECT_EQ(Layout.ScreenshotGlyphBox.y, c.ScreenshotY);
-        EXPECT_EQ(Layout.ForwardBox.y + 30, Layout.BackwardBox.y);
-        EXPECT_EQ(Layout.ControlBox.y, Layout.ForwardBox.y);
-        EXPECT_EQ(Layout.GameplayBox.y, Layout.ControlBox.y + 30);
-        EXPECT_EQ(Layout.SoundBox.y, Layout.ControlBox.y + 90);
+        const ItemBox* home[] = {&Layout.ForwardBox, &Layout.BackwardBox, &Layout.LeftBox,
+                                 &Layout.RightBox, &Layout.DuckBox, &Layout.JumpBox,
+                                 &Layout.JournalBox, &Layout.ScreenshotBox};
+        const ItemBox* glyph[] = {&Layout.ForwardGlyphBox, &Layout.BackwardGlyphBox,
+                                  &Layout.LeftGlyphBox, &Layout.RightGlyphBox, &Layout.DuckGlyphBox,
+                                  &Layout.JumpGlyphBox, &Layout.JournalGlyphBox,
+                                  &Layout.ScreenshotGlyphBox};
+        for (int k = 0; k < 8; ++k) {
+            EXPECT_TRUE(home[k]->x == HomeColumnX() && home[k]->y == c.ControlY + 30 * k) << k;
+            EXPECT_TRUE(glyph[k]->x == HomeColumnX() + 160 && glyph[k]->y == home[k]->y) << k;
+        }
+        struct Placed {
+            const ItemBox* Box;
+            int Column, Row;   // column 0 home, 1 value; row 1..8
+        } placed[] = {{&Layout.ControlBox, 0, 1}, {&Layout.GameplayBox, 0, 2},
+                      {&Layout.GraphicBox, 0, 3}, {&Layout.SoundBox, 0, 4},
+                      {&Layout.LanguageBox, 0, 2}, {&Layout.GermanBox, 1, 2},
+                      {&Layout.EnglishBox, 1, 3}, {&Layout.ResolutionBox, 0, 3},
+                      {&Layout.Res800Box, 1, 3}, {&Layout.Res1024Box, 1, 4},
+                      {&Layout.Res1280Box, 1, 5}, {&Layout.MusicBox, 0, 4},
+                      {&Layout.OnBox, 1, 4}, {&Layout.OffBox, 1, 5}};
+        for (const Placed& p : placed)
+            EXPECT_TRUE(p.Box->x == HomeColumnX() + 160 * p.Column &&
+                        p.Box->y == c.ControlY + 30 * (p.Row - 1))
+                << p.Column << "," << p.Row;
         // Every box is 150 x 20 (the table is nothing but boxes after the
         // five single positions).
         static_assert(sizeof(LayoutTable) == 5 * sizeof(int32_t) + 36 * sizeof(ItemBox));
         const ItemBox* boxes = &Layout.NewGameBox;
-        for (int i = 0; i < 36; ++i) {
-            EXPECT_EQ(boxes[i].w, 150) << i;
-            EXPECT_EQ(boxes[i].h, 20) << i;
-        }
+        for (int i = 0; i < 36; ++i) EXPECT_TRUE(boxes[i].w == 150 && boxes[i].h == 20) << i;
     }
 }
 

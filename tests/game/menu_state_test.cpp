@@ -65,25 +65,6 @@ TEST(MenuStateTable, EveryRowMatchesThePageTree) {
     }
 }
 
-TEST(MenuStateTable, EveryPageLeadsBackToTheMainPageByEscape) {
-    // Following the parents from any page with an overlay name ends at the
-    // main page without a loop, and no parent is an action state.
-    const std::set<int> actionStates = {15, 16, 19, 20, 21, 24, 25};
-    for (int state = 1; state < MenuStateCount; ++state) {
-        if (actionStates.count(state)) continue;
-        SCOPED_TRACE(state);
-        int at = state, steps = 0;
-        while (at != MenuMain && steps < MenuStateCount) {
-            at = MenuStates[at].Parent;
-            ASSERT_GE(at, 0);
-            ASSERT_EQ(actionStates.count(at), 0u);
-            ++steps;
-        }
-        EXPECT_EQ(at, MenuMain);
-        EXPECT_LE(steps, 3);   // capture pages are three levels deep
-    }
-}
-
 TEST(PageReset, ZeroesTheOptionsDelayOnlyOnTheMainRowPages) {
     const std::set<int> resetting = {MenuMain, MenuNewGame, MenuLoadGame, MenuCredits, MenuQuit};
     for (int state = 0; state < MenuStateCount; ++state) {
