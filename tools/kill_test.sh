@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Kills the real program with SIGKILL at random moments while a driver keeps
+# it writing: the overlay key (grave), key capture on the controls page and
+# screenshots (F12), in a loop. After every kill the settings file must be one
+# complete file (the old one or a new one, never cut) and every screenshot a
+# complete PNG or absent; a screenshot seen complete must never change.
+#   tools/kill_test.sh [--keep-going] [KILLS]          default 200
+# --keep-going counts the faults and goes on (a broken screenshot is removed
+# so that it is counted once); without it the first fault ends the run.
+# The program is $VELDRUNE_BIN (default build/veldrune). Without a DISPLAY
+# the script runs itself under tools/with_x.sh. Exits 1 on the first fault.
+set -uo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/.." && pwd)"
+keep_going=0
+if [ "${1:-}" = "--keep-going" ]; then keep_going=1; shift; fi
+kills="${1:-200}"
+bin="$(realpath "${VELDRUNE_BIN:-$root/build/veldrune}")"
+if [ -z "${DISPLAY:-}" ]; then
+    [ $keep_going = 1 ] && set -- --keep-going "$@"
+    exec "$here/with_x.sh" "$0" "$@"
+fi
+[ -x "$bin" ] || { echo "kill_test: no program at $bin" >&2; exit 2; }
+
+work="$(mktemp -d /tmp/veldrune-kill.XXXXXX)"
+mkdir -p "$work/Media/Fonts"
+cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$work/Media/Fonts/DejaVu Sans.ttf"
+printf '\xef\xbb\xbf\r\n[Screen]\r\nScreenW = 800\r\nScreenH = 600\r\n[Settings]\r\nsettings.screenmode = 1\r\nsettings.font = DejaVu Sans\r\n; a comment the program must keep\r\nsettings.language = English\r\n' \
+    >"$work/Veldrune.cfg"
+pictures="$work/.pictures"
+before="$work/.before.cfg"
+: >"$pictures"
+
+press() { xdotool keydown "$1" 2>/dev/null; sleep 0.04; xdotool keyup "$1" 2>/dev/null; }
+pointer_to() {   # relative mode: push to the corner, then move
+    xdotool mousemove_relative -- -4000 -4000 2>/dev/null
+    sleep 0.03
+    xdotool mousemove_relative -- "$1" "$2" 2>/dev/null
+    sleep 0.03
+}
+click_at() {
+    pointer_to "$1" "$2"
+    xdotool mousedown 1 2>/dev/null; sleep 0.06; xdotool mouseup 1 2>/dev/null; sleep 0.05
+}
+# Keeps the program busy writing until it is killed.
+drive() {
+    local letters=(k l p z x v g h)
+    press F12
+    press grave
+    click_at 400 510          # Options
+    click_at 400 190          # Control
+    sleep 0.8                 # the sub column slides away
+    while :; do
+        case $((RANDOM % 4)) in
+            0) press grave ;;
+            1) press F12 ;;
+            2) click_at 400 $((190 + 30 * (RANDOM % 3))); press "${letters[RANDOM % 8]}" ;;
+            3) press F12; press grave ;;
+        esac
+    done
+}
+
+fail() {
+    echo "kill_test: $1" >&2
+    echo "kill_test: the folder is kept at $work" >&2
+    exit 1
+}
+
+done_kills=0
+faults=0
+stale_temps=0
+for ((i = 1; i <= kills; ++i)); do
+    cp "$work/Veldrune.cfg" "$before" 2>/dev/null || rm -f "$before"
+    (cd "$work" && exec "$bin" >/dev/null 2>&1) &
+    pid=$!
+    if ((RANDOM % 10 == 0)); then
+        # Now and then during start-up, while the Application group is written.
+        sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.3f", (r % 1500) / 1000 }')"
+        driver=
+    else
+        for _ in $(seq 1 300); do
+            xdotool search --onlyvisible --name '^Veldrune$' >/dev/null 2>&1 && break
+            sleep 0.1
+        done
+        drive &
+        driver=$!
+        # Anywhere from the first frames to a few seconds of writing.
+        sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.3f", 0.05 + (r % 3000) / 1000 }')"
+    fi
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    if [ -n "$driver" ]; then
+        kill "$driver" 2>/dev/null
+        wait "$driver" 2>/dev/null
+    fi
+    xdotool keyup grave F12 2>/dev/null; xdotool mouseup 1 2>/dev/null
+    done_kills=$i
+    if ! out="$(python3 "$here/check_outputs.py" "$work" --before "$before" --pictures "$pictures")"; then
+        echo "kill $i: $out" >&2
+        [ $keep_going = 1 ] || fail "fault after kill $i"
+        faults=$((faults + 1))
+        # Count a broken picture once: take it away.
+        for name in $(echo "$out" | sed -n 's/^FAULT: \(Screenshot_-\{0,1\}[0-9]*\.png\):.*/\1/p'); do
+            rm -f "$work/$name"
+        done
+    fi
+    if ! grep -q '^; a comment the program must keep' <(tr -d '\r' <"$work/Veldrune.cfg"); then
+        [ $keep_going = 1 ] || fail "the hand-written comment was lost after kill $i"
+        faults=$((faults + 1))
+    fi
+    # A temporary file left by a kill in the middle of a rewrite.
+    temps=$(find "$work" -maxdepth 1 -name 'Veldrune.cfg.*' ! -name '*.before*' | wc -l)
+    stale_temps=$temps
+done
+
+shots=$(find "$work" -maxdepth 1 -name 'Screenshot_*.png' | wc -l)
+echo "kill_test: $done_kills kills, $faults with a fault; $shots screenshots left; $stale_temps temporary files left by kills"
+rm -rf "$work"
+[ $faults = 0 ]
