@@ -48,6 +48,19 @@ std::string ReadFile(const std::string& path) {
 
 bool Exists(const std::string& path) { return fs::exists(path); }
 
+bool WaitForFile(const std::string& path, double timeoutSeconds) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    std::uintmax_t last = static_cast<std::uintmax_t>(-1);
+    while (std::chrono::steady_clock::now() < end) {
+        std::error_code ec;
+        std::uintmax_t size = fs::file_size(path, ec);
+        if (!ec && size > 0 && size == last) return true;
+        last = ec ? static_cast<std::uintmax_t>(-1) : size;
+        Sleep(0.1);
+    }
+    return false;
+}
+
 std::string SettingsText(const std::vector<std::string>& lines) {
     std::string s = "\xEF\xBB\xBF\r\n";
     for (const auto& l : lines) s += l + "\r\n";
@@ -93,11 +106,20 @@ std::string Run(const std::string& command) {
     return out;
 }
 
-std::string WaitForWindow(double timeoutSeconds) {
+std::string WaitForWindow(double timeoutSeconds, pid_t pid) {
+    std::string search = "xdotool search --onlyvisible ";
+    if (pid > 0) search += "--pid " + std::to_string(pid) + " ";
+    search += "--name '^Veldrune$' 2>/dev/null | tail -1";
     auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
     while (std::chrono::steady_clock::now() < end) {
-        std::string id = Run("xdotool search --onlyvisible --name '^Veldrune$' 2>/dev/null | head -1");
-        if (!id.empty()) return id;
+        std::string id = Run(search);
+        if (!id.empty()) {
+            // Give it the keyboard: keys go to the focused window. The window
+            // opens before the assets load, so let the first frames pass too.
+            Run("xdotool windowactivate --sync " + id + " >/dev/null 2>&1");
+            Sleep(1.0);
+            return id;
+        }
         Sleep(0.1);
     }
     return {};

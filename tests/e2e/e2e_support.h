@@ -19,6 +19,8 @@ std::string MakeWorkDir(const std::string& name);   // a fresh empty folder
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);       // "" when absent
 bool Exists(const std::string& path);
+// Waits until the file exists and its size has stopped changing; false on timeout.
+bool WaitForFile(const std::string& path, double timeoutSeconds = 10);
 // A settings file as the program writes it (mark, empty line, CR LF lines).
 std::string SettingsText(const std::vector<std::string>& lines);
 // Pins the menu fonts: copies a DejaVu face into dir/Media/Fonts and returns
@@ -30,8 +32,9 @@ struct Program {
     std::string Dir;
 };
 Program Start(const std::string& dir, const std::string& binary = "");
-// The program's window id once it is mapped ("" after the timeout).
-std::string WaitForWindow(double timeoutSeconds = 20);
+// The program's window id once it is mapped and has had a second to load
+// and draw ("" after the timeout). With a pid, only that process's window.
+std::string WaitForWindow(double timeoutSeconds = 20, pid_t pid = -1);
 // Waits for the process to end; returns its exit code, or -1 on timeout
 // (the process is then killed), -2 when it died from a signal.
 int WaitExit(Program& p, double timeoutSeconds = 20);

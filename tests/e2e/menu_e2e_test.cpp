@@ -21,8 +21,7 @@ Program StartWindowed(const std::string& name, std::vector<std::string> extra = 
     lines.insert(lines.end(), extra.begin(), extra.end());
     WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
     Program p = Start(dir);
-    EXPECT_FALSE(WaitForWindow().empty()) << "no window titled Veldrune appeared";
-    Sleep(0.8);
+    EXPECT_FALSE(WaitForWindow(20, p.Pid).empty()) << "no window titled Veldrune appeared";
     return p;
 }
 

@@ -15,8 +15,7 @@ TEST(ProgramStart, FirstStartWritesOnlyTheApplicationGroupAndEscapeEndsWithZero)
     NEED_DISPLAY();
     std::string dir = MakeWorkDir("first-start");
     Program p = Start(dir);
-    ASSERT_FALSE(WaitForWindow().empty()) << "no window titled Veldrune appeared";
-    Sleep(0.8);
+    ASSERT_FALSE(WaitForWindow(20, p.Pid).empty()) << "no window titled Veldrune appeared";
     std::string exe = std::filesystem::canonical(VELDRUNE_PROGRAM).string();
     std::string folder = exe.substr(0, exe.rfind('/') + 1);
     std::string file = exe.substr(exe.rfind('/') + 1);
@@ -33,10 +32,9 @@ TEST(ProgramStart, PresentsFramesOfTheScreenSizeInAWindow) {
               SettingsText({"[Screen]", "ScreenW = 1024", "ScreenH = 768", "[Settings]",
                             "settings.screenmode = 1"}));
     Program p = Start(dir);
-    ASSERT_FALSE(WaitForWindow().empty());
-    Sleep(0.8);
+    ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
     Key("F12");
-    Sleep(0.8);
+    EXPECT_TRUE(WaitForFile(dir + "/Screenshot_1.png"));
     RgbaImage shot;
     ASSERT_TRUE(DecodePngFile(dir + "/Screenshot_1.png", shot)) << "F12 saved no screenshot";
     EXPECT_EQ(shot.width, 1024);
@@ -56,9 +54,8 @@ TEST(ProgramStart, TheCloseBoxEndsTheProgramLikeEscape) {
     std::string dir = MakeWorkDir("close-box");
     WriteFile(dir + "/Veldrune.cfg", SettingsText({"[Settings]", "settings.screenmode = 1"}));
     Program p = Start(dir);
-    std::string wid = WaitForWindow();
+    std::string wid = WaitForWindow(20, p.Pid);
     ASSERT_FALSE(wid.empty());
-    Sleep(0.5);
     std::string before = ReadFile(dir + "/Veldrune.cfg");
     Key("alt+F4");
     EXPECT_EQ(WaitExit(p), 0);

@@ -67,16 +67,16 @@ TEST_P(Tour, EveryPageLooksAsTheReferenceShowsIt) {
     for (const auto& l : PinnedFontSettings(dir)) lines.push_back(l);
     WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
     Program p = Start(dir);
-    ASSERT_FALSE(WaitForWindow().empty());
-    Sleep(1.0);
+    ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
 
     std::vector<std::string> pages;
     auto rest = [&] { PointerTo(size.w - 30, 30); };   // away from every item
     auto shot = [&](const std::string& page) {
         Sleep(0.8);
         Key("F12");
-        Sleep(0.5);
         pages.push_back(page);
+        EXPECT_TRUE(WaitForFile(dir + "/Screenshot_" + std::to_string(pages.size()) + ".png"))
+            << "no screenshot of page " << page;
     };
     auto click = [&](int x, int y) { PointerTo(x + 75, y + 10); ClickLeft(); Sleep(0.3); };
     auto row = [&](int k) { return g.row1 + 30 * (k - 1); };
@@ -119,12 +119,14 @@ TEST_P(Tour, EveryPageLooksAsTheReferenceShowsIt) {
     }
 }
 
+std::string TourName(const ::testing::TestParamInfo<std::tuple<std::string, int>>& info) {
+    static const char* const sizes[] = {"800x600", "1024x768", "1280x720"};
+    return std::get<0>(info.param) + "_" + sizes[std::get<1>(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(BothLanguagesAllSizes, Tour,
                          ::testing::Combine(::testing::Values("German", "English"),
                                             ::testing::Values(0, 1, 2)),
-                         [](const auto& info) {
-                             static const char* sizes[] = {"800x600", "1024x768", "1280x720"};
-                             return std::get<0>(info.param) + "_" + sizes[std::get<1>(info.param)];
-                         });
+                         TourName);
 
 }  // namespace
