@@ -182,6 +182,18 @@ TEST_F(MenuNavigation, FailedKeyboardPollNavigatesNowhere) {
 
 // [SECTION] The Options delay
 
+TEST_F(MenuNavigation, ClosedOptionsGateDoesNotAskAboutTheSubColumnKeys) {
+    Menu.MenuSelect = MenuOptions;
+    Menu.FadeInLevels[0] = Menu.FadeInLevels[1] = Menu.FadeInLevels[2] = 140;
+    Menu.FadeInLevels[3] = 130;
+    HoldOnly({KeyT, KeyA, KeyR, KeyU});
+    PollKeyboard();
+    NavigateByKeyboard();
+    std::vector<int64_t> asked;
+    for (const RecordedCall& call : CallsOf("KeyReleased")) asked.push_back(call.Args.at(0));
+    EXPECT_EQ(asked, (std::vector<int64_t>{KeyEscape, KeyN, KeyS, KeyM, KeyB}));
+}
+
 TEST_F(MenuNavigation, FadeInLevelsFillOneAfterAnother) {
     const int expected[][4] = {
         {10, 0, 0, 0},       // frame 1
