@@ -1,0 +1,314 @@
+#!/usr/bin/env python3
+"""soak.py — a monkey test of the real program under an X server that is
+already running (DISPLAY set; tools/soak.sh provides one).
+
+  soak.py SECONDS PROGRAM windowed|fullscreen REPORT
+
+Random named and unnamed keys (never Escape, so the program is not asked to
+end), random relative pointer motion and clicks, the overlay key, the
+screenshot key, and every ~20 s the focus taken away by another window and
+given back. Every 5 s the resident memory is sampled. After each focus
+round the program must answer the overlay key within 5 s (it is not hung);
+while it runs it must not use a whole core for 10 s (it is not spinning);
+it must never end by itself except through a restart for a new size, whose
+new instance is followed. At the end Escape walks back to the main page and
+ends it; it must end with code 0, and a sanitizer report in its output
+fails the soak.
+
+Writes a summary to REPORT and exits 1 on any fault.
+"""
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+NAMED = list("abcdefghijklmnopqrstuvwxyz0123456789") + [
+    "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12",
+    "space", "Return", "Tab", "Shift_L", "Control_L", "Alt_L", "BackSpace",
+]
+UNNAMED = ["bracketleft", "semicolon", "minus", "equal", "Insert", "Home", "End",
+           "Prior", "Next", "KP_Multiply", "KP_Add", "Menu", "Pause", "comma",
+           "slash", "backslash", "Up", "Down", "Left", "Right", "Caps_Lock", "Num_Lock"]
+
+faults = []
+notes = []
+
+
+def fault(text):
+    faults.append(text)
+    print("soak: FAULT: " + text, flush=True)
+
+
+def x(*args, timeout=10):
+    try:
+        return subprocess.run(["xdotool", *args], capture_output=True, text=True,
+                              timeout=timeout).stdout.strip()
+    except subprocess.TimeoutExpired:
+        return ""
+
+
+def press(key, hold=0.05):
+    x("keydown", key)
+    time.sleep(hold)
+    x("keyup", key)
+
+
+def click(button=1):
+    x("mousedown", str(button))
+    time.sleep(0.07)
+    x("mouseup", str(button))
+
+
+def pids_of(binary):
+    found = []
+    for name in os.listdir("/proc"):
+        if not name.isdigit():
+            continue
+        try:
+            if os.readlink("/proc/%s/exe" % name) != binary:
+                continue
+            with open("/proc/%s/stat" % name) as f:
+                state = f.read().rsplit(")", 1)[1].split()[0]
+            if state != "Z":
+                found.append(int(name))
+        except OSError:
+            pass
+    return sorted(found)
+
+
+def rss_kb(pid):
+    try:
+        with open("/proc/%d/status" % pid) as f:
+            for line in f:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return None
+
+
+def cpu_ticks(pid):
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return int(fields[11]) + int(fields[12])   # utime + stime
+    except OSError:
+        return None
+
+
+def game_window():
+    out = x("search", "--name", "^Veldrune$")
+    ids = out.split()
+    return ids[-1] if ids else ""
+
+
+def overlay_flag(cfg):
+    try:
+        data = open(cfg, "rb").read().decode("utf-8", "replace")
+    except OSError:
+        return None
+    m = re.search(r"\r\nsettings\.debugger = (-?\d+)\r\n", data)
+    return m.group(1) if m else "absent"
+
+
+def main():
+    seconds, program, mode, report = float(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+    rng = random.Random(os.environ.get("SOAK_SEED", str(int(time.time()))))
+    work = subprocess.run(["mktemp", "-d", "/tmp/veldrune-soak.XXXXXX"], capture_output=True,
+                          text=True).stdout.strip()
+    # A private copy of the program, so that its instances (restarts included)
+    # are told apart from every other process by their executable.
+    binary = os.path.join(work, "veldrune")
+    shutil.copy2(program, binary)
+    os.makedirs(os.path.join(work, "Media", "Fonts"))
+    shutil.copy("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+                os.path.join(work, "Media", "Fonts", "DejaVu Sans.ttf"))
+    cfg = os.path.join(work, "Veldrune.cfg")
+    screenmode = "3" if mode == "fullscreen" else "1"
+    with open(cfg, "wb") as f:
+        f.write(("\ufeff\r\n[Screen]\r\nScreenW = 800\r\nScreenH = 600\r\n[Settings]\r\n"
+                 "settings.screenmode = %s\r\nsettings.font = DejaVu Sans\r\nsettings.fps = 1\r\n"
+                 % screenmode).encode("utf-8"))
+    log = open(os.path.join(work, "program.log"), "wb")
+    first = subprocess.Popen([binary], cwd=work, stdout=log, stderr=subprocess.STDOUT)
+
+    hz = os.sysconf("SC_CLK_TCK")
+    start = time.monotonic()
+    end = start + seconds
+    samples = {}          # pid -> [(seconds since the instance was first seen, rss kB)]
+    born = {}
+    restarts = 0
+    focus_rounds = 0
+    liveness_checks = 0
+    current = first.pid
+    born[current] = time.monotonic()
+    next_sample = next_focus = next_cpu = time.monotonic()
+    next_focus += 20
+    cpu_mark = (time.monotonic(), cpu_ticks(current) or 0)
+    peak_cpu = 0.0
+    actions = 0
+
+    for _ in range(200):
+        if game_window():
+            break
+        time.sleep(0.1)
+    time.sleep(1.0)
+
+    while time.monotonic() < end and not faults:
+        now = time.monotonic()
+        alive = pids_of(binary)
+        if current not in alive:
+            if alive:
+                restarts += 1
+                current = alive[-1]
+                born[current] = now
+                cpu_mark = (now, cpu_ticks(current) or 0)
+                for _ in range(100):
+                    if game_window():
+                        break
+                    time.sleep(0.1)
+                continue
+            time.sleep(0.5)   # a restart may be between the two instances
+            if not pids_of(binary):
+                code = first.poll()
+                fault("the program ended by itself (exit %s)" % code)
+                break
+            continue
+        if len(alive) > 1 and now - born[current] > 10:
+            fault("%d instances running: %s" % (len(alive), alive))
+
+        if now >= next_sample:
+            value = rss_kb(current)
+            if value:
+                samples.setdefault(current, []).append((now - born[current], value))
+            next_sample = now + 5
+        if now >= next_cpu + 10:
+            ticks = cpu_ticks(current)
+            if ticks is not None and cpu_mark[1] is not None:
+                share = (ticks - cpu_mark[1]) / hz / (now - cpu_mark[0])
+                peak_cpu = max(peak_cpu, share)
+                if share > 0.95:
+                    fault("the program used %.0f%% of a core for 10 s" % (share * 100))
+            cpu_mark = (now, ticks)
+            next_cpu = now
+
+        if now >= next_focus:
+            # Another client takes the focus; the game gives way and waits.
+            other = subprocess.Popen(["xmessage", "-center", "soak: focus taken"],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            time.sleep(1.5 + rng.random())
+            waiting_from = cpu_ticks(current)
+            time.sleep(1.0)
+            waiting_to = cpu_ticks(current)
+            if waiting_from is not None and waiting_to is not None and (waiting_to - waiting_from) / hz > 0.3:
+                fault("the program used %.2f s of CPU in 1 s while it waited for the focus"
+                      % ((waiting_to - waiting_from) / hz))
+            other.kill()
+            other.wait()
+            wid = game_window()
+            if wid:
+                x("windowactivate", "--sync", wid, timeout=5)
+            time.sleep(1.5)
+            focus_rounds += 1
+            # Liveness: the overlay key must reach the file within 5 s.
+            before = overlay_flag(cfg)
+            wid = game_window()
+            if wid:
+                x("windowactivate", "--sync", wid, timeout=5)
+            answered = False
+            for attempt in range(5):
+                press("grave", 0.08)
+                time.sleep(1.0)
+                if overlay_flag(cfg) != before:
+                    answered = True
+                    break
+            liveness_checks += 1
+            if not answered and current in pids_of(binary):
+                fault("no answer to the overlay key after focus round %d (hung?)" % focus_rounds)
+            next_focus = time.monotonic() + 15 + rng.random() * 10
+            continue
+
+        roll = rng.random()
+        if roll < 0.30:
+            press(rng.choice(NAMED))
+        elif roll < 0.45:
+            press(rng.choice(UNNAMED))
+        elif roll < 0.70:
+            x("mousemove_relative", "--", str(rng.randint(-300, 300)), str(rng.randint(-300, 300)))
+        elif roll < 0.85:
+            click(1 if rng.random() < 0.85 else 3)
+        elif roll < 0.93:
+            press("grave")
+        else:
+            press("F12")
+        actions += 1
+        time.sleep(rng.random() * 0.08)
+
+    # The end: Escape walks back to the main page and ends the program.
+    ended_cleanly = False
+    if not faults:
+        wid = game_window()
+        if wid:
+            x("windowactivate", "--sync", wid, timeout=5)
+        for _ in range(8):
+            if not pids_of(binary):
+                break
+            press("Escape", 0.08)
+            time.sleep(0.4)
+        deadline = time.monotonic() + 20
+        while pids_of(binary) and time.monotonic() < deadline:
+            time.sleep(0.2)
+        if pids_of(binary):
+            fault("the program did not end on Escape")
+        elif current == first.pid:
+            code = first.wait()
+            ended_cleanly = code == 0
+            if code != 0:
+                fault("the program ended with code %s" % code)
+        else:
+            ended_cleanly = True
+    for pid in pids_of(binary):
+        os.kill(pid, 9)
+    if first.poll() is None:
+        first.kill()
+        first.wait()
+    log.close()
+
+    output = open(os.path.join(work, "program.log"), "rb").read().decode("utf-8", "replace")
+    reports = re.findall(r"(ERROR: (?:Address|Leak)Sanitizer[^\n]*|runtime error:[^\n]*)", output)
+    for r in reports[:5]:
+        fault("sanitizer: " + r)
+
+    lines = ["soak (%s): %.0f s, %d actions, %d focus rounds, %d liveness checks, %d restarts, "
+             "peak CPU %.0f%% of a core, ended cleanly: %s"
+             % (mode, seconds, actions, focus_rounds, liveness_checks, restarts, peak_cpu * 100,
+                "yes" if ended_cleanly else "no")]
+    for pid, series in samples.items():
+        settled = [kb for t, kb in series if t >= 60]
+        first_minute = [kb for t, kb in series if t < 60]
+        text = "  instance %d: %d samples, RSS first minute max %.1f MB" % (
+            pid, len(series), max(first_minute or [0]) / 1024)
+        if len(settled) >= 3:
+            spread = (max(settled) - min(settled)) / 1024
+            text += ", after it %.1f..%.1f MB (spread %.1f MB)" % (
+                min(settled) / 1024, max(settled) / 1024, spread)
+            limit = float(os.environ.get("SOAK_RSS_SPREAD_MB", "8"))
+            if spread > limit:
+                fault("resident memory grew by %.1f MB after the first minute" % spread)
+        lines.append(text)
+    lines += ["  FAULT: " + f for f in faults]
+    with open(report, "a") as f:
+        f.write("\n".join(lines) + "\n")
+    print("\n".join(lines), flush=True)
+    if faults:
+        print("soak: the folder is kept at " + work, flush=True)
+    else:
+        shutil.rmtree(work, ignore_errors=True)
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
