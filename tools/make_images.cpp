@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -498,7 +499,7 @@ Logo MakeLogo(const BackdropSize& size) {
     std::vector<float> archWidths;
     const float archHalf = titleHalf + 46 * s, archTop = size.bandTop + 4 * s, archFoot = midY - 4 * s;
     for (int i = 0; i <= 160; ++i) {
-        float a = float(M_PI) * (0.12f + 0.76f * i / 160.0f);
+        float a = std::numbers::pi_v<float> * (0.12f + 0.76f * i / 160.0f);
         arch.push_back({cx - archHalf * std::cos(a), archFoot - (archFoot - archTop) * std::sin(a)});
         archWidths.push_back(0.3f + 1.1f * std::sin(a) * std::sin(a));
     }
@@ -518,7 +519,7 @@ Logo MakeLogo(const BackdropSize& size) {
         Point centre{outer, midY - curlRadius};
         for (int i = 1; i <= 90; ++i) {
             float f = i / 90.0f;
-            float angle = float(M_PI) / 2 - f * float(M_PI) * 1.6f;   // from the bottom of the curl, turning up
+            float angle = std::numbers::pi_v<float> / 2 - f * std::numbers::pi_v<float> * 1.6f;   // from the bottom of the curl, turning up
             float radius = curlRadius * (1 - 0.55f * f);
             rule.push_back({centre.x + side * radius * std::cos(angle), centre.y + radius * std::sin(angle)});
             widths.push_back(0.9f * s * (1 - 0.6f * f));
