@@ -1,0 +1,359 @@
+// hostile_e2e_test.cpp — the real program under abuse: hand-edited settings
+// with hostile values, a full disk, a read-only folder, and twenty
+// resolution changes in a row.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "platform/png_codec.h"
+
+using namespace e2e;
+namespace fs = std::filesystem;
+
+#define NEED_DISPLAY() \
+    if (!HaveDisplay()) GTEST_SKIP() << "no X display or xdotool"
+
+namespace {
+
+// [SECTION] Helpers
+
+int VisibleGameWindows() {
+    std::string ids = Run("xdotool search --onlyvisible --name '^Veldrune$' 2>/dev/null");
+    int n = 0;
+    for (size_t at = 0; at < ids.size(); ++at)
+        if (at == 0 || ids[at - 1] == '\n') ++n;
+    return ids.empty() ? 0 : n;
+}
+
+// Processes named veldrune that have ended and that a living parent never
+// waited for. An orphan is left to the system's first process, which reaps
+// it or not as that system does, so it is not counted.
+int VeldruneZombies() {
+    int zombies = 0;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        std::string stat = ReadFile(entry.path().string() + "/stat");
+        auto open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos || close + 2 >= stat.size())
+            continue;
+        if (stat.substr(open + 1, close - open - 1) != "veldrune" || stat[close + 2] != 'Z') continue;
+        int parent = std::atoi(stat.c_str() + close + 4);
+        if (parent != 1) ++zombies;
+    }
+    return zombies;
+}
+
+// Whether the X server of DISPLAY is Xorg (which, with the dummy driver,
+// switches real modes at 85 Hz) rather than Xvfb, which offers one mode.
+bool DisplayIsXorg() {
+    const char* display = std::getenv("DISPLAY");
+    if (!display) return false;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        std::string cmdline = ReadFile(entry.path().string() + "/cmdline");
+        std::vector<std::string> args;
+        for (size_t at = 0; at < cmdline.size();) {
+            size_t end = cmdline.find('\0', at);
+            if (end == std::string::npos) end = cmdline.size();
+            args.push_back(cmdline.substr(at, end - at));
+            at = end + 1;
+        }
+        if (args.empty() || fs::path(args[0]).filename() != "Xorg") continue;
+        for (const std::string& arg : args)
+            if (arg == display) return true;
+    }
+    return false;
+}
+
+// Decodes Screenshot_<n>.png, or returns false.
+bool Screenshot(const std::string& dir, int n, RgbaImage& shot) {
+    return DecodePngFile(dir + "/Screenshot_" + std::to_string(n) + ".png", shot);
+}
+
+int LitPixels(const RgbaImage& shot) {
+    int lit = 0;
+    for (size_t i = 0; i + 3 < shot.pixels.size(); i += 4)
+        if (shot.pixels[i] + shot.pixels[i + 1] + shot.pixels[i + 2] > 96) ++lit;
+    return lit;
+}
+
+// Escape until the program ends (at most `presses` times).
+int EscapeToTheEnd(Program& p, int presses) {
+    for (int i = 0; i < presses && IsRunning(p); ++i) {
+        Key("Escape");
+        Sleep(0.3);
+    }
+    return WaitExit(p);
+}
+
+// A folder on its own small tmpfs; "" when mounting is not allowed here.
+std::string MountTmpfs(const std::string& name, const std::string& size) {
+    std::string dir = MakeWorkDir(name);
+    std::string options = "size=" + size + ",mode=0755";
+    if (mount("tmpfs", dir.c_str(), "tmpfs", 0, options.c_str()) != 0) return {};
+    return dir;
+}
+
+void Unmount(const std::string& dir) {
+    if (!dir.empty()) umount2(dir.c_str(), MNT_DETACH);
+}
+
+// [SECTION] The hand-edited cases run on the real program
+
+struct E2eCase {
+    const char* Name;
+    std::vector<std::string> Lines;
+    int ShotW, ShotH;   // the screenshot's size
+};
+
+const std::string MegabyteValue(1 << 20, 'q');
+
+const std::vector<E2eCase> E2eCases = {
+    {"texts",
+     {"[Settings]", "settings.screenmode = 1", "settings.font = ../../etc/passwd",
+      "settings.fontstyle = " + MegabyteValue, "settings.language = \xC3\x28\xFF", "[Controls]",
+      "Forward = " + MegabyteValue, std::string("Backward = A\0B", 14), "Left = ",
+      "Journal = \xFF\xFE"},
+     800, 600},
+    {"numbers",
+     {"[Screen]", "ScreenD = -1", "ScreenF = 99999999999999999999", "ScreenS = abc",
+      "[Settings]", "settings.screenmode = 1", "settings.fps = 99999", "settings.info = -1",
+      "settings.fontsize = -40", "settings.debugger = 1",
+      "settings.debbuger.titlered = 99999999999", "settings.debbuger.textgreen = -9",
+      "settings.music = x", "settings.effects = -2147483648"},
+     800, 600},
+    {"one-pixel", {"[Screen]", "ScreenW = 1", "ScreenH = 1", "[Settings]", "settings.screenmode = 1"},
+     1, 1},
+    {"font-path", {"[Settings]", "settings.screenmode = 2", "settings.font = /tmp/x",
+                   "settings.fontsize = 2147483647"},
+     800, 600},
+};
+
+}  // namespace
+
+// [SECTION] Tests
+
+TEST(HostileProgram, HandEditedValuesStartDrawTakeAScreenshotAndEndOnEscape) {
+    NEED_DISPLAY();
+    for (const E2eCase& c : E2eCases) {
+        SCOPED_TRACE(c.Name);
+        std::string dir = MakeWorkDir(std::string("hostile-") + c.Name);
+        std::string file = SettingsText(c.Lines);
+        WriteFile(dir + "/Veldrune.cfg", file);
+        Program p = Start(dir);
+        ASSERT_FALSE(WaitForWindow().empty()) << "no window";
+        Sleep(1.0);
+        Key("F12");
+        Sleep(1.0);
+        RgbaImage shot;
+        ASSERT_TRUE(Screenshot(dir, 1, shot)) << "no screenshot";
+        EXPECT_EQ(shot.width, c.ShotW);
+        EXPECT_EQ(shot.height, c.ShotH);
+        if (c.ShotW >= 800) {
+            EXPECT_GT(LitPixels(shot), 1000) << "the menu was not drawn";
+        }
+        EXPECT_EQ(VisibleGameWindows(), 1) << "a message box or a second window showed";
+        EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
+        // The hand-written values survive the rewrites of the run.
+        std::string after = ReadFile(dir + "/Veldrune.cfg");
+        for (size_t i = 1; i < c.Lines.size(); ++i) {
+            if (c.Lines[i].front() == '[') continue;
+            EXPECT_NE(after.find("\r\n" + c.Lines[i] + "\r\n"), std::string::npos)
+                << "lost: " << c.Lines[i].substr(0, 40);
+        }
+    }
+}
+
+TEST(HostileProgram, ScreenModeZeroWaitsInTheStandByWindowThenComesUpFullScreen) {
+    NEED_DISPLAY();
+    std::string dir = MakeWorkDir("hostile-mode0");
+    WriteFile(dir + "/Veldrune.cfg", SettingsText({"[Settings]", "settings.screenmode = 0"}));
+    Program p = Start(dir);
+    Sleep(3.0);
+    std::string standBy = e2e::Run("xdotool search --name '^Veldrune$' 2>/dev/null | tail -1");
+    ASSERT_FALSE(standBy.empty()) << "no stand-by window";
+    EXPECT_TRUE(IsRunning(p));
+    e2e::Run("xdotool windowactivate " + standBy + " 2>/dev/null");
+    ASSERT_FALSE(WaitForWindow().empty()) << "no full screen after the activation";
+    Sleep(1.5);
+    Key("F12");
+    Sleep(1.0);
+    RgbaImage shot;
+    ASSERT_TRUE(Screenshot(dir, 1, shot));
+    EXPECT_EQ(shot.width, 800);
+    EXPECT_EQ(shot.height, 600);
+    EXPECT_GT(LitPixels(shot), 1000);
+    EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
+}
+
+// A size no screen can have, in a window: the player must see something he
+// can close, or the program must end; it must not wait for ever without a
+// window. Disabled while the windowed branch of the focus loss waits for a
+// window that was never opened (core/startup.cpp, FocusLossPath).
+TEST(HostileProgram, DISABLED_ImpossibleWindowSizeNeverWaitsWithoutAWindow) {
+    NEED_DISPLAY();
+    for (const char* size : {"0", "100000"}) {
+        SCOPED_TRACE(size);
+        std::string dir = MakeWorkDir(std::string("hostile-window-") + size);
+        WriteFile(dir + "/Veldrune.cfg",
+                  SettingsText({"[Screen]", std::string("ScreenW = ") + size,
+                                std::string("ScreenH = ") + size, "[Settings]",
+                                "settings.screenmode = 1"}));
+        Program p = Start(dir);
+        Sleep(6.0);
+        std::string id = e2e::Run("xdotool search --name '^Veldrune$' 2>/dev/null | tail -1");
+        EXPECT_TRUE(!id.empty() || !IsRunning(p)) << "running with no window at all";
+        if (!id.empty()) {
+            e2e::Run("xdotool windowactivate --sync " + id + " 2>/dev/null");
+            Sleep(0.5);
+            Key("alt+F4");
+        }
+        EXPECT_EQ(WaitExit(p, 10), 0);
+    }
+}
+
+// Full screen at 0 x 0: the stand-by window comes back after every
+// activation (no screen of that size exists) and closing it ends the
+// program. Disabled while an activation of that window ends the program
+// with an X error (BadWindow from X_SendEvent, exit code 1).
+TEST(HostileProgram, DISABLED_ImpossibleFullScreenSizeSurvivesActivationsAndClosesFromTheStandBy) {
+    NEED_DISPLAY();
+    std::string dir = MakeWorkDir("hostile-fullscreen-0");
+    WriteFile(dir + "/Veldrune.cfg",
+              SettingsText({"[Screen]", "ScreenW = 0", "ScreenH = 0", "[Settings]",
+                            "settings.screenmode = 3"}));
+    Program p = Start(dir);
+    Sleep(3.0);
+    for (int round = 0; round < 3; ++round) {
+        std::string id = e2e::Run("xdotool search --name '^Veldrune$' 2>/dev/null | tail -1");
+        ASSERT_FALSE(id.empty()) << "no stand-by window in round " << round;
+        e2e::Run("xdotool windowactivate " + id + " 2>/dev/null");
+        Sleep(1.5);
+        ASSERT_TRUE(IsRunning(p)) << "the program ended after activation " << round;
+    }
+    std::string id = e2e::Run("xdotool search --name '^Veldrune$' 2>/dev/null | tail -1");
+    e2e::Run("xdotool windowactivate " + id + " 2>/dev/null");
+    Sleep(0.5);
+    Key("alt+F4");
+    EXPECT_EQ(WaitExit(p, 10), 0);
+}
+
+// [SECTION] Full disk and read-only folder
+
+TEST(HostileProgram, FullDiskLosesWritesSilentlyAndKeepsTheOldFile) {
+    NEED_DISPLAY();
+    std::string dir = MountTmpfs("hostile-full", "2m");
+    if (dir.empty()) GTEST_SKIP() << "cannot mount a tmpfs here (not root?)";
+    const std::string old = SettingsText({"[Settings]", "settings.screenmode = 1",
+                                          "settings.screenshots = 7", "; kept"});
+    WriteFile(dir + "/Veldrune.cfg", old);
+    // Fill the disk to the last byte.
+    e2e::Run("dd if=/dev/zero of='" + dir + "/filler' bs=4k 2>/dev/null; sync");
+    Program p = Start(dir);
+    EXPECT_FALSE(WaitForWindow().empty()) << "no window on a full disk";
+    Sleep(1.0);
+    Key("F12");
+    Key("grave");
+    Key("F12");
+    Sleep(0.8);
+    EXPECT_EQ(VisibleGameWindows(), 1) << "a message box showed";
+    EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
+    EXPECT_EQ(ReadFile(dir + "/Veldrune.cfg"), old) << "the old file was changed";
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "Veldrune.cfg" || name == "filler") << "left behind: " << name;
+    }
+    Unmount(dir);
+}
+
+TEST(HostileProgram, ReadOnlyFolderLosesWritesSilentlyAndKeepsTheOldFile) {
+    NEED_DISPLAY();
+    std::string dir = MountTmpfs("hostile-ro", "4m");
+    if (dir.empty()) GTEST_SKIP() << "cannot mount a tmpfs here (not root?)";
+    const std::string old = SettingsText({"[Settings]", "settings.screenmode = 1", "; kept"});
+    WriteFile(dir + "/Veldrune.cfg", old);
+    ASSERT_EQ(mount("tmpfs", dir.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr), 0)
+        << "cannot make the folder read-only";
+    Program p = Start(dir);
+    EXPECT_FALSE(WaitForWindow().empty()) << "no window in a read-only folder";
+    Sleep(1.0);
+    Key("F12");
+    Key("grave");
+    Sleep(0.8);
+    EXPECT_EQ(VisibleGameWindows(), 1) << "a message box showed";
+    EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
+    EXPECT_EQ(ReadFile(dir + "/Veldrune.cfg"), old);
+    EXPECT_FALSE(Exists(dir + "/Screenshot_1.png"));
+    Unmount(dir);
+}
+
+// [SECTION] Resolution changes
+
+// Twenty restarts for a new size in a row, each chosen on the Resolution
+// page of the instance before: one instance at the end, at the last size,
+// and no instance left unreaped. Needs a display that offers the three sizes
+// at 85 Hz (the Xorg dummy driver).
+TEST(HostileProgram, TwentyResolutionChangesEndOnTheRightSizeWithOneInstance) {
+    NEED_DISPLAY();
+    if (!DisplayIsXorg())
+        GTEST_SKIP() << "the display is not served by Xorg (the dummy driver offers the 85 Hz modes)";
+    struct Size {
+        int W, H, ValueX, FirstRowY;
+    };
+    const Size Sizes[] = {{800, 600, 485, 240}, {1024, 768, 597, 280}, {1280, 720, 725, 280}};
+    std::string dir = MakeWorkDir("hostile-restarts");
+    std::vector<std::string> lines = {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
+                                      "settings.screenmode = 3", "settings.page = GraphicRes"};
+    auto font = PinnedFontSettings(dir);
+    lines.insert(lines.end(), font.begin(), font.end());
+    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    Program first = Start(dir);
+    int current = 0;
+    for (int change = 1; change <= 20; ++change) {
+        SCOPED_TRACE("change " + std::to_string(change));
+        ASSERT_FALSE(WaitForWindow(30).empty());
+        Sleep(1.5);
+        int next = (current + 1 + (change % 3 == 0)) % 3;
+        const Size& at = Sizes[current];
+        std::vector<pid_t> before = ProcessesOf(VELDRUNE_PROGRAM);
+        ASSERT_EQ(before.size(), 1u);
+        PointerTo(at.ValueX + 75, at.FirstRowY + 30 * next + 10);
+        ClickLeft();
+        // The old instance ends and a new one takes its place.
+        bool replaced = false;
+        for (int i = 0; i < 300 && !replaced; ++i) {
+            Sleep(0.1);
+            std::vector<pid_t> now = ProcessesOf(VELDRUNE_PROGRAM);
+            replaced = now.size() == 1 && now[0] != before[0];
+        }
+        ASSERT_TRUE(replaced) << "no restart from " << at.W << "x" << at.H << " to "
+                              << Sizes[next].W << "x" << Sizes[next].H;
+        if (first.Pid > 0) WaitExit(first, 5);
+        current = next;
+    }
+    ASSERT_FALSE(WaitForWindow(30).empty());
+    Sleep(1.5);
+    EXPECT_EQ(ProcessesOf(VELDRUNE_PROGRAM).size(), 1u);
+    EXPECT_EQ(VeldruneZombies(), 0);
+    std::string cfg = ReadFile(dir + "/Veldrune.cfg");
+    EXPECT_NE(cfg.find("\r\nScreenW = " + std::to_string(Sizes[current].W) + "\r\n"), std::string::npos);
+    EXPECT_NE(cfg.find("\r\nScreenH = " + std::to_string(Sizes[current].H) + "\r\n"), std::string::npos);
+    EXPECT_NE(cfg.find("\r\nsettings.page = Main\r\n"), std::string::npos);
+    Key("F12");
+    Sleep(1.0);
+    RgbaImage shot;
+    ASSERT_TRUE(Screenshot(dir, 1, shot));
+    EXPECT_EQ(shot.width, Sizes[current].W);
+    EXPECT_EQ(shot.height, Sizes[current].H);
+    // Resolution -> Graphic -> Options -> main -> end.
+    for (int i = 0; i < 4; ++i) Key("Escape");
+    for (int i = 0; i < 100 && !ProcessesOf(VELDRUNE_PROGRAM).empty(); ++i) Sleep(0.1);
+    EXPECT_TRUE(ProcessesOf(VELDRUNE_PROGRAM).empty()) << "an instance is still running";
+    EXPECT_EQ(VeldruneZombies(), 0);
+}
