@@ -1,0 +1,165 @@
+// bare_sdl.cpp — the floor the menu is measured against (bench/budget.sh):
+// a bare SDL program with the menu's window and renderer, the bare decode of
+// the embedded images, and a watcher that times a program from exec to its
+// first frame on the screen.
+//
+//   bare_sdl present W H SECONDS [white|black]
+//       a W x H window with the menu's renderer (accelerated, vertical sync,
+//       target textures) and an ARGB back buffer, presenting one colour every
+//       frame; SECONDS 0 runs until killed. Prints the frames presented.
+//   bare_sdl decode [ROUNDS]
+//       decodes the 91 embedded PNG images with libpng; prints the fastest
+//       round in ms.
+//   bare_sdl watch PROGRAM [ARGS...]
+//       starts PROGRAM in the current folder and prints the ms from its exec
+//       to the first frame that lights the middle band of the screen (read
+//       back from the X server), then ends it. Prints -1 after 30 s.
+#include <SDL.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "assets/assets.h"
+#include "platform/png_codec.h"
+
+// Xlib names a type KeyCode, as the platform's key enum is named.
+#define KeyCode XlibKeyCode
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#undef KeyCode
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point t) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+// [SECTION] present
+
+int Present(int w, int h, double seconds, bool white) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
+    SDL_Window* window = SDL_CreateWindow("bare", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
+                                          SDL_WINDOW_SHOWN);
+    if (!window) return 1;
+    SDL_Renderer* renderer = SDL_CreateRenderer(
+        window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC | SDL_RENDERER_TARGETTEXTURE);
+    if (!renderer) return 1;
+    SDL_Texture* back = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, w, h);
+    const uint8_t c = white ? 255 : 0;
+    const auto start = Clock::now();
+    long frames = 0;
+    while (seconds <= 0 || MsSince(start) < seconds * 1000) {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+        }
+        // The same two steps as the menu's frame: draw into the back buffer,
+        // copy it to the window and present.
+        SDL_SetRenderTarget(renderer, back);
+        SDL_SetRenderDrawColor(renderer, c, c, c, 255);
+        SDL_RenderClear(renderer);
+        SDL_SetRenderTarget(renderer, nullptr);
+        SDL_RenderCopy(renderer, back, nullptr, nullptr);
+        SDL_RenderPresent(renderer);
+        ++frames;
+    }
+    std::printf("%ld\n", frames);
+    SDL_Quit();
+    return 0;
+}
+
+// [SECTION] decode
+
+int Decode(int rounds) {
+    double best = 1e9;
+    for (int r = 0; r < rounds; ++r) {
+        const auto start = Clock::now();
+        for (int i = 0; i < EmbeddedImageCount; ++i) {
+            RgbaImage image;
+            if (!DecodePng(EmbeddedImages[i].Data, EmbeddedImages[i].Size, image)) return 1;
+        }
+        best = std::min(best, MsSince(start));
+    }
+    std::printf("%.1f\n", best);
+    return 0;
+}
+
+// [SECTION] watch
+
+// Bright pixels (every 4th column) in the band of the screen where a
+// centred 800 x 600 window shows the menu's title: its backdrop lights it,
+// and so does the bare program's white frame.
+long BrightPixels(Display* display, int x, int y, int w, int h) {
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, w, h, AllPlanes, ZPixmap);
+    if (!image) return 0;
+    long bright = 0;
+    for (int row = 0; row < h; ++row)
+        for (int col = 0; col < w; col += 4) {
+            unsigned long p = XGetPixel(image, col, row);
+            int sum = int((p >> 16) & 0xFF) + int((p >> 8) & 0xFF) + int(p & 0xFF);
+            if (sum > 384) ++bright;
+        }
+    XDestroyImage(image);
+    return bright;
+}
+
+int Watch(char** argv) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return 1;
+    const int sw = DisplayWidth(display, DefaultScreen(display));
+    const int sh = DisplayHeight(display, DefaultScreen(display));
+    const int bx = std::max(0, sw / 2 - 300), by = std::max(0, sh / 2 - 230);
+    const int bw = std::min(600, sw - bx), bh = std::min(200, sh - by);
+    const long baseline = BrightPixels(display, bx, by, bw, bh);
+
+    const auto start = Clock::now();
+    pid_t child = fork();
+    if (child == 0) {
+        execv(argv[0], argv);
+        _exit(127);
+    }
+    double ms = -1;
+    while (MsSince(start) < 30000) {
+        if (BrightPixels(display, bx, by, bw, bh) > baseline + 500) {
+            ms = MsSince(start);
+            break;
+        }
+        int status = 0;
+        if (waitpid(child, &status, WNOHANG) == child) {
+            child = -1;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::printf("%.0f\n", ms);
+    std::fflush(stdout);
+    if (child > 0) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+    XCloseDisplay(display);
+    return ms < 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string what = argc > 1 ? argv[1] : "";
+    if (what == "present" && argc >= 5)
+        return Present(std::atoi(argv[2]), std::atoi(argv[3]), std::atof(argv[4]),
+                       argc < 6 || std::strcmp(argv[5], "black") != 0);
+    if (what == "decode") return Decode(argc > 2 ? std::atoi(argv[2]) : 5);
+    if (what == "watch" && argc >= 3) return Watch(argv + 2);
+    std::fprintf(stderr,
+                 "usage: bare_sdl present W H SECONDS [white|black] | decode [ROUNDS] | watch PROGRAM...\n");
+    return 2;
+}
