@@ -33,6 +33,10 @@ void TakeScreenshot() {
     int32_t last = ReadSettingNumber("settings.screenshots", 0);
     Cfg.settings.screenshots = last;
     int64_t n = int64_t(last) + 1;
+    // A hand-edited counter below zero, or one at the 32-bit limit, starts
+    // the numbering again at 1; the exclusive save below still never
+    // replaces a picture that is already there.
+    if (n < 1 || n > std::numeric_limits<int32_t>::max()) n = 1;
 
     CaptureFrame(SpriteScratch, 0, 0, Cfg.ScreenW, Cfg.ScreenH);
     for (int skipped = 0;; ++skipped) {
