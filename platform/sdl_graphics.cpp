@@ -163,15 +163,25 @@ bool CaptureFrame(int sprite, int x, int y, int width, int height) {
     if (x < 0 || y < 0 || width <= 0 || height <= 0 || x > Sdl.Screen.Width - width ||
         y > Sdl.Screen.Height - height)
         return false;
-    SDL_Surface* s = NewSurface(width, height);
+    // A sprite of the same size is read into in place (repeated captures
+    // then cost no large allocation); otherwise a new one replaces it.
+    SdlSprite* existing = FindSprite(sprite);
+    const bool reuse = existing && existing->Pixels->w == width && existing->Pixels->h == height;
+    SDL_Surface* s = reuse ? existing->Pixels : NewSurface(width, height);
     if (!s) return false;
     SDL_Rect rect{x, y, width, height};
     if (SDL_RenderReadPixels(Sdl.Screen.Renderer, &rect, SDL_PIXELFORMAT_ARGB8888, s->pixels, s->pitch) != 0) {
-        SDL_FreeSurface(s);
+        if (reuse) DeleteSprite(sprite);
+        else SDL_FreeSurface(s);
         return false;
     }
     KeyOnBlack(s);
-    StoreSprite(sprite, s, 0);
+    if (reuse) {
+        existing->Flags = 0;
+        existing->TextureStale = true;
+    } else {
+        StoreSprite(sprite, s, 0);
+    }
     return true;
 }
 
