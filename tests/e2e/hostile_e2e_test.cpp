@@ -220,8 +220,9 @@ TEST(HostileProgram, DISABLED_ImpossibleWindowSizeNeverWaitsWithoutAWindow) {
 
 // Full screen at 0 x 0: the stand-by window comes back after every
 // activation (no screen of that size exists) and closing it ends the
-// program. Disabled while an activation of that window ends the program
-// with an X error (BadWindow from X_SendEvent, exit code 1).
+// program. Disabled while closing the stand-by window leaves the program
+// running, and an activation now and then ends it with an X error
+// (BadWindow from X_SendEvent, exit code 1).
 TEST(HostileProgram, DISABLED_ImpossibleFullScreenSizeSurvivesActivationsAndClosesFromTheStandBy) {
     NEED_DISPLAY();
     std::string dir = MakeWorkDir("hostile-fullscreen-0");
