@@ -19,6 +19,10 @@ report="$(mktemp /tmp/veldrune-soak-report.XXXXXX)"
 # The sanitizers' own settings for a sanitizer build; the program reads none.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/lsan.supp:print_suppressions=0}"
+# AddressSanitizer keeps freed memory in quarantine, so resident memory grows
+# for a while whatever the program does: in that build leaks are LSan's to
+# find, and the memory figure is only reported.
+if ldd "$bin" 2>/dev/null | grep -q libasan; then export SOAK_RSS_SPREAD_MB="${SOAK_RSS_SPREAD_MB:-100000}"; fi
 
 run() {   # run MODE SECONDS
     local server=()
