@@ -2,6 +2,7 @@
 # Installs what is missing, builds, and runs every test:
 #   1. the normal build: unit tests, then the platform and end-to-end tests
 #      under a private X server (Xorg with the dummy driver);
+#      then the bounded abuse runs (soak, kill test, settings fuzzer);
 #   2. a build with AddressSanitizer and UndefinedBehaviorSanitizer: the unit
 #      and platform tests again;
 #   3. a build with ThreadSanitizer: the worker-thread tests.
@@ -19,6 +20,9 @@ step "unit tests"
 (cd build && ctest -L unit --output-on-failure -j2) || failed=1
 step "platform and end-to-end tests under X"
 tools/with_x.sh --xorg bash -c 'cd build && ctest -L "x11|e2e" --output-on-failure' || failed=1
+
+step "abuse: soak, kills at random moments, settings fuzzer (bounded)"
+tools/ci_hardening.sh build || failed=1
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer build"
 tools/build.sh build-asan -DVELDRUNE_SANITIZE=address,undefined -DVELDRUNE_BENCH=OFF
