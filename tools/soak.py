@@ -151,6 +151,7 @@ def main():
     cpu_mark = (time.monotonic(), cpu_ticks(current) or 0)
     peak_cpu = 0.0
     actions = 0
+    round_growth = []   # kB of resident memory gained across each focus round
 
     for _ in range(200):
         if game_window():
@@ -197,6 +198,7 @@ def main():
             next_cpu = now
 
         if now >= next_focus:
+            rss_before_round = rss_kb(current)
             # Another client takes the focus; the game gives way and waits.
             other = subprocess.Popen(["xmessage", "-center", "soak: focus taken"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -229,6 +231,9 @@ def main():
             liveness_checks += 1
             if not answered and current in pids_of(binary):
                 fault("no answer to the overlay key after focus round %d (hung?)" % focus_rounds)
+            rss_after_round = rss_kb(current)
+            if rss_before_round and rss_after_round:
+                round_growth.append(rss_after_round - rss_before_round)
             next_focus = time.monotonic() + 15 + rng.random() * 10
             continue
 
@@ -287,6 +292,9 @@ def main():
              "peak CPU %.0f%% of a core, ended cleanly: %s"
              % (mode, seconds, actions, focus_rounds, liveness_checks, restarts, peak_cpu * 100,
                 "yes" if ended_cleanly else "no")]
+    if round_growth:
+        lines.append("  RSS across a focus round: %s MB" % " ".join(
+            "%+.1f" % (kb / 1024) for kb in round_growth))
     for pid, series in samples.items():
         settled = [kb for t, kb in series if t >= 60]
         first_minute = [kb for t, kb in series if t < 60]
