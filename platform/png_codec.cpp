@@ -209,36 +209,44 @@ bool ValidJob(const PngWriteJob& job) {
            job.zlibStrategy <= 4 && (job.filters & PNG_ALL_FILTERS) != 0 && (job.filters & ~PNG_ALL_FILTERS) == 0;
 }
 
-// Opens `path` for writing; with `exclusive` only when it does not exist yet.
-FILE* OpenForWriting(const std::string& path, bool exclusive, bool& existed) {
-    existed = false;
-    int flags = O_WRONLY | O_CREAT | (exclusive ? O_EXCL : O_TRUNC) | O_CLOEXEC;
-    int fd = ::open(path.c_str(), flags, 0644);
-    if (fd < 0) {
-        existed = exclusive && errno == EEXIST;
-        return nullptr;
-    }
-    FILE* file = ::fdopen(fd, "wb");
-    if (file == nullptr) ::close(fd);
-    return file;
-}
-
+// A picture is written to a temporary file in the same folder and only then
+// given its name, so a program killed (or a disk filled) halfway never leaves
+// a cut PNG under a real name. With `exclusive` the name is taken by link(),
+// which refuses an existing file atomically; otherwise rename() replaces it.
 SaveResult WritePngFile(const std::string& path, const PngWriteJob& job, bool exclusive) {
     if (!ValidJob(job)) return SaveFailed;
-    bool existed = false;
-    FILE* file = OpenForWriting(path, exclusive, existed);
-    if (file == nullptr) return existed ? SaveExists : SaveFailed;
-    bool written = WritePngStream(file, nullptr, job);
-    // A full disk often shows only when the buffers are flushed at close.
-    if (std::fflush(file) != 0 || std::ferror(file)) written = false;
-    if (std::fclose(file) != 0) written = false;
-    if (!written) {
-        // The file is ours (we created or truncated it): a half-written PNG
-        // would look like a picture that is not there.
-        std::remove(path.c_str());
+    // Cheap early answer for the common case of a taken name; the link below
+    // still decides when two writers race for it.
+    if (exclusive && ::access(path.c_str(), F_OK) == 0) return SaveExists;
+
+    const std::string temp = path + ".part" + std::to_string(::getpid());
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return SaveFailed;
+    FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::close(fd);
+        ::unlink(temp.c_str());
         return SaveFailed;
     }
-    return SaveOk;
+    bool written = WritePngStream(file, nullptr, job);
+    // A full disk often shows only when the buffers are flushed.
+    if (std::fflush(file) != 0 || std::ferror(file)) written = false;
+    if (written && ::fsync(::fileno(file)) != 0) written = false;
+    if (std::fclose(file) != 0) written = false;
+    if (!written) {
+        ::unlink(temp.c_str());
+        return SaveFailed;
+    }
+
+    SaveResult result = SaveOk;
+    if (exclusive) {
+        if (::link(temp.c_str(), path.c_str()) != 0) result = errno == EEXIST ? SaveExists : SaveFailed;
+        ::unlink(temp.c_str());
+    } else if (::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        result = SaveFailed;
+    }
+    return result;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // png_codec_test.cpp — the PNG codec: round trips, the written encoding,
 // exclusive saves, and damaged input.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <png.h>
 #include <zlib.h>
 
@@ -197,6 +199,10 @@ TEST_F(PngCodecTest, FailedWritesReportFailureAndLeaveNoFile) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, SaveFailed);
     EXPECT_EQ(access((Dir + "/full.png").c_str(), F_OK), -1);
+    // Nothing of the attempt is left behind: the picture is written under a
+    // temporary name and only then given its own.
+    for (const auto& entry : std::filesystem::directory_iterator(Dir))
+        EXPECT_EQ(entry.path().filename().string().find(".part"), std::string::npos) << entry.path();
 }
 
 // [SECTION] Writing RGBA
