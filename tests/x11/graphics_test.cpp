@@ -310,22 +310,6 @@ TEST_F(PlatformTest, TextIntoASpriteEndsUpInItsPixelsAndIsKeyed) {
     EXPECT_EQ(shown, white);
 }
 
-TEST_F(PlatformTest, TextWithoutTargetOrFontDrawsNothing) {
-    ASSERT_TRUE(LoadFontFace(0, "DejaVu Sans", 11, 0));
-    ClearFrame(Black);
-    UseFont(0);
-    DrawTextAt(10, 10, "ohne Ziel", White);   // no BeginTextOn
-    EXPECT_FALSE(BeginTextOn(4242)) << "no sprite 4242";
-    DrawTextAt(10, 10, "ohne Ziel", White);
-    ASSERT_TRUE(BeginTextOn(TextOnScreen));
-    UseFont(2);
-    DrawTextAt(10, 10, "ohne Schrift", White);
-    EndText();
-    const RgbaImage f = CaptureScreen(ScreenW, ScreenH);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 120; ++x) ASSERT_EQ(PixelOf(f, x, y).r, 0) << x << "," << y;
-}
-
 // [SECTION] Fonts
 
 TEST_F(PlatformTest, DefaultFaceNameGetsAReadableFreeFace) {
@@ -359,17 +343,4 @@ TEST_F(PlatformTest, RegisteredFileIsUsedForItsFaceUntilWithdrawn) {
     EXPECT_EQ(FontFileForTests(0), system);
     EXPECT_EQ(RegisterFontFile("Media\\Fonts\\Missing.ttf"), 0);
     std::filesystem::current_path(old);
-}
-
-TEST_F(PlatformTest, PointSizeFollowsTheDisplayResolution) {
-    ASSERT_TRUE(LoadFontFace(0, "DejaVu Sans", 10, 0));
-    ASSERT_TRUE(LoadFontFace(1, "DejaVu Sans", 20, 0));
-    UseFont(0);
-    const int small = MeasureTextHeight("Hg");
-    UseFont(1);
-    const int large = MeasureTextHeight("Hg");
-    EXPECT_NEAR(large, 2 * small, 2);
-    EXPECT_FALSE(LoadFontFace(0, "DejaVu Sans", 0, 0));
-    UseFont(0);
-    EXPECT_EQ(MeasureTextWidth("Hg"), 0) << "a failed load replaces the old font with nothing";
 }

@@ -147,15 +147,6 @@ TEST_F(PlatformTest, KeysOutsideTheSlotsAndRepeatsAreHarmless) {
     EXPECT_TRUE(KeyReleased(KeyDown));
 }
 
-TEST(PlatformInputStart, PollingBeforeTheKeyboardIsStartedFails) {
-    SKIP_WITHOUT_DISPLAY();
-    ASSERT_TRUE(StartPlatform());
-    EXPECT_FALSE(PollKeyboard());
-    EXPECT_FALSE(KeyReleased(KeyAny));
-    EXPECT_FALSE(PollMouse());
-    StopPlatform();
-}
-
 // [SECTION] Mouse
 
 TEST_F(PlatformTest, MotionMovesThePointerInScreenPixelsClampedToTheScreen) {

@@ -26,8 +26,24 @@ inline bool HaveDisplay() {
     return d && *d;
 }
 
-#define SKIP_WITHOUT_DISPLAY() \
-    if (!HaveDisplay()) GTEST_SKIP() << "no X display (run under tools/with_x.sh)"
+// openbox announces itself (_NET_SUPPORTING_WM_CHECK) some 100 ms before it
+// has finished starting, and a window mapped in between is never managed:
+// SDL then waits for its MapNotify for ever. Wait until the window manager
+// publishes its client list, once per process.
+inline void WaitForWindowManager() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    if (std::system("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'") != 0) return;
+    for (int i = 0; i < 100; ++i) {
+        if (std::system("xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q 'WINDOW'") == 0) return;
+        SDL_Delay(50);
+    }
+}
+
+#define SKIP_WITHOUT_DISPLAY()                                                          \
+    if (!HaveDisplay()) GTEST_SKIP() << "no X display (run under tools/with_x.sh)"; \
+    WaitForWindowManager()
 
 // A fresh temporary directory, removed with the object.
 struct TempDir {

@@ -73,18 +73,6 @@ TEST_F(PlatformTest, PresentingUnderXKeepsToTheDisplayRate) {
 
 // [SECTION] Windows and screens
 
-TEST_F(PlatformTest, AStretchedWindowKeepsTheScreenSize) {
-    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 200, 100, true, 0, 0, true));
-    SDL_SetWindowSize(GameWindowForTests(0), 500, 330);
-    ClearFrame(Color{3, 4, 5});
-    PresentFrame();
-    EXPECT_TRUE(CaptureFrame(0, 0, 0, 200, 100));
-    EXPECT_FALSE(CaptureFrame(0, 0, 0, 201, 100)) << "the back buffer is 200 x 100 whatever the window";
-    RgbaImage px;
-    ASSERT_TRUE(SpritePixelsForTests(0, px));
-    EXPECT_TRUE(NearColour(PixelOf(px, 199, 99), 3, 4, 5, 0));
-}
-
 TEST(PlatformWindows, BorderlessWindowFillsTheDesktop) {
     SKIP_WITHOUT_DISPLAY();
     ASSERT_TRUE(StartPlatform());
