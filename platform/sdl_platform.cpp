@@ -141,9 +141,9 @@ void WaitForFocus(SDL_Window* window, int milliseconds) {
 
 bool StartPlatform() {
     if (Sdl.Started) return true;
-    // A plain kill or Ctrl-C ends the program as it would any other; the
-    // close box is the player's way to ask politely.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // SDL turns SIGTERM and SIGINT (a session logout, Ctrl-C, a plain kill)
+    // into a quit request, so they end the program by the same clean
+    // shutdown as the close box, also while it waits in the stand-by window.
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) return false;
     if (TTF_Init() != 0) {
         SDL_Quit();
@@ -468,9 +468,19 @@ WindowEventKind AwaitWindowEvent() {
             SDL_Delay(100);
             return WindowEventOther;
         }
+        // With no window of ours on the screen nothing could ever activate
+        // us (a size no window can have, say): waiting would be for ever,
+        // so answer as if the player had closed the program.
+        if (Sdl.Windows.empty() && !Sdl.Screen.Window) return WindowEventClosed;
+        // Polled rather than waited for: SDL's blocking wait wakes itself by
+        // sending an X event to the window it waited on, and when that window
+        // has been destroyed in between (the stand-by window comes and goes)
+        // X answers with a BadWindow error that ends the process.
         SDL_Event e;
-        // A timed wait only so that a stopped event loop cannot hold us forever.
-        if (!SDL_WaitEventTimeout(&e, 250)) continue;
+        if (!SDL_PollEvent(&e)) {
+            SDL_Delay(10);
+            continue;
+        }
         const int kind = HandleEvent(e);
         if (kind != NotAWindowEvent) return WindowEventKind(kind);
     }

@@ -144,8 +144,11 @@ int WaitExit(Program& p, double timeoutSeconds) {
 
 bool IsRunning(const Program& p) {
     if (p.Pid <= 0) return false;
-    int status = 0;
-    return waitpid(p.Pid, &status, WNOHANG) == 0;
+    // WNOWAIT leaves an ended child to be reaped, so WaitExit still gets
+    // its exit code.
+    siginfo_t info{};
+    if (waitid(P_PID, static_cast<id_t>(p.Pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) return false;
+    return info.si_pid == 0;
 }
 
 void Kill(Program& p) {
