@@ -3,10 +3,54 @@
 
 #include <filesystem>
 
+#include <zlib.h>
+
+#include <cstdint>
+
 #include "e2e_support.h"
 #include "platform/png_codec.h"
 
 using namespace e2e;
+
+namespace {
+
+uint32_t BigEndian32(const std::string& b, size_t at) {
+    return uint32_t(uint8_t(b[at])) << 24 | uint32_t(uint8_t(b[at + 1])) << 16 |
+           uint32_t(uint8_t(b[at + 2])) << 8 | uint32_t(uint8_t(b[at + 3]));
+}
+
+// Checks a screenshot file byte by byte: an RGB image of 8 bits, not
+// interlaced, whose zlib stream says "maximum compression" and whose every
+// row starts with filter byte 0 (None).
+void ExpectScreenshotEncoding(const std::string& bytes, int width, int height) {
+    ASSERT_GT(bytes.size(), 33u);
+    ASSERT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    ASSERT_EQ(bytes.substr(12, 4), "IHDR");
+    EXPECT_EQ(BigEndian32(bytes, 16), uint32_t(width));
+    EXPECT_EQ(BigEndian32(bytes, 20), uint32_t(height));
+    EXPECT_EQ(uint8_t(bytes[24]), 8) << "bit depth";
+    EXPECT_EQ(uint8_t(bytes[25]), 2) << "colour type RGB";
+    EXPECT_EQ(uint8_t(bytes[28]), 0) << "not interlaced";
+    std::string idat;
+    for (size_t at = 8; at + 8 <= bytes.size();) {
+        uint32_t length = BigEndian32(bytes, at);
+        std::string type = bytes.substr(at + 4, 4);
+        if (type == "IDAT") idat += bytes.substr(at + 8, length);
+        at += 12 + length;
+    }
+    ASSERT_GE(idat.size(), 2u);
+    EXPECT_EQ(uint8_t(idat[1]) >> 6, 3) << "the zlib header does not say level 9";
+    std::string raw(size_t(height) * (1 + size_t(width) * 3), '\0');
+    uLongf rawSize = raw.size();
+    ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(raw.data()), &rawSize,
+                         reinterpret_cast<const Bytef*>(idat.data()), idat.size()), Z_OK);
+    ASSERT_EQ(rawSize, raw.size());
+    int filtered = 0;
+    for (int y = 0; y < height; ++y) filtered += raw[size_t(y) * (1 + size_t(width) * 3)] != 0;
+    EXPECT_EQ(filtered, 0) << "rows with a filter other than None";
+}
+
+}  // namespace
 
 #define NEED_DISPLAY() \
     if (!HaveDisplay()) GTEST_SKIP() << "no X display or xdotool"
@@ -35,6 +79,7 @@ TEST(ProgramStart, PresentsFramesOfTheScreenSizeInAWindow) {
     ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
     Key("F12");
     EXPECT_TRUE(WaitForFile(dir + "/Screenshot_1.png"));
+    ExpectScreenshotEncoding(ReadFile(dir + "/Screenshot_1.png"), 1024, 768);
     RgbaImage shot;
     ASSERT_TRUE(DecodePngFile(dir + "/Screenshot_1.png", shot)) << "F12 saved no screenshot";
     EXPECT_EQ(shot.width, 1024);
