@@ -27,8 +27,11 @@ tools/ci_hardening.sh build || failed=1
 step "AddressSanitizer + UndefinedBehaviorSanitizer build"
 tools/build.sh build-asan -DVELDRUNE_SANITIZE=address,undefined -DVELDRUNE_BENCH=OFF
 (cd build-asan && ctest -L unit --output-on-failure -j2) || failed=1
-# Leaks inside the system's X, GL, D-Bus and SDL libraries are not ours to fix.
-LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp" \
+# Leak checking stays with the unit tests above (all of the game's own code)
+# and the sanitizer soak: here the GL driver is unloaded before the leak scan,
+# so what it kept shows up with no frames of its own and cannot be told apart
+# from ours. Memory errors are still caught.
+ASAN_OPTIONS=detect_leaks=0 \
   tools/with_x.sh --xorg bash -c 'cd build-asan && ctest -L x11 --output-on-failure' || failed=1
 
 step "ThreadSanitizer build (worker thread)"
