@@ -40,6 +40,15 @@ for _ in $(seq 1 50); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
   sleep 0.1
 done
+# openbox announces itself a little before it has finished starting, and now
+# and then never maps the first client window it is given (SDL then waits for
+# that window for ever). Wait for its client list, and let a throwaway client
+# take the first map.
+for _ in $(seq 1 50); do
+  xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q WINDOW && break
+  sleep 0.1
+done
+timeout 3 xmessage -timeout 1 -geometry +0+0 ready >/dev/null 2>&1 || true
 
 "$@"
 rc=$?
