@@ -10,7 +10,11 @@ here="$(cd "$(dirname "$0")" && pwd)"
 server=xvfb
 if [ "${1:-}" = "--xorg" ]; then server=xorg; shift; fi
 
-# A free display number.
+# A free display number. Several runs may start at once (two worktrees, a
+# benchmark beside the tests): the pick and the server's start happen under
+# one lock, so two servers never race for the same number.
+exec 9>/tmp/veldrune-with-x.lock
+flock 9
 n=90
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
 export DISPLAY=":$n"
@@ -34,6 +38,8 @@ if ! xdpyinfo >/dev/null 2>&1; then
   kill "$xpid" 2>/dev/null
   exit 1
 fi
+flock -u 9
+exec 9>&-
 openbox >"$logdir/openbox.out" 2>&1 &
 wmpid=$!
 for _ in $(seq 1 50); do
