@@ -115,4 +115,5 @@ extern AssetState Assets;
 
 std::string FontFilePath();         // "Media/Fonts/" + settings.font + ".ttf"
 void LoadAssets();
+void DecodeEmbeddedImagesAhead();   // before the screen opens: a hint to the platform
 void RenderTextLabel(int sprite, const std::string& text);

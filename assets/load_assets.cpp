@@ -92,6 +92,20 @@ void RenderTextLabel(int sprite, const std::string& text) {
     EndText();
 }
 
+// [SECTION] Decoding ahead
+
+// Hands the embedded images to the platform before the screen opens, so it
+// can decode them on another core meanwhile; LoadAssets then finds them done.
+void DecodeEmbeddedImagesAhead() {
+    const uint8_t* pngs[EmbeddedImageCount];
+    size_t sizes[EmbeddedImageCount];
+    for (int i = 0; i < EmbeddedImageCount; ++i) {
+        pngs[i] = EmbeddedImages[i].Data;
+        sizes[i] = EmbeddedImages[i].Size;
+    }
+    DecodeImagesAhead(pngs, sizes, EmbeddedImageCount);
+}
+
 // [SECTION] LoadAssets
 
 // Runs at start-up and after every re-opening of the full-screen screen.

@@ -71,6 +71,9 @@ void ReadSettingsAtStart() {
 }  // namespace
 
 void StartUp() {
+    // The pictures decode on another core while the settings are read and
+    // the screen opens; nothing the game sees changes.
+    DecodeEmbeddedImagesAhead();
     ReadSettingsAtStart();
     for (const ServiceRow& service : Services)
         if (!service.Start()) ShowMessage(GameTitle, service.FailureText);

@@ -101,6 +101,10 @@ std::string ScreenDriverName();       // e.g. "opengl"; for the information line
 // [SECTION] Sprites and blending
 
 bool LoadSpriteFromMemory(int sprite, const uint8_t* png, size_t pngSize, int flags);
+// A hint, unseen by the game: these PNGs (the program's own, valid for the
+// whole run) are about to be loaded by LoadSpriteFromMemory, so the platform
+// may decode them ahead, on another core, while the screen comes up.
+void DecodeImagesAhead(const uint8_t* const* pngs, const size_t* sizes, int count);
 bool CreateBlankSprite(int sprite, int width, int height, int flags);
 bool MakeBlendable(int blendable, int sprite);
 bool BeginBlending();

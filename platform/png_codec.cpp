@@ -89,25 +89,52 @@ bool DecodeInto(png_structp png, png_infop info, MemoryReader* reader, RgbaImage
     return true;
 }
 
+// One libpng reader over a PNG in memory, for the header or the whole image;
+// destroyed with the object. `Ready` is false when the bytes are no PNG or
+// libpng could not be set up.
+struct PngReader {
+    png_structp Png = nullptr;
+    png_infop Info = nullptr;
+    MemoryReader Source;
+    bool Ready = false;
+
+    PngReader(const uint8_t* data, size_t size) : Source{data, size, 0} {
+        if (!HasSignature(data, size)) return;
+        Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, IgnoreWarning);
+        if (Png == nullptr) return;
+        Info = png_create_info_struct(Png);
+        Ready = Info != nullptr;
+    }
+    ~PngReader() {
+        if (Png != nullptr) png_destroy_read_struct(&Png, Info != nullptr ? &Info : nullptr, nullptr);
+    }
+    PngReader(const PngReader&) = delete;
+    PngReader& operator=(const PngReader&) = delete;
+};
+
+// The header alone; the setjmp lives here, as in DecodeInto.
+bool ReadHeaderInto(PngReader& reader, PngHeader* out) {
+    if (setjmp(png_jmpbuf(reader.Png))) return false;
+    ReadInfo(reader.Png, reader.Info, reader.Source);
+    out->width = int(png_get_image_width(reader.Png, reader.Info));
+    out->height = int(png_get_image_height(reader.Png, reader.Info));
+    out->bitDepth = png_get_bit_depth(reader.Png, reader.Info);
+    out->colorType = png_get_color_type(reader.Png, reader.Info);
+    out->interlace = png_get_interlace_type(reader.Png, reader.Info);
+    return true;
+}
+
 }  // namespace
 
 bool DecodePng(const uint8_t* data, size_t size, RgbaImage& out) {
     out = RgbaImage{};
-    if (!HasSignature(data, size)) return false;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, IgnoreWarning);
-    if (png == nullptr) return false;
-    png_infop info = png_create_info_struct(png);
-    if (info == nullptr) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
-        return false;
-    }
-    MemoryReader reader{data, size, 0};
+    PngReader reader(data, size);
+    if (!reader.Ready) return false;
     RgbaImage image;
     std::vector<png_bytep> rows;
-    bool decoded = DecodeInto(png, info, &reader, &image, &rows);
-    png_destroy_read_struct(&png, &info, nullptr);
-    if (decoded) out = std::move(image);
-    return decoded;
+    if (!DecodeInto(reader.Png, reader.Info, &reader.Source, &image, &rows)) return false;
+    out = std::move(image);
+    return true;
 }
 
 bool DecodePngFile(const std::string& path, RgbaImage& out) {
@@ -126,26 +153,11 @@ bool DecodePngFile(const std::string& path, RgbaImage& out) {
 
 bool ReadPngHeader(const uint8_t* data, size_t size, PngHeader& out) {
     out = PngHeader{};
-    if (!HasSignature(data, size)) return false;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, IgnoreWarning);
-    if (png == nullptr) return false;
-    png_infop info = png_create_info_struct(png);
-    if (info == nullptr) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
-        return false;
-    }
-    MemoryReader reader{data, size, 0};
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
-    }
-    ReadInfo(png, info, reader);
-    out.width = int(png_get_image_width(png, info));
-    out.height = int(png_get_image_height(png, info));
-    out.bitDepth = png_get_bit_depth(png, info);
-    out.colorType = png_get_color_type(png, info);
-    out.interlace = png_get_interlace_type(png, info);
-    png_destroy_read_struct(&png, &info, nullptr);
+    PngReader reader(data, size);
+    if (!reader.Ready) return false;
+    PngHeader header;
+    if (!ReadHeaderInto(reader, &header)) return false;
+    out = header;
     return true;
 }
 

@@ -1,10 +1,14 @@
 // sdl_graphics.cpp — sprites, blended drawing, frame capture, text and fonts
 // of the SDL platform.
 //
-// A sprite's pixels live in an SDL surface, so they survive the screen being
-// closed and reopened and text can be drawn straight into them; the texture
-// the renderer draws from is uploaded from the surface when first needed.
+// A picture decoded from PNG is held once: as the texture the renderer draws
+// from, cut to the box of its visible pixels. When a renderer goes (the
+// screen closed, a device reset) it is decoded again from its PNG for the
+// next one. Sprites that are drawn into (blank sprites for text, captures)
+// keep their pixels in an SDL surface, the truth their texture is uploaded
+// from when it is first needed.
 #include "platform/sdl_internal.h"
+#include "platform/picture_decode.h"
 
 #include <fontconfig/fontconfig.h>
 
@@ -45,13 +49,21 @@ void FreeSprite(SdlSprite& sprite) {
 
 // Replaces whatever was under the number; the blendables bound to the old
 // sprite now show the new one, as a reload by number expects.
-void StoreSprite(int number, SDL_Surface* pixels, int flags) {
+SdlSprite& StoreSprite(int number, SdlSprite sprite) {
     auto it = Sdl.Graphics.Sprites.find(number);
     if (it != Sdl.Graphics.Sprites.end()) FreeSprite(it->second);
+    return Sdl.Graphics.Sprites[number] = sprite;
+}
+
+// A sprite that holds all of itself in `pixels` (blank sprites, captures).
+SdlSprite WholeSprite(SDL_Surface* pixels, int flags) {
     SdlSprite sprite;
+    sprite.Width = pixels->w;
+    sprite.Height = pixels->h;
+    sprite.Held = {0, 0, pixels->w, pixels->h};
     sprite.Pixels = pixels;
     sprite.Flags = flags;
-    Sdl.Graphics.Sprites[number] = sprite;
+    return sprite;
 }
 
 SdlSprite* FindSprite(int number) {
@@ -59,34 +71,133 @@ SdlSprite* FindSprite(int number) {
     return it == Sdl.Graphics.Sprites.end() ? nullptr : &it->second;
 }
 
-// The sprite's texture for the current renderer, uploading it when the
-// pixels changed or the renderer is new.
+bool HeldIsEmpty(const SdlSprite& sprite) { return sprite.Held.w <= 0 || sprite.Held.h <= 0; }
+
+// A texture of the held part for the current renderer, from `argb`.
+SDL_Texture* UploadHeld(SdlSprite& sprite, const void* argb, int pitch) {
+    SDL_Texture* t = SDL_CreateTexture(Sdl.Screen.Renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
+                                       sprite.Held.w, sprite.Held.h);
+    if (!t) return nullptr;
+    SDL_SetTextureBlendMode(t, SDL_BLENDMODE_BLEND);
+    SDL_UpdateTexture(t, nullptr, argb, pitch);
+    sprite.Texture = t;
+    sprite.TextureGeneration = Sdl.Screen.Generation;
+    sprite.TextureStale = false;
+    return t;
+}
+
+// The sprite's texture for the current renderer: uploaded when the pixels
+// changed or the renderer is new. A decoded picture whose pixels went with
+// its last texture is decoded again from its PNG.
 SDL_Texture* SpriteTexture(SdlSprite& sprite) {
-    SDL_Renderer* renderer = Sdl.Screen.Renderer;
-    if (!renderer) return nullptr;
+    if (!Sdl.Screen.Renderer || HeldIsEmpty(sprite)) return nullptr;
     if (sprite.Texture && sprite.TextureGeneration != Sdl.Screen.Generation) {
         // Made for a renderer that is gone; its memory went with it.
         sprite.Texture = nullptr;
     }
-    if (!sprite.Texture) {
-        sprite.Texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
-                                           sprite.Pixels->w, sprite.Pixels->h);
-        if (!sprite.Texture) return nullptr;
-        SDL_SetTextureBlendMode(sprite.Texture, SDL_BLENDMODE_BLEND);
-        sprite.TextureGeneration = Sdl.Screen.Generation;
-        sprite.TextureStale = true;
+    if (sprite.Texture && !sprite.TextureStale) return sprite.Texture;
+    if (sprite.Pixels) {
+        if (sprite.Texture) {
+            SDL_UpdateTexture(sprite.Texture, nullptr, sprite.Pixels->pixels, sprite.Pixels->pitch);
+            sprite.TextureStale = false;
+        } else if (!UploadHeld(sprite, sprite.Pixels->pixels, sprite.Pixels->pitch)) {
+            return nullptr;
+        }
+        if (sprite.Png) {
+            // A picture's pixels are held once: by the texture from now on.
+            SDL_FreeSurface(sprite.Pixels);
+            sprite.Pixels = nullptr;
+        }
+        return sprite.Texture;
     }
-    if (sprite.TextureStale) {
-        SDL_UpdateTexture(sprite.Texture, nullptr, sprite.Pixels->pixels, sprite.Pixels->pitch);
-        sprite.TextureStale = false;
-    }
-    return sprite.Texture;
+    KeyedPicture picture;
+    if (!sprite.Png || !DecodeKeyedPicture(sprite.Png, sprite.PngSize, picture) || picture.CropW != sprite.Held.w ||
+        picture.CropH != sprite.Held.h)
+        return nullptr;
+    return UploadHeld(sprite, picture.Pixels.data(), picture.CropW * 4);
 }
 
+// The whole sprite as pixels, from what it holds: its surface, else its
+// texture read back, else its PNG decoded again. Outside the held part it
+// is see-through black. The caller frees the surface.
+SDL_Surface* WholePixels(SdlSprite& sprite) {
+    SDL_Surface* whole = NewSurface(sprite.Width, sprite.Height);
+    if (!whole) return nullptr;
+    SDL_FillRect(whole, nullptr, 0);
+    if (HeldIsEmpty(sprite)) return whole;
+    SDL_Surface* held = nullptr;
+    if (sprite.Pixels) {
+        held = sprite.Pixels;
+    } else if (SDL_Texture* texture = SpriteTexture(sprite)) {
+        // Drawn unblended into a target of its own and read back.
+        SDL_Renderer* r = Sdl.Screen.Renderer;
+        SDL_Texture* target = SDL_CreateTexture(r, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                                sprite.Held.w, sprite.Held.h);
+        SDL_Texture* previous = SDL_GetRenderTarget(r);
+        held = NewSurface(sprite.Held.w, sprite.Held.h);
+        bool read = false;
+        if (target && held && SDL_SetRenderTarget(r, target) == 0) {
+            SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+            SDL_SetTextureAlphaMod(texture, 255);
+            SDL_RenderCopy(r, texture, nullptr, nullptr);
+            read = SDL_RenderReadPixels(r, nullptr, SDL_PIXELFORMAT_ARGB8888, held->pixels, held->pitch) == 0;
+            SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+        }
+        SDL_SetRenderTarget(r, previous);
+        if (target) SDL_DestroyTexture(target);
+        if (!read && held) {
+            SDL_FreeSurface(held);
+            held = nullptr;
+        }
+    } else {
+        KeyedPicture picture;
+        if (sprite.Png && DecodeKeyedPicture(sprite.Png, sprite.PngSize, picture) && picture.CropW == sprite.Held.w &&
+            picture.CropH == sprite.Held.h) {
+            held = NewSurface(picture.CropW, picture.CropH);
+            if (held)
+                for (int y = 0; y < picture.CropH; ++y)
+                    std::memcpy(static_cast<uint8_t*>(held->pixels) + y * held->pitch,
+                                picture.Pixels.data() + size_t(y) * picture.CropW, size_t(picture.CropW) * 4);
+        }
+    }
+    if (!held) {
+        SDL_FreeSurface(whole);
+        return nullptr;
+    }
+    SDL_Rect at = sprite.Held;
+    SDL_SetSurfaceBlendMode(held, SDL_BLENDMODE_NONE);
+    SDL_BlitSurface(held, nullptr, whole, &at);
+    SDL_SetSurfaceBlendMode(held, SDL_BLENDMODE_BLEND);
+    if (held != sprite.Pixels) SDL_FreeSurface(held);
+    return whole;
+}
+
+// Makes the sprite hold all of itself as pixels, to be drawn into: it is
+// no longer the picture it was decoded from.
+bool HoldWholePixels(SdlSprite& sprite) {
+    if (sprite.Pixels && sprite.Held.x == 0 && sprite.Held.y == 0 && sprite.Held.w == sprite.Width &&
+        sprite.Held.h == sprite.Height && !sprite.Png)
+        return true;
+    SDL_Surface* whole = WholePixels(sprite);
+    if (!whole) return false;
+    if (sprite.Pixels) SDL_FreeSurface(sprite.Pixels);
+    if (sprite.Texture) SDL_DestroyTexture(sprite.Texture);
+    sprite.Pixels = whole;
+    sprite.Texture = nullptr;
+    sprite.TextureStale = true;
+    sprite.Held = {0, 0, sprite.Width, sprite.Height};
+    sprite.Png = nullptr;
+    sprite.PngSize = 0;
+    sprite.PngCopy.reset();
+    return true;
+}
+
+// Draws go to the window itself when the frame is drawn there directly,
+// else to the back buffer.
 bool DrawingOnBackBuffer() {
     if (!Sdl.Screen.BackBuffer) return false;
-    if (SDL_GetRenderTarget(Sdl.Screen.Renderer) != Sdl.Screen.BackBuffer)
-        SDL_SetRenderTarget(Sdl.Screen.Renderer, Sdl.Screen.BackBuffer);
+    SDL_Texture* want = Sdl.Screen.DrawDirect ? nullptr : Sdl.Screen.BackBuffer;
+    if (SDL_GetRenderTarget(Sdl.Screen.Renderer) != want) SDL_SetRenderTarget(Sdl.Screen.Renderer, want);
     return true;
 }
 
@@ -106,20 +217,35 @@ void DropSpriteTextures() {
 
 bool LoadSpriteFromMemory(int sprite, const uint8_t* png, size_t pngSize, int flags) {
     if (sprite < 0 || !png) return false;
-    RgbaImage image;
-    if (!DecodePng(png, pngSize, image)) return false;
-    SDL_Surface* s = NewSurface(image.width, image.height);
-    if (!s) return false;
-    SDL_LockSurface(s);
-    for (int y = 0; y < image.height; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
-        const uint8_t* in = image.pixels.data() + size_t(y) * image.width * 4;
-        for (int x = 0; x < image.width; ++x, in += 4)
-            row[x] = (uint32_t(in[0]) << 16) | (uint32_t(in[1]) << 8) | in[2];
+    KeyedPicture picture;
+    bool decoded = false;
+    if (!TakePictureDecodedAhead(png, pngSize, decoded, picture)) decoded = DecodeKeyedPicture(png, pngSize, picture);
+    if (!decoded || picture.Width > MaxSurfaceSide || picture.Height > MaxSurfaceSide) return false;
+    SdlSprite made;
+    made.Width = picture.Width;
+    made.Height = picture.Height;
+    made.Held = {picture.CropX, picture.CropY, picture.CropW, picture.CropH};
+    made.Flags = flags;
+    made.Png = png;
+    made.PngSize = pngSize;
+    if (!PictureBytesLiveForTheRun(png, pngSize)) {
+        made.PngCopy = std::make_shared<std::vector<uint8_t>>(png, png + pngSize);
+        made.Png = made.PngCopy->data();
     }
-    SDL_UnlockSurface(s);
-    KeyOnBlack(s);
-    StoreSprite(sprite, s, flags);
+    SdlSprite& stored = StoreSprite(sprite, made);
+    if (HeldIsEmpty(stored)) return true;
+    // With a renderer the pixels go straight into the texture and are not
+    // kept; without one they wait in a surface for the first draw.
+    if (Sdl.Screen.Renderer && UploadHeld(stored, picture.Pixels.data(), picture.CropW * 4)) return true;
+    SDL_Surface* s = NewSurface(picture.CropW, picture.CropH);
+    if (!s) {
+        DeleteSprite(sprite);
+        return false;
+    }
+    for (int y = 0; y < picture.CropH; ++y)
+        std::memcpy(static_cast<uint8_t*>(s->pixels) + y * s->pitch, picture.Pixels.data() + size_t(y) * picture.CropW,
+                    size_t(picture.CropW) * 4);
+    stored.Pixels = s;
     return true;
 }
 
@@ -128,7 +254,7 @@ bool CreateBlankSprite(int sprite, int width, int height, int flags) {
     SDL_Surface* s = NewSurface(width, height);
     if (!s) return false;
     SDL_FillRect(s, nullptr, 0);   // black, see-through
-    StoreSprite(sprite, s, flags);
+    StoreSprite(sprite, WholeSprite(s, flags));
     return true;
 }
 
@@ -154,7 +280,8 @@ void DrawBlended(int blendable, int x, int y, int alpha) {
     SDL_Texture* texture = SpriteTexture(*sprite);
     if (!texture) return;
     SDL_SetTextureAlphaMod(texture, uint8_t(std::min(alpha, 255)));
-    SDL_Rect dst{x, y, sprite->Pixels->w, sprite->Pixels->h};
+    // Only the held part: the rest of the sprite is see-through.
+    SDL_Rect dst{x + sprite->Held.x, y + sprite->Held.y, sprite->Held.w, sprite->Held.h};
     SDL_RenderCopy(Sdl.Screen.Renderer, texture, nullptr, &dst);
 }
 
@@ -163,10 +290,11 @@ bool CaptureFrame(int sprite, int x, int y, int width, int height) {
     if (x < 0 || y < 0 || width <= 0 || height <= 0 || x > Sdl.Screen.Width - width ||
         y > Sdl.Screen.Height - height)
         return false;
-    // A sprite of the same size is read into in place (repeated captures
-    // then cost no large allocation); otherwise a new one replaces it.
+    // A captured sprite of the same size is read into in place (repeated
+    // captures then cost no large allocation); otherwise a new one replaces it.
     SdlSprite* existing = FindSprite(sprite);
-    const bool reuse = existing && existing->Pixels->w == width && existing->Pixels->h == height;
+    const bool reuse = existing && existing->Pixels && !existing->Png && existing->Width == width &&
+                       existing->Height == height;
     SDL_Surface* s = reuse ? existing->Pixels : NewSurface(width, height);
     if (!s) return false;
     SDL_Rect rect{x, y, width, height};
@@ -180,7 +308,7 @@ bool CaptureFrame(int sprite, int x, int y, int width, int height) {
         existing->Flags = 0;
         existing->TextureStale = true;
     } else {
-        StoreSprite(sprite, s, 0);
+        StoreSprite(sprite, WholeSprite(s, 0));
     }
     return true;
 }
@@ -188,12 +316,13 @@ bool CaptureFrame(int sprite, int x, int y, int width, int height) {
 SaveResult SaveSpriteAsPng(int sprite, const std::string& path, bool exclusive) {
     SdlSprite* s = FindSprite(sprite);
     if (!s) return SaveFailed;
-    const int w = s->Pixels->w, h = s->Pixels->h;
+    SDL_Surface* whole = s->Pixels && s->Held.w == s->Width && s->Held.h == s->Height ? s->Pixels : WholePixels(*s);
+    if (!whole) return SaveFailed;
+    const int w = whole->w, h = whole->h;
     std::vector<uint8_t> rgb(size_t(w) * h * 3);
-    SDL_LockSurface(s->Pixels);
+    SDL_LockSurface(whole);
     for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->Pixels->pixels) +
-                                                      y * s->Pixels->pitch);
+        auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(whole->pixels) + y * whole->pitch);
         uint8_t* out = rgb.data() + size_t(y) * w * 3;
         for (int x = 0; x < w; ++x) {
             *out++ = uint8_t(row[x] >> 16);
@@ -201,8 +330,13 @@ SaveResult SaveSpriteAsPng(int sprite, const std::string& path, bool exclusive) 
             *out++ = uint8_t(row[x]);
         }
     }
-    SDL_UnlockSurface(s->Pixels);
+    SDL_UnlockSurface(whole);
+    if (whole != s->Pixels) SDL_FreeSurface(whole);
     return WriteRgbPng(NativePath(path), w, h, rgb.data(), size_t(w) * 3, exclusive);
+}
+
+void DecodeImagesAhead(const uint8_t* const* pngs, const size_t* sizes, int count) {
+    if (Sdl.Started && pngs && sizes) DecodePicturesAhead(pngs, sizes, count);
 }
 
 void DeleteSprite(int sprite) {
@@ -228,8 +362,10 @@ bool BeginTextOn(int target) {
     Sdl.Graphics.TextTarget = -2;
     if (target == TextOnScreen) {
         if (!DrawingOnBackBuffer()) return false;
-    } else if (!FindSprite(target)) {
-        return false;
+    } else {
+        // Text is drawn into the sprite's pixels, so it holds them all.
+        SdlSprite* sprite = FindSprite(target);
+        if (!sprite || !HoldWholePixels(*sprite)) return false;
     }
     Sdl.Graphics.TextTarget = target;
     return true;
@@ -286,7 +422,7 @@ void EndText() {
     const int target = Sdl.Graphics.TextTarget;
     Sdl.Graphics.TextTarget = -2;
     if (target == TextOnScreen || target == -2) return;
-    if (SdlSprite* sprite = FindSprite(target)) {
+    if (SdlSprite* sprite = FindSprite(target); sprite && sprite->Pixels) {
         KeyOnBlack(sprite->Pixels);
         sprite->TextureStale = true;
     }
@@ -454,13 +590,14 @@ void FreeAllGraphics() {
 bool SpritePixelsForTests(int sprite, RgbaImage& out) {
     SdlSprite* s = FindSprite(sprite);
     if (!s) return false;
-    out.width = s->Pixels->w;
-    out.height = s->Pixels->h;
+    SDL_Surface* whole = WholePixels(*s);
+    if (!whole) return false;
+    out.width = whole->w;
+    out.height = whole->h;
     out.pixels.resize(size_t(out.width) * out.height * 4);
     uint8_t* o = out.pixels.data();
     for (int y = 0; y < out.height; ++y) {
-        auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->Pixels->pixels) +
-                                                      y * s->Pixels->pitch);
+        auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(whole->pixels) + y * whole->pitch);
         for (int x = 0; x < out.width; ++x) {
             *o++ = uint8_t(row[x] >> 16);
             *o++ = uint8_t(row[x] >> 8);
@@ -468,7 +605,22 @@ bool SpritePixelsForTests(int sprite, RgbaImage& out) {
             *o++ = uint8_t(row[x] >> 24);
         }
     }
+    SDL_FreeSurface(whole);
     return true;
+}
+
+SpriteHoldingForTests SpriteHoldingOfForTests(int sprite) {
+    SpriteHoldingForTests h;
+    if (SdlSprite* s = FindSprite(sprite)) {
+        h.Exists = true;
+        h.HoldsPixels = s->Pixels != nullptr;
+        h.HoldsTexture = s->Texture != nullptr && s->TextureGeneration == Sdl.Screen.Generation;
+        h.HeldX = s->Held.x;
+        h.HeldY = s->Held.y;
+        h.HeldW = s->Held.w;
+        h.HeldH = s->Held.h;
+    }
+    return h;
 }
 
 std::string FontFileForTests(int font) {

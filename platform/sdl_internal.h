@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,25 @@ constexpr int MaxSurfaceSide = 8192;
 // [SECTION] State
 
 struct SdlSprite {
-    SDL_Surface* Pixels = nullptr;      // ARGB8888, the sprite's truth
-    SDL_Texture* Texture = nullptr;     // upload for the current renderer, made lazily
+    int Width = 0, Height = 0;          // the sprite's size
+    // The part of the sprite that is held and drawn: the box of its visible
+    // pixels for a decoded picture (the rest is see-through), the whole
+    // sprite otherwise. Empty (0 x 0) when nothing of it shows.
+    SDL_Rect Held{0, 0, 0, 0};
+    // ARGB8888 pixels of the held part. Kept for sprites that are drawn into
+    // (blank sprites, captures); a decoded picture keeps them only until its
+    // texture exists, and is decoded again from `Png` when a renderer needs it.
+    SDL_Surface* Pixels = nullptr;
+    SDL_Texture* Texture = nullptr;     // upload for the current renderer
     uint32_t TextureGeneration = 0;     // renderer generation the texture belongs to
     bool TextureStale = true;           // pixels changed since the upload
     int Flags = 0;
+    // The PNG a decoded picture came from; null for blank sprites and captures.
+    const uint8_t* Png = nullptr;
+    size_t PngSize = 0;
+    // Holds the PNG's bytes when the caller's may go away (only bytes
+    // announced as decoded ahead are known to live for the whole run).
+    std::shared_ptr<std::vector<uint8_t>> PngCopy;
 };
 
 struct SdlFont {
@@ -58,7 +73,8 @@ struct SdlScreen {
     SDL_Window* Window = nullptr;       // the window the screen draws into
     int WindowNumber = -1;              // its number, -1 when the screen owns it (full screen)
     SDL_Renderer* Renderer = nullptr;
-    SDL_Texture* BackBuffer = nullptr;
+    SDL_Texture* BackBuffer = nullptr;   // the frame, when it is not drawn straight into the window
+    bool DrawDirect = false;            // this frame is drawn straight into the window (same size, no offset)
     uint32_t Generation = 0;            // bumped whenever sprite textures must be remade
     int Width = 0, Height = 0;
     bool FullScreen = false;
@@ -126,7 +142,15 @@ void StopFontLookup();
 
 SDL_Window* ScreenWindowForTests();
 SDL_Window* GameWindowForTests(int window);
+// The whole sprite, read from what it holds (pixels, else its texture).
 bool SpritePixelsForTests(int sprite, RgbaImage& out);
+// What a sprite holds: CPU pixels, a texture for the current renderer, and
+// the box of it that is held.
+struct SpriteHoldingForTests {
+    bool Exists = false, HoldsPixels = false, HoldsTexture = false;
+    int HeldX = 0, HeldY = 0, HeldW = 0, HeldH = 0;
+};
+SpriteHoldingForTests SpriteHoldingOfForTests(int sprite);
 std::string FontFileForTests(int font);
 std::string FontFamilyForTests(int font);
 bool ScreenSelfPacingForTests();

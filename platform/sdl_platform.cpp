@@ -3,6 +3,7 @@
 // events, time and threads, screen modes, message box and process launch.
 // Sprites, blending, text and fonts are in sdl_graphics.cpp.
 #include "platform/sdl_internal.h"
+#include "platform/picture_decode.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -15,6 +16,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 extern char** environ;
@@ -164,6 +166,7 @@ void StopPlatform() {
         SDL_DestroyWindow(window);
     }
     Sdl.Windows.clear();
+    StopDecodingAhead();
     FreeAllGraphics();
     StopFontLookup();
     TTF_Quit();
@@ -209,7 +212,39 @@ double RefreshPeriodMs(SDL_Window* window, bool fullScreen) {
     return 1000.0 / hz;
 }
 
+// Whether the only OpenGL this machine can give is a software rasteriser
+// (Mesa's llvmpipe or softpipe): no GPU device node to render with, or Mesa
+// told to render in software.
+bool OnlySoftwareGl() {
+    const char* always = std::getenv("LIBGL_ALWAYS_SOFTWARE");
+    if (always && *always && std::strcmp(always, "0") != 0) return true;
+    const char* gallium = std::getenv("GALLIUM_DRIVER");
+    if (gallium && (std::strcmp(gallium, "llvmpipe") == 0 || std::strcmp(gallium, "softpipe") == 0)) return true;
+    for (const char* device : {"/dev/dri/renderD128", "/dev/dri/card0", "/dev/dri/card1", "/dev/nvidia0"})
+        if (access(device, R_OK | W_OK) == 0) return false;
+    return true;
+}
+
+// The index of SDL's own software renderer, -1 when it is not built in.
+int SoftwareRendererIndex() {
+    for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
+        SDL_RendererInfo info{};
+        if (SDL_GetRenderDriverInfo(i, &info) == 0 && info.name && std::strcmp(info.name, "software") == 0) return i;
+    }
+    return -1;
+}
+
 SDL_Renderer* CreateRenderer(SDL_Window* window) {
+    // Where GL would rasterise on the CPU anyway, SDL's software renderer
+    // draws this menu's keyed pictures for a fraction of the CPU (measured:
+    // bench/budget.sh). SDL_RENDER_DRIVER, when set, chooses instead.
+    const char* chosen = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    if ((!chosen || !*chosen) && OnlySoftwareGl()) {
+        const int software = SoftwareRendererIndex();
+        if (software >= 0)
+            if (SDL_Renderer* r = SDL_CreateRenderer(window, software, SDL_RENDERER_PRESENTVSYNC | SDL_RENDERER_TARGETTEXTURE))
+                return r;
+    }
     // Vertical sync is always asked for; drivers that cannot accelerate
     // (the dummy and offscreen ones) only give the software renderer.
     const uint32_t attempts[] = {
@@ -498,10 +533,18 @@ bool WindowCloseRequested() {
     return Sdl.Input.CloseRequested;
 }
 
+// Where the window shows the screen at its own size and place, the frame is
+// drawn straight into the window: presenting then needs no clear and no
+// copy of a back buffer. Decided afresh each frame, as the window may change.
 void ClearFrame(Color c) {
     SdlScreen& s = Sdl.Screen;
     if (!s.BackBuffer) return;
-    SDL_SetRenderTarget(s.Renderer, s.BackBuffer);
+    const SDL_Rect area = PresentArea();
+    int ow = 0, oh = 0;
+    SDL_GetRendererOutputSize(s.Renderer, &ow, &oh);
+    s.DrawDirect = area.x == 0 && area.y == 0 && area.w == s.Width && area.h == s.Height && ow == s.Width &&
+                   oh == s.Height;
+    SDL_SetRenderTarget(s.Renderer, s.DrawDirect ? nullptr : s.BackBuffer);
     SDL_SetRenderDrawColor(s.Renderer, c.r, c.g, c.b, 255);
     SDL_RenderClear(s.Renderer);
 }
@@ -526,10 +569,21 @@ void PresentFrame() {
             return;
         }
     }
+    if (s.DrawDirect) {
+        SDL_SetRenderTarget(s.Renderer, nullptr);
+        SDL_RenderPresent(s.Renderer);
+        PaceFrame();
+        return;
+    }
     SDL_SetRenderTarget(s.Renderer, nullptr);
-    SDL_SetRenderDrawColor(s.Renderer, 0, 0, 0, 255);
-    SDL_RenderClear(s.Renderer);
     const SDL_Rect area = PresentArea();
+    int ow = 0, oh = 0;
+    SDL_GetRendererOutputSize(s.Renderer, &ow, &oh);
+    // Only a border around the picture needs clearing.
+    if (area.x > 0 || area.y > 0 || area.w < ow || area.h < oh) {
+        SDL_SetRenderDrawColor(s.Renderer, 0, 0, 0, 255);
+        SDL_RenderClear(s.Renderer);
+    }
     SDL_RenderCopy(s.Renderer, s.BackBuffer, nullptr, &area);
     SDL_RenderPresent(s.Renderer);
     SDL_SetRenderTarget(s.Renderer, s.BackBuffer);

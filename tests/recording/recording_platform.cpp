@@ -225,6 +225,9 @@ std::string ScreenDriverName() {
 
 // [SECTION] Sprites and blending
 
+// Only a hint about speed, nothing the game can see: not recorded.
+void DecodeImagesAhead(const uint8_t* const*, const size_t*, int) {}
+
 bool LoadSpriteFromMemory(int sprite, const uint8_t* png, size_t pngSize, int flags) {
     Record("LoadSpriteFromMemory", {sprite, int64_t(pngSize), flags});
     Rec.Sprites.erase(sprite);

@@ -1,0 +1,154 @@
+// picture_decode.cpp — keyed, cropped decoding of PNG pictures, and the
+// thread that decodes the program's pictures ahead while its screen opens.
+#include "platform/picture_decode.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "platform/png_codec.h"
+
+// [SECTION] Keyed, cropped decoding
+
+bool DecodeKeyedPicture(const uint8_t* png, size_t size, KeyedPicture& out) {
+    out = KeyedPicture{};
+    RgbaImage image;
+    if (!DecodePng(png, size, image)) return false;
+    const int w = image.width, h = image.height;
+    auto rgbAt = [&](int x, int y) {
+        const uint8_t* p = image.pixels.data() + (size_t(y) * w + x) * 4;
+        return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+    };
+    // The box of the pixels that are not exact black.
+    int left = w, right = -1, top = h, bottom = -1;
+    for (int y = 0; y < h; ++y) {
+        int first = -1, last = -1;
+        for (int x = 0; x < w; ++x)
+            if (rgbAt(x, y) != 0) {
+                if (first < 0) first = x;
+                last = x;
+            }
+        if (first < 0) continue;
+        left = std::min(left, first);
+        right = std::max(right, last);
+        top = std::min(top, y);
+        bottom = y;
+    }
+    out.Width = w;
+    out.Height = h;
+    if (right < 0) return true;   // nothing visible: nothing held
+    out.CropX = left;
+    out.CropY = top;
+    out.CropW = right - left + 1;
+    out.CropH = bottom - top + 1;
+    out.Pixels.resize(size_t(out.CropW) * out.CropH);
+    uint32_t* o = out.Pixels.data();
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x) {
+            const uint32_t rgb = rgbAt(x, y);
+            *o++ = rgb == 0 ? 0u : (rgb | 0xFF000000u);
+        }
+    return true;
+}
+
+// [SECTION] Decoding ahead
+
+namespace {
+
+struct AheadJob {
+    const uint8_t* Png = nullptr;       // the announced bytes (live for the run)
+    size_t Size = 0;
+    enum Stage { Pending, Working, Done, Taken } State = Pending;
+    bool Decoded = false;               // Done: whether the bytes were a readable PNG
+    KeyedPicture Picture;               // Done: the result, until taken
+};
+
+// One batch of announced pictures and the thread working through it. The
+// game thread takes results; the lock guards every job's state and result.
+struct DecodeAheadState {
+    std::mutex Lock;
+    std::condition_variable Finished;   // a job became Done
+    std::vector<AheadJob> Jobs;         // in the order announced
+    std::thread Worker;                 // runs until every job is claimed
+};
+DecodeAheadState Ahead;
+
+AheadJob* FindJob(const uint8_t* png, size_t size) {
+    for (AheadJob& job : Ahead.Jobs)
+        if (job.Png == png && job.Size == size) return &job;
+    return nullptr;
+}
+
+void DecodeJobs() {
+    for (size_t i = 0;; ++i) {
+        std::unique_lock<std::mutex> lock(Ahead.Lock);
+        if (i >= Ahead.Jobs.size()) return;
+        AheadJob& job = Ahead.Jobs[i];
+        if (job.State != AheadJob::Pending) continue;   // the game thread took it on itself
+        job.State = AheadJob::Working;
+        const uint8_t* png = job.Png;
+        const size_t size = job.Size;
+        lock.unlock();
+        KeyedPicture picture;
+        const bool decoded = DecodeKeyedPicture(png, size, picture);
+        lock.lock();
+        // The vector is not resized while the worker runs, so `job` still stands.
+        job.Decoded = decoded;
+        job.Picture = std::move(picture);
+        job.State = AheadJob::Done;
+        Ahead.Finished.notify_all();
+    }
+}
+
+}  // namespace
+
+void DecodePicturesAhead(const uint8_t* const* pngs, const size_t* sizes, int count) {
+    if (Ahead.Worker.joinable() || count <= 0) return;
+    {
+        std::lock_guard<std::mutex> lock(Ahead.Lock);
+        Ahead.Jobs.clear();
+        for (int i = 0; i < count; ++i)
+            if (pngs[i] != nullptr && !FindJob(pngs[i], sizes[i])) {
+                AheadJob job;
+                job.Png = pngs[i];
+                job.Size = sizes[i];
+                Ahead.Jobs.push_back(std::move(job));
+            }
+    }
+    try {
+        Ahead.Worker = std::thread(DecodeJobs);
+    } catch (...) {
+        // No thread: every picture is decoded by the game thread when taken.
+    }
+}
+
+bool TakePictureDecodedAhead(const uint8_t* png, size_t size, bool& decoded, KeyedPicture& out) {
+    std::unique_lock<std::mutex> lock(Ahead.Lock);
+    AheadJob* job = FindJob(png, size);
+    if (!job || job->State == AheadJob::Taken) return false;
+    if (job->State == AheadJob::Pending) {
+        // The thread has not got here yet: decode it on this thread, beside it.
+        job->State = AheadJob::Taken;
+        lock.unlock();
+        decoded = DecodeKeyedPicture(png, size, out);
+        return true;
+    }
+    Ahead.Finished.wait(lock, [job] { return job->State == AheadJob::Done; });
+    job->State = AheadJob::Taken;
+    decoded = job->Decoded;
+    out = std::move(job->Picture);
+    job->Picture = KeyedPicture{};
+    return true;
+}
+
+bool PictureBytesLiveForTheRun(const uint8_t* png, size_t size) {
+    std::lock_guard<std::mutex> lock(Ahead.Lock);
+    return FindJob(png, size) != nullptr;
+}
+
+void StopDecodingAhead() {
+    if (Ahead.Worker.joinable()) Ahead.Worker.join();
+    std::lock_guard<std::mutex> lock(Ahead.Lock);
+    Ahead.Jobs.clear();
+}

@@ -1,0 +1,43 @@
+// picture_decode.h — the SDL platform's pictures from PNG bytes: decoded,
+// keyed on black and cut to the box of their visible pixels; and the
+// decoding of pictures ahead of time on a second thread, while the screen
+// and the fonts come up. No SDL here: plain pixels in and out.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// A picture keyed on black (exact black is see-through, alpha 0; every other
+// colour opaque) and held as the bounding box of its visible pixels: outside
+// the box the picture is all see-through, so drawing the box at its place
+// shows the same as drawing the whole picture.
+struct KeyedPicture {
+    int Width = 0, Height = 0;          // the whole picture
+    int CropX = 0, CropY = 0;           // the box's top-left corner in the picture
+    int CropW = 0, CropH = 0;           // the box; 0 x 0 when nothing is visible
+    std::vector<uint32_t> Pixels;       // CropW * CropH pixels, ARGB, rows top to bottom
+};
+
+// Decodes, keys and crops. False on bytes that are no readable PNG.
+bool DecodeKeyedPicture(const uint8_t* png, size_t size, KeyedPicture& out);
+
+// [SECTION] Decoding ahead
+
+// Starts decoding the given PNGs on a second thread, in the order given. The
+// bytes must stay valid for the rest of the run (the program's own embedded
+// files). A second call while a batch is still running adds nothing.
+void DecodePicturesAhead(const uint8_t* const* pngs, const size_t* sizes, int count);
+
+// The picture for these bytes if they were handed to DecodePicturesAhead
+// and not taken yet: waits for it (or decodes it here when the thread has
+// not got to it), and hands it over once. False when the bytes were not
+// announced or were taken already; `decoded` then tells nothing.
+bool TakePictureDecodedAhead(const uint8_t* png, size_t size, bool& decoded, KeyedPicture& out);
+
+// Whether the bytes were announced to DecodePicturesAhead: such bytes live
+// for the whole run and can be decoded again later without a copy.
+bool PictureBytesLiveForTheRun(const uint8_t* png, size_t size);
+
+// Waits for the thread and forgets everything not taken (StopPlatform).
+void StopDecodingAhead();
