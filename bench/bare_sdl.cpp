@@ -3,10 +3,13 @@
 // the embedded images, and a watcher that times a program from exec to its
 // first frame on the screen.
 //
-//   bare_sdl present W H SECONDS [white|black]
-//       a W x H window with the menu's renderer (accelerated, vertical sync,
-//       target textures) and an ARGB back buffer, presenting one colour every
-//       frame; SECONDS 0 runs until killed. Prints the frames presented.
+//   bare_sdl present W H SECONDS [white|black] [window|full] [every|once]
+//       a W x H window (or full screen in that mode) with SDL's default
+//       renderer (accelerated, vertical sync, target textures) and an ARGB
+//       back buffer, presenting one colour every frame ("every"), or once and
+//       then only polling its events at the display's refresh rate ("once",
+//       the floor of a page that does not change); SECONDS 0 runs until
+//       killed. Prints the frames presented.
 //   bare_sdl decode [ROUNDS]
 //       decodes the 91 embedded PNG images with libpng; prints the fastest
 //       round in ms.
@@ -46,21 +49,39 @@ double MsSince(Clock::time_point t) {
 
 // [SECTION] present
 
-int Present(int w, int h, double seconds, bool white) {
+int Present(int w, int h, double seconds, bool white, bool full, bool once) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
-    SDL_Window* window = SDL_CreateWindow("bare", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
-                                          SDL_WINDOW_SHOWN);
+    uint32_t flags = SDL_WINDOW_SHOWN;
+    SDL_DisplayMode mode{};
+    if (full) {
+        SDL_DisplayMode want{};
+        want.format = SDL_PIXELFORMAT_RGB888;
+        want.w = w;
+        want.h = h;
+        want.refresh_rate = 85;
+        if (SDL_GetClosestDisplayMode(0, &want, &mode)) flags |= SDL_WINDOW_FULLSCREEN;
+        else flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    }
+    SDL_Window* window = SDL_CreateWindow("bare", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
     if (!window) return 1;
+    if (flags & SDL_WINDOW_FULLSCREEN) SDL_SetWindowDisplayMode(window, &mode);
     SDL_Renderer* renderer = SDL_CreateRenderer(
         window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC | SDL_RENDERER_TARGETTEXTURE);
     if (!renderer) return 1;
     SDL_Texture* back = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, w, h);
+    SDL_DisplayMode current{};
+    const int hz = SDL_GetWindowDisplayMode(window, &current) == 0 && current.refresh_rate > 0 ? current.refresh_rate : 60;
     const uint8_t c = white ? 255 : 0;
     const auto start = Clock::now();
     long frames = 0;
     while (seconds <= 0 || MsSince(start) < seconds * 1000) {
         SDL_Event e;
         while (SDL_PollEvent(&e)) {
+        }
+        if (once && frames > 0) {
+            // Nothing changes: only the events are looked at, once a refresh.
+            SDL_Delay(uint32_t(1000 / hz));
+            continue;
         }
         // The same two steps as the menu's frame: draw into the back buffer,
         // copy it to the window and present.
@@ -154,12 +175,18 @@ int Watch(char** argv) {
 
 int main(int argc, char** argv) {
     const std::string what = argc > 1 ? argv[1] : "";
-    if (what == "present" && argc >= 5)
-        return Present(std::atoi(argv[2]), std::atoi(argv[3]), std::atof(argv[4]),
-                       argc < 6 || std::strcmp(argv[5], "black") != 0);
+    if (what == "present" && argc >= 5) {
+        bool white = true, full = false, once = false;
+        for (int i = 5; i < argc; ++i) {
+            if (std::strcmp(argv[i], "black") == 0) white = false;
+            if (std::strcmp(argv[i], "full") == 0) full = true;
+            if (std::strcmp(argv[i], "once") == 0) once = true;
+        }
+        return Present(std::atoi(argv[2]), std::atoi(argv[3]), std::atof(argv[4]), white, full, once);
+    }
     if (what == "decode") return Decode(argc > 2 ? std::atoi(argv[2]) : 5);
     if (what == "watch" && argc >= 3) return Watch(argv + 2);
     std::fprintf(stderr,
-                 "usage: bare_sdl present W H SECONDS [white|black] | decode [ROUNDS] | watch PROGRAM...\n");
+                 "usage: bare_sdl present W H SECONDS [white|black] [window|full] [every|once] | decode [ROUNDS] | watch PROGRAM...\n");
     return 2;
 }
