@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/frame_record.h"
 #include "platform/platform.h"
 #include "platform/png_codec.h"
 
@@ -31,12 +32,14 @@ struct SdlSprite {
     uint32_t TextureGeneration = 0;     // renderer generation the texture belongs to
     bool TextureStale = true;           // pixels changed since the upload
     int Flags = 0;
+    uint64_t Identity = NewPixelsIdentity();  // new whenever the pixels are made or drawn into
 };
 
 struct SdlFont {
     TTF_Font* Font = nullptr;
     std::string File;                   // the file it was opened from
     std::string Family;                 // the family name inside that file
+    uint64_t Identity = NewPixelsIdentity();  // new whenever the font is (re)loaded
 };
 
 struct SdlGraphics {
@@ -130,3 +133,5 @@ bool SpritePixelsForTests(int sprite, RgbaImage& out);
 std::string FontFileForTests(int font);
 std::string FontFamilyForTests(int font);
 bool ScreenSelfPacingForTests();
+// Frames actually presented since the program started (unchanged frames are not).
+uint64_t PresentCountForTests();
