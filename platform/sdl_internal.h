@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/frame_record.h"
 #include "platform/platform.h"
 #include "platform/png_codec.h"
 
@@ -40,6 +41,7 @@ struct SdlSprite {
     uint32_t TextureGeneration = 0;     // renderer generation the texture belongs to
     bool TextureStale = true;           // pixels changed since the upload
     int Flags = 0;
+    uint64_t Identity = NewPixelsIdentity();  // new whenever the pixels are made or drawn into
     // The PNG a decoded picture came from; null for blank sprites and captures.
     const uint8_t* Png = nullptr;
     size_t PngSize = 0;
@@ -52,6 +54,7 @@ struct SdlFont {
     TTF_Font* Font = nullptr;
     std::string File;                   // the file it was opened from
     std::string Family;                 // the family name inside that file
+    uint64_t Identity = NewPixelsIdentity();  // new whenever the font is (re)loaded
 };
 
 struct SdlGraphics {
@@ -154,3 +157,5 @@ SpriteHoldingForTests SpriteHoldingOfForTests(int sprite);
 std::string FontFileForTests(int font);
 std::string FontFamilyForTests(int font);
 bool ScreenSelfPacingForTests();
+// Frames actually presented since the program started (unchanged frames are not).
+uint64_t PresentCountForTests();

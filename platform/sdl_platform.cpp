@@ -51,6 +51,25 @@ bool IsScreenWindow(uint32_t windowId) {
 
 void RecreateBackBufferAfterReset();
 
+// Window events after which the window may no longer show the last
+// presented frame, so that an unchanged frame must still be presented.
+bool WindowEventSpoilsScreen(uint8_t event) {
+    switch (event) {
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_MOVED:
+        case SDL_WINDOWEVENT_RESIZED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // Folds one SDL event into our state. Returns the kind for window events
 // (and quitting), NotAWindowEvent for everything else.
 int HandleEvent(const SDL_Event& e) {
@@ -86,12 +105,19 @@ int HandleEvent(const SDL_Event& e) {
         case SDL_RENDER_DEVICE_RESET:
             RecreateBackBufferAfterReset();
             return NotAWindowEvent;
+        case SDL_RENDER_TARGETS_RESET:
+            ForgetBackBuffer();
+            return NotAWindowEvent;
+        case SDL_DISPLAYEVENT:
+            SpoilScreen();
+            return NotAWindowEvent;
         case SDL_WINDOWEVENT:
             break;
         default:
             return NotAWindowEvent;
     }
     const bool screen = IsScreenWindow(e.window.windowID);
+    if (screen && WindowEventSpoilsScreen(e.window.event)) SpoilScreen();
     switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
             in.CloseRequested = true;
@@ -303,6 +329,7 @@ bool CreateScreenOn(SDL_Window* window, int width, int height, bool fullScreen) 
     s.ShortFrames = 0;
     s.LastPresentTicks = 0;
     s.NextDueTicks = 0;
+    ResetFrameRecord();
     // The system pointer never shows; ours is drawn by the game. Relative
     // mode also keeps it inside the window so motion goes on at the edges.
     SDL_ShowCursor(SDL_DISABLE);
@@ -317,6 +344,7 @@ void RecreateBackBufferAfterReset() {
     DropSpriteTextures();
     s.Generation += 1;
     s.BackBuffer = CreateBackBuffer(s.Renderer, s.Width, s.Height);
+    ForgetBackBuffer();
 }
 
 SDL_Rect PresentArea() {
@@ -365,6 +393,24 @@ void PaceFrame() {
         s.NextDueTicks = std::max(s.NextDueTicks, now > period ? now - period : 0) + period;
     }
     s.LastPresentTicks = now;
+}
+
+// A pass that presents nothing still lasts until the display's next refresh
+// instant, so the loop keeps its rate (and its frame-rate figure) without
+// presenting. The instants follow whole periods from the last present, which
+// returned at one when presenting waits for the vertical blank.
+void WaitForNextRefresh() {
+    SdlScreen& s = Sdl.Screen;
+    if (s.SelfPacing) {
+        PaceFrame();
+        return;
+    }
+    const uint64_t freq = SDL_GetPerformanceFrequency();
+    const uint64_t period = std::max<uint64_t>(1, uint64_t(double(freq) * s.FramePeriodMs / 1000.0));
+    const uint64_t now = SDL_GetPerformanceCounter();
+    const uint64_t anchor = s.LastPresentTicks && s.LastPresentTicks <= now ? s.LastPresentTicks : now;
+    const uint64_t due = anchor + ((now - anchor) / period + 1) * period;
+    std::this_thread::sleep_for(std::chrono::nanoseconds((due - now) * 1000000000ull / freq));
 }
 
 }  // namespace
@@ -473,6 +519,7 @@ void CloseGameScreen() {
     DropSpriteTextures();
     if (Sdl.Graphics.TextTarget == TextOnScreen) Sdl.Graphics.TextTarget = -2;
     if (s.Renderer) SDL_DestroyRenderer(s.Renderer);
+    ResetFrameRecord();
     SDL_SetRelativeMouseMode(SDL_FALSE);
     if (s.WindowNumber < 0 && s.Window) SDL_DestroyWindow(s.Window);
     const uint32_t generation = s.Generation + 1;
@@ -535,18 +582,24 @@ bool WindowCloseRequested() {
 
 // Where the window shows the screen at its own size and place, the frame is
 // drawn straight into the window: presenting then needs no clear and no
-// copy of a back buffer. Decided afresh each frame, as the window may change.
+// copy of a back buffer. Decided afresh each frame, as the window may
+// change. The clear is recorded like every draw on the screen
+// (frame_record.h).
 void ClearFrame(Color c) {
     SdlScreen& s = Sdl.Screen;
     if (!s.BackBuffer) return;
     const SDL_Rect area = PresentArea();
     int ow = 0, oh = 0;
     SDL_GetRendererOutputSize(s.Renderer, &ow, &oh);
-    s.DrawDirect = area.x == 0 && area.y == 0 && area.w == s.Width && area.h == s.Height && ow == s.Width &&
-                   oh == s.Height;
-    SDL_SetRenderTarget(s.Renderer, s.DrawDirect ? nullptr : s.BackBuffer);
-    SDL_SetRenderDrawColor(s.Renderer, c.r, c.g, c.b, 255);
-    SDL_RenderClear(s.Renderer);
+    const bool direct = area.x == 0 && area.y == 0 && area.w == s.Width && area.h == s.Height && ow == s.Width &&
+                        oh == s.Height;
+    if (direct != s.DrawDirect) {
+        // The frame moves between the window and the back buffer: what
+        // either holds is no longer the frame on show.
+        s.DrawDirect = direct;
+        ForgetBackBuffer();
+    }
+    RecordClear(c);
 }
 
 void PresentFrame() {
@@ -566,12 +619,24 @@ void PresentFrame() {
         }
         if (s.FocusLostPending) {
             s.Lost = true;
+            ResetFrameRecord();
             return;
         }
     }
+    if (!PrepareFramePresent()) {
+        // The frame equals the one on show: nothing to render or present.
+        FinishFramePresent(false);
+        WaitForNextRefresh();
+        return;
+    }
     if (s.DrawDirect) {
+        // Drawn straight into the window: only the present is left.
         SDL_SetRenderTarget(s.Renderer, nullptr);
         SDL_RenderPresent(s.Renderer);
+        FinishFramePresent(true);
+        // The window's buffer holds nothing certain after a present (GL
+        // swaps it away): a capture of the next unchanged frame draws it again.
+        BackBufferEmptiedByPresent();
         PaceFrame();
         return;
     }
@@ -587,6 +652,7 @@ void PresentFrame() {
     SDL_RenderCopy(s.Renderer, s.BackBuffer, nullptr, &area);
     SDL_RenderPresent(s.Renderer);
     SDL_SetRenderTarget(s.Renderer, s.BackBuffer);
+    FinishFramePresent(true);
     PaceFrame();
 }
 
@@ -811,3 +877,5 @@ SDL_Window* GameWindowForTests(int window) {
 }
 
 bool ScreenSelfPacingForTests() { return Sdl.Screen.SelfPacing; }
+
+uint64_t PresentCountForTests() { return Frames.Presents; }

@@ -344,3 +344,131 @@ TEST_F(PlatformTest, RegisteredFileIsUsedForItsFaceUntilWithdrawn) {
     EXPECT_EQ(RegisterFontFile("Media\\Fonts\\Missing.ttf"), 0);
     std::filesystem::current_path(old);
 }
+
+// [SECTION] Pictures held once
+
+namespace {
+
+// 40 x 30, black but for a 5 x 4 patch at (12, 9) and one pixel at (30, 20):
+// the visible box is (12, 9) to (30, 20).
+RgbaImage SparsePicture() {
+    RgbaImage img = SolidImage(40, 30, Black);
+    for (int y = 9; y < 13; ++y)
+        for (int x = 12; x < 17; ++x) SetPixel(img, x, y, Orange);
+    SetPixel(img, 30, 20, White);
+    return img;
+}
+
+// The picture drawn at (3, 2) over a blue ground shows exactly its non-black pixels.
+void ExpectSparsePictureAt3And2(const RgbaImage& f, const RgbaImage& picture) {
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 50; ++x) {
+            const bool inside = x >= 3 && x < 43 && y >= 2 && y < 32;
+            Rgba want{0, 0, 90, 255};
+            if (inside) {
+                const Rgba p = PixelOf(picture, x - 3, y - 2);
+                if (p.r || p.g || p.b) want = p;
+            }
+            ASSERT_TRUE(NearColour(PixelOf(f, x, y), want.r, want.g, want.b, 0)) << x << "," << y;
+        }
+}
+
+}  // namespace
+
+TEST_F(PlatformTest, APictureIsHeldOnceAsTheTextureOfItsVisibleBoxAndDrawsAsAWhole) {
+    const RgbaImage picture = SparsePicture();
+    const auto png = PngBytes(picture);
+    ASSERT_TRUE(LoadSpriteFromMemory(40, png.data(), png.size(), SpriteBlendable));
+    const SpriteHoldingForTests held = SpriteHoldingOfForTests(40);
+    EXPECT_FALSE(held.HoldsPixels) << "no CPU copy beside the texture";
+    EXPECT_TRUE(held.HoldsTexture) << "uploaded at once while a renderer exists";
+    EXPECT_EQ(held.HeldX, 12);
+    EXPECT_EQ(held.HeldY, 9);
+    EXPECT_EQ(held.HeldW, 19);
+    EXPECT_EQ(held.HeldH, 12);
+
+    // The sprite still reads as the whole keyed picture (from its texture).
+    RgbaImage px;
+    ASSERT_TRUE(SpritePixelsForTests(40, px));
+    ASSERT_EQ(px.width, 40);
+    ASSERT_EQ(px.height, 30);
+    EXPECT_EQ(PixelOf(px, 0, 0).a, 0);
+    EXPECT_TRUE(NearColour(PixelOf(px, 12, 9), 200, 100, 50, 0));
+    EXPECT_EQ(PixelOf(px, 12, 9).a, 255);
+    EXPECT_TRUE(NearColour(PixelOf(px, 30, 20), 255, 255, 255, 0));
+    EXPECT_EQ(PixelOf(px, 29, 20).a, 0);
+
+    ASSERT_TRUE(MakeBlendable(40, 40));
+    ClearFrame(Color{0, 0, 90});
+    DrawBlended(40, 3, 2, 255);
+    ExpectSparsePictureAt3And2(CaptureScreen(ScreenW, ScreenH), picture);
+
+    // A renderer reset takes every texture: the picture comes back from its PNG.
+    SDL_Event reset{};
+    reset.type = SDL_RENDER_DEVICE_RESET;
+    SDL_PushEvent(&reset);
+    ASSERT_TRUE(ScreenIsActive());
+    EXPECT_FALSE(SpriteHoldingOfForTests(40).HoldsTexture);
+    ClearFrame(Color{0, 0, 90});
+    DrawBlended(40, 3, 2, 255);
+    ExpectSparsePictureAt3And2(CaptureScreen(ScreenW, ScreenH), picture);
+    EXPECT_FALSE(SpriteHoldingOfForTests(40).HoldsPixels);
+
+    // Saved, it is the whole picture again.
+    TempDir dir;
+    const std::string path = (dir.Path / "sprite.png").string();
+    ASSERT_EQ(SaveSpriteAsPng(40, path, false), SaveOk);
+    RgbaImage back;
+    ASSERT_TRUE(DecodePngFile(path, back));
+    ASSERT_EQ(back.width, 40);
+    EXPECT_TRUE(NearColour(PixelOf(back, 30, 20), 255, 255, 255, 0));
+    EXPECT_TRUE(NearColour(PixelOf(back, 31, 20), 0, 0, 0, 0));
+
+    // Text drawn into it lands on the whole picture, not on the box.
+    ASSERT_TRUE(LoadFontFace(0, "DejaVu Sans", 11, 0));
+    ASSERT_TRUE(BeginTextOn(40));
+    UseFont(0);
+    DrawTextAt(0, 0, "W", White);
+    EndText();
+    ASSERT_TRUE(SpritePixelsForTests(40, px));
+    EXPECT_TRUE(NearColour(PixelOf(px, 12, 9), 200, 100, 50, 0)) << "the picture stays under the text";
+    int ink = 0;
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 12; ++x) ink += PixelOf(px, x, y).a == 255;
+    EXPECT_GT(ink, 5) << "the text shows outside the old box";
+}
+
+TEST_F(PlatformTest, PicturesDecodedAheadEqualPicturesDecodedInOrder) {
+    RgbaImage second = SparsePicture();
+    SetPixel(second, 0, 29, Color{9, 8, 7});
+    const std::vector<std::vector<uint8_t>> pngs = {PngBytes(SparsePicture()), PngBytes(second),
+                                                    PngBytes(SolidImage(6, 6, Black)), {1, 2, 3}};
+    const uint8_t* data[4];
+    size_t sizes[4];
+    for (int i = 0; i < 4; ++i) {
+        data[i] = pngs[i].data();
+        sizes[i] = pngs[i].size();
+    }
+    DecodeImagesAhead(data, sizes, 4);
+    // Taken in another order than announced, and each compared with the same
+    // bytes at another address, which were not announced.
+    for (int i : {2, 1, 3, 0}) {
+        const std::vector<uint8_t> copy = pngs[i];
+        const bool ahead = LoadSpriteFromMemory(50 + i, data[i], sizes[i], SpriteBlendable);
+        const bool inOrder = LoadSpriteFromMemory(60 + i, copy.data(), copy.size(), SpriteBlendable);
+        ASSERT_EQ(ahead, inOrder) << i;
+        if (!ahead) continue;
+        RgbaImage a, b;
+        ASSERT_TRUE(SpritePixelsForTests(50 + i, a));
+        ASSERT_TRUE(SpritePixelsForTests(60 + i, b));
+        EXPECT_EQ(a.width, b.width);
+        EXPECT_EQ(a.pixels, b.pixels) << i;
+    }
+    EXPECT_FALSE(LoadSpriteFromMemory(53, data[3], sizes[3], SpriteBlendable)) << "no PNG: nothing";
+    // A picture with nothing visible holds nothing and draws nothing.
+    EXPECT_EQ(SpriteHoldingOfForTests(52).HeldW, 0);
+    ASSERT_TRUE(MakeBlendable(52, 52));
+    ClearFrame(Color{0, 0, 90});
+    DrawBlended(52, 0, 0, 255);
+    EXPECT_TRUE(NearColour(PixelOf(CaptureScreen(ScreenW, ScreenH), 2, 2), 0, 0, 90, 0));
+}
