@@ -431,7 +431,8 @@ TEST_F(PlatformTest, APictureIsHeldOnceAsTheTextureOfItsVisibleBoxAndDrawsAsAWho
     DrawTextAt(0, 0, "W", White);
     EndText();
     ASSERT_TRUE(SpritePixelsForTests(40, px));
-    EXPECT_TRUE(NearColour(PixelOf(px, 12, 9), 200, 100, 50, 0)) << "the picture stays under the text";
+    EXPECT_TRUE(NearColour(PixelOf(px, 16, 12), 200, 100, 50, 0)) << "the picture stays beside the text";
+    EXPECT_TRUE(NearColour(PixelOf(px, 30, 20), 255, 255, 255, 0));
     int ink = 0;
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 12; ++x) ink += PixelOf(px, x, y).a == 255;
