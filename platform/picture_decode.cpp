@@ -11,28 +11,32 @@
 
 // [SECTION] Keyed, cropped decoding
 
+namespace {
+
+// A decoded RGBA pixel read as one little-endian word: red in the low byte.
+inline uint32_t RgbOf(uint32_t rgbaWord) { return rgbaWord & 0x00FFFFFFu; }
+
+}  // namespace
+
 bool DecodeKeyedPicture(const uint8_t* png, size_t size, KeyedPicture& out) {
     out = KeyedPicture{};
     RgbaImage image;
     if (!DecodePng(png, size, image)) return false;
     const int w = image.width, h = image.height;
-    auto rgbAt = [&](int x, int y) {
-        const uint8_t* p = image.pixels.data() + (size_t(y) * w + x) * 4;
-        return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
-    };
-    // The box of the pixels that are not exact black.
+    const auto row = [&](int y) { return reinterpret_cast<const uint32_t*>(image.pixels.data()) + size_t(y) * w; };
+    // The box of the pixels that are not exact black. Most rows of a
+    // backdrop are black from end to end: one pass finds that.
     int left = w, right = -1, top = h, bottom = -1;
     for (int y = 0; y < h; ++y) {
-        int first = -1, last = -1;
-        for (int x = 0; x < w; ++x)
-            if (rgbAt(x, y) != 0) {
-                if (first < 0) first = x;
-                last = x;
-            }
-        if (first < 0) continue;
+        const uint32_t* r = row(y);
+        int first = 0;
+        while (first < w && RgbOf(r[first]) == 0) ++first;
+        if (first == w) continue;
+        int last = w - 1;
+        while (RgbOf(r[last]) == 0) --last;
         left = std::min(left, first);
         right = std::max(right, last);
-        top = std::min(top, y);
+        if (top > y) top = y;
         bottom = y;
     }
     out.Width = w;
@@ -44,11 +48,15 @@ bool DecodeKeyedPicture(const uint8_t* png, size_t size, KeyedPicture& out) {
     out.CropH = bottom - top + 1;
     out.Pixels.resize(size_t(out.CropW) * out.CropH);
     uint32_t* o = out.Pixels.data();
-    for (int y = top; y <= bottom; ++y)
-        for (int x = left; x <= right; ++x) {
-            const uint32_t rgb = rgbAt(x, y);
+    for (int y = top; y <= bottom; ++y) {
+        const uint32_t* r = row(y) + left;
+        for (int x = 0; x < out.CropW; ++x) {
+            // RGBA bytes to ARGB: see-through black, every other colour opaque.
+            const uint32_t v = r[x];
+            const uint32_t rgb = ((v & 0xFFu) << 16) | (v & 0xFF00u) | ((v >> 16) & 0xFFu);
             *o++ = rgb == 0 ? 0u : (rgb | 0xFF000000u);
         }
+    }
     return true;
 }
 
@@ -134,7 +142,26 @@ bool TakePictureDecodedAhead(const uint8_t* png, size_t size, bool& decoded, Key
         decoded = DecodeKeyedPicture(png, size, out);
         return true;
     }
-    Ahead.Finished.wait(lock, [job] { return job->State == AheadJob::Done; });
+    // The thread is on it. Meanwhile this thread decodes pictures the thread
+    // has not got to yet, from the far end, so both cores work.
+    while (job->State != AheadJob::Done) {
+        AheadJob* spare = nullptr;
+        for (auto it = Ahead.Jobs.rbegin(); it != Ahead.Jobs.rend() && !spare; ++it)
+            if (it->State == AheadJob::Pending) spare = &*it;
+        if (!spare) {
+            Ahead.Finished.wait(lock, [job] { return job->State == AheadJob::Done; });
+            break;
+        }
+        spare->State = AheadJob::Working;
+        lock.unlock();
+        KeyedPicture picture;
+        const bool ok = DecodeKeyedPicture(spare->Png, spare->Size, picture);
+        lock.lock();
+        spare->Decoded = ok;
+        spare->Picture = std::move(picture);
+        spare->State = AheadJob::Done;
+        Ahead.Finished.notify_all();
+    }
     job->State = AheadJob::Taken;
     decoded = job->Decoded;
     out = std::move(job->Picture);
