@@ -28,9 +28,10 @@ constexpr int StickDeadZone = PadStickRange / 2;
 constexpr uint32_t RepeatDelayMs = 400;
 constexpr uint32_t RepeatIntervalMs = 120;
 
-// How much a step across the direction costs against a step along it (see
-// NearestInDirection).
+// How much a step across the direction costs against a step along it, and
+// how far a left or right move may stray from its row (see NearestInDirection).
 constexpr int AcrossWeight = 2;
+constexpr int SidewaysReachInBoxHeights = 2;
 
 // [SECTION] What is held
 
@@ -90,19 +91,33 @@ struct Point {
 Point Centre(const ItemBox& box) { return {box.x + box.w / 2, box.y + box.h / 2}; }
 
 // "Nearest in a direction", from the centre `from` of the item under the
-// pointer: take each other item's centre, its distance along the direction
-// (along, screen pixels, positive ahead) and its distance across it (across,
-// absolute). An item lies in the direction when along > 0 and across <=
-// AcrossWeight * along, a cone of about 63 degrees either side of the
-// direction: wide enough that the whole main row reaches up into the
-// sub column, narrow enough that the top item of a column does not jump to
-// the top of the next column. Of those, the lowest along + AcrossWeight *
-// across wins: an item straight ahead beats a nearer one off to the side.
-// Equal scores go to the earlier item of the pointing table. -1: none.
-int NearestInDirection(Point from, Direction dir, const ClickableItem* items, int count) {
+// pointer. For every other item take its centre's distance along the
+// direction (along, positive ahead) and across it (across, absolute), in
+// screen pixels. The item lies in the direction when along > 0 and
+//   up, down:    anywhere in that half of the screen;
+//   left, right: across <= two box heights (40 pixels), that is on the
+//                item's own row or the next row up or down.
+// The items are wide flat boxes (150 x 20) in columns 160 apart and rows 30
+// apart: up and down must be able to reach from the main row at the bottom
+// into a column far to the side and back, while left and right must stay on
+// or near their row and never drop from the upper block to the main row.
+// Of the items in the direction, those in the current item's lane win over
+// all others: for up and down the boxes that overlap the current one's x
+// range (its column), for left and right those that overlap its y range (its
+// row). Within the lane, and failing that among the rest, the lowest along +
+// AcrossWeight * across wins, so an item straight ahead beats a nearer one
+// off to the side, and the result does not depend on how far the main row
+// lies below the upper block at the three sizes. Equal scores go to the
+// earlier item of the pointing table. Returns the item's index, -1 when
+// none lies that way.
+int NearestInDirection(const ItemBox& current, Direction dir, const ClickableItem* items, int count) {
+    const Point from = Centre(current);
+    const int sidewaysReach = SidewaysReachInBoxHeights * current.h;
     int best = -1, bestScore = 0;
+    bool bestInLane = false;
     for (int i = 0; i < count; ++i) {
-        const Point c = Centre(*items[i].Box);
+        const ItemBox& box = *items[i].Box;
+        const Point c = Centre(box);
         const int dx = c.x - from.x, dy = c.y - from.y;
         int along = 0, across = 0;
         switch (dir) {
@@ -112,11 +127,17 @@ int NearestInDirection(Point from, Direction dir, const ClickableItem* items, in
             case Right: along = dx, across = std::abs(dy); break;
             case NoDirection: return -1;
         }
-        if (along <= 0 || across > AcrossWeight * along) continue;
+        if (along <= 0) continue;
+        if ((dir == Left || dir == Right) && across > sidewaysReach) continue;
+        const bool inLane = (dir == Up || dir == Down)
+                                ? box.x < current.x + current.w && current.x < box.x + box.w
+                                : box.y < current.y + current.h && current.y < box.y + box.h;
         const int score = along + AcrossWeight * across;
-        if (best < 0 || score < bestScore) {
+        if (best >= 0 && bestInLane && !inLane) continue;
+        if (best < 0 || (inLane && !bestInLane) || score < bestScore) {
             best = i;
             bestScore = score;
+            bestInLane = inLane;
         }
     }
     return best;
@@ -149,7 +170,7 @@ void MovePointer(int32_t state, Direction dir) {
     for (int i = 0; i < count && current < 0; ++i)
         if (IsHovered(*items[i].Box)) current = i;
     const int target = current < 0 ? FirstItem(items, count)
-                                   : NearestInDirection(Centre(*items[current].Box), dir, items, count);
+                                   : NearestInDirection(*items[current].Box, dir, items, count);
     if (target < 0) return;   // nothing that way: the pointer stays
     const Point c = Centre(*items[target].Box);
     PlaceMouse(c.x, c.y);
