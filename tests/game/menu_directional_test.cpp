@@ -370,4 +370,18 @@ TEST_F(MenuSelectByDirections, TheEastButtonIsEscapeAndAPulledOutPadLeavesNothin
     EXPECT_EQ(App.QuitRequested, 0);
 }
 
+// A pad lying on the table, its stick a little off centre: the frames it
+// leaves behind are the same, so a frame left unchanged stays unchanged.
+TEST_F(MenuSelectByDirections, APadAtRestChangesNoFrame) {
+    Press(KeyO);
+    Frames(60);
+    Rec.PadPlugged = true;
+    Rec.StickX = 2500;
+    Rec.StickY = -4000;
+    Frames(2);
+    const int last = Rec.Frame - 1;
+    EXPECT_EQ(Described(last, {"DrawBlended", "DrawTextAt"}), Described(last - 1, {"DrawBlended", "DrawTextAt"}));
+    EXPECT_TRUE(CallsOf("PlaceMouse").empty() || CallsOf("PlaceMouse").back().Frame < 0);
+}
+
 }  // namespace
