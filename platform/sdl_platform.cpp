@@ -87,6 +87,7 @@ int HandleEvent(const SDL_Event& e) {
         case SDL_WINDOWEVENT:
             break;
         default:
+            HandleControllerEvent(e);
             return NotAWindowEvent;
     }
     const bool screen = IsScreenWindow(e.window.windowID);
@@ -165,6 +166,7 @@ void StopPlatform() {
     }
     Sdl.Windows.clear();
     FreeAllGraphics();
+    StopControllers();
     StopFontLookup();
     TTF_Quit();
     SDL_Quit();
@@ -584,6 +586,11 @@ bool KeyReleased(int key) {
         return true;
     }
     return false;
+}
+
+bool KeyHeld(int key) {
+    const SdlInput& in = Sdl.Input;
+    return in.KeyboardPolled && in.LastPollOk && key >= 0 && key < KeySlotCount && in.KeySnapshot[key];
 }
 
 bool PollMouse() {
