@@ -46,6 +46,7 @@ void FreeSprite(SdlSprite& sprite) {
 // Replaces whatever was under the number; the blendables bound to the old
 // sprite now show the new one, as a reload by number expects.
 void StoreSprite(int number, SDL_Surface* pixels, int flags) {
+    BeforePixelsChange();
     auto it = Sdl.Graphics.Sprites.find(number);
     if (it != Sdl.Graphics.Sprites.end()) FreeSprite(it->second);
     SdlSprite sprite;
@@ -99,8 +100,11 @@ void DropSpriteTextures() {
         (void)number;
         sprite.Texture = nullptr;
         sprite.TextureStale = true;
+        sprite.Identity = NewPixelsIdentity();
     }
 }
+
+bool SelectBackBuffer() { return DrawingOnBackBuffer(); }
 
 // [SECTION] Sprites and blending
 
@@ -146,16 +150,29 @@ bool BeginBlending() { return DrawingOnBackBuffer(); }
 
 void EndBlending() {}
 
+// Recorded; rendered at the present, or at once when the frame already draws
+// through (frame_record.h).
 void DrawBlended(int blendable, int x, int y, int alpha) {
     auto it = Sdl.Graphics.Blendables.find(blendable);
     if (it == Sdl.Graphics.Blendables.end()) return;
     SdlSprite* sprite = FindSprite(it->second);
-    if (!sprite || alpha <= 0 || !DrawingOnBackBuffer()) return;
+    if (!sprite || alpha <= 0 || !Sdl.Screen.BackBuffer) return;
+    RecordSprite(it->second, sprite->Identity, x, y, std::min(alpha, 255));
+}
+
+void RenderSpriteNow(int number, int x, int y, int alpha) {
+    SdlSprite* sprite = FindSprite(number);
+    if (!sprite) return;
     SDL_Texture* texture = SpriteTexture(*sprite);
     if (!texture) return;
-    SDL_SetTextureAlphaMod(texture, uint8_t(std::min(alpha, 255)));
+    SDL_SetTextureAlphaMod(texture, uint8_t(alpha));
     SDL_Rect dst{x, y, sprite->Pixels->w, sprite->Pixels->h};
     SDL_RenderCopy(Sdl.Screen.Renderer, texture, nullptr, &dst);
+}
+
+void RenderClearNow(Color c) {
+    SDL_SetRenderDrawColor(Sdl.Screen.Renderer, c.r, c.g, c.b, 255);
+    SDL_RenderClear(Sdl.Screen.Renderer);
 }
 
 bool CaptureFrame(int sprite, int x, int y, int width, int height) {
@@ -163,6 +180,9 @@ bool CaptureFrame(int sprite, int x, int y, int width, int height) {
     if (x < 0 || y < 0 || width <= 0 || height <= 0 || x > Sdl.Screen.Width - width ||
         y > Sdl.Screen.Height - height)
         return false;
+    // The frame's draws may still be only recorded, or the back buffer may
+    // hold an earlier frame: render what this frame drew so far first.
+    BringBackBufferUpToDate();
     // A sprite of the same size is read into in place (repeated captures
     // then cost no large allocation); otherwise a new one replaces it.
     SdlSprite* existing = FindSprite(sprite);
@@ -179,6 +199,7 @@ bool CaptureFrame(int sprite, int x, int y, int width, int height) {
     if (reuse) {
         existing->Flags = 0;
         existing->TextureStale = true;
+        existing->Identity = NewPixelsIdentity();
     } else {
         StoreSprite(sprite, s, 0);
     }
@@ -208,6 +229,7 @@ SaveResult SaveSpriteAsPng(int sprite, const std::string& path, bool exclusive) 
 void DeleteSprite(int sprite) {
     auto it = Sdl.Graphics.Sprites.find(sprite);
     if (it == Sdl.Graphics.Sprites.end()) return;
+    BeforePixelsChange();
     FreeSprite(it->second);
     Sdl.Graphics.Sprites.erase(it);
     if (Sdl.Graphics.TextTarget == sprite) Sdl.Graphics.TextTarget = -2;
@@ -255,29 +277,45 @@ int MeasureTextHeight(const std::string& utf8) {
     return h;
 }
 
+// On the screen the text is recorded and rendered at the present, or at once
+// when the frame already draws through (frame_record.h); into a sprite it is
+// drawn at once.
 void DrawTextAt(int x, int y, const std::string& utf8, Color c) {
     TTF_Font* font = SelectedFont();
     const int target = Sdl.Graphics.TextTarget;
     if (!font || utf8.empty() || target == -2) return;
+    if (target == TextOnScreen) {
+        if (Sdl.Screen.BackBuffer)
+            RecordText(Sdl.Graphics.SelectedFont, Sdl.Graphics.Fonts[Sdl.Graphics.SelectedFont].Identity, x, y,
+                       utf8, c);
+        return;
+    }
+    SdlSprite* sprite = FindSprite(target);
+    if (!sprite) return;
     SDL_Surface* text = TTF_RenderUTF8_Blended(font, utf8.c_str(), SDL_Color{c.r, c.g, c.b, 255});
     if (!text) return;
-    if (target == TextOnScreen) {
-        if (DrawingOnBackBuffer()) {
-            SDL_Texture* t = SDL_CreateTextureFromSurface(Sdl.Screen.Renderer, text);
-            if (t) {
-                SDL_SetTextureBlendMode(t, SDL_BLENDMODE_BLEND);
-                SDL_Rect dst{x, y, text->w, text->h};
-                SDL_RenderCopy(Sdl.Screen.Renderer, t, nullptr, &dst);
-                SDL_DestroyTexture(t);
-            }
-        }
-    } else if (SdlSprite* sprite = FindSprite(target)) {
-        // Blended over the sprite's pixels: on a black label the edges become
-        // grey, which the re-keying at EndText then makes opaque.
-        SDL_SetSurfaceBlendMode(text, SDL_BLENDMODE_BLEND);
+    BeforePixelsChange();
+    // Blended over the sprite's pixels: on a black label the edges become
+    // grey, which the re-keying at EndText then makes opaque.
+    SDL_SetSurfaceBlendMode(text, SDL_BLENDMODE_BLEND);
+    SDL_Rect dst{x, y, text->w, text->h};
+    SDL_BlitSurface(text, nullptr, sprite->Pixels, &dst);
+    sprite->TextureStale = true;
+    sprite->Identity = NewPixelsIdentity();
+    SDL_FreeSurface(text);
+}
+
+void RenderTextNow(int fontNumber, int x, int y, const std::string& utf8, Color c) {
+    auto it = Sdl.Graphics.Fonts.find(fontNumber);
+    if (it == Sdl.Graphics.Fonts.end() || !it->second.Font) return;
+    SDL_Surface* text = TTF_RenderUTF8_Blended(it->second.Font, utf8.c_str(), SDL_Color{c.r, c.g, c.b, 255});
+    if (!text) return;
+    SDL_Texture* t = SDL_CreateTextureFromSurface(Sdl.Screen.Renderer, text);
+    if (t) {
+        SDL_SetTextureBlendMode(t, SDL_BLENDMODE_BLEND);
         SDL_Rect dst{x, y, text->w, text->h};
-        SDL_BlitSurface(text, nullptr, sprite->Pixels, &dst);
-        sprite->TextureStale = true;
+        SDL_RenderCopy(Sdl.Screen.Renderer, t, nullptr, &dst);
+        SDL_DestroyTexture(t);
     }
     SDL_FreeSurface(text);
 }
@@ -287,8 +325,10 @@ void EndText() {
     Sdl.Graphics.TextTarget = -2;
     if (target == TextOnScreen || target == -2) return;
     if (SdlSprite* sprite = FindSprite(target)) {
+        BeforePixelsChange();
         KeyOnBlack(sprite->Pixels);
         sprite->TextureStale = true;
+        sprite->Identity = NewPixelsIdentity();
     }
 }
 
@@ -383,6 +423,7 @@ void StopFontLookup() {
 bool LoadFontFace(int font, const std::string& face, int points, int style) {
     auto old = Sdl.Graphics.Fonts.find(font);
     if (old != Sdl.Graphics.Fonts.end()) {
+        BeforePixelsChange();
         if (old->second.Font) TTF_CloseFont(old->second.Font);
         Sdl.Graphics.Fonts.erase(old);
     }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/frame_record.h"
 #include "platform/platform.h"
 #include "platform/png_codec.h"
 
@@ -32,12 +33,14 @@ struct SdlSprite {
     uint32_t TextureGeneration = 0;     // renderer generation the texture belongs to
     bool TextureStale = true;           // pixels changed since the upload
     int Flags = 0;
+    uint64_t Identity = NewPixelsIdentity();  // new whenever the pixels are made or drawn into
 };
 
 struct SdlFont {
     TTF_Font* Font = nullptr;
     std::string File;                   // the file it was opened from
     std::string Family;                 // the family name inside that file
+    uint64_t Identity = NewPixelsIdentity();  // new whenever the font is (re)loaded
 };
 
 struct SdlGraphics {
@@ -138,3 +141,5 @@ bool SpritePixelsForTests(int sprite, RgbaImage& out);
 std::string FontFileForTests(int font);
 std::string FontFamilyForTests(int font);
 bool ScreenSelfPacingForTests();
+// Frames actually presented since the program started (unchanged frames are not).
+uint64_t PresentCountForTests();

@@ -49,6 +49,25 @@ bool IsScreenWindow(uint32_t windowId) {
 
 void RecreateBackBufferAfterReset();
 
+// Window events after which the window may no longer show the last
+// presented frame, so that an unchanged frame must still be presented.
+bool WindowEventSpoilsScreen(uint8_t event) {
+    switch (event) {
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_MOVED:
+        case SDL_WINDOWEVENT_RESIZED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // Folds one SDL event into our state. Returns the kind for window events
 // (and quitting), NotAWindowEvent for everything else.
 int HandleEvent(const SDL_Event& e) {
@@ -84,6 +103,12 @@ int HandleEvent(const SDL_Event& e) {
         case SDL_RENDER_DEVICE_RESET:
             RecreateBackBufferAfterReset();
             return NotAWindowEvent;
+        case SDL_RENDER_TARGETS_RESET:
+            ForgetBackBuffer();
+            return NotAWindowEvent;
+        case SDL_DISPLAYEVENT:
+            SpoilScreen();
+            return NotAWindowEvent;
         case SDL_WINDOWEVENT:
             break;
         default:
@@ -91,6 +116,7 @@ int HandleEvent(const SDL_Event& e) {
             return NotAWindowEvent;
     }
     const bool screen = IsScreenWindow(e.window.windowID);
+    if (screen && WindowEventSpoilsScreen(e.window.event)) SpoilScreen();
     switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
             in.CloseRequested = true;
@@ -270,6 +296,7 @@ bool CreateScreenOn(SDL_Window* window, int width, int height, bool fullScreen) 
     s.ShortFrames = 0;
     s.LastPresentTicks = 0;
     s.NextDueTicks = 0;
+    ResetFrameRecord();
     // The system pointer never shows; ours is drawn by the game. Relative
     // mode also keeps it inside the window so motion goes on at the edges.
     SDL_ShowCursor(SDL_DISABLE);
@@ -284,6 +311,7 @@ void RecreateBackBufferAfterReset() {
     DropSpriteTextures();
     s.Generation += 1;
     s.BackBuffer = CreateBackBuffer(s.Renderer, s.Width, s.Height);
+    ForgetBackBuffer();
 }
 
 SDL_Rect PresentArea() {
@@ -332,6 +360,29 @@ void PaceFrame() {
         s.NextDueTicks = std::max(s.NextDueTicks, now > period ? now - period : 0) + period;
     }
     s.LastPresentTicks = now;
+}
+
+// A pass that presents nothing still lasts until the display's next refresh
+// instant, so the loop keeps its rate (and its frame-rate figure) without
+// presenting: self-paced, as when presenting does not wait. When it does
+// wait, the last present returned at a refresh instant and the next ones
+// follow one period apart from it.
+void WaitForNextRefresh() {
+    SdlScreen& s = Sdl.Screen;
+    if (s.SelfPacing) {
+        PaceFrame();
+        return;
+    }
+    const uint64_t freq = SDL_GetPerformanceFrequency();
+    const uint64_t period = uint64_t(double(freq) * s.FramePeriodMs / 1000.0);
+    if (s.NextDueTicks <= s.LastPresentTicks) s.NextDueTicks = s.LastPresentTicks + period;
+    uint64_t now = SDL_GetPerformanceCounter();
+    if (s.NextDueTicks > now) {
+        std::this_thread::sleep_for(std::chrono::nanoseconds((s.NextDueTicks - now) * 1000000000ull / freq));
+        now = SDL_GetPerformanceCounter();
+    }
+    // As PaceFrame: a late pass is caught up by one period at most.
+    s.NextDueTicks = std::max(s.NextDueTicks, now > period ? now - period : 0) + period;
 }
 
 }  // namespace
@@ -440,6 +491,7 @@ void CloseGameScreen() {
     DropSpriteTextures();
     if (Sdl.Graphics.TextTarget == TextOnScreen) Sdl.Graphics.TextTarget = -2;
     if (s.Renderer) SDL_DestroyRenderer(s.Renderer);
+    ResetFrameRecord();
     SDL_SetRelativeMouseMode(SDL_FALSE);
     if (s.WindowNumber < 0 && s.Window) SDL_DestroyWindow(s.Window);
     const uint32_t generation = s.Generation + 1;
@@ -500,12 +552,10 @@ bool WindowCloseRequested() {
     return Sdl.Input.CloseRequested;
 }
 
+// Recorded like every draw on the screen (frame_record.h).
 void ClearFrame(Color c) {
-    SdlScreen& s = Sdl.Screen;
-    if (!s.BackBuffer) return;
-    SDL_SetRenderTarget(s.Renderer, s.BackBuffer);
-    SDL_SetRenderDrawColor(s.Renderer, c.r, c.g, c.b, 255);
-    SDL_RenderClear(s.Renderer);
+    if (!Sdl.Screen.BackBuffer) return;
+    RecordClear(c);
 }
 
 void PresentFrame() {
@@ -525,8 +575,15 @@ void PresentFrame() {
         }
         if (s.FocusLostPending) {
             s.Lost = true;
+            ResetFrameRecord();
             return;
         }
+    }
+    if (!PrepareFramePresent()) {
+        // The frame equals the one on show: nothing to render or present.
+        FinishFramePresent(false);
+        WaitForNextRefresh();
+        return;
     }
     SDL_SetRenderTarget(s.Renderer, nullptr);
     SDL_SetRenderDrawColor(s.Renderer, 0, 0, 0, 255);
@@ -535,6 +592,7 @@ void PresentFrame() {
     SDL_RenderCopy(s.Renderer, s.BackBuffer, nullptr, &area);
     SDL_RenderPresent(s.Renderer);
     SDL_SetRenderTarget(s.Renderer, s.BackBuffer);
+    FinishFramePresent(true);
     PaceFrame();
 }
 
@@ -764,3 +822,5 @@ SDL_Window* GameWindowForTests(int window) {
 }
 
 bool ScreenSelfPacingForTests() { return Sdl.Screen.SelfPacing; }
+
+uint64_t PresentCountForTests() { return Frames.Presents; }

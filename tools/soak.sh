@@ -22,9 +22,10 @@ export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$here/lsan.supp:print_suppress
 # AddressSanitizer keeps freed memory in quarantine, so resident memory grows
 # for a while whatever the program does, and its checks make a frame cost
 # several times more, so a busy core is no sign of spinning: in that build
-# leaks are LSan's to find, and memory and CPU are only reported.
+# leaks are LSan's to find, memory and CPU are only reported, and only the
+# passes a second judge spinning.
 if ldd "$bin" 2>/dev/null | grep -q libasan; then
-    export SOAK_RSS_SPREAD_MB="${SOAK_RSS_SPREAD_MB:-100000}" SOAK_SPIN_SHARE="${SOAK_SPIN_SHARE:-100}"
+    export SOAK_RSS_SPREAD_MB="${SOAK_RSS_SPREAD_MB:-100000}" SOAK_IDLE_SHARE="${SOAK_IDLE_SHARE:-100}"
 fi
 
 run() {   # run MODE SECONDS
