@@ -11,7 +11,7 @@ FrameCounter FrameRate;
 // [SECTION] One pass
 
 // Every later step sees the effects of the earlier ones: the overlay shows the
-// state the frame began with, a click overrides a hotkey of the same frame,
+// state the frame began with, a click (or a select) overrides a hotkey of the same frame,
 // and the screenshot shows the finished page.
 void RunFrame() {
     // The window's close box ends the program as Escape on the main page does,
@@ -24,6 +24,7 @@ void RunFrame() {
     ClearFrame(Color{0, 0, 0});
     PollKeyboard();
     PollMouse();
+    PollController();
     CountFrame();
 
     BeginTextOn(TextOnScreen);
@@ -35,6 +36,10 @@ void RunFrame() {
 
     CheckOverlayToggle();
     NavigateByKeyboard();
+    // After the hotkeys, so that a direction works on the page a hotkey has
+    // just opened; before pointing, so that a select clicks where the
+    // direction has just put the pointer.
+    NavigateByDirection();
     PointWithMouse();
     ResetFadeInOnMainPages();
     RenderPage();

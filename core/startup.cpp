@@ -203,6 +203,7 @@ void ResetGameState() {
     App.RuntimePasses = 0;
     FrameRate = FrameCounter{};
     Menu = MenuPageState{};
+    Directional = DirectionalState{};
     Layout = LayoutTable{};
     Assets = AssetState{};
 }

@@ -1,11 +1,12 @@
-// menu.h — the menu: state model, keyboard navigation, mouse pointing, page
-// rendering and option actions.
+// menu.h — the menu: state model, keyboard navigation, mouse pointing,
+// directional navigation, page rendering and option actions.
 //
 // The only page state kept between frames (everything else is decided afresh
 // every frame from the pointer and MenuSelect):
 //   Menu.MenuSelect     which page is open (never cleared during a run)
 //   Menu.FadeInLevels   the Options hotkey delay (zeroed on the main-row pages)
 //   Menu.BlinkAlpha     the pulse of the capture pages
+//   Directional         the held direction's repeat (menu/directional.cpp)
 // The sliding sub column's x lives in the layout table (assets/assets.h),
 // which LoadAssets resets.
 #pragma once
@@ -62,6 +63,15 @@ extern MenuPageState Menu;
 
 constexpr int IdleAlpha = 140;
 
+// Directional navigation (arrow keys and game controllers) between frames.
+struct DirectionalState {
+    int HeldDirection = 0;      // the direction held in the last frame (0: none)
+    uint32_t NextRepeatMs = 0;  // when the held direction moves the pointer again
+    bool SelectHeld = false;    // this frame: Return let go or the controller's south button
+                                // held; pointing takes it as the left button held
+};
+extern DirectionalState Directional;
+
 struct ItemBox;   // assets/assets.h
 
 // [SECTION] Procedures
@@ -70,6 +80,18 @@ void ResetFadeInOnMainPages();     // the page reset after input handling
 void FadeInStep();
 void NavigateByKeyboard();
 void PointWithMouse();
+void NavigateByDirection();
+// The items a click would take on the page `state`, in the pointing table's
+// order: the box at its current place (the sub column's included) and the
+// state it leads to. OwnItem is true for the page's own items, false for
+// those live on every page.
+struct ClickableItem {
+    const ItemBox* Box;
+    int32_t Target;
+    bool OwnItem;
+};
+constexpr int MaxClickableItems = 25;
+int ClickableItems(int32_t state, ClickableItem out[MaxClickableItems]);
 // The pointer strictly inside the box (its edge pixels do not count); the
 // one hover and hit test of pointing and drawing.
 bool IsHovered(const ItemBox& box);

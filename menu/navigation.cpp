@@ -160,7 +160,10 @@ void NavigateByKeyboard() {
     for (int i = 0; i < list.Count; ++i) {
         const NavTest& test = list.Tests[i];
         if (test.WaitsForFadeIn && !fadeInDone) continue;
-        if (!KeyReleased(german ? test.Key.German : test.Key.English)) continue;
+        bool released = KeyReleased(german ? test.Key.German : test.Key.English);
+        // The controller's east button is a second Escape, in Escape's place in the list.
+        if (test.Key.German == KeyEscape && ControllerButtonReleased(PadEast)) released = true;
+        if (!released) continue;
         if (test.Target == ToQuit)
             App.QuitRequested = 1;
         else

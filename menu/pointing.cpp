@@ -50,6 +50,7 @@ constexpr PointEntry PointEntries[] = {
     // OnBox and OffBox are hover-only: choosing On or Off does nothing.
 };
 static_assert(std::size(PointEntries) == 25, "the pointing table has 25 entries");
+static_assert(std::size(PointEntries) == MaxClickableItems, "room for every entry");
 
 }  // namespace
 
@@ -61,10 +62,20 @@ bool IsHovered(const ItemBox& box) {
     return box.x < x && x < box.x + box.w && box.y < y && y < box.y + box.h;
 }
 
+int ClickableItems(int32_t state, ClickableItem out[MaxClickableItems]) {
+    int count = 0;
+    for (const PointEntry& entry : PointEntries) {
+        if (entry.OnlyOnPage != AnyPage && entry.OnlyOnPage != state) continue;
+        out[count++] = {&(Layout.*entry.Box), entry.Target, entry.OnlyOnPage != AnyPage};
+    }
+    return count;
+}
+
 // Level-triggered: a held button fires in every frame it is held over an
-// entry, without waiting for a release.
+// entry, without waiting for a release. Directional navigation's select
+// (Return, the controller's south button) is the same held button.
 void PointWithMouse() {
-    if (!MouseButtonDown(1)) return;
+    if (!MouseButtonDown(1) && !Directional.SelectHeld) return;
     const int32_t state = Menu.MenuSelect;
     for (const PointEntry& entry : PointEntries) {
         if (entry.OnlyOnPage != AnyPage && entry.OnlyOnPage != state) continue;

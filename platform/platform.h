@@ -3,7 +3,8 @@
 // The game logic (core/, menu/, assets/) calls nothing but what is declared
 // here. Two implementations fill it in:
 //   platform/sdl_platform.cpp      the real one, over SDL2, SDL2_ttf, libpng
-//                                  and fontconfig;
+//                                  and fontconfig (game controllers in
+//                                  platform/sdl_controller.cpp);
 //   tests/recording_platform.cpp   a scripted one that replays keyboard and
 //                                  mouse snapshots and records every call.
 // The settings-file operations (platform/settings_file.cpp) are plain file
@@ -44,6 +45,17 @@ enum KeyCode : int {
     KeyAny = -1,        // KeyReleased(KeyAny): any key at all
 };
 constexpr int KeySlotCount = 255;
+
+// The buttons of a game controller the menu uses, by position, whatever the
+// pad prints on them: south is A on Xbox-style pads and Cross on PlayStation
+// pads, east is B and Circle.
+enum PadButton : int {
+    PadSouth = 0,
+    PadEast,
+    PadUp, PadDown, PadLeft, PadRight,    // the D-pad
+    PadButtonCount,
+};
+constexpr int PadStickRange = 32767;      // the stick's axes run -32768 .. 32767
 
 enum WindowStyle : int {
     WindowFramed = 0,           // title bar with system menu, centred on the desktop
@@ -134,11 +146,21 @@ bool UnregisterFontFile(const std::string& path);
 
 bool PollKeyboard();
 bool KeyReleased(int key);             // edge-triggered and consuming; KeyAny allowed
+bool KeyHeld(int key);                 // held at the last snapshot (a level); marks nothing
 bool PollMouse();
 int PointerX();
 int PointerY();
 bool MouseButtonDown(int button);      // 1 left, 2 right, 3 middle
-void PlaceMouse(int x, int y);
+void PlaceMouse(int x, int y);        // the pointer of this frame's snapshot moves too
+// Every plugged-in game controller, merged into one snapshot per frame as the
+// keyboard is: a button counts as held when it is held on any controller, the
+// stick is the one pushed furthest. A controller plugged in or pulled out
+// between polls shows from the next poll on. Returns whether any is plugged in.
+bool PollController();
+bool ControllerButtonDown(int button);     // PadButton held at the last snapshot (a level)
+bool ControllerButtonReleased(int button); // edge-triggered and consuming, as KeyReleased
+int ControllerStickX();                    // left stick, -32768 (left) .. 32767 (right); 0 when none
+int ControllerStickY();                    // left stick, -32768 (up) .. 32767 (down); 0 when none
 
 // [SECTION] Time and threads
 

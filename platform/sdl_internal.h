@@ -1,6 +1,7 @@
 // sdl_internal.h — the SDL platform's own state, shared by its two source
 // files (sdl_platform.cpp: screen, input, time, modes, processes;
-// sdl_graphics.cpp: sprites, blending, text, fonts), plus a few read-only
+// sdl_graphics.cpp: sprites, blending, text, fonts; sdl_controller.cpp
+// reaches in through two hooks), plus a few read-only
 // views the platform tests use to look behind the boundary. The game logic
 // never includes this file.
 #pragma once
@@ -140,6 +141,13 @@ void DropSpriteTextures();
 // Fontconfig with our face alias; started and ended with the platform.
 bool StartFontLookup();
 void StopFontLookup();
+
+// [SECTION] Game controllers (sdl_controller.cpp)
+
+// Folds a controller event into the controller state; other events are left alone.
+void HandleControllerEvent(const SDL_Event& e);
+// Closes every controller and the controller subsystem (StopPlatform).
+void StopControllers();
 
 // [SECTION] Views for the platform tests
 

@@ -114,6 +114,7 @@ int HandleEvent(const SDL_Event& e) {
         case SDL_WINDOWEVENT:
             break;
         default:
+            HandleControllerEvent(e);
             return NotAWindowEvent;
     }
     const bool screen = IsScreenWindow(e.window.windowID);
@@ -194,6 +195,7 @@ void StopPlatform() {
     Sdl.Windows.clear();
     StopDecodingAhead();
     FreeAllGraphics();
+    StopControllers();
     StopFontLookup();
     TTF_Quit();
     SDL_Quit();
@@ -402,8 +404,9 @@ void PaceFrame() {
 
 // A pass that presents nothing still lasts until the display's next refresh
 // instant, so the loop keeps its rate (and its frame-rate figure) without
-// presenting. The instants follow whole periods from the last present, which
-// returned at one when presenting waits for the vertical blank.
+// presenting: self-paced, as when presenting does not wait. When it does
+// wait, the last present returned at a refresh instant and the next ones
+// follow one period apart from it.
 void WaitForNextRefresh() {
     SdlScreen& s = Sdl.Screen;
     if (s.SelfPacing) {
@@ -411,11 +414,15 @@ void WaitForNextRefresh() {
         return;
     }
     const uint64_t freq = SDL_GetPerformanceFrequency();
-    const uint64_t period = std::max<uint64_t>(1, uint64_t(double(freq) * s.FramePeriodMs / 1000.0));
-    const uint64_t now = SDL_GetPerformanceCounter();
-    const uint64_t anchor = s.LastPresentTicks && s.LastPresentTicks <= now ? s.LastPresentTicks : now;
-    const uint64_t due = anchor + ((now - anchor) / period + 1) * period;
-    std::this_thread::sleep_for(std::chrono::nanoseconds((due - now) * 1000000000ull / freq));
+    const uint64_t period = uint64_t(double(freq) * s.FramePeriodMs / 1000.0);
+    if (s.NextDueTicks <= s.LastPresentTicks) s.NextDueTicks = s.LastPresentTicks + period;
+    uint64_t now = SDL_GetPerformanceCounter();
+    if (s.NextDueTicks > now) {
+        std::this_thread::sleep_for(std::chrono::nanoseconds((s.NextDueTicks - now) * 1000000000ull / freq));
+        now = SDL_GetPerformanceCounter();
+    }
+    // As PaceFrame: a late pass is caught up by one period at most.
+    s.NextDueTicks = std::max(s.NextDueTicks, now > period ? now - period : 0) + period;
 }
 
 }  // namespace
@@ -709,6 +716,11 @@ bool KeyReleased(int key) {
         return true;
     }
     return false;
+}
+
+bool KeyHeld(int key) {
+    const SdlInput& in = Sdl.Input;
+    return in.KeyboardPolled && in.LastPollOk && key >= 0 && key < KeySlotCount && in.KeySnapshot[key];
 }
 
 bool PollMouse() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Veldrune needs, from Debian's
-# packages. Does nothing when everything is already there.
+# Installs what building, running, packaging and testing Veldrune needs, from
+# Debian's packages (dpkg-dev for the package's library dependencies, the
+# checkers for its test). Does nothing when everything is already there.
 set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
@@ -8,6 +9,7 @@ PACKAGES=(
   libgtest-dev libbenchmark-dev clang
   xvfb openbox xdotool x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
   fonts-dejavu-core fonts-linuxlibertine python3
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

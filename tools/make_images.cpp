@@ -1,7 +1,10 @@
 // make_images.cpp — draws the 91 embedded menu images (backdrops, labels,
-// dividers, pointer) into assets/images/ with FreeType and the PNG codec.
+// dividers, pointer) into assets/images/ with FreeType and the PNG codec, and
+// the desktop icon (PNG at the usual sizes and a scalable SVG) into
+// packaging/icons/.
 //
-//   make_images [output folder]      (default: the source tree's assets/images)
+//   make_images [image folder [icon folder]]
+//       (defaults: the source tree's assets/images and packaging/icons)
 //
 // The output is deterministic: no randomness, no time, fixed font files, so
 // running it twice gives byte-identical files. The game's build does not run
@@ -15,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -23,6 +27,9 @@
 
 #ifndef VELDRUNE_IMAGE_DIR
 #define VELDRUNE_IMAGE_DIR "assets/images"
+#endif
+#ifndef VELDRUNE_ICON_DIR
+#define VELDRUNE_ICON_DIR "packaging/icons"
 #endif
 
 // [SECTION] Catalogue
@@ -580,10 +587,276 @@ void Save(const std::string& folder, const std::string& identifier, const RgbaIm
     }
 }
 
+// [SECTION] Icon
+
+// The desktop icon: the title's first letter in the title face, white with the
+// title's blue-white glow, under the logo's arch with its finial and over a
+// tapered rule with a lozenge, on a dark tile with rounded corners. The same
+// geometry is drawn twice: rasterised for the PNG sizes and written as paths
+// for the SVG. All positions are fractions of the icon's side.
+namespace icon {
+
+const float TileInset = 0.035f;           // transparent margin around the tile
+const float TileRadius = 0.17f;           // corner radius
+const float BorderWidth = 0.012f;         // the tile's grey edge
+const float LetterSize = 0.76f;           // pixel size of the letter's face
+const float LetterBaseline = 0.77f;
+const float GlowSigma = 0.03f;
+const float ArchHalf = 0.34f, ArchTop = 0.115f, ArchFoot = 0.30f;
+const float RuleY = 0.845f, RuleHalf = 0.25f, RuleWidth = 0.022f;
+const Rgb Tile{0.035f, 0.035f, 0.045f}, Grey{0.42f, 0.42f, 0.45f}, Glow{0.80f, 0.86f, 1.0f}, White{1, 1, 1};
+
+// The arch over the letter: a polyline and its widths, in icon fractions.
+void Arch(std::vector<Point>& points, std::vector<float>& widths) {
+    for (int i = 0; i <= 120; ++i) {
+        float a = std::numbers::pi_v<float> * (0.12f + 0.76f * i / 120.0f);
+        points.push_back({0.5f - ArchHalf * std::cos(a), ArchFoot - (ArchFoot - ArchTop) * std::sin(a)});
+        widths.push_back(0.004f + 0.016f * std::sin(a) * std::sin(a));
+    }
+}
+
+// The rule under the letter: thickest in the middle, tapering to both ends.
+void Rule(std::vector<Point>& points, std::vector<float>& widths) {
+    for (int i = 0; i <= 60; ++i) {
+        float f = i / 60.0f;
+        points.push_back({0.5f - RuleHalf + 2 * RuleHalf * f, RuleY});
+        widths.push_back(RuleWidth * (0.25f + 0.75f * std::sin(std::numbers::pi_v<float> * f)));
+    }
+}
+
+struct Lozenge {
+    Point centre;
+    float halfWidth, halfHeight;
+};
+const Lozenge Lozenges[] = {
+    {{0.5f, ArchTop}, 0.030f, 0.022f},          // the arch's finial
+    {{0.5f, RuleY}, 0.045f, 0.026f},            // the rule's middle
+    {{0.5f - RuleHalf - 0.035f, RuleY}, 0.018f, 0.013f},
+    {{0.5f + RuleHalf + 0.035f, RuleY}, 0.018f, 0.013f},
+};
+
+// Coverage of the rounded tile (inset by `inset` more) at a pixel centre, for
+// a canvas of side `side`.
+float TileCoverage(float x, float y, float side, float inset) {
+    float lo = (TileInset + inset) * side, hi = side - lo, r = std::max(0.0f, TileRadius - inset) * side;
+    float dx = std::max({lo + r - x, x - (hi - r), 0.0f}), dy = std::max({lo + r - y, y - (hi - r), 0.0f});
+    float outside = std::sqrt(dx * dx + dy * dy) - r;               // corners
+    outside = std::max({outside, lo - x, x - hi, lo - y, y - hi});  // straight edges
+    return std::clamp(0.5f - outside, 0.0f, 1.0f);
+}
+
+// Draws the icon at `side` pixels: everything at `scale` times the size, then
+// averaged down, so every size shows the same shapes. Lines never get
+// thinner than one pixel of the result.
+RgbaImage Raster(int side) {
+    const int scale = std::max(4, 1024 / side);
+    const int big = side * scale;
+    const float S = float(big), minWidth = float(scale);
+    auto width = [&](float w) { return std::max(w * S, minWidth); };
+
+    Canvas canvas(big, big);
+    Mask tile(big, big), inner(big, big);
+    for (int y = 0; y < big; ++y)
+        for (int x = 0; x < big; ++x) {
+            tile.at(x, y) = TileCoverage(x + 0.5f, y + 0.5f, S, 0);
+            inner.at(x, y) = TileCoverage(x + 0.5f, y + 0.5f, S, BorderWidth * std::max(1.0f, minWidth / (BorderWidth * S)));
+            canvas.at(x, y) = Grey;   // the edge: what shows between tile and inner
+        }
+    PaintOver(canvas, inner, 0, 0, Tile);
+
+    Mask ornament(big, big);
+    std::vector<Point> points;
+    std::vector<float> widths;
+    Arch(points, widths);
+    for (Point& p : points) p = {p.x * S, p.y * S};
+    for (float& w : widths) w = width(w);
+    StrokePolyline(ornament, points, widths);
+    points.clear(), widths.clear();
+    Rule(points, widths);
+    for (Point& p : points) p = {p.x * S, p.y * S};
+    for (float& w : widths) w = width(w);
+    StrokePolyline(ornament, points, widths);
+    for (const Lozenge& l : Lozenges)
+        FillLozenge(ornament, {l.centre.x * S, l.centre.y * S}, std::max(l.halfWidth * S, minWidth), std::max(l.halfHeight * S, minWidth * 0.7f));
+    PaintOver(canvas, ornament, 0, 0, Grey);
+
+    Font font = OpenFont(TitleFontPath, int(std::lround(LetterSize * S)));
+    TextImage letter = RenderText(font, "V", 0, -1, false);
+    FT_Done_Face(font.face);
+    Mask placed(big, big);
+    float inkCentre = (letter.inkLeft + letter.inkRight + 1) / 2.0f;
+    int ox = int(std::lround(S / 2 - inkCentre)), oy = int(std::lround(LetterBaseline * S)) - letter.baselineY;
+    for (int y = 0; y < letter.all.height; ++y)
+        for (int x = 0; x < letter.all.width; ++x) {
+            int tx = ox + x, ty = oy + y;
+            if (tx >= 0 && ty >= 0 && tx < big && ty < big) placed.at(tx, ty) = letter.all.at(x, y);
+        }
+    ScreenAdd(canvas, Blur(placed, GlowSigma * S), 0, 0, Glow, 1.6f);
+    PaintOver(canvas, placed, 0, 0, White);
+
+    // Average each scale x scale block; the colour is weighted by the tile's
+    // coverage so the rounded edge does not darken.
+    RgbaImage image;
+    image.width = image.height = side;
+    image.pixels.resize(size_t(side) * side * 4);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            float r = 0, g = 0, b = 0, a = 0;
+            for (int sy = 0; sy < scale; ++sy)
+                for (int sx = 0; sx < scale; ++sx) {
+                    int px = x * scale + sx, py = y * scale + sy;
+                    float c = tile.at(px, py);
+                    const Rgb& p = canvas.at(px, py);
+                    r += p.r * c, g += p.g * c, b += p.b * c, a += c;
+                }
+            uint8_t* out = &image.pixels[(size_t(y) * side + x) * 4];
+            out[0] = a > 0 ? ToByte(r / a) : 0;
+            out[1] = a > 0 ? ToByte(g / a) : 0;
+            out[2] = a > 0 ? ToByte(b / a) : 0;
+            out[3] = ToByte(a / float(scale * scale));
+        }
+    return image;
+}
+
+// [SECTION] Icon as SVG
+
+std::string Number(float v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", double(v));
+    std::string s = text;
+    if (s == "-0.00") s = "0.00";
+    return s;
+}
+
+std::string Hex(const Rgb& c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", ToByte(c.r), ToByte(c.g), ToByte(c.b));
+    return text;
+}
+
+// A tapered polyline as a closed outline: one side out, the other back.
+std::string StrokePath(const std::vector<Point>& points, const std::vector<float>& widths, float side) {
+    std::vector<Point> left, right;
+    for (size_t i = 0; i < points.size(); ++i) {
+        Point a = points[i == 0 ? 0 : i - 1], b = points[i + 1 < points.size() ? i + 1 : i];
+        float dx = b.x - a.x, dy = b.y - a.y, len = std::sqrt(dx * dx + dy * dy);
+        float nx = -dy / len, ny = dx / len, half = widths[i] / 2;
+        left.push_back({points[i].x + nx * half, points[i].y + ny * half});
+        right.push_back({points[i].x - nx * half, points[i].y - ny * half});
+    }
+    std::string d = "M";
+    for (const Point& p : left) d += Number(p.x * side) + "," + Number(p.y * side) + " ";
+    for (size_t i = right.size(); i-- > 0;) d += Number(right[i].x * side) + "," + Number(right[i].y * side) + " ";
+    d.back() = 'Z';
+    return d;
+}
+
+// Collects a glyph outline as SVG path data (y down, in the icon's units).
+struct OutlineWriter {
+    std::string d;
+    float dx = 0, dy = 0;   // where the outline's origin goes
+    std::string At(const FT_Vector* v) const { return Number(dx + v->x / 64.0f) + "," + Number(dy - v->y / 64.0f); }
+};
+int OutlineMove(const FT_Vector* to, void* user) {
+    auto* w = static_cast<OutlineWriter*>(user);
+    if (!w->d.empty()) w->d += "Z";
+    w->d += "M" + w->At(to);
+    return 0;
+}
+int OutlineLine(const FT_Vector* to, void* user) {
+    auto* w = static_cast<OutlineWriter*>(user);
+    w->d += "L" + w->At(to);
+    return 0;
+}
+int OutlineConic(const FT_Vector* control, const FT_Vector* to, void* user) {
+    auto* w = static_cast<OutlineWriter*>(user);
+    w->d += "Q" + w->At(control) + " " + w->At(to);
+    return 0;
+}
+int OutlineCubic(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+    auto* w = static_cast<OutlineWriter*>(user);
+    w->d += "C" + w->At(c1) + " " + w->At(c2) + " " + w->At(to);
+    return 0;
+}
+
+std::string Svg() {
+    const float S = 256;
+    Font font = OpenFont(TitleFontPath, int(std::lround(LetterSize * S)));
+    FT_Load_Char(font.face, 'V', FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP);
+    FT_BBox box;
+    FT_Outline_Get_CBox(&font.face->glyph->outline, &box);
+    OutlineWriter letter;
+    letter.dx = S / 2 - (box.xMin + box.xMax) / 128.0f;
+    letter.dy = LetterBaseline * S;
+    const FT_Outline_Funcs funcs{OutlineMove, OutlineLine, OutlineConic, OutlineCubic, 0, 0};
+    FT_Outline_Decompose(&font.face->glyph->outline, &funcs, &letter);
+    letter.d += "Z";
+    FT_Done_Face(font.face);
+
+    std::vector<Point> points;
+    std::vector<float> widths;
+    Arch(points, widths);
+    std::string arch = StrokePath(points, widths, S);
+    points.clear(), widths.clear();
+    Rule(points, widths);
+    std::string rule = StrokePath(points, widths, S);
+    std::string lozenges;
+    for (const Lozenge& l : Lozenges) {
+        float x = l.centre.x * S, y = l.centre.y * S, w = l.halfWidth * S, h = l.halfHeight * S;
+        lozenges += "M" + Number(x - w) + "," + Number(y) + " " + Number(x) + "," + Number(y - h) + " " +
+                    Number(x + w) + "," + Number(y) + " " + Number(x) + "," + Number(y + h) + "Z";
+    }
+    float inset = TileInset * S + BorderWidth * S / 2, extent = S - 2 * inset;
+    std::ostringstream svg;
+    svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 256 256\">\n"
+        << "  <title>" << GameTitle << "</title>\n"
+        << "  <defs>\n"
+        << "    <filter id=\"glow\" x=\"-50%\" y=\"-50%\" width=\"200%\" height=\"200%\">\n"
+        << "      <feGaussianBlur stdDeviation=\"" << Number(GlowSigma * S) << "\"/>\n"
+        << "    </filter>\n"
+        << "  </defs>\n"
+        << "  <rect x=\"" << Number(inset) << "\" y=\"" << Number(inset) << "\" width=\"" << Number(extent)
+        << "\" height=\"" << Number(extent) << "\" rx=\"" << Number(TileRadius * S - BorderWidth * S / 2)
+        << "\" fill=\"" << Hex(Tile) << "\" stroke=\"" << Hex(Grey) << "\" stroke-width=\""
+        << Number(BorderWidth * S) << "\"/>\n"
+        << "  <path fill=\"" << Hex(Grey) << "\" d=\"" << arch << rule << lozenges << "\"/>\n"
+        << "  <path fill=\"" << Hex(Glow) << "\" filter=\"url(#glow)\" d=\"" << letter.d << "\"/>\n"
+        << "  <path fill=\"" << Hex(White) << "\" d=\"" << letter.d << "\"/>\n"
+        << "</svg>\n";
+    return svg.str();
+}
+
+}  // namespace icon
+
+const int IconSizes[] = {48, 64, 128, 256};
+
+void SaveIcons(const std::string& folder) {
+    for (int side : IconSizes) {
+        std::vector<uint8_t> bytes;
+        std::string path = folder + "/veldrune-" + std::to_string(side) + ".png";
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        if (EncodeRgbaPng(icon::Raster(side), PngEncoding{9, 0, 0xF8}, bytes))
+            out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        if (bytes.empty() || !out) {
+            std::fprintf(stderr, "make_images: cannot write %s\n", path.c_str());
+            std::exit(1);
+        }
+    }
+    std::string path = folder + "/veldrune.svg";
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << icon::Svg();
+    if (!out) {
+        std::fprintf(stderr, "make_images: cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string folder = argc > 1 ? argv[1] : VELDRUNE_IMAGE_DIR;
+    const std::string iconFolder = argc > 2 ? argv[2] : VELDRUNE_ICON_DIR;
     if (FT_Init_FreeType(&FreeType) != 0) {
         std::fprintf(stderr, "make_images: FreeType does not start\n");
         return 1;
@@ -608,7 +881,8 @@ int main(int argc, char** argv) {
     for (const LabelRow& row : Labels) Save(folder, std::string("Label") + row.name + "De", MakeLabel(labelFont, row.textDe, row.hotkeyDe));
     for (const LabelRow& row : Labels) Save(folder, std::string("Label") + row.name + "En", MakeLabel(labelFont, row.textEn, row.hotkeyEn));
     FT_Done_Face(labelFont.face);
+    SaveIcons(iconFolder);
     FT_Done_FreeType(FreeType);
-    std::printf("make_images: 91 images written to %s\n", folder.c_str());
+    std::printf("make_images: 91 images written to %s, the icon to %s\n", folder.c_str(), iconFolder.c_str());
     return 0;
 }

@@ -3,6 +3,8 @@
 #   1. the normal build: unit tests, then the platform and end-to-end tests
 #      under a private X server (Xorg with the dummy driver);
 #      then the bounded abuse runs (soak, kill test, settings fuzzer);
+#      then the Debian package: its checkers, and the extracted program
+#      started from its desktop entry under X;
 #   2. a build with AddressSanitizer and UndefinedBehaviorSanitizer: the unit
 #      and platform tests again;
 #   3. a build with ThreadSanitizer: the worker-thread tests.
@@ -23,6 +25,9 @@ tools/with_x.sh --xorg bash -c 'cd build && ctest -L "x11|e2e" --output-on-failu
 
 step "abuse: soak, kills at random moments, settings fuzzer (bounded)"
 tools/ci_hardening.sh build || failed=1
+
+step "Debian package: lintian, desktop entry, metadata, the installed program under X"
+tests/package/package_test.sh build || failed=1
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer build"
 tools/build.sh build-asan -DVELDRUNE_SANITIZE=address,undefined -DVELDRUNE_BENCH=OFF

@@ -22,11 +22,25 @@ using namespace e2e;
 
 namespace {
 
-// The window's pixels as the X server holds them now.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+// The window's pixels as the X server holds them, once the window is mapped
+// and wholly on the screen (X reads back nothing else); tries for up to 5 s.
 bool WindowPixels(const std::string& id, int w, int h, RgbaImage& out) {
     Display* display = XOpenDisplay(nullptr);
     if (!display) return false;
-    XImage* image = XGetImage(display, Window(std::stoul(id)), 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+    // A read of a window that is not (yet) viewable is an X error, which
+    // must fail the test, not end the test program.
+    XErrorHandler previous = XSetErrorHandler(IgnoreXError);
+    XImage* image = nullptr;
+    for (int attempt = 0; attempt < 50 && !image; ++attempt) {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display, Window(std::stoul(id)), &attributes) &&
+            attributes.map_state == IsViewable)
+            image = XGetImage(display, Window(std::stoul(id)), 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+        XSync(display, False);
+        if (!image) Sleep(0.1);
+    }
     if (image) {
         out.width = w;
         out.height = h;
@@ -41,6 +55,7 @@ bool WindowPixels(const std::string& id, int w, int h, RgbaImage& out) {
             }
         XDestroyImage(image);
     }
+    XSetErrorHandler(previous);
     XCloseDisplay(display);
     return image != nullptr;
 }
@@ -84,11 +99,11 @@ TEST(Redraw, AWindowPushedOffTheScreenAndBroughtBackShowsTheWholeMenuAgain) {
     ASSERT_TRUE(DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_800x600_main.png",
                               want));
     moveTo(0, 0);
-    ASSERT_TRUE(WindowPixels(id, 800, 600, before));
+    ASSERT_TRUE(WindowPixels(id, 800, 600, before)) << "the window is not wholly on the screen, or not mapped";
     EXPECT_GE(Agreement(before, want, 24), 0.998) << "the menu at rest is not on the screen";
     moveTo(screenW - 40, 0);
     moveTo(0, 0);
-    ASSERT_TRUE(WindowPixels(id, 800, 600, after));
+    ASSERT_TRUE(WindowPixels(id, 800, 600, after)) << "the window is not wholly on the screen, or not mapped";
     EXPECT_GE(Agreement(after, want, 24), 0.998) << "the menu is not drawn again where the screen lost it";
 
     Key("Escape");

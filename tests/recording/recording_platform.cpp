@@ -33,6 +33,15 @@ struct MouseState {
 };
 MouseState Mouse;
 
+// The controller snapshot of the last PollController and the marks of
+// ControllerButtonReleased, kept as the keyboard's are.
+struct ControllerState {
+    bool Snapshot[PadButtonCount] = {};
+    bool SeenDown[PadButtonCount] = {};
+    int StickX = 0, StickY = 0;
+};
+ControllerState Controller;
+
 size_t ModeCursor = 0;         // 1-based position in Rec.Modes; 0 = before the first
 bool ModesListed = false;
 
@@ -85,6 +94,7 @@ void ResetRecording() {
     Rec = RecordingPlatform{};
     Keyboard = KeyboardState{};
     Mouse = MouseState{};
+    Controller = ControllerState{};
     ModeCursor = 0;
     ModesListed = false;
     GameThread = std::this_thread::get_id();
@@ -418,6 +428,11 @@ bool KeyReleased(int key) {
     return false;
 }
 
+bool KeyHeld(int key) {
+    Record("KeyHeld", {key});
+    return Keyboard.LastPollOk && key >= 0 && key < KeySlotCount && Keyboard.Snapshot[key];
+}
+
 bool PollMouse() {
     Record("PollMouse");
     Mouse.X = Rec.MouseX;
@@ -441,11 +456,44 @@ bool MouseButtonDown(int button) {
     return button >= 1 && button <= 3 && Mouse.Buttons[button];
 }
 
+// As on the real platform, the pointer of the current snapshot moves at once.
 void PlaceMouse(int x, int y) {
     Record("PlaceMouse", {x, y});
-    Rec.MouseX = x;
-    Rec.MouseY = y;
+    Rec.MouseX = Mouse.X = x;
+    Rec.MouseY = Mouse.Y = y;
 }
+
+// A pulled-out controller leaves no release behind, as on the real platform.
+bool PollController() {
+    Record("PollController");
+    for (int b = 0; b < PadButtonCount; ++b) {
+        Controller.Snapshot[b] = Rec.PadPlugged && Rec.PadDown[b];
+        if (!Rec.PadPlugged) Controller.SeenDown[b] = false;
+    }
+    Controller.StickX = Rec.PadPlugged ? Rec.StickX : 0;
+    Controller.StickY = Rec.PadPlugged ? Rec.StickY : 0;
+    return Rec.PadPlugged;
+}
+
+bool ControllerButtonDown(int button) {
+    Record("ControllerButtonDown", {button});
+    return button >= 0 && button < PadButtonCount && Controller.Snapshot[button];
+}
+
+bool ControllerButtonReleased(int button) {
+    Record("ControllerButtonReleased", {button});
+    if (button < 0 || button >= PadButtonCount) return false;
+    if (Controller.Snapshot[button]) {
+        Controller.SeenDown[button] = true;
+        return false;
+    }
+    if (!Controller.SeenDown[button]) return false;
+    Controller.SeenDown[button] = false;
+    return true;
+}
+
+int ControllerStickX() { return Controller.StickX; }
+int ControllerStickY() { return Controller.StickY; }
 
 // [SECTION] Time and threads
 

@@ -1,5 +1,5 @@
 // recording_platform.h — a second implementation of platform/platform.h for
-// tests: it replays scripted keyboard and mouse state frame by frame and
+// tests: it replays scripted keyboard, mouse and controller state frame by frame and
 // records every call the game makes, in order. The settings file stays the
 // real one (platform/settings_file.cpp), in a temporary directory.
 //
@@ -46,6 +46,9 @@ struct RecordingPlatform {
     int MouseX = 0, MouseY = 0;        // pointer position (PlaceMouse moves it too)
     bool ButtonDown[4] = {};           // 1 left, 2 right, 3 middle
     bool PollKeyboardFails = false;
+    bool PadPlugged = false;           // a game controller is plugged in
+    bool PadDown[PadButtonCount] = {}; // its buttons (only while plugged in)
+    int StickX = 0, StickY = 0;        // its left stick (only while plugged in)
 
     // [SECTION] Scripted answers
     bool ServiceFails[5] = {};         // keyboard, mouse, sprite, blending, movie

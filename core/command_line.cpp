@@ -1,0 +1,73 @@
+// command_line.cpp — --help, --version and the refusal of anything else.
+//
+// The program takes no arguments in normal use (the restart for a new screen
+// size starts it again without any). These two only print; they run before
+// the platform starts, so they work without a display and leave the working
+// folder as it was.
+#include "core/command_line.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/core.h"
+
+namespace {
+
+// What the program is, where its files live and the keys. The manual page
+// (packaging/veldrune.6) says the same and adds the settings file's keys.
+const char* const HelpText =
+    "Veldrune %s - the menu of a small 2D fantasy game\n"
+    "\n"
+    "Usage: veldrune [--help | --version]\n"
+    "\n"
+    "Without arguments Veldrune opens its menu, full screen by default. It keeps\n"
+    "its settings file Veldrune.cfg and its screenshots Screenshot_<n>.png in\n"
+    "the folder it is started in (the working folder); a new screen size is\n"
+    "applied by starting the program again in that folder. Started from the\n"
+    "desktop's menu (veldrune-launcher), that folder is $XDG_DATA_HOME/veldrune,\n"
+    "or ~/.local/share/veldrune when XDG_DATA_HOME is not set, made on first use.\n"
+    "A folder that cannot be written still gives a running menu with defaults.\n"
+    "\n"
+    "Keys:\n"
+    "  the red letter of an item   opens it\n"
+    "  Escape                      back one page; on the main page it ends the program\n"
+    "  left mouse button           selects the item under the pointer\n"
+    "  F12 (the Scrshot binding)   saves Screenshot_<n>.png in the working folder\n"
+    "  ` (the key left of 1)       shows or hides the debug overlay\n"
+    "\n"
+    "Arguments:\n"
+    "  --help     print this text and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "The settings file is plain text; man 6 veldrune lists the keys a player may edit.\n";
+
+// A write that did not reach its reader (a full disk, a closed pipe) must not
+// end with success.
+int Finish(std::FILE* stream) {
+    if (std::fflush(stream) != 0 || std::ferror(stream)) {
+        std::fprintf(stderr, "veldrune: cannot write to standard output\n");
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int HandleCommandLine(int argc, const char* const* argv) {
+    if (argc <= 1) return -1;
+    if (argc > 2) {
+        std::fprintf(stderr, "veldrune: takes at most one argument (--help or --version), got %d\n", argc - 1);
+        return CommandLineMisuse;
+    }
+    const char* argument = argv[1];
+    if (std::strcmp(argument, "--help") == 0) {
+        std::fprintf(stdout, HelpText, GameVersion);
+        return Finish(stdout);
+    }
+    if (std::strcmp(argument, "--version") == 0) {
+        std::fprintf(stdout, "%s %s\n", GameTitle, GameVersion);
+        return Finish(stdout);
+    }
+    std::fprintf(stderr, "veldrune: unknown argument '%s' (veldrune --help lists the arguments)\n", argument);
+    return CommandLineMisuse;
+}

@@ -1,0 +1,187 @@
+// controller_test.cpp — game controllers on the SDL platform, with SDL's
+// virtual joystick standing in for a pad: plugged in and found, its buttons
+// and stick in the snapshot with released-edges, the menu's pointer driven by
+// the stick past its dead zone and repeating while held, pulled out leaving
+// nothing behind. A virtual joystick of the game-controller type with every
+// standard button and axis gets a mapping from SDL itself; one of an unknown
+// type gets none and must be ignored.
+#include "platform_fixture.h"
+
+#include <functional>
+
+#include "assets/assets.h"
+#include "core/core.h"
+#include "menu/menu.h"
+
+namespace {
+
+class ControllerTest : public PlatformTest {
+protected:
+    void SetUp() override {
+        // Whether the test window holds the focus is up to the window
+        // manager; SDL drops controller presses without it.
+        SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+        PlatformTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        // The first poll leaves the controller subsystem for later; the second starts it.
+        EXPECT_FALSE(PollController());
+        EXPECT_FALSE(PollController());
+        ASSERT_NE(SDL_WasInit(SDL_INIT_GAMECONTROLLER), 0u) << "the second poll starts the controllers";
+    }
+    void TearDown() override {
+        if (Stick) SDL_JoystickClose(Stick);
+        if (Index >= 0) SDL_JoystickDetachVirtual(Index);
+        PlatformTest::TearDown();
+    }
+
+    // Plugs in a virtual pad; Stick is the test's own handle for moving it.
+    void Plug(SDL_JoystickType type = SDL_JOYSTICK_TYPE_GAMECONTROLLER) {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = type;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        if (type == SDL_JOYSTICK_TYPE_GAMECONTROLLER) {
+            desc.button_mask = (1u << SDL_CONTROLLER_BUTTON_MAX) - 1;
+            desc.axis_mask = (1u << SDL_CONTROLLER_AXIS_MAX) - 1;
+        }
+        desc.name = "Test pad";
+        Index = SDL_JoystickAttachVirtualEx(&desc);
+        ASSERT_GE(Index, 0) << SDL_GetError();
+        Stick = SDL_JoystickOpen(Index);
+        ASSERT_NE(Stick, nullptr) << SDL_GetError();
+    }
+    void Unplug() {
+        SDL_JoystickClose(Stick);
+        Stick = nullptr;
+        ASSERT_EQ(SDL_JoystickDetachVirtual(Index), 0) << SDL_GetError();
+        Index = -1;
+    }
+    void SetButton(SDL_GameControllerButton button, bool down) {
+        ASSERT_EQ(SDL_JoystickSetVirtualButton(Stick, button, down ? 1 : 0), 0) << SDL_GetError();
+    }
+    void SetAxis(SDL_GameControllerAxis axis, int value) {
+        ASSERT_EQ(SDL_JoystickSetVirtualAxis(Stick, axis, Sint16(value)), 0) << SDL_GetError();
+    }
+    // Polls (about every 10 ms) until `done` holds or two seconds pass.
+    static bool PollUntil(const std::function<bool(bool plugged)>& done) {
+        for (int i = 0; i < 200; ++i) {
+            if (done(PollController())) return true;
+            SDL_Delay(10);
+        }
+        return false;
+    }
+
+    int Index = -1;
+    SDL_Joystick* Stick = nullptr;
+};
+
+// [SECTION] Plug, press, unplug
+
+TEST_F(ControllerTest, APluggedPadIsFoundItsButtonsHaveReleasedEdgesAndPullingItOutLeavesNothing) {
+    Plug();
+    EXPECT_TRUE(SDL_IsGameController(Index)) << "SDL's own mapping for a virtual pad";
+    ASSERT_TRUE(PollUntil([](bool plugged) { return plugged; })) << "the pad was never found";
+
+    SetButton(SDL_CONTROLLER_BUTTON_A, true);
+    SetButton(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+    ASSERT_TRUE(PollController());
+    EXPECT_TRUE(ControllerButtonDown(PadSouth));
+    EXPECT_TRUE(ControllerButtonDown(PadLeft));
+    EXPECT_FALSE(ControllerButtonDown(PadEast));
+    EXPECT_FALSE(ControllerButtonReleased(PadSouth)) << "held";
+    SetButton(SDL_CONTROLLER_BUTTON_A, false);
+    ASSERT_TRUE(PollController());
+    EXPECT_FALSE(ControllerButtonDown(PadSouth));
+    EXPECT_TRUE(ControllerButtonReleased(PadSouth));
+    EXPECT_FALSE(ControllerButtonReleased(PadSouth)) << "the release is consumed";
+
+    SetAxis(SDL_CONTROLLER_AXIS_LEFTX, -20000);
+    SetAxis(SDL_CONTROLLER_AXIS_LEFTY, 30000);
+    ASSERT_TRUE(PollController());
+    EXPECT_EQ(ControllerStickX(), -20000);
+    EXPECT_EQ(ControllerStickY(), 30000);
+
+    // East held and seen held, then the pad is pulled out: no release.
+    SetButton(SDL_CONTROLLER_BUTTON_B, true);
+    ASSERT_TRUE(PollController());
+    EXPECT_FALSE(ControllerButtonReleased(PadEast));
+    Unplug();
+    ASSERT_TRUE(PollUntil([](bool plugged) { return !plugged; })) << "the pad was never let go";
+    EXPECT_FALSE(ControllerButtonReleased(PadEast));
+    EXPECT_FALSE(ControllerButtonDown(PadLeft));
+    EXPECT_EQ(ControllerStickX(), 0);
+    EXPECT_EQ(ControllerStickY(), 0);
+
+    // Plugged in again, it works at once.
+    Plug();
+    ASSERT_TRUE(PollUntil([](bool plugged) { return plugged; }));
+    SetButton(SDL_CONTROLLER_BUTTON_DPAD_UP, true);
+    ASSERT_TRUE(PollController());
+    EXPECT_TRUE(ControllerButtonDown(PadUp));
+}
+
+TEST_F(ControllerTest, ADeviceWithoutAMappingIsIgnored) {
+    Plug(SDL_JOYSTICK_TYPE_UNKNOWN);
+    EXPECT_FALSE(SDL_IsGameController(Index));
+    SetButton(SDL_CONTROLLER_BUTTON_A, true);
+    EXPECT_FALSE(PollUntil([](bool plugged) { return plugged || ControllerButtonDown(PadSouth); }));
+}
+
+// [SECTION] The menu's pointer on the real platform
+
+// Control's page at 800 x 600 with the pointer on Forward; the stick pushed
+// down moves it down the bindings at once, and again and again while held.
+TEST_F(ControllerTest, TheStickPastItsDeadZoneMovesTheMenuPointerAndRepeatsWhileHeld) {
+    // The pointer is clamped to the screen: this one must hold the menu.
+    CloseGameScreen();
+    ASSERT_TRUE(OpenGameWindow(0, 0, 0, 800, 600, "Veldrune", WindowFramed));
+    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 800, 600, false, 0, 0, true));
+    Cfg.ScreenW = 800;
+    Cfg.ScreenH = 600;
+    FillLayoutTable();
+    Layout.ControlBox.x = Layout.GameplayBox.x = Layout.GraphicBox.x = Layout.SoundBox.x = ShiftedColumnX();
+    Menu.MenuSelect = MenuControl;
+    const ItemBox& forward = Layout.ForwardBox;
+    PlaceMouse(forward.x + 75, forward.y + 10);
+    auto pass = [] {
+        PollKeyboard();
+        PollMouse();
+        const bool plugged = PollController();
+        NavigateByDirection();
+        return plugged;
+    };
+
+    Plug();
+    ASSERT_TRUE(PollUntil([](bool plugged) { return plugged; }));
+    SetAxis(SDL_CONTROLLER_AXIS_LEFTY, PadStickRange / 3);   // inside the dead zone
+    for (int i = 0; i < 30; ++i) {
+        pass();
+        SDL_Delay(10);
+    }
+    EXPECT_EQ(PointerY(), forward.y + 10) << "a stick inside its dead zone moves nothing";
+
+    SetAxis(SDL_CONTROLLER_AXIS_LEFTY, PadStickRange);
+    pass();
+    EXPECT_EQ(PointerY(), Layout.BackwardBox.y + 10) << "the first push moves one item at once";
+    // Held for a second: the repeat moves it on (how far depends on how
+    // regularly this busy machine polls; it cannot leave the screen).
+    for (int i = 0; i < 100; ++i) {
+        pass();
+        SDL_Delay(10);
+    }
+    EXPECT_GT(PointerY(), Layout.LeftBox.y + 10) << "no repeat while held";
+    EXPECT_EQ(PointerX(), forward.x + 75);
+
+    SetAxis(SDL_CONTROLLER_AXIS_LEFTY, 0);
+    pass();
+    const int restY = PointerY();
+    for (int i = 0; i < 50; ++i) {
+        pass();
+        SDL_Delay(10);
+    }
+    EXPECT_EQ(PointerY(), restY) << "a stick at rest moves nothing";
+    EXPECT_EQ(Menu.MenuSelect, MenuControl);
+}
+
+}  // namespace
