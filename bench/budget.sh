@@ -22,7 +22,7 @@
 # Runs as root with no display: it then starts its own Xorg with the dummy
 # driver (85 Hz, real mode switches), else Xvfb (no full-screen modes; the
 # full-screen rows then measure a desktop-sized window). With DISPLAY set it
-# uses that display. Takes about 8 minutes at the default sample length.
+# uses that display. Takes about 5 minutes at the default sample length.
 # SDL_RENDER_DRIVER, when set, applies to the menu and the bare program alike.
 # The first frame is seen from outside: the watcher (bare_sdl watch) starts
 # the program and reads the screen back from the X server every millisecond
@@ -53,7 +53,7 @@ hz=$(getconf CLK_TCK)
 work="$(mktemp -d /tmp/veldrune-budget.XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-echo "budget: display $DISPLAY, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); about 8 minutes" >&2
+echo "budget: display $DISPLAY, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); about 5 minutes" >&2
 
 settings() {   # settings W H MODE
     mkdir -p Media/Fonts
