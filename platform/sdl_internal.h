@@ -130,3 +130,7 @@ bool SpritePixelsForTests(int sprite, RgbaImage& out);
 std::string FontFileForTests(int font);
 std::string FontFamilyForTests(int font);
 bool ScreenSelfPacingForTests();
+// Makes the platform believe the display reports this density (0: ask SDL
+// again), and tells what it believes; fonts loaded afterwards must not change.
+void ReportDisplayDpiForTests(float dpi);
+int DisplayDpiForTests();
