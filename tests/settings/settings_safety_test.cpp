@@ -210,6 +210,7 @@ struct LinkCase {
     const char* Target;        // the link's text; "T/" stands for the test folder
     const char* Written;       // where the file must appear, "" for nowhere
 };
+void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.Name; }
 class DanglingLinkTest : public SettingsTest, public ::testing::WithParamInterface<LinkCase> {};
 
 TEST_P(DanglingLinkTest, LinkStaysALink) {
