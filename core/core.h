@@ -22,6 +22,7 @@
 inline const char* const GameTitle = "Veldrune";
 inline const char* const GameVersion = "0.0.0.8";
 inline const char* const SettingsFileName = "Veldrune.cfg";
+inline const char* const ScreenshotPrefix = "Screenshot_";   // + number + ".png"
 
 // [SECTION] Settings in memory
 

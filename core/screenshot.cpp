@@ -14,7 +14,7 @@ namespace {
 // number), so a folder full of old screenshots costs little.
 constexpr int MaxNumbersSkipped = 10000;
 
-std::string ScreenshotName(int64_t n) { return "Screenshot_" + std::to_string(n) + ".png"; }
+std::string ScreenshotName(int64_t n) { return ScreenshotPrefix + std::to_string(n) + ".png"; }
 
 }  // namespace
 

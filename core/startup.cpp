@@ -73,7 +73,7 @@ void ReadSettingsAtStart() {
 void StartUp() {
     // A run killed while writing leaves its temporary files; nothing else
     // would ever remove them.
-    RemoveStaleTemporaryFiles(SettingsFileName);
+    RemoveStaleTemporaryFiles(SettingsFileName, ScreenshotPrefix);
     ReadSettingsAtStart();
     for (const ServiceRow& service : Services)
         if (!service.Start()) ShowMessage(GameTitle, service.FailureText);

@@ -204,7 +204,8 @@ long PidInTemporaryName(const std::string& name, const std::string& prefix, bool
     return std::strtol(digits.c_str(), nullptr, 10);
 }
 
-void RemoveOrphanedTemporaries(const std::string& folder, const std::string& settingsName) {
+void RemoveOrphanedTemporaries(const std::string& folder, const std::string& settingsName,
+                               const std::string& picturePrefix) {
     DIR* dir = opendir(folder.c_str());
     if (!dir) return;
     std::vector<std::string> doomed;
@@ -213,10 +214,12 @@ void RemoveOrphanedTemporaries(const std::string& folder, const std::string& set
         long pid = -1;
         // The settings writer's "<file>.tmp<pid>-<n>".
         if (!settingsName.empty()) pid = PidInTemporaryName(name, settingsName + ".tmp", true);
-        // The picture writer's "<name>.png.part<pid>".
-        if (pid < 0) {
+        // The picture writer's "<prefix><n>.png.part<pid>".
+        if (pid < 0 && !picturePrefix.empty()) {
             const size_t part = name.rfind(".png.part");
-            if (part != std::string::npos && part > 0)
+            const size_t digits = picturePrefix.size();
+            if (part != std::string::npos && part > digits && name.compare(0, digits, picturePrefix) == 0 &&
+                name.find_first_not_of("0123456789", digits) == part)
                 pid = PidInTemporaryName(name, name.substr(0, part) + ".png.part", false);
         }
         if (pid >= 0 && TemporaryOwnerIsGone(pid)) doomed.push_back(name);

@@ -53,6 +53,7 @@ void FailLocksForTests(int errnoValue);
 // pid now belongs to another program.
 bool TemporaryOwnerIsGone(long pid);
 // Removes from folder the temporaries of runs that are gone: the settings
-// writer's "<settingsName>.tmp<pid>-<n>" (none when settingsName is empty)
-// and the picture writer's "<name>.png.part<pid>".
-void RemoveOrphanedTemporaries(const std::string& folder, const std::string& settingsName);
+// writer's "<settingsName>.tmp<pid>-<n>" and the picture writer's
+// "<picturePrefix><n>.png.part<pid>" (an empty name or prefix: none).
+void RemoveOrphanedTemporaries(const std::string& folder, const std::string& settingsName,
+                               const std::string& picturePrefix);

@@ -175,9 +175,9 @@ bool OpenSettingsFileToRead(const std::string& path);
 bool OpenSettingsFileWithoutWaiting(const std::string& path);
 bool SettingsFileBusy();
 // Removes the temporary files that killed runs of the program left beside the
-// settings file and in the working folder, where no running instance owns
-// them any more.
-void RemoveStaleTemporaryFiles(const std::string& settingsPath);
+// settings file and, for the pictures named picturePrefix + number + ".png",
+// in the working folder, where no running instance owns them any more.
+void RemoveStaleTemporaryFiles(const std::string& settingsPath, const std::string& picturePrefix);
 
 // [SECTION] Process
 

@@ -608,11 +608,10 @@ void CloseSettingsFile() {
 
 // [SECTION] Leftovers of killed runs
 
-void RemoveStaleTemporaryFiles(const std::string& settingsPath) {
+void RemoveStaleTemporaryFiles(const std::string& settingsPath, const std::string& picturePrefix) {
     const std::string target = ResolveSettingsPath(settingsPath);
     const size_t slash = target.rfind('/');
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    RemoveOrphanedTemporaries(FolderOf(target), name);
-    // Pictures are written in the working folder.
-    RemoveOrphanedTemporaries(".", "");
+    RemoveOrphanedTemporaries(FolderOf(target), name, "");
+    RemoveOrphanedTemporaries(".", "", picturePrefix);
 }

@@ -15,6 +15,8 @@
 #include "menu/menu.h"
 #include "recording/harness.h"
 
+void SetSettingsLockWait(int milliseconds);   // platform/settings_file.cpp
+
 namespace {
 
 const std::string StartFile = SettingsText({"[Controls]", "Forward = W", "Backward = S",
@@ -55,6 +57,7 @@ protected:
     }
     void TearDown() override {
         Menu = MenuPageState{};
+        SetSettingsLockWait(2000);
         GameTest::TearDown();
     }
 };
@@ -139,8 +142,6 @@ TEST_F(KeyCapture, ClickingForwardAndReleasingWInTheRunningMenu) {
 }
 
 // [SECTION] Another instance holds the settings file
-
-void SetSettingsLockWait(int milliseconds);   // platform/settings_file.cpp
 
 namespace {
 

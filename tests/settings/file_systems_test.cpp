@@ -148,13 +148,14 @@ TEST_F(FileSystemTest, LeftoversOfRunsThatAreGoneAreRemovedAtStart) {
     const std::vector<std::string> kept = {
         "Veldrune.cfg.tmp" + a + "-2", "Screenshot_5.png.part" + a, "Veldrune.cfg.tmp", "Veldrune.cfg.tmpx-1",
         "Veldrune.cfg.tmp" + d, "Other.cfg.tmp" + d + "-1", "notes.part" + d, "Screenshot_1.png",
+        "holiday.png.part" + d, "Screenshot_x.png.part" + d,
     };
     for (const auto& name : removed) Spit(Folder + "/" + name, "cut");
     for (const auto& name : kept) Spit(Folder + "/" + name, "kept");
 
     const std::string previous = std::filesystem::current_path();
     std::filesystem::current_path(Folder);
-    RemoveStaleTemporaryFiles("Veldrune.cfg");
+    RemoveStaleTemporaryFiles("Veldrune.cfg", "Screenshot_");
     std::filesystem::current_path(previous);
     kill(alive, SIGKILL);
     waitpid(alive, nullptr, 0);
