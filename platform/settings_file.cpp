@@ -49,6 +49,7 @@ struct SettingsFileState {
     std::string Path;               // the file the content is written to (symbolic links resolved)
     int LockFd = -1;                // the file (or, while it is missing, its folder), locked
     bool LockBusy = false;          // another instance held the lock: this session's writes are lost
+    bool BorrowsCache = false;      // Entries are the parsed-file cache's, handed back at closing
 };
 
 static SettingsFileState Settings;
@@ -69,7 +70,7 @@ struct ParsedFileCache {
     timespec Modified{};
     timespec Changed{};
     std::string Path;               // the resolved path it was read from
-    std::vector<SettingsEntry> Entries;   // what it parsed to
+    std::vector<SettingsEntry> Entries;   // what it parsed to (lent to the open session while it reads)
     bool WithoutMark = false;       // it was empty
 };
 
@@ -468,8 +469,10 @@ static OpenOutcome ReadWithoutLock(const std::string& path) {
         Parsed.Modified.tv_nsec == st.st_mtim.tv_nsec && Parsed.Changed.tv_sec == st.st_ctim.tv_sec &&
         Parsed.Changed.tv_nsec == st.st_ctim.tv_nsec) {
         close(fd);
-        Settings.Entries = Parsed.Entries;
+        // Lent, not copied: a large file costs nothing to read again.
+        Settings.Entries = std::move(Parsed.Entries);
         Settings.WithoutMark = Parsed.WithoutMark;
+        Settings.BorrowsCache = true;
         return OpenedExisting;
     }
     std::string bytes;
@@ -480,8 +483,9 @@ static OpenOutcome ReadWithoutLock(const std::string& path) {
     Settings.Entries = ParseSettingsText(bytes);
     Parsed = ParsedFileCache{};
     if (settled && static_cast<long long>(bytes.size()) == static_cast<long long>(st.st_size)) {
-        Parsed = ParsedFileCache{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim,
-                                 path, Settings.Entries, Settings.WithoutMark};
+        Parsed = ParsedFileCache{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim, path, {},
+                                 Settings.WithoutMark};
+        Settings.BorrowsCache = true;
     }
     return OpenedExisting;
 }
@@ -598,6 +602,10 @@ void WriteSettingNumber(const std::string& key, int32_t number) {
 
 void CloseSettingsFile() {
     if (!Settings.IsOpen) return;
+    if (Settings.BorrowsCache) {   // hand the parsed file back, unless this session changed it
+        if (Settings.Modified) Parsed = ParsedFileCache{};
+        else Parsed.Entries = std::move(Settings.Entries);
+    }
     if (Settings.Modified && Settings.WritesAllowed) {
         Parsed = ParsedFileCache{};
         ReplaceFileContent(Settings.Path, FormatSettingsText(Settings.Entries, Settings.WithoutMark));

@@ -52,13 +52,17 @@ TEST_F(SettingsTest, ReadingNeverWaitsForTheLock) {
         << (WIFSIGNALED(status) ? "the reader waited for the lock" : "the reader read something else");
 }
 
+// A write in a reading session reaches neither the file nor the next read.
 TEST_F(SettingsTest, ReadingWithoutTheLockSavesNothing) {
     Spit(Cfg, Mark + "[Screen]\r\nScreenW = 1024\r\n");
+    Age(Cfg, 100);
+    EXPECT_EQ(ReadScreenWidth(Cfg), "1024");
     OpenSettingsFileToRead(Cfg);
     SelectGroup("Screen");
     WriteSettingNumber("ScreenW", 1);
     CloseSettingsFile();
     EXPECT_EQ(Slurp(Cfg), Mark + "[Screen]\r\nScreenW = 1024\r\n");
+    EXPECT_EQ(ReadScreenWidth(Cfg), "1024");
 }
 
 // An unchanged file is parsed once however often it is read; every way it
