@@ -138,9 +138,12 @@ SaveResult WriteNewFile(const std::string& path, const std::string& bytes) {
     unlink(part.c_str());
     if (linked == 0) return SaveOk;
     if (linkError == EEXIST) return SaveExists;
-    // EPERM (FAT, exFAT), EOPNOTSUPP, ENOSYS, EMLINK and the like: this file
-    // system has no hard links here. Write directly, and from now on at once.
-    if (knowFolder) Safety.DevicesWithoutLinks.insert(folder.st_dev);
+    // EPERM (FAT, exFAT), EOPNOTSUPP, ENOSYS (FUSE), EMLINK: this file system
+    // has no hard links, so later pictures go there directly at once. Any
+    // other refusal is tried directly too, but only this once.
+    const bool noLinksHere = linkError == EPERM || linkError == EOPNOTSUPP || linkError == ENOSYS ||
+                             linkError == EMLINK;
+    if (knowFolder && noLinksHere) Safety.DevicesWithoutLinks.insert(folder.st_dev);
     return WriteNewFileDirectly(path, bytes);
 }
 
