@@ -6,7 +6,9 @@
 // renamed over it, so a crash or a full disk never leaves a cut file behind.
 // An advisory lock is held from opening to closing, so two instances of the
 // program (the old one finishing while the new one starts) cannot lose each
-// other's writes. Plain file I/O only; no SDL here.
+// other's writes; where the file system cannot lock at all, writing goes on
+// without it. Readers that must never wait take no lock: the file is only
+// ever replaced whole. Plain file I/O only; no SDL here.
 #include "platform/platform.h"
 #include "platform/file_safety.h"
 
@@ -63,12 +65,12 @@ static SettingsFileState Settings;
 // rewrites in one tick could reuse a freed inode with the same size; and
 // every write of this process forgets the cache.
 struct ParsedFileCache {
-    bool Valid = false;
-    dev_t Device = 0;               // identity and state of the file parsed
-    ino_t Inode = 0;
-    off_t Size = 0;
-    timespec Modified{};
-    timespec Changed{};
+    bool Valid = false;             // something is cached
+    dev_t Device = 0;               // the file parsed: its file system,
+    ino_t Inode = 0;                //   its inode,
+    off_t Size = 0;                 //   its size in bytes,
+    timespec Modified{};            //   its modification time
+    timespec Changed{};             //   and its change time
     std::string Path;               // the resolved path it was read from
     std::vector<SettingsEntry> Entries;   // what it parsed to (lent to the open session while it reads)
     bool WithoutMark = false;       // it was empty
