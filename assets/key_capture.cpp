@@ -8,17 +8,15 @@
 // in table order and KeyReleased consumes, so one frame takes at most one
 // key and the releases of the others stay pending for a later question.
 // Keys without a name are never asked about: releasing them changes nothing.
-// There is no conflict check; two bindings may share a key.
+// There is no conflict check; two bindings may share a key. The settings file
+// is touched only when a key was taken, and never waited for: a key taken
+// while another instance holds the file shows at once and is written as soon
+// as the file is free (StoreBinding).
 void CaptureKey(const char* settingKey) {
-    OpenSettingsFile(SettingsFileName);
-    SelectGroup("Controls");
     for (const KeyNameRow& row : KeyNameTable) {
         if (!KeyReleased(row.Key)) continue;
-        WriteSettingText(settingKey, row.Name);
-        CloseSettingsFile();   // writes the file back
+        StoreBinding(settingKey, row.Name);
         Menu.MenuSelect = MenuControl;
         return;
     }
-    // Nothing was taken: nothing was changed, so the file is not rewritten.
-    CloseSettingsFile();
 }

@@ -22,6 +22,7 @@
 inline const char* const GameTitle = "Veldrune";
 inline const char* const GameVersion = "0.0.0.8";
 inline const char* const SettingsFileName = "Veldrune.cfg";
+inline const char* const ScreenshotPrefix = "Screenshot_";   // + number + ".png"
 
 // [SECTION] Settings in memory
 
@@ -75,6 +76,22 @@ bool IsGerman();
 void ReadAllSettings();
 // Reads the eight [Controls] names from the settings file into Cfg.
 void ReadControls();
+
+// Key bindings captured while another instance held the settings file: shown
+// at once, written as soon as the file is free. Cleared when written.
+struct BindingWrites {
+    // The names waiting to be written, in the order of the [Controls] group
+    // (Forward ... Scrshot); an empty name waits for nothing.
+    std::string Pending[8];
+};
+extern BindingWrites CapturedBindings;
+
+// Stores a captured key name for a [Controls] key: in Cfg at once, in the
+// file now or, while another instance holds it, at a later frame.
+void StoreBinding(const char* settingKey, const std::string& keyName);
+// Writes the waiting bindings; without `wait` a busy file leaves them waiting.
+void WritePendingBindings(bool wait);
+int PendingBindingCount();
 
 // [SECTION] Application flags and running time
 

@@ -10,10 +10,11 @@
 namespace {
 
 // How many taken numbers a screenshot skips before it gives up. Each step is
-// one exclusive create, so a folder full of old screenshots costs little.
+// one name lookup (the frame is converted and encoded once, for the free
+// number), so a folder full of old screenshots costs little.
 constexpr int MaxNumbersSkipped = 10000;
 
-std::string ScreenshotName(int64_t n) { return "Screenshot_" + std::to_string(n) + ".png"; }
+std::string ScreenshotName(int64_t n) { return ScreenshotPrefix + std::to_string(n) + ".png"; }
 
 }  // namespace
 
@@ -40,7 +41,10 @@ void TakeScreenshot() {
 
     CaptureFrame(SpriteScratch, 0, 0, Cfg.ScreenW, Cfg.ScreenH);
     for (int skipped = 0;; ++skipped) {
-        if (SaveSpriteAsPng(SpriteScratch, ScreenshotName(n), true) != SaveExists) break;
+        // A taken name is passed over by its name alone; the exclusive save
+        // still decides when another writer takes the number meanwhile.
+        if (!PathTaken(ScreenshotName(n)) && SaveSpriteAsPng(SpriteScratch, ScreenshotName(n), true) != SaveExists)
+            break;
         // Give up on the last number tried; the counter is 32 bits.
         if (skipped == MaxNumbersSkipped || n == std::numeric_limits<int32_t>::max()) break;
         ++n;

@@ -2,6 +2,9 @@
 // settings file.
 #include "core/core.h"
 
+#include <iterator>
+#include <type_traits>
+
 GameSettings Cfg;
 
 bool IsGerman() { return Cfg.settings.language == "German"; }
@@ -80,9 +83,64 @@ void ReadAllSettings() {
 }
 
 // The controls pages call this every frame, so a key captured a moment ago
-// shows at once; the file is only read, never rewritten.
+// shows at once; the file is only read, never rewritten. A frame must never
+// wait for another instance's lock, so the read takes none (the file is only
+// ever replaced whole); bindings captured but not yet written show as they
+// will be stored, and are written here as soon as the lock is free.
 void ReadControls() {
-    OpenSettingsFile(SettingsFileName);
+    if (PendingBindingCount() > 0) WritePendingBindings(false);
+    OpenSettingsFileToRead(SettingsFileName);
     ReadControlsGroup();
     CloseSettingsFile();
+    for (size_t i = 0; i < std::size(ControlKeys); ++i)
+        if (!CapturedBindings.Pending[i].empty()) Cfg.*ControlKeys[i].Member = CapturedBindings.Pending[i];
+}
+
+// [SECTION] Captured bindings
+
+BindingWrites CapturedBindings;
+static_assert(std::size(ControlKeys) == std::extent_v<decltype(BindingWrites::Pending)>, "one waiting name per binding");
+
+namespace {
+
+int ControlsRow(const std::string& key) {
+    for (size_t i = 0; i < std::size(ControlKeys); ++i)
+        if (key == ControlKeys[i].Key) return int(i);
+    return -1;
+}
+
+}  // namespace
+
+int PendingBindingCount() {
+    int count = 0;
+    for (const std::string& name : CapturedBindings.Pending) count += !name.empty();
+    return count;
+}
+
+// The binding shows at once; it is on disk when this returns, unless another
+// instance holds the settings file right now: then it waits in CapturedBindings and
+// the controls pages write it at a later frame.
+void StoreBinding(const char* settingKey, const std::string& keyName) {
+    const int row = ControlsRow(settingKey);
+    if (row < 0 || keyName.empty()) return;
+    Cfg.*ControlKeys[row].Member = keyName;
+    CapturedBindings.Pending[row] = keyName;
+    WritePendingBindings(false);
+}
+
+void WritePendingBindings(bool wait) {
+    if (PendingBindingCount() == 0) return;
+    if (wait) OpenSettingsFile(SettingsFileName);
+    else OpenSettingsFileWithoutWaiting(SettingsFileName);
+    if (SettingsFileBusy()) {   // written at a later frame
+        CloseSettingsFile();
+        return;
+    }
+    SelectGroup("Controls");
+    for (size_t i = 0; i < std::size(ControlKeys); ++i)
+        if (!CapturedBindings.Pending[i].empty()) WriteSettingText(ControlKeys[i].Key, CapturedBindings.Pending[i]);
+    // A file that cannot be written loses the bindings without a word, as
+    // every other write to it does.
+    CloseSettingsFile();
+    CapturedBindings = BindingWrites{};
 }

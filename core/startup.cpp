@@ -74,6 +74,9 @@ void StartUp() {
     // The pictures decode on another core while the settings are read and
     // the screen opens; nothing the game sees changes.
     DecodeEmbeddedImagesAhead();
+    // A run killed while writing leaves its temporary files; nothing else
+    // would ever remove them.
+    RemoveStaleTemporaryFiles(SettingsFileName, ScreenshotPrefix);
     ReadSettingsAtStart();
     for (const ServiceRow& service : Services)
         if (!service.Start()) ShowMessage(GameTitle, service.FailureText);
@@ -161,8 +164,12 @@ void FocusLossPath() {
 // [SECTION] Restart and shutdown
 
 // The new size and the page marker are on disk before the new instance reads
-// them.
+// them. A new instance that cannot be started (the program's file was
+// replaced or removed while it ran, or starting it failed) does not end this
+// one: it goes on at its current size on the page where the size was chosen,
+// and the new size applies at the next start.
 void RunRestart() {
+    WritePendingBindings(true);   // the new instance reads them
     OpenSettingsFile(SettingsFileName);
     SelectGroup("Screen");
     WriteSettingNumber("ScreenW", App.NewScreenWidth);
@@ -171,10 +178,17 @@ void RunRestart() {
     WriteSettingText("settings.page", "GraphicRes");
     CloseSettingsFile();
     Pause(10);
-    LaunchProgram(ProgramPath());
+    if (LaunchProgram(ProgramPath())) return;
+    App.RestartRequested = 0;
+    Menu.MenuSelect = MenuResolution;
+    OpenSettingsFile(SettingsFileName);
+    SelectGroup("Settings");
+    WriteSettingText("settings.page", "Main");   // the next start opens on the main page as usual
+    CloseSettingsFile();
 }
 
 void ShutDown() {
+    WritePendingBindings(true);
     if (!Assets.RegisteredFontPath.empty()) UnregisterFontFile(Assets.RegisteredFontPath);
 }
 
@@ -206,4 +220,5 @@ void ResetGameState() {
     Directional = DirectionalState{};
     Layout = LayoutTable{};
     Assets = AssetState{};
+    CapturedBindings = BindingWrites{};
 }

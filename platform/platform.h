@@ -126,6 +126,9 @@ bool CaptureFrame(int sprite, int x, int y, int width, int height);
 // exclusive: create the file only if it does not exist yet (SaveExists otherwise);
 // not exclusive: replace an existing file.
 SaveResult SaveSpriteAsPng(int sprite, const std::string& path, bool exclusive);
+// Whether anything (a file, a folder, a link) already has this name; costs
+// one lookup, so a search for a free file name is cheap.
+bool PathTaken(const std::string& path);
 void DeleteSprite(int sprite);
 
 // [SECTION] Text and fonts
@@ -187,6 +190,20 @@ int32_t ReadSettingNumber(const std::string& key, int32_t fallback);
 void WriteSettingText(const std::string& key, const std::string& text);
 void WriteSettingNumber(const std::string& key, int32_t number);
 void CloseSettingsFile();
+// For a reader that must never wait (the controls pages read every frame):
+// opens without the lock, since the file is only ever replaced whole and a
+// reader always sees a whole file. Writes made in this session are not
+// saved. A file unchanged since it was last read is not parsed again.
+bool OpenSettingsFileToRead(const std::string& path);
+// As OpenSettingsFile, but without waiting when another instance holds the
+// file: then SettingsFileBusy() is true until closing and writes made in the
+// session are not saved, so the caller can try again later.
+bool OpenSettingsFileWithoutWaiting(const std::string& path);
+bool SettingsFileBusy();
+// Removes the temporary files that killed runs of the program left beside the
+// settings file and, for the pictures named picturePrefix + number + ".png",
+// in the working folder, where no running instance owns them any more.
+void RemoveStaleTemporaryFiles(const std::string& settingsPath, const std::string& picturePrefix);
 
 // [SECTION] Process
 

@@ -1,5 +1,6 @@
 // png_codec.cpp — PNG decoding and encoding over libpng (memory and files).
 #include "platform/png_codec.h"
+#include "platform/file_safety.h"
 
 #include <png.h>
 
@@ -221,44 +222,21 @@ bool ValidJob(const PngWriteJob& job) {
            job.zlibStrategy <= 4 && (job.filters & PNG_ALL_FILTERS) != 0 && (job.filters & ~PNG_ALL_FILTERS) == 0;
 }
 
-// A picture is written to a temporary file in the same folder and only then
-// given its name, so a program killed (or a disk filled) halfway never leaves
-// a cut PNG under a real name. With `exclusive` the name is taken by link(),
-// which refuses an existing file atomically; otherwise rename() replaces it.
+// The picture is encoded in memory first, so that a failure of the encoder
+// never touches the folder; then it becomes a file through a temporary name
+// (file_safety.cpp), so a program killed or a disk filled halfway never leaves
+// a cut PNG under a real name. With `exclusive` an existing file is never
+// replaced; otherwise it is.
 SaveResult WritePngFile(const std::string& path, const PngWriteJob& job, bool exclusive) {
     if (!ValidJob(job)) return SaveFailed;
-    // Cheap early answer for the common case of a taken name; the link below
-    // still decides when two writers race for it.
+    // Cheap early answer for the common case of a taken name; the exclusive
+    // placement below still decides when two writers race for it.
     if (exclusive && ::access(path.c_str(), F_OK) == 0) return SaveExists;
-
-    const std::string temp = path + ".part" + std::to_string(::getpid());
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return SaveFailed;
-    FILE* file = ::fdopen(fd, "wb");
-    if (file == nullptr) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return SaveFailed;
-    }
-    bool written = WritePngStream(file, nullptr, job);
-    // A full disk often shows only when the buffers are flushed.
-    if (std::fflush(file) != 0 || std::ferror(file)) written = false;
-    if (written && ::fsync(::fileno(file)) != 0) written = false;
-    if (std::fclose(file) != 0) written = false;
-    if (!written) {
-        ::unlink(temp.c_str());
-        return SaveFailed;
-    }
-
-    SaveResult result = SaveOk;
-    if (exclusive) {
-        if (::link(temp.c_str(), path.c_str()) != 0) result = errno == EEXIST ? SaveExists : SaveFailed;
-        ::unlink(temp.c_str());
-    } else if (::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        result = SaveFailed;
-    }
-    return result;
+    std::vector<uint8_t> encoded;
+    if (!WritePngStream(nullptr, &encoded, job)) return SaveFailed;
+    const std::string bytes(encoded.begin(), encoded.end());
+    if (exclusive) return WriteNewFile(path, bytes);
+    return ReplaceFile(path, bytes) ? SaveOk : SaveFailed;
 }
 
 }  // namespace

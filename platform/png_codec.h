@@ -33,7 +33,9 @@ bool ReadPngHeader(const uint8_t* data, size_t size, PngHeader& out);
 // Writes RGB, 8 bits, not interlaced, every row's filter None, zlib level 9.
 // `rgb` holds height rows of `stride` bytes. With `exclusive` the file is
 // created only if it does not exist (SaveExists otherwise); a failed write
-// leaves no partial file behind.
+// leaves no partial file behind. (On a file system without hard links the
+// exclusive file is written under its final name, so only a kill during that
+// write can leave a short file; see file_safety.h.)
 SaveResult WriteRgbPng(const std::string& path, int width, int height, const uint8_t* rgb,
                        size_t stride, bool exclusive);
 

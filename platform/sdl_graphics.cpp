@@ -17,6 +17,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 // [SECTION] Sprite pixels
@@ -360,6 +361,11 @@ void DecodeImagesAhead(const uint8_t* const* pngs, const size_t* sizes, int coun
     if (Sdl.Started && pngs && sizes) DecodePicturesAhead(pngs, sizes, count);
 }
 
+bool PathTaken(const std::string& path) {
+    struct stat st {};
+    return lstat(NativePath(path).c_str(), &st) == 0;
+}
+
 void DeleteSprite(int sprite) {
     auto it = Sdl.Graphics.Sprites.find(sprite);
     if (it == Sdl.Graphics.Sprites.end()) return;
@@ -527,7 +533,18 @@ bool FindFaceFile(const std::string& face, bool bold, std::string& file, int& in
     return found;
 }
 
+// Every page is laid out in fixed pixels (150 x 25 label boxes, fixed rows)
+// for text converted at 96 dpi. What the display reports instead is its
+// panel's physical density (about 157 on a common 14-inch laptop panel),
+// which would make every label too large for its box; it is not used.
+constexpr int LayoutDpi = 96;
+
+float ReportedDpiOverride = 0;   // test seam: what the display reports, 0 = ask SDL
+
+// The density the display reports, for the platform tests: text does not
+// depend on it.
 int DisplayDpi() {
+    if (ReportedDpiOverride > 0) return int(std::lround(ReportedDpiOverride));
     float ddpi = 0, hdpi = 0, vdpi = 0;
     if (SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDisplayDPI(0, &ddpi, &hdpi, &vdpi) == 0 && vdpi >= 48 && vdpi <= 480)
         return int(std::lround(vdpi));
@@ -575,7 +592,7 @@ bool LoadFontFace(int font, const std::string& face, int points, int style) {
         if (SameFaceName(registration.Family, face)) file = path;
     if (file.empty() && !FindFaceFile(face, bold, file, index, fileIsBold)) return false;
 
-    const int dpi = DisplayDpi();
+    const int dpi = LayoutDpi;
     TTF_Font* opened = TTF_OpenFontIndexDPI(file.c_str(), points, index, dpi, dpi);
     if (!opened) return false;
     if (bold && !fileIsBold) {
@@ -673,3 +690,7 @@ std::string FontFamilyForTests(int font) {
     auto it = Sdl.Graphics.Fonts.find(font);
     return it == Sdl.Graphics.Fonts.end() ? "" : it->second.Family;
 }
+
+void ReportDisplayDpiForTests(float dpi) { ReportedDpiOverride = dpi; }
+
+int DisplayDpiForTests() { return DisplayDpi(); }

@@ -167,3 +167,7 @@ std::string FontFamilyForTests(int font);
 bool ScreenSelfPacingForTests();
 // Frames actually presented since the program started (unchanged frames are not).
 uint64_t PresentCountForTests();
+// Makes the platform believe the display reports this density (0: ask SDL
+// again), and tells what it believes; fonts loaded afterwards must not change.
+void ReportDisplayDpiForTests(float dpi);
+int DisplayDpiForTests();

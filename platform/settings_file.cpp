@@ -6,8 +6,11 @@
 // renamed over it, so a crash or a full disk never leaves a cut file behind.
 // An advisory lock is held from opening to closing, so two instances of the
 // program (the old one finishing while the new one starts) cannot lose each
-// other's writes. Plain file I/O only; no SDL here.
+// other's writes; where the file system cannot lock at all, writing goes on
+// without it. Readers that must never wait take no lock: the file is only
+// ever replaced whole. Plain file I/O only; no SDL here.
 #include "platform/platform.h"
+#include "platform/file_safety.h"
 
 #include <algorithm>
 #include <cassert>
@@ -47,9 +50,34 @@ struct SettingsFileState {
     bool WritesAllowed = false;     // false: writes are kept in memory but never reach the disk
     std::string Path;               // the file the content is written to (symbolic links resolved)
     int LockFd = -1;                // the file (or, while it is missing, its folder), locked
+    bool LockBusy = false;          // another instance held the lock: this session's writes are lost
+    bool BorrowsCache = false;      // Entries are the parsed-file cache's, handed back at closing
 };
 
 static SettingsFileState Settings;
+
+// The last file parsed for a reader that takes no lock (the controls pages
+// read every frame). It is used again only while the file is provably the
+// same: same device and inode (every rewrite renames a new file into place),
+// size, modification and change time to the nanosecond (the change time
+// cannot be set back by hand). A file changed within the last second is
+// parsed afresh, because a file system's clock ticks coarsely and two
+// rewrites in one tick could reuse a freed inode with the same size; and
+// every write of this process forgets the cache.
+struct ParsedFileCache {
+    bool Valid = false;             // something is cached
+    dev_t Device = 0;               // the file parsed: its file system,
+    ino_t Inode = 0;                //   its inode,
+    off_t Size = 0;                 //   its size in bytes,
+    timespec Modified{};            //   its modification time
+    timespec Changed{};             //   and its change time
+    std::string Path;               // the resolved path it was read from
+    std::vector<SettingsEntry> Entries;   // what it parsed to (lent to the open session while it reads)
+    bool WithoutMark = false;       // it was empty
+};
+
+static ParsedFileCache Parsed;
+static int ParseCount = 0;          // files parsed so far (for the tests)
 
 // The largest file the program will hold. A bigger file is not a settings
 // file the program wrote; it is left alone rather than cut down.
@@ -68,6 +96,7 @@ static int FailingWriteStep = StepNone;
 
 void FailSettingsWriteStep(int step) { FailingWriteStep = step; }
 void SetSettingsLockWait(int milliseconds) { LockWaitMilliseconds = milliseconds; }
+int SettingsFilesParsedForTests() { return ParseCount; }
 
 // [SECTION] Text helpers
 
@@ -187,6 +216,7 @@ static bool ParseLine(const std::string& line, SettingsEntry& entry) {
 // when they form valid UTF-8 (what an ordinary editor saves) and Latin-1
 // otherwise. Runs of CR and LF separate lines, so blank lines vanish.
 static std::vector<SettingsEntry> ParseSettingsText(const std::string& bytes) {
+    ++ParseCount;
     std::string text;
     if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) text = bytes.substr(3);
     else if (IsValidUtf8(bytes)) text = bytes;
@@ -244,6 +274,15 @@ static std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+// Gives the new file the bits the old one had. A file system that stores no
+// permission bits (FAT, exFAT) refuses a mode it cannot show with EPERM; the
+// file then has the bits every file there has, which is no reason to lose
+// the player's settings.
+static bool KeepPermissionBits(int fd, mode_t mode) {
+    if (fchmod(fd, mode) == 0) return true;
+    return errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS;
+}
+
 // Replaces the file at path by bytes, or leaves it exactly as it was: the
 // content goes to a new file in the same folder (so the rename cannot cross
 // file systems), is flushed to disk, given the old file's permission bits,
@@ -272,8 +311,7 @@ static bool ReplaceFileContent(const std::string& path, const std::string& bytes
     }
     if (fd < 0) return false;
 
-    bool ok = true;
-    if (ok) ok = FailingWriteStep != StepPermissions && fchmod(fd, mode) == 0;
+    bool ok = FailingWriteStep != StepPermissions && KeepPermissionBits(fd, mode);
     if (ok) {
         if (FailingWriteStep == StepWrite) {
             WriteAll(fd, bytes.substr(0, bytes.size() / 2));   // a disk that fills up half way
@@ -306,24 +344,6 @@ enum OpenOutcome : int {
     OpenedUnreadable,     // exists but cannot be read (or is too large): never replaced
 };
 
-static void SleepMilliseconds(int ms) {
-    timespec t{ms / 1000, long(ms % 1000) * 1000000L};
-    nanosleep(&t, nullptr);
-}
-
-// Takes an exclusive advisory lock, waiting at most LockWaitMilliseconds.
-static bool LockWithin(int fd) {
-    int waited = 0, step = 1;
-    for (;;) {
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-        if (errno != EWOULDBLOCK && errno != EINTR) return false;
-        if (waited >= LockWaitMilliseconds) return false;
-        SleepMilliseconds(step);
-        waited += step;
-        step = std::min(step * 2, 16);
-    }
-}
-
 static bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -348,8 +368,13 @@ static bool ReadWhole(int fd, std::string& bytes) {
 // wait for its lock, so after locking the path must still name the file we
 // locked; if not, start again with the new one. While the file is missing
 // the folder is locked instead, and the file must still be missing after.
-static OpenOutcome OpenAndLock(const std::string& path, std::string& bytes, bool& writable, int& lockFd) {
+// Only a lock another instance holds for the whole wait turns writes off
+// (busy); a lock the file system cannot give at all (a folder on NFS, opened
+// read-only, cannot take an exclusive lock) is done without.
+static OpenOutcome OpenAndLock(const std::string& path, int waitMs, std::string& bytes, bool& writable,
+                               bool& busy, int& lockFd) {
     lockFd = -1;
+    busy = false;
     for (int attempt = 0; attempt < 1000; ++attempt) {
         writable = true;
         // Non-blocking so that a pipe or device under the name cannot hang us;
@@ -363,56 +388,108 @@ static OpenOutcome OpenAndLock(const std::string& path, std::string& bytes, bool
             if (errno != ENOENT) return OpenedUnreadable;
             int dir = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (dir < 0) return OpenedMissing;   // no folder: creating will fail too
-            bool locked = LockWithin(dir);
+            LockOutcome lock = LockExclusively(dir, waitMs);
             struct stat now {};
             if (stat(path.c_str(), &now) == 0) {   // someone created it meanwhile
                 close(dir);
                 continue;
             }
-            if (!locked) {
+            if (lock == LockTaken) {
+                lockFd = dir;
+            } else {
                 close(dir);
-                writable = false;
-                return OpenedMissing;
+                busy = lock == LockBusy;
+                if (busy) writable = false;
             }
-            lockFd = dir;
             return OpenedMissing;
         }
 
-        bool locked = LockWithin(fd);
+        LockOutcome lock = LockExclusively(fd, waitMs);
         struct stat mine {}, now {};
         if (fstat(fd, &mine) != 0) {
             close(fd);
             return OpenedUnreadable;
         }
-        if (locked && (stat(path.c_str(), &now) != 0 || !SameFile(mine, now))) {
+        if (lock == LockTaken && (stat(path.c_str(), &now) != 0 || !SameFile(mine, now))) {
             close(fd);   // replaced or removed while we waited: the lock guards a dead file
             continue;
         }
-        if (!locked) writable = false;   // held too long by someone else: read, never write
+        if (lock == LockBusy) {   // held too long by someone else: read, never write
+            writable = false;
+            busy = true;
+        }
         if (!S_ISREG(mine.st_mode) || mine.st_size > SettingsFileLimit || !ReadWhole(fd, bytes)) {
             close(fd);
             return OpenedUnreadable;
         }
-        lockFd = locked ? fd : -1;
-        if (!locked) close(fd);
+        lockFd = lock == LockTaken ? fd : -1;
+        if (lock != LockTaken) close(fd);
         return OpenedExisting;
     }
     return OpenedUnreadable;
 }
 
 // "\" separates folders in the paths the game builds; on this system it is "/".
-// A symbolic link is followed, so the rename replaces its target and not the link.
+// A symbolic link is followed to the file it names, even when that file does
+// not exist yet, so the file is created and replaced there and the link stays
+// a link. A chain that does not end (a loop) is left as it is: opening it
+// then fails and nothing is written.
 static std::string ResolveSettingsPath(const std::string& given) {
     std::string path = given;
     std::replace(path.begin(), path.end(), '\\', '/');
-    struct stat link {};
-    if (lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        if (char* real = realpath(path.c_str(), nullptr)) {
-            path = real;
-            free(real);
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat link {};
+        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+        std::vector<char> target(size_t(link.st_size > 0 ? link.st_size : PATH_MAX) + 1);
+        ssize_t n = readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || size_t(n) >= target.size()) return path;
+        std::string next(target.data(), size_t(n));
+        if (next[0] != '/') {
+            const size_t slash = path.rfind('/');
+            if (slash != std::string::npos) next = path.substr(0, slash + 1) + next;
         }
+        path = next;
     }
     return path;
+}
+
+// Reads the file without a lock, into the list, using the cache when the file
+// is provably the one parsed last. Returns the outcome as OpenAndLock does.
+static OpenOutcome ReadWithoutLock(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT ? OpenedMissing : OpenedUnreadable;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > SettingsFileLimit) {
+        close(fd);
+        return OpenedUnreadable;
+    }
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const bool settled = st.st_mtim.tv_sec < now.tv_sec - 1;
+    if (settled && Parsed.Valid && Parsed.Path == path && Parsed.Device == st.st_dev && Parsed.Inode == st.st_ino &&
+        Parsed.Size == st.st_size && Parsed.Modified.tv_sec == st.st_mtim.tv_sec &&
+        Parsed.Modified.tv_nsec == st.st_mtim.tv_nsec && Parsed.Changed.tv_sec == st.st_ctim.tv_sec &&
+        Parsed.Changed.tv_nsec == st.st_ctim.tv_nsec) {
+        close(fd);
+        // Lent, not copied: a large file costs nothing to read again.
+        Settings.Entries = std::move(Parsed.Entries);
+        Settings.WithoutMark = Parsed.WithoutMark;
+        Settings.BorrowsCache = true;
+        return OpenedExisting;
+    }
+    std::string bytes;
+    const bool read = ReadWhole(fd, bytes);
+    close(fd);
+    if (!read) return OpenedUnreadable;
+    Settings.WithoutMark = bytes.empty();
+    Settings.Entries = ParseSettingsText(bytes);
+    Parsed = ParsedFileCache{};
+    if (settled && static_cast<long long>(bytes.size()) == static_cast<long long>(st.st_size)) {
+        Parsed = ParsedFileCache{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim, path, {},
+                                 Settings.WithoutMark};
+        Settings.BorrowsCache = true;
+    }
+    return OpenedExisting;
 }
 
 // [SECTION] Group and key lookup
@@ -442,14 +519,14 @@ static SettingsEntry* FindSetting(const std::string& key) {
 
 // [SECTION] The seven operations
 
-bool OpenSettingsFile(const std::string& path) {
+static bool OpenLocked(const std::string& path, int waitMs) {
     CloseSettingsFile();
     Settings = SettingsFileState{};
     Settings.Path = ResolveSettingsPath(path);
 
     std::string bytes;
     bool writable = false;
-    OpenOutcome outcome = OpenAndLock(Settings.Path, bytes, writable, Settings.LockFd);
+    OpenOutcome outcome = OpenAndLock(Settings.Path, waitMs, bytes, writable, Settings.LockBusy, Settings.LockFd);
     Settings.IsOpen = true;
     Settings.WritesAllowed = outcome != OpenedUnreadable && writable;
     if (outcome == OpenedExisting) {
@@ -457,6 +534,20 @@ bool OpenSettingsFile(const std::string& path) {
         Settings.Entries = ParseSettingsText(bytes);
     }
     return outcome == OpenedExisting;
+}
+
+bool OpenSettingsFile(const std::string& path) { return OpenLocked(path, LockWaitMilliseconds); }
+
+bool OpenSettingsFileWithoutWaiting(const std::string& path) { return OpenLocked(path, 0); }
+
+bool SettingsFileBusy() { return Settings.IsOpen && Settings.LockBusy; }
+
+bool OpenSettingsFileToRead(const std::string& path) {
+    CloseSettingsFile();
+    Settings = SettingsFileState{};
+    Settings.Path = ResolveSettingsPath(path);
+    Settings.IsOpen = true;
+    return ReadWithoutLock(Settings.Path) == OpenedExisting;
 }
 
 bool SelectGroup(const std::string& group) {
@@ -513,8 +604,24 @@ void WriteSettingNumber(const std::string& key, int32_t number) {
 
 void CloseSettingsFile() {
     if (!Settings.IsOpen) return;
-    if (Settings.Modified && Settings.WritesAllowed)
+    if (Settings.BorrowsCache) {   // hand the parsed file back, unless this session changed it
+        if (Settings.Modified) Parsed = ParsedFileCache{};
+        else Parsed.Entries = std::move(Settings.Entries);
+    }
+    if (Settings.Modified && Settings.WritesAllowed) {
+        Parsed = ParsedFileCache{};
         ReplaceFileContent(Settings.Path, FormatSettingsText(Settings.Entries, Settings.WithoutMark));
+    }
     if (Settings.LockFd >= 0) close(Settings.LockFd);   // closing lets go of the lock
     Settings = SettingsFileState{};
+}
+
+// [SECTION] Leftovers of killed runs
+
+void RemoveStaleTemporaryFiles(const std::string& settingsPath, const std::string& picturePrefix) {
+    const std::string target = ResolveSettingsPath(settingsPath);
+    const size_t slash = target.rfind('/');
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    RemoveOrphanedTemporaries(FolderOf(target), name, "");
+    RemoveOrphanedTemporaries(".", "", picturePrefix);
 }

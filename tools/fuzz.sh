@@ -12,7 +12,7 @@ out=build-fuzz
 mkdir -p "$out/corpus"
 clang++ -std=c++20 -g -O1 -I. -Wall -Wextra \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    tests/fuzz/settings_fuzzer.cpp platform/settings_file.cpp \
+    tests/fuzz/settings_fuzzer.cpp platform/settings_file.cpp platform/file_safety.cpp \
     -o "$out/settings_fuzzer"
 echo "running the settings fuzzer for ${seconds} s"
 "$out/settings_fuzzer" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=1024 \

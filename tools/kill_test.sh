@@ -9,6 +9,8 @@
 # so that it is counted once); without it the first fault ends the run.
 # The program is $VELDRUNE_BIN (default build/veldrune). Without a DISPLAY
 # the script runs itself under tools/with_x.sh. Exits 1 on the first fault.
+# Every start must remove the temporary files of the runs killed before it:
+# once the window shows, none may be left.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -69,6 +71,19 @@ fail() {
 done_kills=0
 faults=0
 stale_temps=0
+# Temporary files of earlier runs still there once the program with this pid
+# has started: its start-up removes every one whose run is gone.
+leftovers_besides() {
+    find "$work" -maxdepth 1 \( -name 'Veldrune.cfg.tmp*' -o -name 'Screenshot_*.png.part*' \) \
+        ! -name "Veldrune.cfg.tmp$1-*" ! -name "*.png.part$1" | wc -l
+}
+wait_for_window() {
+    for _ in $(seq 1 300); do
+        xdotool search --onlyvisible --name '^Veldrune$' >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
 for ((i = 1; i <= kills; ++i)); do
     cp "$work/Veldrune.cfg" "$before" 2>/dev/null || rm -f "$before"
     (cd "$work" && exec "$bin" >/dev/null 2>&1) &
@@ -78,10 +93,14 @@ for ((i = 1; i <= kills; ++i)); do
         sleep "$(awk -v r=$RANDOM 'BEGIN { printf "%.3f", (r % 1500) / 1000 }')"
         driver=
     else
-        for _ in $(seq 1 300); do
-            xdotool search --onlyvisible --name '^Veldrune$' >/dev/null 2>&1 && break
-            sleep 0.1
-        done
+        wait_for_window
+        left=$(leftovers_besides "$pid")
+        if [ "$left" != 0 ]; then
+            echo "kill $i: $left temporary files of killed runs were not removed at the start" >&2
+            [ $keep_going = 1 ] || fail "leftovers after the start of run $i"
+            faults=$((faults + 1))
+            stale_temps=$((stale_temps + left))
+        fi
         drive &
         driver=$!
         # Anywhere from the first frames to a few seconds of writing.
@@ -108,12 +127,22 @@ for ((i = 1; i <= kills; ++i)); do
         [ $keep_going = 1 ] || fail "the hand-written comment was lost after kill $i"
         faults=$((faults + 1))
     fi
-    # A temporary file left by a kill in the middle of a rewrite.
-    temps=$(find "$work" -maxdepth 1 -name 'Veldrune.cfg.*' ! -name '*.before*' | wc -l)
-    stale_temps=$temps
 done
 
+# One more start after the last kill clears what that kill left.
+(cd "$work" && exec "$bin" >/dev/null 2>&1) &
+pid=$!
+wait_for_window
+left=$(leftovers_besides "$pid")
+kill -KILL "$pid" 2>/dev/null
+wait "$pid" 2>/dev/null
+stale_temps=$((stale_temps + left))
+if [ "$left" != 0 ]; then
+    [ $keep_going = 1 ] || fail "$left temporary files left after the final restart"
+    faults=$((faults + 1))
+fi
+
 shots=$(find "$work" -maxdepth 1 -name 'Screenshot_*.png' | wc -l)
-echo "kill_test: $done_kills kills, $faults with a fault; $shots screenshots left; $stale_temps temporary files left by kills"
+echo "kill_test: $done_kills kills, $faults with a fault; $shots screenshots left; $stale_temps temporary files of killed runs found after a restart"
 rm -rf "$work"
 [ $faults = 0 ]

@@ -107,3 +107,35 @@ TEST(ProgramMenu, EscapeOnTheMainPageEndsWithZero) {
     Key("Escape");
     EXPECT_EQ(WaitExit(p), 0);
 }
+
+// The program's file was removed while it ran (an update replaced it): the
+// new instance cannot be started, so this one goes on, on the Resolution
+// page at its size, and the new size waits in the file for the next start.
+TEST(ProgramMenu, ARestartThatCannotStartKeepsTheGameRunning) {
+    NEED_DISPLAY();
+    std::string dir = MakeWorkDir("restart-fails");
+    std::string copy = dir + "/veldrune-copy";
+    std::filesystem::copy_file(VELDRUNE_PROGRAM, copy);
+    WriteFile(dir + "/Veldrune.cfg", SettingsText({"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
+                                                   "settings.screenmode = 1"}));
+    Program p = Start(dir, copy);
+    ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
+    std::filesystem::remove(copy);
+    ClickAt(400, 510);          // Options
+    ClickAt(400, 250);          // Graphic, home column
+    Sleep(1.0);
+    ClickAt(400, 250);          // Resolution
+    Sleep(0.3);
+    ClickAt(560, 280);          // 1024x768
+    Sleep(1.0);
+    ASSERT_TRUE(IsRunning(p)) << "the game ended although no new instance could start";
+    std::string path = dir + "/Veldrune.cfg";
+    EXPECT_TRUE(FileHasLine(path, "ScreenW = 1024")) << ReadFile(path);
+    EXPECT_TRUE(FileHasLine(path, "settings.page = Main")) << ReadFile(path);
+    // On the Resolution page: three Escapes lead to the main page, the fourth ends.
+    for (int i = 0; i < 3; ++i) Key("Escape");
+    Sleep(0.4);
+    EXPECT_TRUE(IsRunning(p)) << "it was not on the Resolution page";
+    Key("Escape");
+    EXPECT_EQ(WaitExit(p), 0);
+}

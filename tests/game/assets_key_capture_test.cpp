@@ -2,6 +2,11 @@
 // which key wins, which keys are ignored and when the file is left alone.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <initializer_list>
 #include <string>
 
@@ -9,6 +14,8 @@
 #include "core/core.h"
 #include "menu/menu.h"
 #include "recording/harness.h"
+
+void SetSettingsLockWait(int milliseconds);   // platform/settings_file.cpp
 
 namespace {
 
@@ -50,6 +57,7 @@ protected:
     }
     void TearDown() override {
         Menu = MenuPageState{};
+        SetSettingsLockWait(2000);
         GameTest::TearDown();
     }
 };
@@ -131,4 +139,62 @@ TEST_F(KeyCapture, ClickingForwardAndReleasingWInTheRunningMenu) {
     Release({KeyW});
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
     EXPECT_EQ(Stored("Forward"), "W");
+}
+
+// [SECTION] Another instance holds the settings file
+
+namespace {
+
+// Another instance's lock on the settings file, held until Release().
+struct HeldElsewhere {
+    int Fd = open(SettingsFileName, O_RDWR);
+    HeldElsewhere() { EXPECT_EQ(flock(Fd, LOCK_EX), 0); }
+    void Release() {
+        if (Fd >= 0) close(Fd);
+        Fd = -1;
+    }
+    ~HeldElsewhere() { Release(); }
+};
+
+}  // namespace
+
+// The control pages read the bindings every frame: with the file held for
+// as long as the holder likes, frames go on (a frame that waited would be
+// stopped by the alarm).
+TEST_F(KeyCapture, ControlPageFramesNeverWaitForTheLock) {
+    Boot();
+    HeldElsewhere holder;
+    pid_t frames = fork();
+    if (frames == 0) {
+        SetSettingsLockWait(600000);
+        alarm(20);
+        Menu.MenuSelect = MenuControl;
+        Frames(3);
+        Menu.MenuSelect = MenuForward;
+        Frames(3);
+        _exit(Cfg.Duck == "Strg" ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(frames, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << (WIFSIGNALED(status) ? "a frame waited for the lock" : "the bindings were not read");
+}
+
+// A key taken while the file is held shows at once and reaches the file as
+// soon as the holder lets go; it is never dropped.
+TEST_F(KeyCapture, KeyTakenWhileTheFileIsHeldIsWrittenWhenItIsFree) {
+    Boot();
+    SetSettingsLockWait(50);
+    HeldElsewhere holder;
+    Menu.MenuSelect = MenuForward;
+    Release({KeyK});
+    EXPECT_EQ(Menu.MenuSelect, MenuControl);
+    EXPECT_EQ(Cfg.Forward, "K");
+    Frames(2);
+    EXPECT_EQ(Cfg.Forward, "K") << "the control page shows the key taken, not the old binding";
+    EXPECT_EQ(ReadSettingsFile().find("Forward = K"), std::string::npos) << "not yet: the file is held";
+    holder.Release();
+    Frame();
+    EXPECT_EQ(Stored("Forward"), "K");
+    EXPECT_EQ(Cfg.Forward, "K");
 }

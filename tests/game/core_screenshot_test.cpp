@@ -107,9 +107,10 @@ TEST_F(GameTest, AScreenshotNeverReplacesAnEarlierOne) {
     EXPECT_EQ(FileText("Screenshot_4.png"), "old picture");
     EXPECT_TRUE(FileExists("Screenshot_5.png"));
     EXPECT_EQ(StoredCount(), 5) << "the number used is written back";
-    EXPECT_EQ(Described(1, {"SaveSpriteAsPng"}),
-              (Lines{"SaveSpriteAsPng 0 1 Screenshot_3.png", "SaveSpriteAsPng 0 1 Screenshot_4.png",
-                     "SaveSpriteAsPng 0 1 Screenshot_5.png"}));
+    EXPECT_EQ(Described(1, {"PathTaken", "SaveSpriteAsPng"}),
+              (Lines{"PathTaken Screenshot_3.png", "PathTaken Screenshot_4.png", "PathTaken Screenshot_5.png",
+                     "SaveSpriteAsPng 0 1 Screenshot_5.png"}))
+        << "taken numbers are passed over by name; the frame is saved once";
 }
 
 // A settings file that cannot be written keeps the count where it was, so
@@ -126,8 +127,8 @@ TEST_F(GameTest, ACountThatCannotBeStoredNeverOverwritesScreenshots) {
     EXPECT_TRUE(FileExists("Screenshot_2.png"));
     EXPECT_TRUE(FileExists("Screenshot_3.png")) << "each took the next free number";
     EXPECT_EQ(Cfg.settings.screenshots, 3);
-    EXPECT_EQ(Described(5, {"SaveSpriteAsPng"}),
-              (Lines{"SaveSpriteAsPng 0 1 Screenshot_1.png", "SaveSpriteAsPng 0 1 Screenshot_2.png",
+    EXPECT_EQ(Described(5, {"PathTaken", "SaveSpriteAsPng"}),
+              (Lines{"PathTaken Screenshot_1.png", "PathTaken Screenshot_2.png", "PathTaken Screenshot_3.png",
                      "SaveSpriteAsPng 0 1 Screenshot_3.png"}));
 }
 
@@ -141,6 +142,18 @@ TEST_F(GameTest, AFailedSaveStillAdvancesTheCount) {
     Rec.NextSaveResult = SaveOk;
     Release({KeyF12});
     EXPECT_TRUE(FileExists("Screenshot_2.png"));
+}
+
+// Two thousand old screenshots ahead of the counter: the frame is still
+// converted and encoded once, for the free number, not once per taken one.
+TEST_F(GameTest, ManyTakenNumbersCostOneSave) {
+    WriteSettingsFile(SettingsText({"[Settings]", "settings.screenshots = 7"}));
+    for (int n = 8; n < 2008; ++n) TouchFile("Screenshot_" + std::to_string(n) + ".png");
+    Boot();
+    Release({KeyF12});
+    EXPECT_EQ(Described(1, {"SaveSpriteAsPng"}), Lines{"SaveSpriteAsPng 0 1 Screenshot_2008.png"});
+    EXPECT_EQ(FileText("Screenshot_2007.png"), "old picture");
+    EXPECT_EQ(StoredCount(), 2008);
 }
 
 TEST_F(GameTest, ScreenshotSearchForAFreeNumberIsBounded) {

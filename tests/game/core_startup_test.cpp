@@ -290,3 +290,25 @@ TEST_F(GameTest, ResetGameStateRestoresEveryStruct) {
     EXPECT_EQ(Layout.OverlayY, 0);
     EXPECT_EQ(Assets.ScreenshotKey, KeyNone);
 }
+
+// The new instance cannot be started (the program's file was replaced while
+// it ran): this one goes on at its size, on the Resolution page; the new size
+// waits in the file for the next start, which opens on the main page.
+TEST_F(GameTest, ARestartThatCannotStartKeepsTheGameOnTheResolutionPage) {
+    WriteSettingsFile(SettingsText({"[Screen]", "ScreenW = 800", "ScreenH = 600"}));
+    Boot();
+    Rec.LaunchFails = true;
+    Menu.MenuSelect = MenuRes1024x768;
+    ChooseScreenSize(1024, 768);
+    Frame();
+    EXPECT_EQ(Rec.Launched.size(), 1u);
+    EXPECT_EQ(App.RestartRequested, 0);
+    EXPECT_EQ(Menu.MenuSelect, MenuResolution);
+    EXPECT_EQ(Cfg.ScreenW, 800);
+    const std::string file = ReadSettingsFile();
+    EXPECT_NE(file.find("ScreenW = 1024\r\nScreenH = 768\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("settings.page = Main\r\n"), std::string::npos) << file;
+    Frames(2);
+    EXPECT_EQ(Described(-1, {"OpenGameScreen", "CloseGameScreen"}).size(), 1u) << "the screen stays as it is";
+    EXPECT_EQ(Rec.Frame, 3);
+}

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 
 #include "core/core.h"   // SettingsFileName, for the snapshot at LaunchProgram
@@ -308,6 +309,13 @@ SaveResult SaveSpriteAsPng(int sprite, const std::string& path, bool exclusive) 
     const SpriteRecord& record = Rec.Sprites[sprite];
     out << "recorded " << record.Width << "x" << record.Height << "\n";
     return out ? SaveOk : SaveFailed;
+}
+
+// The real folder of the test, as the real platform looks.
+bool PathTaken(const std::string& path) {
+    Record("PathTaken", {}, path);
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
 }
 
 void DeleteSprite(int sprite) {

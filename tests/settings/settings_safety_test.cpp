@@ -201,3 +201,43 @@ TEST_F(SettingsTest, LinkedFileIsUpdatedThroughTheLink) {
     EXPECT_TRUE(std::filesystem::is_symlink(Cfg));
     EXPECT_EQ(Slurp(target), Mark + "; my own settings\r\n[Screen]\r\nScreenW = 1280\r\n");
 }
+
+// A link whose target does not exist yet (a dotfiles folder, a drive not
+// mounted) stays a link: the file is created and replaced at its target, or,
+// where the target cannot be written, nothing is written and nothing said.
+struct LinkCase {
+    const char* Name;
+    const char* Target;        // the link's text; "T/" stands for the test folder
+    const char* Written;       // where the file must appear, "" for nowhere
+};
+void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.Name; }
+class DanglingLinkTest : public SettingsTest, public ::testing::WithParamInterface<LinkCase> {};
+
+TEST_P(DanglingLinkTest, LinkStaysALink) {
+    const LinkCase& c = GetParam();
+    std::filesystem::create_directory(Folder + "/dotfiles");
+    std::string target = c.Target;
+    if (target.rfind("T/", 0) == 0) target = Folder + target.substr(1);
+    std::filesystem::create_symlink(target, Cfg);
+    std::filesystem::create_symlink("dotfiles/Veldrune.cfg", Folder + "/second");   // for the chain
+    WriteScreenWidth(Cfg, 1280);
+    WriteScreenWidth(Cfg, 1024);   // and once more, now that the target exists
+    EXPECT_TRUE(std::filesystem::is_symlink(Cfg));
+    EXPECT_EQ(std::filesystem::read_symlink(Cfg), target);
+    if (*c.Written) {
+        EXPECT_EQ(Slurp(Folder + "/" + c.Written), Mark + "[Screen]\r\nScreenW = 1024\r\n");
+        EXPECT_EQ(FolderListing(Folder + "/dotfiles"), std::vector<std::string>{"Veldrune.cfg"});
+    } else {
+        EXPECT_TRUE(FolderListing(Folder + "/dotfiles").empty());
+    }
+    EXPECT_EQ(FolderListing(Folder), (std::vector<std::string>{"Veldrune.cfg", "dotfiles", "second"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, DanglingLinkTest,
+    ::testing::Values(LinkCase{"Absolute", "T/dotfiles/Veldrune.cfg", "dotfiles/Veldrune.cfg"},
+                      LinkCase{"Relative", "dotfiles/Veldrune.cfg", "dotfiles/Veldrune.cfg"},
+                      LinkCase{"Chain", "second", "dotfiles/Veldrune.cfg"},
+                      LinkCase{"UnmountedDrive", "T/unmounted/Veldrune.cfg", ""},
+                      LinkCase{"Loop", "Veldrune.cfg", ""}),
+    [](const ::testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.Name); });

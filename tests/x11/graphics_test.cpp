@@ -312,6 +312,32 @@ TEST_F(PlatformTest, TextIntoASpriteEndsUpInItsPixelsAndIsKeyed) {
 
 // [SECTION] Fonts
 
+// Every page is laid out in fixed pixels for 96 dpi. A laptop panel reports
+// about 157 (its physical density); its labels must be the very same pixels.
+TEST_F(PlatformTest, LabelsAreTheSamePixelsWhateverDensityTheDisplayReports) {
+    auto label = [](float reportedDpi) {
+        ReportDisplayDpiForTests(reportedDpi);
+        EXPECT_EQ(DisplayDpiForTests(), int(reportedDpi));
+        RgbaImage px;
+        if (!LoadFontFace(0, "DejaVu Sans", 15, 0) || !CreateBlankSprite(801, 150, 25, SpriteBlendable)) return px;
+        BeginTextOn(801);
+        SetTextTransparent();
+        UseFont(0);
+        const std::string text = "Taste w\xC3\xA4hlen";
+        const int w = MeasureTextWidth(text), h = MeasureTextHeight(text);
+        EXPECT_LE(w, 150) << "at " << reportedDpi << " dpi";
+        EXPECT_LE(h, 25) << "at " << reportedDpi << " dpi";
+        DrawTextAt(75 - w / 2, 12 - h / 2, text, White);
+        EndText();
+        SpritePixelsForTests(801, px);
+        return px;
+    };
+    const RgbaImage at96 = label(96), at157 = label(157);
+    ReportDisplayDpiForTests(0);
+    ASSERT_EQ(at96.width, 150);
+    EXPECT_TRUE(at96.pixels == at157.pixels) << "the label changed with the display's density";
+}
+
 TEST_F(PlatformTest, DefaultFaceNameGetsAReadableFreeFace) {
     ASSERT_TRUE(LoadFontFace(0, "Papyrus", 11, 0));
     const std::string family = FontFamilyForTests(0);

@@ -252,6 +252,26 @@ TEST(PlatformProcess, LaunchStartsWithoutArgumentsHereAndLeavesNoZombie) {
     EXPECT_FALSE(LaunchProgram(""));
 }
 
+// Files that exist but cannot be started: each launch must report failure
+// so that the game keeps running instead of ending without a successor.
+TEST(PlatformProcess, ALaunchThatCannotExecuteReportsFailure) {
+    TempDir dir;
+    auto make = [&](const char* name, const std::string& content, std::filesystem::perms perms) {
+        const auto path = dir.Path / name;
+        std::ofstream(path) << content;
+        std::filesystem::permissions(path, perms);
+        return path.string();
+    };
+    using std::filesystem::perms;
+    const std::vector<std::string> unstartable = {
+        make("not-executable", "#!/bin/sh\ntrue\n", perms::owner_read | perms::owner_write),
+        make("garbage", "\x7f""ELF but not really\n", perms::owner_all),
+        make("missing-interpreter", "#!/nonexistent/interpreter\n", perms::owner_all),
+        dir.Path.string(),   // a folder
+    };
+    for (const std::string& path : unstartable) EXPECT_FALSE(LaunchProgram(path)) << path;
+}
+
 namespace {
 std::atomic<int> ThreadSaw{0};
 void RecordParam(int param) {

@@ -1,0 +1,166 @@
+// file_systems_test.cpp — file systems less kind than a local disk: no hard links (USB sticks, some
+// network and FUSE mounts), locks that cannot be had (NFS), a real FAT stick where the machine can
+// mount one; and the temporary files a killed run leaves behind.
+#include "settings_test_util.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
+#include "platform/file_safety.h"
+
+namespace {
+
+const std::string Picture(3000, 'p');
+
+class FileSystemTest : public SettingsTest {
+protected:
+    void TearDown() override {
+        FailHardLinksForTests(0);
+        FailLocksForTests(0);
+        SettingsTest::TearDown();
+    }
+};
+
+std::string ScreenWidthAfterWriting(const std::string& cfg, int32_t width) {
+    OpenSettingsFile(cfg);
+    SelectGroup("Screen");
+    WriteSettingNumber("ScreenW", width);
+    CloseSettingsFile();
+    return Slurp(cfg);
+}
+
+}  // namespace
+
+// [SECTION] No hard links
+
+// Each errno a file system without hard links answers link() with.
+class NoHardLinksTest : public FileSystemTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(NoHardLinksTest, NewFileIsWrittenDirectlyAndNeverReplacesOne) {
+    FailHardLinksForTests(GetParam());
+    const std::string shot = Folder + "/Screenshot_1.png";
+    EXPECT_EQ(WriteNewFile(shot, Picture), SaveOk);
+    EXPECT_EQ(Slurp(shot), Picture);
+    EXPECT_EQ(WriteNewFile(shot, "another picture"), SaveExists);
+    EXPECT_EQ(Slurp(shot), Picture);
+    EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{"Screenshot_1.png"}) << "no temporary file is left";
+}
+
+INSTANTIATE_TEST_SUITE_P(Errors, NoHardLinksTest, ::testing::Values(EPERM, EOPNOTSUPP, ENOSYS, EMLINK));
+
+// The direct write fails half way (a file size limit stands in for a full
+// stick): no cut picture stays under the real name.
+TEST_F(FileSystemTest, FailedDirectWriteLeavesNoCutPicture) {
+    const std::string small = Folder + "/Screenshot_1.png", big = Folder + "/Screenshot_2.png";
+    pid_t child = fork();
+    if (child == 0) {
+        FailHardLinksForTests(EPERM);
+        if (WriteNewFile(small, "tiny") != SaveOk) _exit(1);   // learns that this folder has no links
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{1000, 1000};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+        _exit(WriteNewFile(big, Picture) == SaveFailed ? 0 : 3);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{"Screenshot_1.png"});
+}
+
+// [SECTION] Locks the file system cannot give
+
+// Each errno flock() answers where locking is impossible (NFS with a folder
+// opened read-only, no lock daemon, FUSE): saving goes on without the lock.
+class NoLocksTest : public FileSystemTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(NoLocksTest, SettingsAreStillSavedWithAndWithoutAFile) {
+    FailLocksForTests(GetParam());
+    EXPECT_EQ(ScreenWidthAfterWriting(Cfg, 1024), Mark + "[Screen]\r\nScreenW = 1024\r\n") << "first start";
+    EXPECT_EQ(ScreenWidthAfterWriting(Cfg, 1280), Mark + "[Screen]\r\nScreenW = 1280\r\n") << "existing file";
+}
+
+INSTANTIATE_TEST_SUITE_P(Errors, NoLocksTest, ::testing::Values(ENOLCK, EBADF, EINVAL, EOPNOTSUPP));
+
+// Only a lock another instance really holds keeps a writer out.
+TEST_F(FileSystemTest, ALockHeldElsewhereStillKeepsWritesOut) {
+    int holder = open(Folder.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    SetSettingsLockWait(20);
+    ScreenWidthAfterWriting(Cfg, 1024);
+    EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{});
+    close(holder);
+}
+
+// [SECTION] A real FAT file system
+
+// A loop-mounted FAT image: no hard links, no permission bits. Needs root,
+// mkfs.vfat (dosfstools) and a kernel that may mount it here.
+TEST_F(FileSystemTest, FatStickTakesScreenshotsAndSettings) {
+    if (geteuid() != 0) GTEST_SKIP() << "mounting a FAT image needs root";
+    if (system("command -v mkfs.vfat >/dev/null 2>&1") != 0) GTEST_SKIP() << "mkfs.vfat (dosfstools) is missing";
+    const std::string image = Folder + "/stick.img", stick = Folder + "/stick";
+    std::filesystem::create_directory(stick);
+    {
+        std::ofstream make(image, std::ios::binary);
+        make.seekp(8 * 1024 * 1024 - 1);
+        make.put('\0');
+    }
+    ASSERT_EQ(system(("mkfs.vfat -n STICK '" + image + "' >/dev/null 2>&1").c_str()), 0);
+    if (system(("mount -o loop '" + image + "' '" + stick + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "this machine refuses to mount a FAT image (no loop device or no vfat in the kernel)";
+    struct Unmount {
+        std::string Path;
+        ~Unmount() { umount2(Path.c_str(), MNT_DETACH); }
+    } unmount{stick};
+
+    const std::string shot = stick + "/Screenshot_1.png";
+    EXPECT_EQ(WriteNewFile(shot, Picture), SaveOk);
+    EXPECT_EQ(WriteNewFile(shot, "another picture"), SaveExists);
+    EXPECT_EQ(Slurp(shot), Picture);
+    const std::string cfg = stick + "/Veldrune.cfg";
+    EXPECT_EQ(ScreenWidthAfterWriting(cfg, 1024), Mark + "[Screen]\r\nScreenW = 1024\r\n") << "first start";
+    EXPECT_EQ(ScreenWidthAfterWriting(cfg, 1280), Mark + "[Screen]\r\nScreenW = 1280\r\n") << "existing file";
+    EXPECT_EQ(FolderListing(stick), (std::vector<std::string>{"Screenshot_1.png", "Veldrune.cfg"}));
+}
+
+// [SECTION] Leftovers of killed runs
+
+TEST_F(FileSystemTest, LeftoversOfRunsThatAreGoneAreRemovedAtStart) {
+    pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    waitpid(dead, nullptr, 0);
+    // A run of this same program that is still going (a child has our name).
+    pid_t alive = fork();
+    if (alive == 0) {
+        pause();
+        _exit(0);
+    }
+    const std::string d = std::to_string(dead), a = std::to_string(alive), me = std::to_string(getpid());
+    const std::vector<std::string> removed = {
+        "Veldrune.cfg.tmp" + d + "-1", "Screenshot_3.png.part" + d,
+        "Veldrune.cfg.tmp" + me + "-4",   // our own pid: nothing of ours is being written yet
+        "Screenshot_4.png.part1",        // pid 1 is another program, whatever it is
+    };
+    const std::vector<std::string> kept = {
+        "Veldrune.cfg.tmp" + a + "-2", "Screenshot_5.png.part" + a, "Veldrune.cfg.tmp", "Veldrune.cfg.tmpx-1",
+        "Veldrune.cfg.tmp" + d, "Other.cfg.tmp" + d + "-1", "notes.part" + d, "Screenshot_1.png",
+        "holiday.png.part" + d, "Screenshot_x.png.part" + d,
+    };
+    for (const auto& name : removed) Spit(Folder + "/" + name, "cut");
+    for (const auto& name : kept) Spit(Folder + "/" + name, "kept");
+
+    const std::string previous = std::filesystem::current_path();
+    std::filesystem::current_path(Folder);
+    RemoveStaleTemporaryFiles("Veldrune.cfg", "Screenshot_");
+    std::filesystem::current_path(previous);
+    kill(alive, SIGKILL);
+    waitpid(alive, nullptr, 0);
+
+    std::vector<std::string> expected = kept;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderListing(Folder), expected);
+}
