@@ -80,7 +80,7 @@ bool WriteAllTo(int fd, const std::string& bytes) {
     return true;
 }
 
-static std::string FolderOfPath(const std::string& path) {
+std::string FolderOfPath(const std::string& path) {
     size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";

@@ -39,6 +39,9 @@ bool ReplaceFile(const std::string& path, const std::string& bytes);
 // Writes all of bytes to fd, retrying short writes; false on an error.
 bool WriteAllTo(int fd, const std::string& bytes);
 
+// The folder part of a path: "." for a bare name, "/" for a file at the root.
+std::string FolderOfPath(const std::string& path);
+
 // [SECTION] Test seams
 
 // Makes every link() of WriteNewFile fail with errnoValue, and every flock()

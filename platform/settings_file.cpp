@@ -254,26 +254,6 @@ static std::string FormatSettingsText(const std::vector<SettingsEntry>& entries,
     return "\xEF\xBB\xBF\r\n" + body;
 }
 
-static bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += size_t(n);
-    }
-    return true;
-}
-
-static std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
 // Gives the new file the bits the old one had. A file system that stores no
 // permission bits (FAT, exFAT) refuses a mode it cannot show with EPERM; the
 // file then has the bits every file there has, which is no reason to lose
@@ -314,10 +294,10 @@ static bool ReplaceFileContent(const std::string& path, const std::string& bytes
     bool ok = FailingWriteStep != StepPermissions && KeepPermissionBits(fd, mode);
     if (ok) {
         if (FailingWriteStep == StepWrite) {
-            WriteAll(fd, bytes.substr(0, bytes.size() / 2));   // a disk that fills up half way
+            WriteAllTo(fd, bytes.substr(0, bytes.size() / 2));   // a disk that fills up half way
             ok = false;
         } else {
-            ok = WriteAll(fd, bytes);
+            ok = WriteAllTo(fd, bytes);
         }
     }
     if (ok) ok = FailingWriteStep != StepFlush && fsync(fd) == 0;
@@ -328,7 +308,7 @@ static bool ReplaceFileContent(const std::string& path, const std::string& bytes
         return false;
     }
     // The rename itself reaches the disk with the folder.
-    int dir = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int dir = open(FolderOfPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);
         close(dir);
@@ -386,7 +366,7 @@ static OpenOutcome OpenAndLock(const std::string& path, int waitMs, std::string&
         }
         if (fd < 0) {
             if (errno != ENOENT) return OpenedUnreadable;
-            int dir = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            int dir = open(FolderOfPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (dir < 0) return OpenedMissing;   // no folder: creating will fail too
             LockOutcome lock = LockExclusively(dir, waitMs);
             struct stat now {};
@@ -622,6 +602,6 @@ void RemoveStaleTemporaryFiles(const std::string& settingsPath, const std::strin
     const std::string target = ResolveSettingsPath(settingsPath);
     const size_t slash = target.rfind('/');
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    RemoveOrphanedTemporaries(FolderOf(target), name, "");
+    RemoveOrphanedTemporaries(FolderOfPath(target), name, "");
     RemoveOrphanedTemporaries(".", "", picturePrefix);
 }
