@@ -218,6 +218,53 @@ void DropSpriteTextures() {
 
 bool SelectBackBuffer() { return DrawingOnBackBuffer(); }
 
+// [SECTION] Replaying the frame record
+
+namespace {
+
+void RenderOp(const FrameOp& op) {
+    switch (op.Kind) {
+        case FrameOpClear: RenderClearNow(op.Colour); break;
+        case FrameOpSprite: RenderSpriteNow(op.Number, op.X, op.Y, op.Alpha); break;
+        case FrameOpText: RenderTextNow(op.Number, op.X, op.Y, op.Words, op.Colour); break;
+    }
+}
+
+}  // namespace
+
+void RenderFrameOps(const std::vector<FrameOp>& ops) {
+    for (const FrameOp& op : ops) RenderOp(op);
+}
+
+void RenderFrameOpsInside(const std::vector<FrameOp>& ops, const std::vector<FrameBox>& rects) {
+    SDL_Renderer* r = Sdl.Screen.Renderer;
+    for (const FrameBox& box : rects) {
+        const SDL_Rect clip{box.X, box.Y, box.W, box.H};
+        SDL_RenderSetClipRect(r, &clip);
+        for (const FrameOp& op : ops) {
+            if (!BoxesOverlap(op.Box, box)) continue;
+            if (op.Kind == FrameOpClear) {
+                // A clear ignores the clip; a fill keeps to it.
+                SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
+                SDL_SetRenderDrawColor(r, op.Colour.r, op.Colour.g, op.Colour.b, 255);
+                SDL_RenderFillRect(r, &clip);
+            } else {
+                RenderOp(op);
+            }
+        }
+    }
+    SDL_RenderSetClipRect(r, nullptr);
+}
+
+void BringBackBufferUpToDate() {
+    if (!SelectBackBuffer()) return;
+    if (StartDrawingThrough()) RenderFrameOps(Frames.Open);
+}
+
+void BeforePixelsChange() {
+    if (PixelsChangeNeedsRendering()) BringBackBufferUpToDate();
+}
+
 // [SECTION] Sprites and blending
 
 bool LoadSpriteFromMemory(int sprite, const uint8_t* png, size_t pngSize, int flags) {
@@ -284,7 +331,10 @@ void DrawBlended(int blendable, int x, int y, int alpha) {
     if (it == Sdl.Graphics.Blendables.end()) return;
     SdlSprite* sprite = FindSprite(it->second);
     if (!sprite || alpha <= 0 || !Sdl.Screen.BackBuffer) return;
-    RecordSprite(it->second, sprite->Identity, x, y, std::min(alpha, 255));
+    alpha = std::min(alpha, 255);
+    const FrameBox box{x + sprite->Held.x, y + sprite->Held.y, sprite->Held.w, sprite->Held.h};
+    if (RecordSprite(it->second, sprite->Identity, x, y, alpha, box) && SelectBackBuffer())
+        RenderSpriteNow(it->second, x, y, alpha);
 }
 
 void RenderSpriteNow(int number, int x, int y, int alpha) {
@@ -427,9 +477,15 @@ void DrawTextAt(int x, int y, const std::string& utf8, Color c) {
     const int target = Sdl.Graphics.TextTarget;
     if (!font || utf8.empty() || target == -2) return;
     if (target == TextOnScreen) {
-        if (Sdl.Screen.BackBuffer)
-            RecordText(Sdl.Graphics.SelectedFont, Sdl.Graphics.Fonts[Sdl.Graphics.SelectedFont].Identity, x, y,
-                       utf8, c);
+        if (!Sdl.Screen.BackBuffer) return;
+        // The box is the rendered line's: its extent, with a pixel to spare
+        // on every side for glyphs that reach past it.
+        int w = 0, h = 0;
+        if (TTF_SizeUTF8(font, utf8.c_str(), &w, &h) != 0) return;
+        const FrameBox box{x - 1, y - 1, w + 2, h + 2};
+        const int number = Sdl.Graphics.SelectedFont;
+        if (RecordText(number, Sdl.Graphics.Fonts[number].Identity, x, y, utf8, c, box) && SelectBackBuffer())
+            RenderTextNow(number, x, y, utf8, c);
         return;
     }
     SdlSprite* sprite = FindSprite(target);

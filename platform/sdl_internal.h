@@ -87,12 +87,14 @@ struct SdlScreen {
     bool HasFocus = false;              // windowed: the screen's window holds the input focus
     bool FocusLostPending = false;      // full screen: focus went away, not yet judged
     bool Lost = false;                  // full screen: inactive until opened again
-    // Pacing: used when presenting does not wait for the vertical blank.
-    bool SelfPacing = false;
-    int ShortFrames = 0;
-    double FramePeriodMs = 1000.0 / 60.0;
-    uint64_t LastPresentTicks = 0;      // SDL performance counter
-    uint64_t NextDueTicks = 0;
+    bool SoftwareSurface = false;       // SDL's software renderer: the window's frame is a surface we keep
+    // Pacing (sdl_platform.cpp): every pass lasts one refresh period.
+    bool SelfPacing = false;            // presenting does not wait for the vertical blank: we sleep instead
+    int ShortPresents = 0;              // presents in a row that came far sooner than a period
+    double FramePeriodMs = 1000.0 / 60.0;  // the display's refresh period, read again when it may change
+    uint64_t LastPassEndTicks = 0;      // SDL performance counter at the end of the last pass
+    bool LastPassPresented = false;     // that pass presented a frame
+    uint64_t NextDueTicks = 0;          // when the next pass is due to end (0: one period after the next start)
 };
 
 struct SdlInput {
@@ -141,6 +143,28 @@ void DropSpriteTextures();
 // Fontconfig with our face alias; started and ended with the platform.
 bool StartFontLookup();
 void StopFontLookup();
+
+// [SECTION] Replaying the frame record (sdl_graphics.cpp)
+
+// Makes the buffer the frame is drawn into the renderer's target: the back
+// buffer, or the window itself when the frame is drawn there directly.
+// False when there is no screen.
+bool SelectBackBuffer();
+// Renders the ops into the current target, in order.
+void RenderFrameOps(const std::vector<FrameOp>& ops);
+// The same, clipped to each rectangle in turn, skipping ops outside it.
+void RenderFrameOpsInside(const std::vector<FrameOp>& ops, const std::vector<FrameBox>& rects);
+// The primitive renderers the replay calls, drawing into the current target.
+void RenderClearNow(Color c);
+void RenderSpriteNow(int sprite, int x, int y, int alpha);
+void RenderTextNow(int font, int x, int y, const std::string& words, Color c);
+// Renders the open record into the buffer unless it already holds it; the
+// frame's later draws then go straight through. For reading the buffer
+// (CaptureFrame).
+void BringBackBufferUpToDate();
+// Called just before a sprite or font changes or goes away: a frame that has
+// already drawn must show the old pixels, as an immediate draw would have.
+void BeforePixelsChange();
 
 // [SECTION] Game controllers (sdl_controller.cpp)
 

@@ -50,6 +50,7 @@ bool IsScreenWindow(uint32_t windowId) {
 }
 
 void RecreateBackBufferAfterReset();
+void ReadRefreshRate();
 
 // Window events after which the window may no longer show the last
 // presented frame, so that an unchanged frame must still be presented.
@@ -109,7 +110,10 @@ int HandleEvent(const SDL_Event& e) {
             ForgetBackBuffer();
             return NotAWindowEvent;
         case SDL_DISPLAYEVENT:
+            // A display came, went or changed its mode: the window may show
+            // anything now, and the refresh rate may be another.
             SpoilScreen();
+            ReadRefreshRate();
             return NotAWindowEvent;
         case SDL_WINDOWEVENT:
             break;
@@ -119,6 +123,13 @@ int HandleEvent(const SDL_Event& e) {
     }
     const bool screen = IsScreenWindow(e.window.windowID);
     if (screen && WindowEventSpoilsScreen(e.window.event)) SpoilScreen();
+    if (screen && (e.window.event == SDL_WINDOWEVENT_RESIZED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED))
+        // A window of another size has a new buffer: nothing of the old
+        // frame is in it.
+        ForgetBackBuffer();
+    if (screen && (e.window.event == SDL_WINDOWEVENT_MOVED || e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED))
+        // Moved, the window may now be on an output with another rate.
+        ReadRefreshRate();
     switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
             in.CloseRequested = true;
@@ -232,6 +243,9 @@ bool ValidScreenSize(int width, int height) {
     return width > 0 && height > 0 && width <= MaxSurfaceSide && height <= MaxSurfaceSide;
 }
 
+// The refresh period of the display the window is on: the mode full screen
+// switched to (the desktop's when it kept its own), else the display's
+// current one. 60 Hz when the display does not say.
 double RefreshPeriodMs(SDL_Window* window, bool fullScreen) {
     SDL_DisplayMode mode{};
     int ok = fullScreen ? SDL_GetWindowDisplayMode(window, &mode)
@@ -332,10 +346,17 @@ bool CreateScreenOn(SDL_Window* window, int width, int height, bool fullScreen) 
     s.FocusLostPending = false;
     s.FramePeriodMs = RefreshPeriodMs(window, fullScreen);
     const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
-    s.SelfPacing = !(info.flags & SDL_RENDERER_PRESENTVSYNC) || driver == "dummy" || driver == "offscreen";
-    s.ShortFrames = 0;
-    s.LastPresentTicks = 0;
+    // SDL's software renderer claims vertical sync but never waits for it,
+    // nor do the dummy and offscreen drivers: those are paced by us from the
+    // first frame.
+    s.SoftwareSurface = info.name && std::strcmp(info.name, "software") == 0;
+    s.SelfPacing = !(info.flags & SDL_RENDERER_PRESENTVSYNC) || s.SoftwareSurface || driver == "dummy" ||
+                   driver == "offscreen";
+    s.ShortPresents = 0;
+    s.LastPassEndTicks = 0;
+    s.LastPassPresented = false;
     s.NextDueTicks = 0;
+    s.DrawDirect = false;
     ResetFrameRecord();
     // The system pointer never shows; ours is drawn by the game. Relative
     // mode also keeps it inside the window so motion goes on at the edges.
@@ -354,13 +375,21 @@ void RecreateBackBufferAfterReset() {
     ForgetBackBuffer();
 }
 
+// The window's size in pixels, whatever the renderer draws into now (its
+// output size is that of the current target while one is set).
+void WindowPixelSize(int& w, int& h) {
+    w = h = 0;
+    if (Sdl.Screen.Window) SDL_GetWindowSizeInPixels(Sdl.Screen.Window, &w, &h);
+}
+
 SDL_Rect PresentArea() {
     const SdlScreen& s = Sdl.Screen;
     int ow = 0, oh = 0;
-    SDL_GetRendererOutputSize(s.Renderer, &ow, &oh);
+    WindowPixelSize(ow, oh);
     if (s.FullScreen) {
         if (ow == s.Width && oh == s.Height) return {0, 0, s.Width, s.Height};
-        // The display kept another size: scale to fit, keeping the shape.
+        // The display kept another size: the largest picture of the same
+        // shape, centred on black.
         const double scale = std::min(double(ow) / s.Width, double(oh) / s.Height);
         const int w = std::max(1, int(s.Width * scale)), h = std::max(1, int(s.Height * scale));
         return {(ow - w) / 2, (oh - h) / 2, w, h};
@@ -371,58 +400,62 @@ SDL_Rect PresentArea() {
     return {s.AreaX, s.AreaY, s.Width, s.Height};
 }
 
-// When presenting does not wait for the vertical blank, sleep to the
-// display's rate instead of spinning. Whether it waits is told by the
-// renderer, and checked: eight frames in a row far shorter than the refresh
-// period mean the driver ignores vertical sync.
-void PaceFrame() {
+void ReadRefreshRate() {
     SdlScreen& s = Sdl.Screen;
-    const uint64_t freq = SDL_GetPerformanceFrequency();
-    const uint64_t period = uint64_t(double(freq) * s.FramePeriodMs / 1000.0);
-    uint64_t now = SDL_GetPerformanceCounter();
-    if (!s.SelfPacing) {
-        if (s.LastPresentTicks && now - s.LastPresentTicks < period / 2) {
-            if (++s.ShortFrames >= 8) {
-                s.SelfPacing = true;
-                s.NextDueTicks = now + period;
-            }
-        } else {
-            s.ShortFrames = 0;
-        }
-    } else {
-        if (s.NextDueTicks > now) {
-            const uint64_t waitNs = (s.NextDueTicks - now) * 1000000000ull / freq;
-            std::this_thread::sleep_for(std::chrono::nanoseconds(waitNs));
-            now = SDL_GetPerformanceCounter();
-        }
-        // On time: the next frame is due one period later. Late: no catching
-        // up with a burst of frames.
-        s.NextDueTicks = std::max(s.NextDueTicks, now > period ? now - period : 0) + period;
-    }
-    s.LastPresentTicks = now;
+    if (s.Window && s.Renderer) s.FramePeriodMs = RefreshPeriodMs(s.Window, s.FullScreen);
 }
 
-// A pass that presents nothing still lasts until the display's next refresh
-// instant, so the loop keeps its rate (and its frame-rate figure) without
-// presenting: self-paced, as when presenting does not wait. When it does
-// wait, the last present returned at a refresh instant and the next ones
-// follow one period apart from it.
-void WaitForNextRefresh() {
+// [SECTION] Pacing
+//
+// Every pass lasts one refresh period of the display, whether it presents or
+// not, so the loop never runs faster than the display shows frames. Where
+// presenting waits for the vertical blank, a present ends its pass at a
+// refresh and sets the cadence; every other pass sleeps to the next due
+// instant, one period after the last. Whether presenting waits is told by
+// the renderer, and checked: eight presents in a row, each far sooner than a
+// period after the pass before, mean the driver ignores vertical sync.
+
+uint64_t PeriodTicks() {
+    return uint64_t(double(SDL_GetPerformanceFrequency()) * Sdl.Screen.FramePeriodMs / 1000.0);
+}
+
+// Sleeps to the due instant, then sets the next one a period later. A pass
+// late by less than a period is caught up by the next one; later than that,
+// the cadence starts again from now (no burst of catching up).
+void SleepToNextDue() {
     SdlScreen& s = Sdl.Screen;
-    if (s.SelfPacing) {
-        PaceFrame();
-        return;
-    }
     const uint64_t freq = SDL_GetPerformanceFrequency();
-    const uint64_t period = uint64_t(double(freq) * s.FramePeriodMs / 1000.0);
-    if (s.NextDueTicks <= s.LastPresentTicks) s.NextDueTicks = s.LastPresentTicks + period;
+    const uint64_t period = PeriodTicks();
     uint64_t now = SDL_GetPerformanceCounter();
+    if (s.NextDueTicks == 0) s.NextDueTicks = now + period;
     if (s.NextDueTicks > now) {
         std::this_thread::sleep_for(std::chrono::nanoseconds((s.NextDueTicks - now) * 1000000000ull / freq));
         now = SDL_GetPerformanceCounter();
     }
-    // As PaceFrame: a late pass is caught up by one period at most.
-    s.NextDueTicks = std::max(s.NextDueTicks, now > period ? now - period : 0) + period;
+    s.NextDueTicks = now - s.NextDueTicks > period ? now + period : s.NextDueTicks + period;
+}
+
+// Ends a pass: `presented` tells whether it presented a frame.
+void EndPass(bool presented) {
+    SdlScreen& s = Sdl.Screen;
+    const uint64_t period = PeriodTicks();
+    if (presented && !s.SelfPacing) {
+        const uint64_t now = SDL_GetPerformanceCounter();
+        const bool early = s.LastPassEndTicks && now - s.LastPassEndTicks < period / 2;
+        s.ShortPresents = (early && s.LastPassPresented) ? s.ShortPresents + 1 : 0;
+        if (s.ShortPresents >= 8) {
+            s.SelfPacing = true;
+        } else {
+            // The present returned at a refresh: the next is a period later.
+            s.NextDueTicks = now + period;
+            s.LastPassEndTicks = now;
+            s.LastPassPresented = true;
+            return;
+        }
+    }
+    SleepToNextDue();
+    s.LastPassEndTicks = SDL_GetPerformanceCounter();
+    s.LastPassPresented = presented;
 }
 
 }  // namespace
@@ -520,7 +553,7 @@ bool OpenGameScreen(int width, int height, int depthBits, const std::string& tit
     WaitForFocus(w, 1000);
     if (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) Sdl.Screen.FocusLostPending = false;
     Sdl.Screen.HasFocus = (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) != 0;
-    Sdl.Screen.FramePeriodMs = RefreshPeriodMs(w, true);
+    ReadRefreshRate();
     return true;
 }
 
@@ -602,7 +635,7 @@ void ClearFrame(Color c) {
     if (!s.BackBuffer) return;
     const SDL_Rect area = PresentArea();
     int ow = 0, oh = 0;
-    SDL_GetRendererOutputSize(s.Renderer, &ow, &oh);
+    WindowPixelSize(ow, oh);
     const bool direct = area.x == 0 && area.y == 0 && area.w == s.Width && area.h == s.Height && ow == s.Width &&
                         oh == s.Height;
     if (direct != s.DrawDirect) {
@@ -611,7 +644,7 @@ void ClearFrame(Color c) {
         s.DrawDirect = direct;
         ForgetBackBuffer();
     }
-    RecordClear(c);
+    if (RecordClear(c, FrameBox{0, 0, s.Width, s.Height}) && SelectBackBuffer()) RenderClearNow(c);
 }
 
 void PresentFrame() {
@@ -635,27 +668,40 @@ void PresentFrame() {
             return;
         }
     }
-    if (!PrepareFramePresent()) {
+    // Only a software window surface can be sent part by part; a GL
+    // window's buffer is swapped away by every present.
+    const bool surface = s.DrawDirect && s.SoftwareSurface;
+    const FramePlan plan = PlanFramePresent(s.Width, s.Height, surface);
+    if (!plan.Present) {
         // The frame equals the one on show: nothing to render or present.
-        FinishFramePresent(false);
-        WaitForNextRefresh();
+        FinishFramePresent(false, false, true);
+        EndPass(false);
         return;
     }
+    const bool partial = !plan.RenderAll && !plan.Rects.empty();
+    if (SelectBackBuffer()) {
+        if (plan.RenderAll) RenderFrameOps(Frames.Open);
+        else if (partial) RenderFrameOpsInside(Frames.Open, plan.Rects);
+    }
     if (s.DrawDirect) {
-        // Drawn straight into the window: only the present is left.
         SDL_SetRenderTarget(s.Renderer, nullptr);
-        SDL_RenderPresent(s.Renderer);
-        FinishFramePresent(true);
-        // The window's buffer holds nothing certain after a present (GL
-        // swaps it away): a capture of the next unchanged frame draws it again.
-        BackBufferEmptiedByPresent();
-        PaceFrame();
+        if (partial && !plan.PresentWhole) {
+            // Only the changed rectangles go to the X server.
+            std::vector<SDL_Rect> rects;
+            for (const FrameBox& b : plan.Rects) rects.push_back({b.X, b.Y, b.W, b.H});
+            SDL_RenderFlush(s.Renderer);
+            SDL_UpdateWindowSurfaceRects(s.Window, rects.data(), int(rects.size()));
+        } else {
+            SDL_RenderPresent(s.Renderer);
+        }
+        FinishFramePresent(true, partial, s.SoftwareSurface);
+        EndPass(true);
         return;
     }
     SDL_SetRenderTarget(s.Renderer, nullptr);
     const SDL_Rect area = PresentArea();
     int ow = 0, oh = 0;
-    SDL_GetRendererOutputSize(s.Renderer, &ow, &oh);
+    WindowPixelSize(ow, oh);
     // Only a border around the picture needs clearing.
     if (area.x > 0 || area.y > 0 || area.w < ow || area.h < oh) {
         SDL_SetRenderDrawColor(s.Renderer, 0, 0, 0, 255);
@@ -664,8 +710,8 @@ void PresentFrame() {
     SDL_RenderCopy(s.Renderer, s.BackBuffer, nullptr, &area);
     SDL_RenderPresent(s.Renderer);
     SDL_SetRenderTarget(s.Renderer, s.BackBuffer);
-    FinishFramePresent(true);
-    PaceFrame();
+    FinishFramePresent(true, partial, true);
+    EndPass(true);
 }
 
 std::string ScreenDriverName() {

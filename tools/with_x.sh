@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
 # Runs a command under a private X server with a window manager:
-#   tools/with_x.sh [--xorg] COMMAND ...
+#   tools/with_x.sh [--xorg[=DISPLAY]] COMMAND ...
 # Xvfb by default (1280x768x24); --xorg starts Xorg with the dummy driver
 # (tools/xorg-dummy.conf), which switches real modes and reports 85 Hz, for
-# the full-screen tests. openbox runs as the window manager. The server and
+# the full-screen tests. --xorg=60 is a display that offers only 60 Hz modes
+# (tools/xorg-dummy-60.conf), --xorg=panel a fixed panel with a single
+# 1920x1080 mode (tools/xorg-dummy-panel.conf).
+# openbox runs as the window manager. The server and
 # the window manager are stopped when the command ends; its exit code is kept.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 server=xvfb
-if [ "${1:-}" = "--xorg" ]; then server=xorg; shift; fi
+conf="$here/xorg-dummy.conf"
+case "${1:-}" in
+  --xorg) server=xorg; shift ;;
+  --xorg=*) server=xorg; conf="$here/xorg-dummy-${1#--xorg=}.conf"; shift
+            [ -f "$conf" ] || { echo "with_x: no display called ${conf##*/}" >&2; exit 2; } ;;
+esac
 
 # A free display number. Several runs may start at once (two worktrees, a
 # benchmark beside the tests): the pick and the server's start happen under
@@ -21,7 +29,7 @@ export DISPLAY=":$n"
 logdir="$(mktemp -d /tmp/veldrune-x.XXXXXX)"
 
 if [ "$server" = xorg ]; then
-  Xorg ":$n" -noreset +extension GLX +extension RANDR -config "$here/xorg-dummy.conf" \
+  Xorg ":$n" -noreset +extension GLX +extension RANDR -config "$conf" \
        -logfile "$logdir/Xorg.log" >"$logdir/server.out" 2>&1 &
 else
   Xvfb ":$n" -screen 0 1280x768x24 -nolisten tcp +extension GLX +extension RANDR \

@@ -1,0 +1,166 @@
+// The menu on whatever screen the test runs on, in each screen mode and with
+// the software and the GL renderer, watched from outside as a player sees
+// it: one steady picture at rest (read back from the X server again and
+// again), presented once and then not again (X Damage), the picture's shape
+// on a display that cannot switch to the menu's size, the loop paced at the
+// display's rate while the pointer moves (the Control page reads the
+// settings file once a pass), and the frames drawn by changed rectangles
+// alone ending on exactly the picture a full redraw gives.
+//
+// tools/test.sh runs it on three displays: the 85 Hz one, one that offers
+// only 60 Hz, and a fixed 1920 x 1080 panel (tools/with_x.sh --xorg=60,
+// --xorg=panel).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "e2e_support.h"
+#include "screen_watch.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr int W = 800, H = 600;
+
+RgbaImage Reference(const std::string& page) {
+    RgbaImage image;
+    DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_800x600_" + page + ".png", image);
+    return image;
+}
+
+// Where a window of that size shows the picture: at its own size where it
+// fits exactly; full screen elsewhere the largest box of the same shape,
+// centred; a stretched window fills itself.
+struct Box {
+    int X, Y, W, H;
+};
+Box PictureBox(int mode, int windowW, int windowH) {
+    if (windowW == W && windowH == H) return {0, 0, W, H};
+    if (mode == 3) {
+        const double scale = std::min(double(windowW) / W, double(windowH) / H);
+        const int w = int(W * scale), h = int(H * scale);
+        return {(windowW - w) / 2, (windowH - h) / 2, w, h};
+    }
+    return {0, 0, windowW, windowH};
+}
+
+// The renderer is set through the environment the program inherits.
+struct RendererChoice {
+    explicit RendererChoice(bool gl) {
+        if (gl) setenv("SDL_RENDER_DRIVER", "opengl", 1);
+        else unsetenv("SDL_RENDER_DRIVER");
+    }
+    ~RendererChoice() { unsetenv("SDL_RENDER_DRIVER"); }
+};
+
+// Pointer motions at a steady 40 a second, a few pixels back and forth.
+struct PointerMover {
+    std::chrono::steady_clock::time_point Next = std::chrono::steady_clock::now();
+    int Step = 0;
+    void operator()() {
+        if (std::chrono::steady_clock::now() < Next) return;
+        Next += std::chrono::milliseconds(25);
+        Run(std::string("xdotool mousemove_relative -- ") + (Step++ % 2 ? "-3 2" : "3 -2"));
+    }
+};
+
+class DisplayMatrix : public ::testing::TestWithParam<std::tuple<int, bool>> {};
+
+TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
+    if (!HaveDisplay()) GTEST_SKIP() << "no X display or xdotool";
+    const int mode = std::get<0>(GetParam());
+    const bool gl = std::get<1>(GetParam());
+    const std::string dir = MakeWorkDir("display-" + std::to_string(mode) + (gl ? "-gl" : "-sw"));
+    std::vector<std::string> lines = {"[Screen]", "ScreenW = 800", "ScreenH = 600", "ScreenS = 1", "[Settings]",
+                                      "settings.screenmode = " + std::to_string(mode),
+                                      "settings.language = English"};
+    for (const auto& l : PinnedFontSettings(dir)) lines.push_back(l);
+    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    RendererChoice renderer(gl);
+    Program p = Start(dir);
+    const std::string id = WaitForWindow(20, p.Pid);
+    ASSERT_FALSE(id.empty()) << "no window";
+    // X reads back only what is on the screen: a framed window goes to the
+    // top-left corner, wholly on it.
+    if (mode == 1) Run("xdotool windowmove --sync " + id + " 0 0");
+    const DisplayMode display = CurrentDisplayMode();
+    ASSERT_GT(display.Hz, 0) << "the display reports no refresh rate";
+    PointerTo(W - 30, 30);   // where the reference pictures have it
+
+    // At rest: one picture, shown once.
+    RgbaImage rest;
+    ASSERT_TRUE(WaitUntilWindowSettles(id, rest, 6)) << "the screen never shows one steady picture";
+    const int draws = CountWindowDraws(id, 4.0);
+    EXPECT_GE(draws, 0) << "no X Damage extension";
+    EXPECT_LE(draws, 2) << "a still page is drawn again and again";
+    RgbaImage again;
+    ASSERT_TRUE(ReadWindow(id, again));
+    EXPECT_EQ(again.pixels, rest.pixels) << "the picture at rest changed";
+
+    // Its shape and its pixels: the menu's own 800 x 600, scaled where the
+    // window is not that size, black around it full screen.
+    const Box box = PictureBox(mode, rest.width, rest.height);
+    const bool scaled = box.W != W || box.H != H;
+    const RgbaImage main = Reference("main");
+    EXPECT_GE(Agreement(PictureInBox(rest, box.X, box.Y, box.W, box.H, W, H), main, scaled ? 64 : 24),
+              scaled ? 0.97 : 0.998)
+        << "the main page on the screen (" << rest.width << " x " << rest.height << ") is not the reference picture";
+    if (mode == 3) EXPECT_TRUE(BlackOutside(rest, box.X, box.Y, box.W, box.H)) << "the border is not black";
+    Key("F12");
+    ASSERT_TRUE(WaitForFile(dir + "/Screenshot_1.png"));
+    RgbaImage shot;
+    ASSERT_TRUE(DecodePngFile(dir + "/Screenshot_1.png", shot));
+    EXPECT_EQ(shot.width, W);
+    EXPECT_EQ(shot.height, H);
+    EXPECT_GE(Agreement(shot, main, 24), 0.998) << "the screenshot is not the main page's picture";
+
+    // The Control page reads the settings file once a pass: with the
+    // pointer moving, the passes keep to the display's rate.
+    Key("o");
+    ASSERT_TRUE(WaitUntilWindowSettles(id, rest, 6));
+    Key("t");
+    ASSERT_TRUE(WaitUntilWindowSettles(id, rest, 6));
+    const double seconds = 3.0;
+    PointerMover mover;
+    const int passes = CountFileOpens(dir + "/Veldrune.cfg", seconds, mover);
+    EXPECT_LE(passes / seconds, display.Hz + 3) << "the loop runs faster than the " << display.Hz << " Hz display";
+    EXPECT_GE(passes / seconds, display.Hz / 2.0) << "the loop stalls while the pointer moves";
+
+    // Every frame since the page settled drew only the pointer's old and new
+    // boxes; at rest again the screen must be exactly the full picture.
+    PointerTo(W - 30, 30);
+    ASSERT_TRUE(WaitUntilWindowSettles(id, rest, 6));
+    Key("F12");
+    ASSERT_TRUE(WaitForFile(dir + "/Screenshot_2.png"));
+    ASSERT_TRUE(DecodePngFile(dir + "/Screenshot_2.png", shot));
+    const RgbaImage control = Reference("control");
+    EXPECT_GE(Agreement(shot, control, 24), 0.998) << "the Control page's screenshot is not its reference";
+    EXPECT_GE(Agreement(PictureInBox(rest, box.X, box.Y, box.W, box.H, W, H), control, scaled ? 64 : 24),
+              scaled ? 0.97 : 0.998)
+        << "after the pointer moved, the screen is not the picture a full redraw gives";
+    if (!scaled) EXPECT_EQ(PictureInBox(rest, 0, 0, W, H, W, H).pixels, [&] {
+            RgbaImage opaque = shot;
+            for (size_t i = 3; i < opaque.pixels.size(); i += 4) opaque.pixels[i] = 255;
+            return opaque.pixels;
+        }()) << "the screen differs from the program's own full frame";
+
+    Key("Escape");
+    Key("Escape");
+    Key("Escape");
+    EXPECT_EQ(WaitExit(p), 0);
+}
+
+std::string MatrixName(const ::testing::TestParamInfo<std::tuple<int, bool>>& info) {
+    static const char* const modes[] = {"", "Framed", "Borderless", "FullScreen"};
+    return std::string(modes[std::get<0>(info.param)]) + (std::get<1>(info.param) ? "_OpenGL" : "_Software");
+}
+
+INSTANTIATE_TEST_SUITE_P(ModesAndRenderers, DisplayMatrix,
+                         ::testing::Combine(::testing::Values(1, 2, 3), ::testing::Values(false, true)), MatrixName);
+
+}  // namespace

@@ -1,0 +1,239 @@
+// screen_watch.cpp — reading windows back, counting their draws with X
+// Damage and a file's openings with inotify, for the end-to-end tests.
+#include "screen_watch.h"
+
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+// Xlib names a type KeyCode, as the platform's key enum is named.
+#define KeyCode XlibKeyCode
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xdamage.h>
+#include <X11/extensions/Xrandr.h>
+#undef KeyCode
+
+namespace e2e {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point After(double seconds) { return Clock::now() + std::chrono::duration<double>(seconds); }
+
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+Window WindowOf(const std::string& id) { return Window(std::stoul(id)); }
+
+bool SamePicture(const RgbaImage& a, const RgbaImage& b) {
+    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
+}
+
+}  // namespace
+
+DisplayMode CurrentDisplayMode() {
+    DisplayMode mode;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return mode;
+    Window root = DefaultRootWindow(display);
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
+    if (resources) {
+        for (int c = 0; c < resources->ncrtc && mode.Width == 0; ++c) {
+            XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, resources->crtcs[c]);
+            if (crtc && crtc->mode != None) {
+                for (int m = 0; m < resources->nmode; ++m) {
+                    const XRRModeInfo& info = resources->modes[m];
+                    if (info.id != crtc->mode) continue;
+                    mode.Width = int(crtc->width);
+                    mode.Height = int(crtc->height);
+                    if (info.hTotal && info.vTotal)
+                        mode.Hz = int(std::lround(double(info.dotClock) / (double(info.hTotal) * info.vTotal)));
+                }
+            }
+            if (crtc) XRRFreeCrtcInfo(crtc);
+        }
+        XRRFreeScreenResources(resources);
+    }
+    XCloseDisplay(display);
+    return mode;
+}
+
+bool ReadWindow(const std::string& windowId, RgbaImage& out) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    // A read of a window that is not viewable is an X error, which must fail
+    // the read, not end the test program.
+    XErrorHandler previous = XSetErrorHandler(IgnoreXError);
+    XImage* image = nullptr;
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, WindowOf(windowId), &attributes) && attributes.map_state == IsViewable)
+        image = XGetImage(display, WindowOf(windowId), 0, 0, unsigned(attributes.width), unsigned(attributes.height),
+                          AllPlanes, ZPixmap);
+    XSync(display, False);
+    if (image) {
+        const int w = attributes.width, h = attributes.height;
+        out.width = w;
+        out.height = h;
+        out.pixels.assign(size_t(w) * h * 4, 255);
+        const int rs = __builtin_ctzl(image->red_mask), gs = __builtin_ctzl(image->green_mask),
+                  bs = __builtin_ctzl(image->blue_mask);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const unsigned long p = XGetPixel(image, x, y);
+                uint8_t* o = &out.pixels[(size_t(y) * w + x) * 4];
+                o[0] = uint8_t((p & image->red_mask) >> rs);
+                o[1] = uint8_t((p & image->green_mask) >> gs);
+                o[2] = uint8_t((p & image->blue_mask) >> bs);
+            }
+        XDestroyImage(image);
+    }
+    XSetErrorHandler(previous);
+    XCloseDisplay(display);
+    return image != nullptr;
+}
+
+bool WaitUntilWindowSettles(const std::string& windowId, RgbaImage& out, int reads, double timeoutSeconds) {
+    const auto end = After(timeoutSeconds);
+    RgbaImage last;
+    int same = 0;
+    while (Clock::now() < end) {
+        RgbaImage now;
+        if (!ReadWindow(windowId, now)) {
+            same = 0;
+        } else if (SamePicture(now, last)) {
+            if (++same + 1 >= reads) {
+                out = std::move(now);
+                return true;
+            }
+        } else {
+            same = 0;
+            last = std::move(now);
+        }
+        // The reads themselves are the pace; a short gap lets frames pass.
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    }
+    return false;
+}
+
+bool WaitUntilWindowChanges(const std::string& windowId, const RgbaImage& before, double timeoutSeconds) {
+    const auto end = After(timeoutSeconds);
+    while (Clock::now() < end) {
+        RgbaImage now;
+        if (ReadWindow(windowId, now) && !SamePicture(now, before)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    }
+    return false;
+}
+
+int CountWindowDraws(const std::string& windowId, double seconds, const std::function<void()>& during) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return -1;
+    int eventBase = 0, errorBase = 0;
+    if (!XDamageQueryExtension(display, &eventBase, &errorBase)) {
+        XCloseDisplay(display);
+        return -1;
+    }
+    XErrorHandler previous = XSetErrorHandler(IgnoreXError);
+    // Level "non-empty": one event each time the damage goes from nothing to
+    // something; subtracting it all re-arms it, so every drawing that comes
+    // after the last event was handled is counted once.
+    Damage damage = XDamageCreate(display, WindowOf(windowId), XDamageReportNonEmpty);
+    XSync(display, False);
+    int draws = 0;
+    const auto end = After(seconds);
+    while (Clock::now() < end) {
+        if (during) during();
+        while (XPending(display)) {
+            XEvent e;
+            XNextEvent(display, &e);
+            if (e.type == eventBase + XDamageNotify) {
+                ++draws;
+                XDamageSubtract(display, damage, None, None);
+                XFlush(display);
+            }
+        }
+        pollfd fd{ConnectionNumber(display), POLLIN, 0};
+        poll(&fd, 1, during ? 0 : 5);
+    }
+    XDamageDestroy(display, damage);
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    XCloseDisplay(display);
+    return draws;
+}
+
+int CountFileOpens(const std::string& path, double seconds, const std::function<void()>& during) {
+    const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0) return -1;
+    // Watching the closes as well keeps inotify from merging back-to-back
+    // openings into one event.
+    if (inotify_add_watch(fd, path.c_str(), IN_OPEN | IN_CLOSE) < 0) {
+        close(fd);
+        return -1;
+    }
+    int opens = 0;
+    alignas(inotify_event) char buffer[8192];
+    const auto end = After(seconds);
+    while (Clock::now() < end) {
+        if (during) during();
+        pollfd p{fd, POLLIN, 0};
+        poll(&p, 1, during ? 0 : 5);
+        for (;;) {
+            const ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n <= 0) break;
+            for (ssize_t at = 0; at < n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (e->mask & IN_OPEN) ++opens;
+                at += ssize_t(sizeof(inotify_event) + e->len);
+            }
+        }
+    }
+    close(fd);
+    return opens;
+}
+
+RgbaImage PictureInBox(const RgbaImage& screen, int x, int y, int boxW, int boxH, int w, int h) {
+    RgbaImage out;
+    out.width = w;
+    out.height = h;
+    out.pixels.assign(size_t(w) * h * 4, 0);
+    for (int py = 0; py < h; ++py)
+        for (int px = 0; px < w; ++px) {
+            const int sx = x + int((px + 0.5) * boxW / w), sy = y + int((py + 0.5) * boxH / h);
+            if (sx < 0 || sy < 0 || sx >= screen.width || sy >= screen.height) continue;
+            const uint8_t* s = &screen.pixels[(size_t(sy) * screen.width + sx) * 4];
+            uint8_t* o = &out.pixels[(size_t(py) * w + px) * 4];
+            o[0] = s[0], o[1] = s[1], o[2] = s[2], o[3] = 255;
+        }
+    return out;
+}
+
+double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance) {
+    if (a.width != b.width || a.height != b.height) return 0.0;
+    size_t same = 0, total = size_t(a.width) * a.height;
+    for (size_t i = 0; i < total; ++i) {
+        bool close = true;
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(a.pixels[i * 4 + c] - b.pixels[i * 4 + c]) > tolerance) close = false;
+        same += close;
+    }
+    return total ? double(same) / double(total) : 0.0;
+}
+
+bool BlackOutside(const RgbaImage& screen, int x, int y, int boxW, int boxH) {
+    for (int sy = 0; sy < screen.height; ++sy)
+        for (int sx = 0; sx < screen.width; ++sx) {
+            if (sx >= x && sx < x + boxW && sy >= y && sy < y + boxH) continue;
+            const uint8_t* p = &screen.pixels[(size_t(sy) * screen.width + sx) * 4];
+            if (p[0] || p[1] || p[2]) return false;
+        }
+    return true;
+}
+
+}  // namespace e2e
