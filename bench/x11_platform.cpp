@@ -85,7 +85,7 @@ static void BM_PresentFrame(benchmark::State& state) {
     const double wall = (MillisecondsSinceStart() - wallStart) / 1000.0;
     state.counters["fps"] = double(state.iterations()) / wall;
     state.counters["cpu_share"] = (CpuSeconds() - cpuStart) / wall;
-    state.SetLabel(ScreenDriverName() + (ScreenSelfPacingForTests() ? " self-paced" : " vsync"));
+    state.SetLabel(ScreenDriverName());
     StopPlatform();
 }
 BENCHMARK(BM_PresentFrame)->Arg(0)->Arg(1)->MinTime(3.0)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -88,13 +88,9 @@ struct SdlScreen {
     bool FocusLostPending = false;      // full screen: focus went away, not yet judged
     bool Lost = false;                  // full screen: inactive until opened again
     bool SoftwareSurface = false;       // SDL's software renderer: the window's frame is a surface we keep
-    // Pacing (sdl_platform.cpp): every pass lasts one refresh period.
-    bool SelfPacing = false;            // presenting does not wait for the vertical blank: we sleep instead
-    int ShortPresents = 0;              // presents in a row that came far sooner than a period
+    // Pacing (sdl_platform.cpp): passes end one refresh period apart.
     double FramePeriodMs = 1000.0 / 60.0;  // the display's refresh period, read again when it may change
-    uint64_t LastPassEndTicks = 0;      // SDL performance counter at the end of the last pass
-    bool LastPassPresented = false;     // that pass presented a frame
-    uint64_t NextDueTicks = 0;          // when the next pass is due to end (0: one period after the next start)
+    uint64_t NextDueTicks = 0;          // SDL performance counter when the next pass may end (0: a period after it starts)
 };
 
 struct SdlInput {
@@ -188,7 +184,6 @@ struct SpriteHoldingForTests {
 SpriteHoldingForTests SpriteHoldingOfForTests(int sprite);
 std::string FontFileForTests(int font);
 std::string FontFamilyForTests(int font);
-bool ScreenSelfPacingForTests();
 // Frames actually presented since the program started (unchanged frames are not).
 uint64_t PresentCountForTests();
 // Makes the platform believe the display reports this density (0: ask SDL

@@ -345,16 +345,7 @@ bool CreateScreenOn(SDL_Window* window, int width, int height, bool fullScreen) 
     s.Lost = false;
     s.FocusLostPending = false;
     s.FramePeriodMs = RefreshPeriodMs(window, fullScreen);
-    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
-    // SDL's software renderer claims vertical sync but never waits for it,
-    // nor do the dummy and offscreen drivers: those are paced by us from the
-    // first frame.
     s.SoftwareSurface = info.name && std::strcmp(info.name, "software") == 0;
-    s.SelfPacing = !(info.flags & SDL_RENDERER_PRESENTVSYNC) || s.SoftwareSurface || driver == "dummy" ||
-                   driver == "offscreen";
-    s.ShortPresents = 0;
-    s.LastPassEndTicks = 0;
-    s.LastPassPresented = false;
     s.NextDueTicks = 0;
     s.DrawDirect = false;
     ResetFrameRecord();
@@ -407,13 +398,12 @@ void ReadRefreshRate() {
 
 // [SECTION] Pacing
 //
-// Every pass lasts one refresh period of the display, whether it presents or
-// not, so the loop never runs faster than the display shows frames. Where
-// presenting waits for the vertical blank, a present ends its pass at a
-// refresh and sets the cadence; every other pass sleeps to the next due
-// instant, one period after the last. Whether presenting waits is told by
-// the renderer, and checked: eight presents in a row, each far sooner than a
-// period after the pass before, mean the driver ignores vertical sync.
+// Every pass ends no earlier than its due instant, and the due instants are
+// one refresh period of the display apart, so the loop never runs faster than
+// the display shows frames, whatever the renderer does: SDL's software
+// renderer never waits for the vertical blank, and GL's swap may return at
+// once when no swap is pending. Where presenting does wait, the pass ends at
+// the vertical blank after its due instant, still one a period.
 
 uint64_t PeriodTicks() {
     return uint64_t(double(SDL_GetPerformanceFrequency()) * Sdl.Screen.FramePeriodMs / 1000.0);
@@ -422,7 +412,7 @@ uint64_t PeriodTicks() {
 // Sleeps to the due instant, then sets the next one a period later. A pass
 // late by less than a period is caught up by the next one; later than that,
 // the cadence starts again from now (no burst of catching up).
-void SleepToNextDue() {
+void EndPass() {
     SdlScreen& s = Sdl.Screen;
     const uint64_t freq = SDL_GetPerformanceFrequency();
     const uint64_t period = PeriodTicks();
@@ -433,29 +423,6 @@ void SleepToNextDue() {
         now = SDL_GetPerformanceCounter();
     }
     s.NextDueTicks = now - s.NextDueTicks > period ? now + period : s.NextDueTicks + period;
-}
-
-// Ends a pass: `presented` tells whether it presented a frame.
-void EndPass(bool presented) {
-    SdlScreen& s = Sdl.Screen;
-    const uint64_t period = PeriodTicks();
-    if (presented && !s.SelfPacing) {
-        const uint64_t now = SDL_GetPerformanceCounter();
-        const bool early = s.LastPassEndTicks && now - s.LastPassEndTicks < period / 2;
-        s.ShortPresents = (early && s.LastPassPresented) ? s.ShortPresents + 1 : 0;
-        if (s.ShortPresents >= 8) {
-            s.SelfPacing = true;
-        } else {
-            // The present returned at a refresh: the next is a period later.
-            s.NextDueTicks = now + period;
-            s.LastPassEndTicks = now;
-            s.LastPassPresented = true;
-            return;
-        }
-    }
-    SleepToNextDue();
-    s.LastPassEndTicks = SDL_GetPerformanceCounter();
-    s.LastPassPresented = presented;
 }
 
 }  // namespace
@@ -675,7 +642,7 @@ void PresentFrame() {
     if (!plan.Present) {
         // The frame equals the one on show: nothing to render or present.
         FinishFramePresent(false, false, true);
-        EndPass(false);
+        EndPass();
         return;
     }
     const bool partial = !plan.RenderAll && !plan.Rects.empty();
@@ -695,7 +662,7 @@ void PresentFrame() {
             SDL_RenderPresent(s.Renderer);
         }
         FinishFramePresent(true, partial, s.SoftwareSurface);
-        EndPass(true);
+        EndPass();
         return;
     }
     SDL_SetRenderTarget(s.Renderer, nullptr);
@@ -711,7 +678,7 @@ void PresentFrame() {
     SDL_RenderPresent(s.Renderer);
     SDL_SetRenderTarget(s.Renderer, s.BackBuffer);
     FinishFramePresent(true, partial, true);
-    EndPass(true);
+    EndPass();
 }
 
 std::string ScreenDriverName() {
@@ -939,6 +906,5 @@ SDL_Window* GameWindowForTests(int window) {
     return it == Sdl.Windows.end() ? nullptr : it->second;
 }
 
-bool ScreenSelfPacingForTests() { return Sdl.Screen.SelfPacing; }
 
 uint64_t PresentCountForTests() { return Frames.Presents; }

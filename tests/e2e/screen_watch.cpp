@@ -25,7 +25,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-Clock::time_point After(double seconds) { return Clock::now() + std::chrono::duration<double>(seconds); }
+Clock::time_point After(double seconds) {
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
 
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
