@@ -108,8 +108,8 @@ TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
     const Box box = PictureBox(mode, rest.width, rest.height);
     const bool scaled = box.W != W || box.H != H;
     const RgbaImage main = Reference("main");
-    EXPECT_GE(Agreement(PictureInBox(rest, box.X, box.Y, box.W, box.H, W, H), main, scaled ? 64 : 24),
-              scaled ? 0.97 : 0.998)
+    EXPECT_GE(Agreement(PictureInBox(rest, box.X, box.Y, box.W, box.H, W, H), main, scaled ? 48 : 24),
+              scaled ? 0.995 : 0.998)
         << "the main page on the screen (" << rest.width << " x " << rest.height << ") is not the reference picture";
     if (mode == 3) EXPECT_TRUE(BlackOutside(rest, box.X, box.Y, box.W, box.H)) << "the border is not black";
     Key("F12");
@@ -148,8 +148,8 @@ TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
     ASSERT_TRUE(DecodePngFile(dir + "/Screenshot_2.png", shot));
     const RgbaImage control = Reference("control");
     EXPECT_GE(Agreement(shot, control, 24), 0.998) << "the Control page's screenshot is not its reference";
-    EXPECT_GE(Agreement(PictureInBox(rest, box.X, box.Y, box.W, box.H, W, H), control, scaled ? 64 : 24),
-              scaled ? 0.97 : 0.998)
+    EXPECT_GE(Agreement(PictureInBox(rest, box.X, box.Y, box.W, box.H, W, H), control, scaled ? 48 : 24),
+              scaled ? 0.995 : 0.998)
         << "after the pointer moved, the screen is not the picture a full redraw gives";
     if (!scaled) EXPECT_EQ(PictureInBox(rest, 0, 0, W, H, W, H).pixels, [&] {
             RgbaImage opaque = shot;
