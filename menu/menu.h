@@ -76,6 +76,9 @@ struct ItemBox;   // assets/assets.h
 
 // [SECTION] Procedures
 
+// The main page and the main-row pages outside the options tree (0, 1, 2,
+// 26, 27): the pages without the sub column.
+bool IsMainRowPage(int32_t state);
 void ResetFadeInOnMainPages();     // the page reset after input handling
 void FadeInStep();
 void NavigateByKeyboard();

@@ -1,6 +1,7 @@
 // menu_state.cpp — the menu's states: one row per MenuSelect value with its
 // identifier, the names the debug overlay prints and the page Escape leads
-// back to; and the page reset that re-arms the Options hotkey delay.
+// back to; which pages are the main-row pages; and the page reset that
+// re-arms the Options hotkey delay.
 #include "menu/menu.h"
 
 MenuPageState Menu;
@@ -45,6 +46,23 @@ const MenuStateInfo MenuStates[MenuStateCount] = {
     {"MenuQuit",          "Beenden",        "Quit",         MenuMain},
 };
 
+// [SECTION] Page kinds
+
+// Options, although on the main row, holds the options tree and is not one
+// of these: its page shows the sub column.
+bool IsMainRowPage(int32_t state) {
+    switch (state) {
+    case MenuMain:
+    case MenuNewGame:
+    case MenuLoadGame:
+    case MenuCredits:
+    case MenuQuit:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // [SECTION] Page reset
 
 // On the main page and the main-row pages outside the options tree the
@@ -52,15 +70,6 @@ const MenuStateInfo MenuStates[MenuStateCount] = {
 // the full fade-in again; returning to Options from one of its sub-pages
 // keeps the levels and the hotkeys work at once.
 void ResetFadeInOnMainPages() {
-    switch (Menu.MenuSelect) {
-    case MenuMain:
-    case MenuNewGame:
-    case MenuLoadGame:
-    case MenuCredits:
-    case MenuQuit:
-        for (int& level : Menu.FadeInLevels) level = 0;
-        break;
-    default:
-        break;
-    }
+    if (!IsMainRowPage(Menu.MenuSelect)) return;
+    for (int& level : Menu.FadeInLevels) level = 0;
 }
