@@ -49,7 +49,6 @@ struct MenuStateInfo {
     const char* Identifier;   // "MenuMain", ...
     const char* GermanName;   // overlay name, nullptr for states without one
     const char* EnglishName;
-    int32_t Parent;           // Escape target; -1 = QuitRequested / none
 };
 // One row per state, indexed by value.
 extern const MenuStateInfo MenuStates[MenuStateCount];
