@@ -13,8 +13,9 @@
 
 namespace {
 
-// What the program is, where its files live and the keys. The manual page
-// (packaging/veldrune.6) says the same and adds the settings file's keys.
+// What the program is, where its files live and the keys, every one the
+// README's key table lists. The manual page (packaging/veldrune.6) says the
+// same and adds the settings file's keys.
 const char* const HelpText =
     "Veldrune %s - the menu of a small 2D fantasy game\n"
     "\n"
@@ -29,11 +30,25 @@ const char* const HelpText =
     "A folder that cannot be written still gives a running menu with defaults.\n"
     "\n"
     "Keys:\n"
-    "  the red letter of an item   opens it\n"
+    "  the red letter of an item   opens it (N, S/L, O, M/C, B/Q on the main row;\n"
+    "                              T, A, R, U in Options)\n"
     "  Escape                      back one page; on the main page it ends the program\n"
     "  left mouse button           selects the item under the pointer\n"
+    "  arrow keys                  move the pointer to the nearest item that way\n"
+    "                              (the first press on a page, with the pointer on\n"
+    "                              no item, goes to the page's first item); held,\n"
+    "                              they repeat\n"
+    "  Return, keypad Enter        select the item under the pointer, as a left\n"
+    "                              click (on a key's capture page Return is a key\n"
+    "                              to bind)\n"
     "  F12 (the Scrshot binding)   saves Screenshot_<n>.png in the working folder\n"
     "  ` (the key left of 1)       shows or hides the debug overlay\n"
+    "\n"
+    "A game controller:\n"
+    "  D-pad or left stick         as the arrow keys\n"
+    "  A (the bottom face button)  selects, as the left button; held, it is the\n"
+    "                              held button\n"
+    "  B (the right face button)   as Escape\n"
     "\n"
     "Arguments:\n"
     "  --help     print this text and exit\n"

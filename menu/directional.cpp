@@ -39,10 +39,7 @@ bool IsCapturePage(int32_t state) { return state >= MenuForward && state <= Menu
 
 // The main-row pages do not draw the sub column (it still takes clicks there,
 // but a pointer sent to it would stand on nothing the player can see).
-bool SubColumnDrawn(int32_t state) {
-    return !(state == MenuMain || state == MenuNewGame || state == MenuLoadGame ||
-             state == MenuCredits || state == MenuQuit);
-}
+bool SubColumnDrawn(int32_t state) { return !IsMainRowPage(state); }
 
 bool IsSubColumnItem(const ClickableItem& item) {
     return !item.OwnItem && (item.Target == MenuControl || item.Target == MenuGameplay ||

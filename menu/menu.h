@@ -49,7 +49,6 @@ struct MenuStateInfo {
     const char* Identifier;   // "MenuMain", ...
     const char* GermanName;   // overlay name, nullptr for states without one
     const char* EnglishName;
-    int32_t Parent;           // Escape target; -1 = QuitRequested / none
 };
 // One row per state, indexed by value.
 extern const MenuStateInfo MenuStates[MenuStateCount];
@@ -76,6 +75,9 @@ struct ItemBox;   // assets/assets.h
 
 // [SECTION] Procedures
 
+// The main page and the main-row pages outside the options tree (0, 1, 2,
+// 26, 27): the pages without the sub column.
+bool IsMainRowPage(int32_t state);
 void ResetFadeInOnMainPages();     // the page reset after input handling
 void FadeInStep();
 void NavigateByKeyboard();

@@ -35,10 +35,7 @@ bool StateIn(int32_t state, int32_t first, int32_t last) { return first <= state
 // has arrived in the shifted column.
 bool SlideIsOver() { return Layout.ControlBox.x == ShiftedColumnX(); }
 
-bool SubColumnGoesHome(int32_t state) {
-    return state == MenuMain || state == MenuNewGame || state == MenuLoadGame ||
-           state == MenuOptions || state == MenuCredits || state == MenuQuit;
-}
+bool SubColumnGoesHome(int32_t state) { return IsMainRowPage(state) || state == MenuOptions; }
 
 // [SECTION] Backdrops and dividers
 

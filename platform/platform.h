@@ -5,10 +5,12 @@
 //   platform/sdl_platform.cpp      the real one, over SDL2, SDL2_ttf, libpng
 //                                  and fontconfig (game controllers in
 //                                  platform/sdl_controller.cpp);
-//   tests/recording_platform.cpp   a scripted one that replays keyboard and
+//   tests/recording/recording_platform.cpp
+//                                  a scripted one that replays keyboard and
 //                                  mouse snapshots and records every call.
 // The settings-file operations (platform/settings_file.cpp) are plain file
-// I/O and are shared by both.
+// I/O and are shared by both, as is the rule of when a key or button counts
+// as let go (platform/input_edges.h).
 //
 // No SDL type appears here, so the game can be linked against either side.
 // Numbers of sprites, blendable objects and fonts are chosen by the caller;

@@ -6,6 +6,7 @@
 // SDL's mapping database (the mappings SDL ships, plus any the player gives
 // through SDL_GAMECONTROLLERCONFIG) decides what is a controller and names
 // its buttons; a device without a mapping never becomes a controller here.
+#include "platform/input_edges.h"
 #include "platform/sdl_internal.h"
 
 #include <algorithm>
@@ -217,13 +218,7 @@ bool ControllerButtonDown(int button) {
 // As KeyReleased: a release counts once, and only after a call saw the button held.
 bool ControllerButtonReleased(int button) {
     if (button < 0 || button >= PadButtonCount) return false;
-    if (Pads.Snapshot[button]) {
-        Pads.SeenDown[button] = true;
-        return false;
-    }
-    if (!Pads.SeenDown[button]) return false;
-    Pads.SeenDown[button] = false;
-    return true;
+    return TakeRelease(Pads.Snapshot[button], Pads.SeenDown[button]);
 }
 
 int ControllerStickX() { return Pads.StickX; }

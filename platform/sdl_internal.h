@@ -1,4 +1,4 @@
-// sdl_internal.h — the SDL platform's own state, shared by its two source
+// sdl_internal.h — the SDL platform's own state, shared by its source
 // files (sdl_platform.cpp: screen, input, time, modes, processes;
 // sdl_graphics.cpp: sprites, blending, text, fonts; sdl_controller.cpp
 // reaches in through two hooks), plus a few read-only

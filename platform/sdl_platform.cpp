@@ -4,6 +4,7 @@
 // Sprites, blending, text and fonts are in sdl_graphics.cpp.
 #include "platform/sdl_internal.h"
 #include "platform/picture_decode.h"
+#include "platform/input_edges.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -707,28 +708,9 @@ bool PollKeyboard() {
 bool KeyReleased(int key) {
     SdlInput& in = Sdl.Input;
     if (!in.KeyboardPolled || !in.LastPollOk) return false;
-    if (key == KeyAny) {
-        bool released = false;
-        for (int k = 0; k < KeySlotCount; ++k) {
-            if (in.KeySnapshot[k]) {
-                in.KeySeenDown[k] = true;
-            } else if (in.KeySeenDown[k]) {
-                in.KeySeenDown[k] = false;
-                released = true;
-            }
-        }
-        return released;
-    }
+    if (key == KeyAny) return TakeAnyRelease(in.KeySnapshot, in.KeySeenDown, KeySlotCount);
     if (key < 0 || key >= KeySlotCount) return false;
-    if (in.KeySnapshot[key]) {
-        in.KeySeenDown[key] = true;
-        return false;
-    }
-    if (in.KeySeenDown[key]) {
-        in.KeySeenDown[key] = false;
-        return true;
-    }
-    return false;
+    return TakeRelease(in.KeySnapshot[key], in.KeySeenDown[key]);
 }
 
 bool KeyHeld(int key) {

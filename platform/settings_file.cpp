@@ -497,7 +497,7 @@ static SettingsEntry* FindSetting(const std::string& key) {
     return nullptr;
 }
 
-// [SECTION] The seven operations
+// [SECTION] The ten operations
 
 static bool OpenLocked(const std::string& path, int waitMs) {
     CloseSettingsFile();

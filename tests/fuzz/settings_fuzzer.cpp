@@ -1,5 +1,5 @@
 // settings_fuzzer.cpp — fuzzes the settings-file reader and writer: any bytes as the file, then a
-// sequence of the seven operations decoded from the input, checked against a model of what was written.
+// sequence of seven of its operations decoded from the input, checked against a model of what was written.
 //
 // Input layout: the last byte n says how many bytes before it are operations;
 // everything before those is the file. A plain settings file from the corpus

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "core/core.h"   // SettingsFileName, for the snapshot at LaunchProgram
+#include "platform/input_edges.h"
 
 RecordingPlatform Rec;
 
@@ -407,33 +408,13 @@ bool PollKeyboard() {
     return true;
 }
 
-// Down: mark it and say no. Up and marked: unmark, yes (the release is
-// consumed). Any key: the same over every slot, true when any was unmarked.
+// The real platform's rule (platform/input_edges.h), over the last poll's snapshot.
 bool KeyReleased(int key) {
     Record("KeyReleased", {key});
     if (!Keyboard.LastPollOk) return false;
-    if (key == KeyAny) {
-        bool released = false;
-        for (int slot = 0; slot < KeySlotCount; ++slot) {
-            if (Keyboard.Snapshot[slot]) {
-                Keyboard.SeenDown[slot] = true;
-            } else if (Keyboard.SeenDown[slot]) {
-                Keyboard.SeenDown[slot] = false;
-                released = true;
-            }
-        }
-        return released;
-    }
+    if (key == KeyAny) return TakeAnyRelease(Keyboard.Snapshot, Keyboard.SeenDown, KeySlotCount);
     if (!KeyIndexValid(key)) return false;
-    if (Keyboard.Snapshot[key]) {
-        Keyboard.SeenDown[key] = true;
-        return false;
-    }
-    if (Keyboard.SeenDown[key]) {
-        Keyboard.SeenDown[key] = false;
-        return true;
-    }
-    return false;
+    return TakeRelease(Keyboard.Snapshot[key], Keyboard.SeenDown[key]);
 }
 
 bool KeyHeld(int key) {
@@ -491,13 +472,7 @@ bool ControllerButtonDown(int button) {
 bool ControllerButtonReleased(int button) {
     Record("ControllerButtonReleased", {button});
     if (button < 0 || button >= PadButtonCount) return false;
-    if (Controller.Snapshot[button]) {
-        Controller.SeenDown[button] = true;
-        return false;
-    }
-    if (!Controller.SeenDown[button]) return false;
-    Controller.SeenDown[button] = false;
-    return true;
+    return TakeRelease(Controller.Snapshot[button], Controller.SeenDown[button]);
 }
 
 int ControllerStickX() { return Controller.StickX; }

@@ -1,0 +1,17 @@
+// input_edges.h — the one rule by which every input snapshot tells that a key
+// or button was let go: "up now, and seen held by an earlier call". Plain code
+// over the caller's flags, no SDL, so that the real platform and the test
+// platform answer KeyReleased and ControllerButtonReleased alike.
+#pragma once
+
+// [SECTION] Releases
+
+// One slot. A call that sees it down marks it and says no; the first call that
+// sees it up after that clears the mark and says yes. The release is consumed:
+// a second call on the same snapshot says no, and a slot nobody asked about
+// while it was held never reports its release.
+bool TakeRelease(bool down, bool& seenDown);
+
+// Every slot of the arrays at once ("any key"): each is taken as above, so
+// all the releases of this snapshot are consumed; true when there was any.
+bool TakeAnyRelease(const bool* down, bool* seenDown, int count);
