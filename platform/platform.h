@@ -7,8 +7,9 @@
 //                                  platform/sdl_controller.cpp);
 //   tests/recording_platform.cpp   a scripted one that replays keyboard and
 //                                  mouse snapshots and records every call.
-// The settings-file operations (platform/settings_file.cpp) are plain file
-// I/O and are shared by both.
+// The settings-file operations (platform/settings_file.cpp, over the text
+// format in formats/settings_text.cpp) are plain file I/O and are shared by
+// both.
 //
 // No SDL type appears here, so the game can be linked against either side.
 // Numbers of sprites, blendable objects and fonts are chosen by the caller;
