@@ -171,12 +171,17 @@ static SaveResult WriteDirectly(const std::string& path, const std::string& byte
     return SaveOk;
 }
 
+// The order of the steps, and the two ways to the final name: file_safety.h.
 SaveResult WriteFileSafely(const std::string& path, const std::string& bytes, bool exclusive, unsigned newFileBits) {
-    const mode_t mask = umask(0);   // the umask can only be read by setting it
-    umask(mask);
-    mode_t mode = mode_t(newFileBits) & ~mask;
+    mode_t mode = 0;
     struct stat old {};
-    if (!exclusive && stat(path.c_str(), &old) == 0) mode = old.st_mode & 07777;
+    if (!exclusive && stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);   // the umask can only be read by setting it
+        umask(mask);
+        mode = mode_t(newFileBits) & ~mask;
+    }
 
     struct stat folder {};
     const bool knowFolder = exclusive && stat(FolderOfPath(path).c_str(), &folder) == 0;
