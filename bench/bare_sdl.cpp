@@ -31,7 +31,7 @@
 #include <thread>
 
 #include "assets/assets.h"
-#include "platform/png_codec.h"
+#include "formats/png_codec.h"
 
 // Xlib names a type KeyCode, as the platform's key enum is named.
 #define KeyCode XlibKeyCode

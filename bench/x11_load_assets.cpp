@@ -10,7 +10,7 @@
 
 #include "assets/assets.h"
 #include "core/core.h"
-#include "platform/png_codec.h"
+#include "formats/png_codec.h"
 
 namespace {
 

@@ -61,7 +61,7 @@ file(CREATE_LINK veldrune.6.gz ${VELDRUNE_PACKAGING_OUT}/veldrune-launcher.6.gz 
 # here). Not in sanitizer builds, which bring their own checks, and not
 # without optimisation, where fortification does nothing.
 if(NOT VELDRUNE_SANITIZE)
-  foreach(target veldrune veldrune_game veldrune_sdl veldrune_settings veldrune_png)
+  foreach(target veldrune veldrune_game veldrune_sdl veldrune_settings veldrune_png veldrune_files veldrune_formats)
     target_compile_definitions(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
   endforeach()
   target_link_options(veldrune PRIVATE -Wl,-z,relro,-z,now)

@@ -1,8 +1,10 @@
-// file_safety.cpp — locks a file system cannot give, hard links it does not
-// support, and the temporary files of killed runs. See file_safety.h.
+// file_safety.cpp — the one crash-safe write, locks a file system cannot give,
+// hard links it does not support, and the temporary files of killed runs.
+// See file_safety.h.
 #include "platform/file_safety.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -21,10 +23,15 @@
 struct FileSafetyState {
     int LinkFailure = 0;                 // test seam: errno every link() fails with, 0 for the real call
     int LockFailure = 0;                 // test seam: errno every flock() fails with, 0 for the real call
+    int FailingStep = FailNothing;       // test seam: the step of WriteFileSafely that fails
     std::set<dev_t> DevicesWithoutLinks; // file systems that refused a hard link: written directly from then on
 };
 
 static FileSafetyState Safety;
+
+// Numbers the temporary files of this process, so that no two writes (nor a
+// write and a file that is in the way) ever share one.
+static std::atomic<unsigned> TemporaryCounter{0};
 
 void FailHardLinksForTests(int errnoValue) {
     Safety.LinkFailure = errnoValue;
@@ -32,6 +39,8 @@ void FailHardLinksForTests(int errnoValue) {
 }
 
 void FailLocksForTests(int errnoValue) { Safety.LockFailure = errnoValue; }
+
+void FailWriteStepForTests(int step) { Safety.FailingStep = step; }
 
 // [SECTION] Locks
 
@@ -65,9 +74,9 @@ LockOutcome LockExclusively(int fd, int waitMilliseconds) {
     }
 }
 
-// [SECTION] Writing files
+// [SECTION] Crash-safe writes
 
-bool WriteAllTo(int fd, const std::string& bytes) {
+static bool WriteAllTo(int fd, const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
@@ -87,26 +96,56 @@ std::string FolderOfPath(const std::string& path) {
     return path.substr(0, slash);
 }
 
-static std::string PartName(const std::string& path) { return path + ".part" + std::to_string(getpid()); }
+static bool Failing(int step) { return Safety.FailingStep == step; }
 
-// Creates file (O_EXCL when exclusive, else truncating), writes, flushes and
-// closes it. Any failure removes it again and answers false; errno then
-// tells why (EEXIST: an exclusive create found the name taken).
-static bool WriteFreshFile(const std::string& file, const std::string& bytes, bool exclusive) {
-    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
-    int fd = open(file.c_str(), flags, 0644);
-    if (fd < 0) return false;
-    bool ok = WriteAllTo(fd, bytes) && fsync(fd) == 0;
-    int saved = errno;
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        saved = errno;
+// Gives the file its bits. A file system that stores no permission bits
+// (FAT, exFAT) refuses a mode it cannot show with EPERM; the file then has
+// the bits every file there has, which is no reason to lose the player's file.
+static bool SetModeBits(int fd, mode_t mode) {
+    if (Failing(FailPermissions)) return false;
+    if (fchmod(fd, mode) == 0) return true;
+    return errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS;
+}
+
+// Fills a file just created on fd: mode bits, bytes, flush to disk, close.
+// The descriptor is closed whatever happens; false on any failure.
+static bool FillAndClose(int fd, const std::string& bytes, mode_t mode) {
+    bool ok = SetModeBits(fd, mode);
+    if (ok) {
+        if (Failing(FailWrite)) {
+            WriteAllTo(fd, bytes.substr(0, bytes.size() / 2));   // a disk that fills up half way
+            ok = false;
+        } else {
+            ok = WriteAllTo(fd, bytes);
+        }
     }
-    if (!ok) {
-        unlink(file.c_str());
-        errno = saved == EEXIST ? EIO : saved;   // EEXIST is kept for a taken name
-    }
+    if (ok) ok = !Failing(FailFlush) && fsync(fd) == 0;
+    if (close(fd) != 0 || Failing(FailClose)) ok = false;
     return ok;
+}
+
+// Creates a temporary file "<path>.tmp<pid>-<n>" that did not exist, open
+// for writing and readable by nobody else until its bits are set; -1 when
+// none can be made.
+static int CreateTemporary(const std::string& path, std::string& temp) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(++TemporaryCounter);
+        if (Failing(FailCreate)) {
+            errno = ENOSPC;
+            return -1;
+        }
+        const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// The new name reaches the disk with its folder.
+static void FlushFolder(const std::string& path) {
+    const int dir = open(FolderOfPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return;
+    fsync(dir);
+    close(dir);
 }
 
 static int LinkFile(const std::string& from, const std::string& to) {
@@ -117,44 +156,67 @@ static int LinkFile(const std::string& from, const std::string& to) {
     return link(from.c_str(), to.c_str());
 }
 
-// The direct write: the final name is created exclusively, so nothing that
-// is there is replaced, and removed again when the write fails.
-static SaveResult WriteNewFileDirectly(const std::string& path, const std::string& bytes) {
-    if (WriteFreshFile(path, bytes, true)) return SaveOk;
-    return errno == EEXIST ? SaveExists : SaveFailed;
+// The exclusive write where there are no hard links: the final name is
+// created exclusively, so nothing that is there is replaced, and removed
+// again when the write fails.
+static SaveResult WriteDirectly(const std::string& path, const std::string& bytes, mode_t mode) {
+    if (Failing(FailCreate)) return SaveFailed;
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return errno == EEXIST ? SaveExists : SaveFailed;
+    if (!FillAndClose(fd, bytes, mode)) {
+        unlink(path.c_str());
+        return SaveFailed;
+    }
+    FlushFolder(path);
+    return SaveOk;
 }
 
-SaveResult WriteNewFile(const std::string& path, const std::string& bytes) {
-    struct stat folder {};
-    const bool knowFolder = stat(FolderOfPath(path).c_str(), &folder) == 0;
-    if (knowFolder && Safety.DevicesWithoutLinks.count(folder.st_dev)) return WriteNewFileDirectly(path, bytes);
+// The order of the steps, and the two ways to the final name: file_safety.h.
+SaveResult WriteFileSafely(const std::string& path, const std::string& bytes, bool exclusive, unsigned newFileBits) {
+    mode_t mode = 0;
+    struct stat old {};
+    if (!exclusive && stat(path.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);   // the umask can only be read by setting it
+        umask(mask);
+        mode = mode_t(newFileBits) & ~mask;
+    }
 
-    const std::string part = PartName(path);
-    if (!WriteFreshFile(part, bytes, false)) return SaveFailed;
-    // link() refuses an existing name atomically, so two writers racing for
-    // one name never replace each other's picture.
-    const int linked = LinkFile(part, path);
+    struct stat folder {};
+    const bool knowFolder = exclusive && stat(FolderOfPath(path).c_str(), &folder) == 0;
+    if (knowFolder && Safety.DevicesWithoutLinks.count(folder.st_dev)) return WriteDirectly(path, bytes, mode);
+
+    std::string temp;
+    const int fd = CreateTemporary(path, temp);
+    if (fd < 0) return SaveFailed;
+    if (!FillAndClose(fd, bytes, mode) || Failing(FailRename)) {
+        unlink(temp.c_str());
+        return SaveFailed;
+    }
+    if (!exclusive) {
+        if (rename(temp.c_str(), path.c_str()) != 0) {
+            unlink(temp.c_str());
+            return SaveFailed;
+        }
+        FlushFolder(path);
+        return SaveOk;
+    }
+    const int linked = LinkFile(temp, path);
     const int linkError = errno;
-    unlink(part.c_str());
-    if (linked == 0) return SaveOk;
+    unlink(temp.c_str());
+    if (linked == 0) {
+        FlushFolder(path);
+        return SaveOk;
+    }
     if (linkError == EEXIST) return SaveExists;
     // EPERM (FAT, exFAT), EOPNOTSUPP, ENOSYS (FUSE), EMLINK: this file system
-    // has no hard links, so later pictures go there directly at once. Any
-    // other refusal is tried directly too, but only this once.
+    // has no hard links, so later files go there directly at once. Any other
+    // refusal is tried directly too, but only this once.
     const bool noLinksHere = linkError == EPERM || linkError == EOPNOTSUPP || linkError == ENOSYS ||
                              linkError == EMLINK;
     if (knowFolder && noLinksHere) Safety.DevicesWithoutLinks.insert(folder.st_dev);
-    return WriteNewFileDirectly(path, bytes);
-}
-
-bool ReplaceFile(const std::string& path, const std::string& bytes) {
-    const std::string part = PartName(path);
-    if (!WriteFreshFile(part, bytes, false)) return false;
-    if (rename(part.c_str(), path.c_str()) != 0) {
-        unlink(part.c_str());
-        return false;
-    }
-    return true;
+    return WriteDirectly(path, bytes, mode);
 }
 
 // [SECTION] Leftovers of killed runs
@@ -189,22 +251,29 @@ bool TemporaryOwnerIsGone(long pid) {
     return !theirs.empty() && !ours.empty() && theirs != ours;
 }
 
-// The pid in a name "<prefix><digits><suffix>", where suffix is empty or
-// "-<digits>"; -1 when the name is not of that form.
-long PidInTemporaryName(const std::string& name, const std::string& prefix, bool counted) {
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return -1;
-    const std::string rest = name.substr(prefix.size());
-    const size_t digitsEnd = rest.find_first_not_of("0123456789");
-    const std::string digits = rest.substr(0, digitsEnd);
-    if (digits.empty() || digits.size() > 10) return -1;
-    if (counted) {
-        if (digitsEnd == std::string::npos || rest[digitsEnd] != '-') return -1;
-        const std::string count = rest.substr(digitsEnd + 1);
-        if (count.empty() || count.find_first_not_of("0123456789") != std::string::npos) return -1;
-    } else if (digitsEnd != std::string::npos) {
-        return -1;
-    }
-    return std::strtol(digits.c_str(), nullptr, 10);
+// Splits a temporary's name "<final>.tmp<pid>-<n>" into the final name and
+// the pid; false for a name of any other form.
+static bool SplitTemporaryName(const std::string& name, std::string& final, long& pid) {
+    const size_t tmp = name.rfind(".tmp");
+    if (tmp == std::string::npos || tmp == 0) return false;
+    const size_t digits = tmp + 4, dash = name.find('-', digits);
+    if (dash == std::string::npos || dash == digits || dash - digits > 10 || dash + 1 == name.size()) return false;
+    if (name.find_first_not_of("0123456789", digits) != dash ||
+        name.find_first_not_of("0123456789", dash + 1) != std::string::npos)
+        return false;
+    final = name.substr(0, tmp);
+    pid = std::strtol(name.c_str() + digits, nullptr, 10);
+    return true;
+}
+
+// Whether a final name is one the program writes: the settings file's name,
+// or a picture "<prefix><digits>.png".
+static bool IsOwnName(const std::string& final, const std::string& settingsName, const std::string& picturePrefix) {
+    if (!settingsName.empty() && final == settingsName) return true;
+    const size_t digits = picturePrefix.size();
+    return !picturePrefix.empty() && final.size() > digits + 4 && final.compare(0, digits, picturePrefix) == 0 &&
+           final.compare(final.size() - 4, 4, ".png") == 0 &&
+           final.find_first_not_of("0123456789", digits) == final.size() - 4;
 }
 
 void RemoveOrphanedTemporaries(const std::string& folder, const std::string& settingsName,
@@ -214,18 +283,11 @@ void RemoveOrphanedTemporaries(const std::string& folder, const std::string& set
     std::vector<std::string> doomed;
     while (dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
+        std::string final;
         long pid = -1;
-        // The settings writer's "<file>.tmp<pid>-<n>".
-        if (!settingsName.empty()) pid = PidInTemporaryName(name, settingsName + ".tmp", true);
-        // The picture writer's "<prefix><n>.png.part<pid>".
-        if (pid < 0 && !picturePrefix.empty()) {
-            const size_t part = name.rfind(".png.part");
-            const size_t digits = picturePrefix.size();
-            if (part != std::string::npos && part > digits && name.compare(0, digits, picturePrefix) == 0 &&
-                name.find_first_not_of("0123456789", digits) == part)
-                pid = PidInTemporaryName(name, name.substr(0, part) + ".png.part", false);
-        }
-        if (pid >= 0 && TemporaryOwnerIsGone(pid)) doomed.push_back(name);
+        if (SplitTemporaryName(name, final, pid) && IsOwnName(final, settingsName, picturePrefix) &&
+            TemporaryOwnerIsGone(pid))
+            doomed.push_back(name);
     }
     closedir(dir);
     for (const std::string& name : doomed) {

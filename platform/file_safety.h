@@ -1,7 +1,7 @@
-// file_safety.h — what the settings writer and the picture writer need from
-// file systems that are less kind than a local disk: locks a file system
-// cannot give, hard links it does not support, and the temporary files a
-// killed run leaves behind. Plain file I/O; no SDL here.
+// file_safety.h — what the settings file and the screenshots need from file
+// systems that are less kind than a local disk: the one crash-safe write,
+// locks a file system cannot give, hard links it does not support, and the
+// temporary files a killed run leaves behind. Plain file I/O; no SDL here.
 #pragma once
 
 #include <string>
@@ -21,42 +21,59 @@ enum LockOutcome : int {
 // for another holder to let go (0: one try, no wait).
 LockOutcome LockExclusively(int fd, int waitMilliseconds);
 
-// [SECTION] New files under their final name
+// [SECTION] Crash-safe writes
 
-// Writes bytes as a new file at path without ever replacing a file that is
-// there (SaveExists) and without leaving a cut file under that name after an
-// error. The bytes go to a temporary file "<path>.part<pid>" that is hard-
-// linked to the final name. On a file system without hard links (FAT, exFAT,
-// some network and FUSE mounts) the final name is created exclusively and
-// written directly instead, and removed again on any failure; only a kill in
-// the middle of that write can leave a short file under the real name.
-SaveResult WriteNewFile(const std::string& path, const std::string& bytes);
-
-// Replaces the file at path by bytes through "<path>.part<pid>" and rename(),
-// so a kill leaves either the old file or the new one.
-bool ReplaceFile(const std::string& path, const std::string& bytes);
-
-// Writes all of bytes to fd, retrying short writes; false on an error.
-bool WriteAllTo(int fd, const std::string& bytes);
+// Puts bytes under path so that a crash, a kill or a full disk never leaves
+// a cut file under that name: the bytes go to a temporary file
+// "<path>.tmp<pid>-<n>" in the same folder (so no move crosses file
+// systems), which gets its mode bits, is flushed to disk and only then given
+// the final name; the folder is flushed after, so the new name survives a
+// power cut too. Any failing step removes the temporary and leaves what was
+// there.
+//   not exclusive: renamed over the file that is there, which keeps its mode
+//     bits; a new file gets newFileBits less the umask. SaveOk or SaveFailed.
+//   exclusive: never replaces a file (SaveExists): the temporary is hard-
+//     linked to the final name, which refuses a taken name atomically, so two
+//     writers racing for one name never replace each other's file; it gets
+//     newFileBits less the umask. On a file system without hard links (FAT,
+//     exFAT, some network and FUSE mounts) the final name is created
+//     exclusively and written directly instead, and removed again on any
+//     failure; only a kill in the middle of that write can leave a short file
+//     under the real name.
+// A file system that stores no mode bits (FAT) keeps the bits all its files have.
+SaveResult WriteFileSafely(const std::string& path, const std::string& bytes, bool exclusive, unsigned newFileBits);
 
 // The folder part of a path: "." for a bare name, "/" for a file at the root.
 std::string FolderOfPath(const std::string& path);
 
 // [SECTION] Test seams
 
-// Makes every link() of WriteNewFile fail with errnoValue, and every flock()
-// of LockExclusively fail with errnoValue, as the file systems named above
-// do; 0 restores the real calls.
+// Makes every link() of WriteFileSafely fail with errnoValue, and every
+// flock() of LockExclusively fail with errnoValue, as the file systems named
+// above do; 0 restores the real calls.
 void FailHardLinksForTests(int errnoValue);
 void FailLocksForTests(int errnoValue);
+
+// The step of WriteFileSafely that fails from now on, as a full disk, a
+// broken stick or a vanished folder would make it; FailNothing restores it.
+enum WriteStepForTests : int {
+    FailNothing = 0,
+    FailCreate,        // the new file (the temporary, or the final name written directly) cannot be created
+    FailPermissions,   // its mode bits cannot be set
+    FailWrite,         // the disk fills half way through the bytes
+    FailFlush,         // fsync fails
+    FailClose,         // close reports a late write error
+    FailRename,        // the final name cannot be given (rename or link)
+};
+void FailWriteStepForTests(int step);
 
 // [SECTION] Leftovers of killed runs
 
 // Whether the run with this pid is gone for good: no such process, or the
 // pid now belongs to another program.
 bool TemporaryOwnerIsGone(long pid);
-// Removes from folder the temporaries of runs that are gone: the settings
-// writer's "<settingsName>.tmp<pid>-<n>" and the picture writer's
-// "<picturePrefix><n>.png.part<pid>" (an empty name or prefix: none).
+// Removes from folder the temporaries "<name>.tmp<pid>-<n>" of runs that are
+// gone, for the program's own names only: settingsName, and
+// picturePrefix + digits + ".png" (an empty name or prefix: none).
 void RemoveOrphanedTemporaries(const std::string& folder, const std::string& settingsName,
                                const std::string& picturePrefix);

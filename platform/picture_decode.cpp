@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/png_codec.h"
+#include "formats/png_codec.h"
 
 // [SECTION] Keyed, cropped decoding
 

@@ -8,9 +8,10 @@
 //   tests/recording/recording_platform.cpp
 //                                  a scripted one that replays keyboard and
 //                                  mouse snapshots and records every call.
-// The settings-file operations (platform/settings_file.cpp) are plain file
-// I/O and are shared by both, as is the rule of when a key or button counts
-// as let go (platform/input_edges.h).
+// The settings-file operations (platform/settings_file.cpp, over the text
+// format in formats/settings_text.cpp) are plain file I/O and are shared by
+// both, as is the rule of when a key or button counts as let go
+// (platform/input_edges.h).
 //
 // No SDL type appears here, so the game can be linked against either side.
 // Numbers of sprites, blendable objects and fonts are chosen by the caller;

@@ -17,7 +17,7 @@
 
 #include "platform/frame_record.h"
 #include "platform/platform.h"
-#include "platform/png_codec.h"
+#include "platform/png_file.h"
 
 // [SECTION] Limits
 

@@ -1,57 +1,39 @@
-// settings_file.cpp — the settings file: reading, editing in memory, and the crash-safe, locked rewrite.
+// settings_file.cpp — the settings file on disk: opening and locking it, the lock-free reader and
+// its cache, and the crash-safe rewrite at closing.
 //
-// The file is read whole when it is opened, kept as one ordered list of
-// entries while it is open, and written back whole at closing when something
-// was written. Writing goes to a temporary file beside the real one that is
-// renamed over it, so a crash or a full disk never leaves a cut file behind.
-// An advisory lock is held from opening to closing, so two instances of the
-// program (the old one finishing while the new one starts) cannot lose each
-// other's writes; where the file system cannot lock at all, writing goes on
-// without it. Readers that must never wait take no lock: the file is only
-// ever replaced whole. Plain file I/O only; no SDL here.
+// The file is read whole when it is opened, held as its parsed text
+// (formats/settings_text.cpp owns the format) while it is open, and written
+// back whole at closing when something was written. Writing replaces the file
+// through a temporary one (file_safety.cpp), so a crash or a full disk never
+// leaves a cut file behind. An advisory lock is held from opening to closing,
+// so two instances of the program (the old one finishing while the new one
+// starts) cannot lose each other's writes; where the file system cannot lock
+// at all, writing goes on without it. Readers that must never wait take no
+// lock: the file is only ever replaced whole. Plain file I/O only; no SDL here.
 #include "platform/platform.h"
 #include "platform/file_safety.h"
+#include "formats/settings_text.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <string>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 // [SECTION] State
 
-enum EntryKind : int {
-    EntryGroup = 0,    // Name: the group name
-    EntryComment,      // Name: the comment text (without "; ")
-    EntrySetting,      // Name: the key; Value: the value as stored
-};
-
-struct SettingsEntry {
-    EntryKind Kind = EntrySetting;
-    std::string Name;
-    std::string Value;
-};
-
 struct SettingsFileState {
-    bool IsOpen = false;
-    std::vector<SettingsEntry> Entries;
-    int CurrentGroup = -1;          // index of the current group's header, -1 for none
-    bool HasPendingGroup = false;
-    std::string PendingGroup;       // selected but not in the file yet
-    bool Modified = false;
-    bool WithoutMark = false;       // the file existed and was empty: written without the mark
+    bool IsOpen = false;            // a session is open: the operations act on Text
+    SettingsText Text;              // the file's content and the selected group
     bool WritesAllowed = false;     // false: writes are kept in memory but never reach the disk
     std::string Path;               // the file the content is written to (symbolic links resolved)
     int LockFd = -1;                // the file (or, while it is missing, its folder), locked
     bool LockBusy = false;          // another instance held the lock: this session's writes are lost
-    bool BorrowsCache = false;      // Entries are the parsed-file cache's, handed back at closing
+    bool BorrowsCache = false;      // Text is the parsed-file cache's, handed back at closing
 };
 
 static SettingsFileState Settings;
@@ -72,8 +54,7 @@ struct ParsedFileCache {
     timespec Modified{};            //   its modification time
     timespec Changed{};             //   and its change time
     std::string Path;               // the resolved path it was read from
-    std::vector<SettingsEntry> Entries;   // what it parsed to (lent to the open session while it reads)
-    bool WithoutMark = false;       // it was empty
+    SettingsText Text;              // what it parsed to (lent to the open session while it reads)
 };
 
 static ParsedFileCache Parsed;
@@ -88,232 +69,12 @@ constexpr long long SettingsFileLimit = 16ll * 1024 * 1024;
 // losing the other's).
 static int LockWaitMilliseconds = 2000;
 
-// Test hooks: the step of the replacement that fails (0 none), and the wait.
-enum SettingsWriteStep : int {
-    StepNone = 0, StepCreate, StepPermissions, StepWrite, StepFlush, StepClose, StepRename,
-};
-static int FailingWriteStep = StepNone;
-
-void FailSettingsWriteStep(int step) { FailingWriteStep = step; }
 void SetSettingsLockWait(int milliseconds) { LockWaitMilliseconds = milliseconds; }
 int SettingsFilesParsedForTests() { return ParseCount; }
 
-// [SECTION] Text helpers
-
-static bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-static char LowerAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-// Group names and keys match ignoring the case of A to Z only; every other
-// byte (umlauts included) must be equal.
-static bool NamesMatch(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAsciiLetter(a[i]) != LowerAsciiLetter(b[i])) return false;
-    return true;
-}
-
-static std::string TrimBlanks(const std::string& s) {
-    size_t begin = 0, end = s.size();
-    while (begin < end && IsBlank(s[begin])) ++begin;
-    while (end > begin && IsBlank(s[end - 1])) --end;
-    return s.substr(begin, end - begin);
-}
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-static bool IsValidUtf8(const std::string& s) {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    size_t n = s.size(), i = 0;
-    while (i < n) {
-        unsigned c = p[i];
-        if (c < 0x80) { ++i; continue; }
-        size_t len;
-        unsigned lo = 0x80, hi = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) len = 2;
-        else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            if (c == 0xE0) lo = 0xA0;
-            if (c == 0xED) hi = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            if (c == 0xF0) lo = 0x90;
-            if (c == 0xF4) hi = 0x8F;
-        } else return false;
-        if (n - i < len) return false;
-        if (p[i + 1] < lo || p[i + 1] > hi) return false;
-        for (size_t k = 2; k < len; ++k)
-            if (p[i + k] < 0x80 || p[i + k] > 0xBF) return false;
-        i += len;
-    }
-    return true;
-}
-
-static std::string Latin1ToUtf8(const std::string& s) {
-    std::string out;
-    out.reserve(s.size() + s.size() / 4);
-    for (char ch : s) {
-        auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-// Decimal with leading blanks and a sign; reading stops at the first
-// character that is not a digit, and a value without digits is 0. A number
-// too large for 32 bits is held at the nearest limit rather than wrapped.
-static int32_t ParseSettingNumber(const std::string& value) {
-    size_t i = 0;
-    while (i < value.size() && IsBlank(value[i])) ++i;
-    bool negative = false;
-    if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
-    int64_t magnitude = 0;
-    const int64_t limit = negative ? -int64_t(INT32_MIN) : int64_t(INT32_MAX);
-    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-        magnitude = magnitude * 10 + (value[i] - '0');
-        if (magnitude > limit) magnitude = limit;
-    }
-    return static_cast<int32_t>(negative ? -magnitude : magnitude);
-}
-
-// [SECTION] Parsing
-
-// One line, already split from its line ends, into an entry. Returns false
-// for a line that holds nothing but blanks.
-static bool ParseLine(const std::string& line, SettingsEntry& entry) {
-    size_t i = 0;
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    if (i == line.size()) return false;
-    if (line[i] == ';') {
-        ++i;
-        if (i < line.size() && line[i] == ' ') ++i;   // one space only; a tab stays
-        entry = {EntryComment, line.substr(i), {}};
-    } else if (line[i] == '[') {
-        size_t close = line.find(']', i + 1);
-        size_t end = close == std::string::npos ? line.size() : close;
-        entry = {EntryGroup, line.substr(i + 1, end - i - 1), {}};
-    } else {
-        size_t equals = line.find('=', i);
-        if (equals == std::string::npos) {
-            entry = {EntrySetting, TrimBlanks(line.substr(i)), {}};
-        } else {
-            std::string key = line.substr(i, equals - i);
-            while (!key.empty() && IsBlank(key.back())) key.pop_back();
-            size_t v = equals + 1;
-            while (v < line.size() && IsBlank(line[v])) ++v;
-            // Trailing blanks stay in the entry; reading the value as text drops them.
-            entry = {EntrySetting, key, line.substr(v)};
-        }
-    }
-    return true;
-}
-
-// The whole file: the mark decides UTF-8; without it the bytes are UTF-8
-// when they form valid UTF-8 (what an ordinary editor saves) and Latin-1
-// otherwise. Runs of CR and LF separate lines, so blank lines vanish.
-static std::vector<SettingsEntry> ParseSettingsText(const std::string& bytes) {
+static SettingsText ParseCounted(const std::string& bytes) {
     ++ParseCount;
-    std::string text;
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) text = bytes.substr(3);
-    else if (IsValidUtf8(bytes)) text = bytes;
-    else text = Latin1ToUtf8(bytes);
-
-    std::vector<SettingsEntry> entries;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos) end = text.size();
-        SettingsEntry entry;
-        if (end > pos && ParseLine(text.substr(pos, end - pos), entry)) entries.push_back(std::move(entry));
-        pos = text.find_first_not_of("\r\n", end);
-        if (pos == std::string::npos) break;
-    }
-    return entries;
-}
-
-// [SECTION] Writing out
-
-static std::string FormatSettingsText(const std::vector<SettingsEntry>& entries, bool withoutMark) {
-    std::string body;
-    for (const SettingsEntry& e : entries) {
-        switch (e.Kind) {
-            case EntryGroup: body += "[" + e.Name + "]"; break;
-            case EntryComment: body += "; " + e.Name; break;
-            case EntrySetting: body += e.Name + " = " + e.Value; break;
-        }
-        body += "\r\n";
-    }
-    // A file without the mark is read back as Latin-1 unless it is valid
-    // UTF-8, so content that is not valid UTF-8 keeps the mark even in a file
-    // that was empty; otherwise its bytes would come back changed.
-    if (withoutMark && IsValidUtf8(body)) return body;
-    return "\xEF\xBB\xBF\r\n" + body;
-}
-
-// Gives the new file the bits the old one had. A file system that stores no
-// permission bits (FAT, exFAT) refuses a mode it cannot show with EPERM; the
-// file then has the bits every file there has, which is no reason to lose
-// the player's settings.
-static bool KeepPermissionBits(int fd, mode_t mode) {
-    if (fchmod(fd, mode) == 0) return true;
-    return errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS;
-}
-
-// Replaces the file at path by bytes, or leaves it exactly as it was: the
-// content goes to a new file in the same folder (so the rename cannot cross
-// file systems), is flushed to disk, given the old file's permission bits,
-// and only then renamed over the old file. Any failing step removes the
-// temporary file and keeps the old one.
-static bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
-    mode_t mode = 0;
-    struct stat old {};
-    bool hadFile = stat(path.c_str(), &old) == 0;
-    if (hadFile) {
-        mode = old.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);   // the bits a newly created file would get
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-
-    static unsigned Counter = 0;
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(++Counter);
-        if (FailingWriteStep == StepCreate) { errno = ENOSPC; return false; }
-        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-
-    bool ok = FailingWriteStep != StepPermissions && KeepPermissionBits(fd, mode);
-    if (ok) {
-        if (FailingWriteStep == StepWrite) {
-            WriteAllTo(fd, bytes.substr(0, bytes.size() / 2));   // a disk that fills up half way
-            ok = false;
-        } else {
-            ok = WriteAllTo(fd, bytes);
-        }
-    }
-    if (ok) ok = FailingWriteStep != StepFlush && fsync(fd) == 0;
-    if (close(fd) != 0 || FailingWriteStep == StepClose) ok = false;
-    if (ok) ok = FailingWriteStep != StepRename && rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        unlink(temp.c_str());
-        return false;
-    }
-    // The rename itself reaches the disk with the folder.
-    int dir = open(FolderOfPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
-    return true;
+    return ParseSettingsText(bytes);
 }
 
 // [SECTION] Opening and locking
@@ -451,9 +212,10 @@ static OpenOutcome ReadWithoutLock(const std::string& path) {
         Parsed.Modified.tv_nsec == st.st_mtim.tv_nsec && Parsed.Changed.tv_sec == st.st_ctim.tv_sec &&
         Parsed.Changed.tv_nsec == st.st_ctim.tv_nsec) {
         close(fd);
-        // Lent, not copied: a large file costs nothing to read again.
-        Settings.Entries = std::move(Parsed.Entries);
-        Settings.WithoutMark = Parsed.WithoutMark;
+        // Lent, not copied: a large file costs nothing to read again. The
+        // last session's selected group goes with it; a new one starts with none.
+        Settings.Text = std::move(Parsed.Text);
+        ClearTextGroup(Settings.Text);
         Settings.BorrowsCache = true;
         return OpenedExisting;
     }
@@ -461,40 +223,13 @@ static OpenOutcome ReadWithoutLock(const std::string& path) {
     const bool read = ReadWhole(fd, bytes);
     close(fd);
     if (!read) return OpenedUnreadable;
-    Settings.WithoutMark = bytes.empty();
-    Settings.Entries = ParseSettingsText(bytes);
+    Settings.Text = ParseCounted(bytes);
     Parsed = ParsedFileCache{};
     if (settled && static_cast<long long>(bytes.size()) == static_cast<long long>(st.st_size)) {
-        Parsed = ParsedFileCache{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim, path, {},
-                                 Settings.WithoutMark};
+        Parsed = ParsedFileCache{true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim, path, {}};
         Settings.BorrowsCache = true;
     }
     return OpenedExisting;
-}
-
-// [SECTION] Group and key lookup
-
-static int FindGroup(const std::string& group) {
-    for (size_t i = 0; i < Settings.Entries.size(); ++i)
-        if (Settings.Entries[i].Kind == EntryGroup && NamesMatch(Settings.Entries[i].Name, group)) return int(i);
-    return -1;
-}
-
-// The end of the current group: the index of the next header, or the list's end.
-static size_t GroupEnd(int header) {
-    size_t i = size_t(header) + 1;
-    while (i < Settings.Entries.size() && Settings.Entries[i].Kind != EntryGroup) ++i;
-    return i;
-}
-
-// The first setting of the key in the current group (the first one counts), or null.
-static SettingsEntry* FindSetting(const std::string& key) {
-    if (!Settings.IsOpen || Settings.CurrentGroup < 0 || Settings.HasPendingGroup) return nullptr;
-    size_t end = GroupEnd(Settings.CurrentGroup);
-    for (size_t i = size_t(Settings.CurrentGroup) + 1; i < end; ++i)
-        if (Settings.Entries[i].Kind == EntrySetting && NamesMatch(Settings.Entries[i].Name, key))
-            return &Settings.Entries[i];
-    return nullptr;
 }
 
 // [SECTION] The ten operations
@@ -509,10 +244,7 @@ static bool OpenLocked(const std::string& path, int waitMs) {
     OpenOutcome outcome = OpenAndLock(Settings.Path, waitMs, bytes, writable, Settings.LockBusy, Settings.LockFd);
     Settings.IsOpen = true;
     Settings.WritesAllowed = outcome != OpenedUnreadable && writable;
-    if (outcome == OpenedExisting) {
-        Settings.WithoutMark = bytes.empty();
-        Settings.Entries = ParseSettingsText(bytes);
-    }
+    if (outcome == OpenedExisting) Settings.Text = ParseCounted(bytes);
     return outcome == OpenedExisting;
 }
 
@@ -530,52 +262,18 @@ bool OpenSettingsFileToRead(const std::string& path) {
     return ReadWithoutLock(Settings.Path) == OpenedExisting;
 }
 
-bool SelectGroup(const std::string& group) {
-    if (!Settings.IsOpen) return false;
-    int header = FindGroup(group);
-    Settings.CurrentGroup = header;
-    Settings.HasPendingGroup = header < 0;
-    Settings.PendingGroup = header < 0 ? group : std::string();
-    return header >= 0;
-}
+bool SelectGroup(const std::string& group) { return Settings.IsOpen && SelectTextGroup(Settings.Text, group); }
 
 std::string ReadSettingText(const std::string& key, const std::string& fallback) {
-    const SettingsEntry* e = FindSetting(key);
-    return e ? TrimBlanks(e->Value) : fallback;
+    return Settings.IsOpen ? ReadTextSetting(Settings.Text, key, fallback) : fallback;
 }
 
 int32_t ReadSettingNumber(const std::string& key, int32_t fallback) {
-    const SettingsEntry* e = FindSetting(key);
-    return e ? ParseSettingNumber(e->Value) : fallback;
+    return Settings.IsOpen ? ReadTextNumber(Settings.Text, key, fallback) : fallback;
 }
 
 void WriteSettingText(const std::string& key, const std::string& text) {
-    assert(key.find_first_of("=\r\n") == std::string::npos && "a settings key cannot hold '=' or a line break");
-    if (!Settings.IsOpen) return;
-    if (Settings.HasPendingGroup) {
-        assert(Settings.PendingGroup.find_first_of("]\r\n") == std::string::npos &&
-               "a group name cannot hold ']' or a line break");
-        Settings.Entries.push_back({EntryGroup, Settings.PendingGroup, {}});
-        Settings.CurrentGroup = int(Settings.Entries.size()) - 1;
-        Settings.HasPendingGroup = false;
-        Settings.PendingGroup.clear();
-    }
-    if (Settings.CurrentGroup < 0) return;   // nothing selected: no group to write into
-
-    // A line break inside a value would end the line and turn the rest into
-    // a line of its own; each CR and LF is written as a space instead.
-    std::string value = text;
-    std::replace(value.begin(), value.end(), '\r', ' ');
-    std::replace(value.begin(), value.end(), '\n', ' ');
-
-    if (SettingsEntry* e = FindSetting(key)) {
-        e->Name = key;   // stored as this call spells it
-        e->Value = value;
-    } else {
-        size_t at = GroupEnd(Settings.CurrentGroup);
-        Settings.Entries.insert(Settings.Entries.begin() + std::ptrdiff_t(at), SettingsEntry{EntrySetting, key, value});
-    }
-    Settings.Modified = true;
+    if (Settings.IsOpen) WriteTextSetting(Settings.Text, key, text);
 }
 
 void WriteSettingNumber(const std::string& key, int32_t number) {
@@ -585,12 +283,14 @@ void WriteSettingNumber(const std::string& key, int32_t number) {
 void CloseSettingsFile() {
     if (!Settings.IsOpen) return;
     if (Settings.BorrowsCache) {   // hand the parsed file back, unless this session changed it
-        if (Settings.Modified) Parsed = ParsedFileCache{};
-        else Parsed.Entries = std::move(Settings.Entries);
+        if (Settings.Text.Modified) Parsed = ParsedFileCache{};
+        else Parsed.Text = std::move(Settings.Text);
     }
-    if (Settings.Modified && Settings.WritesAllowed) {
+    if (Settings.Text.Modified && Settings.WritesAllowed) {
         Parsed = ParsedFileCache{};
-        ReplaceFileContent(Settings.Path, FormatSettingsText(Settings.Entries, Settings.WithoutMark));
+        // A new file gets the bits any file the player creates gets (0666
+        // less the umask); an existing one keeps its own.
+        WriteFileSafely(Settings.Path, FormatSettingsText(Settings.Text), false, 0666);
     }
     if (Settings.LockFd >= 0) close(Settings.LockFd);   // closing lets go of the lock
     Settings = SettingsFileState{};

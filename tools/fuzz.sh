@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the settings-file fuzzer with clang (libFuzzer, AddressSanitizer,
+# Builds the settings-text fuzzer with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs it for a number of seconds over the
 # committed seed corpus.
 #   tools/fuzz.sh [SECONDS]        default 60
@@ -12,7 +12,7 @@ out=build-fuzz
 mkdir -p "$out/corpus"
 clang++ -std=c++20 -g -O1 -I. -Wall -Wextra \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    tests/fuzz/settings_fuzzer.cpp platform/settings_file.cpp platform/file_safety.cpp \
+    tests/fuzz/settings_fuzzer.cpp formats/settings_text.cpp \
     -o "$out/settings_fuzzer"
 echo "running the settings fuzzer for ${seconds} s"
 "$out/settings_fuzzer" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=1024 \

@@ -74,8 +74,8 @@ stale_temps=0
 # Temporary files of earlier runs still there once the program with this pid
 # has started: its start-up removes every one whose run is gone.
 leftovers_besides() {
-    find "$work" -maxdepth 1 \( -name 'Veldrune.cfg.tmp*' -o -name 'Screenshot_*.png.part*' \) \
-        ! -name "Veldrune.cfg.tmp$1-*" ! -name "*.png.part$1" | wc -l
+    find "$work" -maxdepth 1 \( -name 'Veldrune.cfg.tmp*' -o -name 'Screenshot_*.png.tmp*' \) \
+        ! -name "*.tmp$1-*" | wc -l
 }
 wait_for_window() {
     for _ in $(seq 1 300); do

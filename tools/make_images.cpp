@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/png_codec.h"
+#include "formats/png_codec.h"
 
 #ifndef VELDRUNE_IMAGE_DIR
 #define VELDRUNE_IMAGE_DIR "assets/images"

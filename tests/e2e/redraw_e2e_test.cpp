@@ -10,7 +10,7 @@
 #include <string>
 
 #include "e2e_support.h"
-#include "platform/png_codec.h"
+#include "platform/png_file.h"
 
 // Xlib names a type KeyCode, as the platform's key enum is named.
 #define KeyCode XlibKeyCode

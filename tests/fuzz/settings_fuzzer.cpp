@@ -1,69 +1,29 @@
-// settings_fuzzer.cpp — fuzzes the settings-file reader and writer: any bytes as the file, then a
-// sequence of seven of its operations decoded from the input, checked against a model of what was written.
+// settings_fuzzer.cpp — fuzzes the settings text in memory: any bytes as the file, then a sequence of
+// sessions (parse, select groups, read, write, format) decoded from the input, checked against a
+// model of what was written.
 //
 // Input layout: the last byte n says how many bytes before it are operations;
 // everything before those is the file. A plain settings file from the corpus
 // is therefore a file followed by a few operations taken from its own tail.
+// The stored file is a string here, replaced whole at the end of a session
+// that wrote something, as the settings file on disk is.
 // Properties, checked on every input:
 //   - no crash and no sanitizer report;
 //   - every key written reads back its value (CR and LF written as spaces,
-//     surrounding blanks dropped), in the same session and after reopening;
-//   - a session without writes leaves the file byte for byte unchanged.
-#include "platform/platform.h"
+//     surrounding blanks dropped), in the same session and after parsing the
+//     formatted text again;
+//   - a session without writes is not marked modified (so the file is left
+//     byte for byte as it was);
+//   - formatted text, parsed and formatted again, settles after one round.
+#include "formats/settings_text.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace {
-
-// [SECTION] Where the file lives
-
-std::string Folder, Cfg;
-
-void RemoveFolder() {
-    unlink(Cfg.c_str());
-    rmdir(Folder.c_str());
-}
-
-void PrepareFolder() {
-    if (!Cfg.empty()) return;
-    char pattern[] = "/dev/shm/veldrune-fuzz-XXXXXX";
-    char fallback[] = "/tmp/veldrune-fuzz-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    if (!dir) dir = mkdtemp(fallback);
-    if (!dir) abort();
-    Folder = dir;
-    Cfg = Folder + "/Veldrune.cfg";
-    atexit(RemoveFolder);
-}
-
-std::string Slurp() {
-    std::string bytes;
-    if (FILE* f = fopen(Cfg.c_str(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-        fclose(f);
-    }
-    return bytes;
-}
-
-bool FileExists() {
-    struct stat st {};
-    return stat(Cfg.c_str(), &st) == 0;
-}
-
-void Spit(const uint8_t* data, size_t size) {
-    FILE* f = fopen(Cfg.c_str(), "wb");
-    if (!f) abort();
-    if (size && fwrite(data, 1, size, f) != size) abort();
-    fclose(f);
-}
 
 [[noreturn]] void Fail(const char* what, const std::string& detail) {
     fprintf(stderr, "settings fuzzer: %s: %s\n", what, detail.c_str());
@@ -137,39 +97,42 @@ using ModelKey = std::pair<std::string, std::string>;   // folded group, folded 
 
 struct Model {
     std::map<ModelKey, std::string> Written;   // what reading must give
-    bool Open = false;
-    bool HasGroup = false;
-    std::string Group;                          // folded
-    bool WroteThisSession = false;
-    bool ExistedAtOpen = false;
-    std::string BytesAtOpen;
+    bool FileExists = false;                    // the stored file is there
+    std::string File;                           // its bytes
+    bool Open = false;                          // a session is open on Text
+    SettingsText Text;                          // the open session's text
+    bool HasGroup = false;                      // the session selected a group
+    std::string Group;                          // which (folded)
+    bool WroteThisSession = false;              // the session wrote a setting
 };
 
+// A missing file starts as an empty text that gets the mark, as on disk.
+SettingsText Parse(const Model& m) { return m.FileExists ? ParseSettingsText(m.File) : SettingsText{}; }
+
 void CheckEverythingWritten(const Model& m) {
-    OpenSettingsFile(Cfg);
+    SettingsText text = Parse(m);
     for (const auto& [where, value] : m.Written) {
-        SelectGroup(where.first);
-        std::string got = ReadSettingText(where.second, "\x01missing");
-        if (got != value) Fail("written value lost after reopening", where.first + "/" + where.second + " = [" + value + "] read [" + got + "]");
+        SelectTextGroup(text, where.first);
+        std::string got = ReadTextSetting(text, where.second, "\x01missing");
+        if (got != value) Fail("written value lost after parsing again", where.first + "/" + where.second + " = [" + value + "] read [" + got + "]");
     }
-    CloseSettingsFile();
+    if (text.Modified) Fail("reading marked the text modified", "");
 }
 
 void CloseSession(Model& m) {
-    if (!m.Open) {
-        CloseSettingsFile();
+    if (!m.Open) return;
+    m.Open = false;
+    if (!m.Text.Modified) {
+        if (m.WroteThisSession) Fail("a write did not mark the text modified", "");
         return;
     }
-    CloseSettingsFile();
-    m.Open = false;
-    if (!m.WroteThisSession) {
-        if (FileExists() != m.ExistedAtOpen) Fail("file created or removed by a session without writes", "");
-        if (m.ExistedAtOpen && Slurp() != m.BytesAtOpen) Fail("file changed by a session without writes", "");
-    }
-    std::string before = Slurp();
-    bool existed = FileExists();
+    m.File = FormatSettingsText(m.Text);
+    m.FileExists = true;
+    // Parsing drops what reading ignores (blanks before a value) and a file
+    // that was empty gains the mark, so the second round must change nothing.
+    const std::string again = FormatSettingsText(ParseSettingsText(m.File));
+    if (FormatSettingsText(ParseSettingsText(again)) != again) Fail("formatted text does not settle", "");
     CheckEverythingWritten(m);
-    if (FileExists() != existed || Slurp() != before) Fail("reading back changed the file", "");
 }
 
 }  // namespace
@@ -177,31 +140,27 @@ void CloseSession(Model& m) {
 // [SECTION] Entry point
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    PrepareFolder();
     if (size == 0) return 0;
     size_t opCount = std::min<size_t>(data[size - 1], size - 1);
     size_t fileSize = size - 1 - opCount;
-    Spit(data, fileSize);
     Cursor in{data + fileSize, opCount};
 
     Model m;
+    m.FileExists = true;
+    m.File.assign(reinterpret_cast<const char*>(data), fileSize);
     while (!in.Done()) {
         switch (in.Next() % 8) {
-            case 0: {   // open (closing any open session first)
+            case 0:   // open (closing any open session first)
                 CloseSession(m);
-                m.ExistedAtOpen = FileExists();
-                m.BytesAtOpen = Slurp();
-                bool opened = OpenSettingsFile(Cfg);
-                if (opened != m.ExistedAtOpen) Fail("OpenSettingsFile misreports the file", "");
+                m.Text = Parse(m);
                 m.Open = true;
                 m.HasGroup = false;
                 m.WroteThisSession = false;
                 break;
-            }
             case 1: {
                 std::string group = MakeName(in, true);
-                SelectGroup(group);
                 if (m.Open) {
+                    SelectTextGroup(m.Text, group);
                     m.HasGroup = true;
                     m.Group = Fold(group);
                 }
@@ -209,8 +168,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
             case 2: {
                 std::string key = MakeName(in, false);
-                std::string got = ReadSettingText(key, "\x01" "default");
-                if (!m.Open || !m.HasGroup) {
+                if (!m.Open) break;
+                std::string got = ReadTextSetting(m.Text, key, "\x01" "default");
+                if (!m.HasGroup) {
                     if (got != "\x01" "default") Fail("read without a group gave a value", key);
                 } else if (auto it = m.Written.find({m.Group, Fold(key)}); it != m.Written.end() && got != it->second) {
                     Fail("written value not read in the same session", key);
@@ -219,30 +179,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
             case 3: {
                 std::string key = MakeName(in, false);
-                int32_t got = ReadSettingNumber(key, 424242);
-                if ((!m.Open || !m.HasGroup) && got != 424242) Fail("number read without a group gave a value", key);
+                if (!m.Open) break;
+                int32_t got = ReadTextNumber(m.Text, key, 424242);
+                if (!m.HasGroup && got != 424242) Fail("number read without a group gave a value", key);
                 break;
             }
             case 4:
             case 5: {
-                bool number = false;
                 std::string key = MakeName(in, false);
                 std::string value;
+                bool number = false;
+                int32_t raw = 0;
                 if (in.Next() & 1) {
                     number = true;
-                    uint32_t raw = uint32_t(in.Next()) | uint32_t(in.Next()) << 8 | uint32_t(in.Next()) << 16 |
-                                   uint32_t(in.Next()) << 24;
-                    WriteSettingNumber(key, int32_t(raw));
-                    value = std::to_string(int32_t(raw));
-                    if (m.Open && m.HasGroup && ReadSettingNumber(key, 0) != int32_t(raw))
-                        Fail("written number not read back", key);
+                    raw = int32_t(uint32_t(in.Next()) | uint32_t(in.Next()) << 8 | uint32_t(in.Next()) << 16 |
+                                  uint32_t(in.Next()) << 24);
+                    value = std::to_string(raw);
                 } else {
                     size_t length = in.Next() % 48;
                     for (size_t i = 0; i < length; ++i) value += char(in.Next());
-                    WriteSettingText(key, value);
                 }
-                (void)number;
-                if (m.Open && m.HasGroup) {
+                if (!m.Open) break;
+                WriteTextSetting(m.Text, key, value);
+                if (m.HasGroup) {
+                    if (number && ReadTextNumber(m.Text, key, 0) != raw) Fail("written number not read back", key);
                     m.Written[{m.Group, Fold(key)}] = ExpectedText(value);
                     m.WroteThisSession = true;
                 }
@@ -253,12 +213,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             case 7:   // a player deletes the file between two sessions
                 CloseSession(m);
-                unlink(Cfg.c_str());
+                m.FileExists = false;
+                m.File.clear();
                 m.Written.clear();
                 break;
         }
     }
     CloseSession(m);
-    unlink(Cfg.c_str());
     return 0;
 }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "assets/assets.h"
-#include "platform/png_codec.h"
+#include "formats/png_codec.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/png_codec.h"
+#include "platform/png_file.h"
 
 namespace {
 
@@ -202,7 +202,7 @@ TEST_F(PngCodecTest, FailedWritesReportFailureAndLeaveNoFile) {
     // Nothing of the attempt is left behind: the picture is written under a
     // temporary name and only then given its own.
     for (const auto& entry : std::filesystem::directory_iterator(Dir))
-        EXPECT_EQ(entry.path().filename().string().find(".part"), std::string::npos) << entry.path();
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
 }
 
 // [SECTION] Writing RGBA

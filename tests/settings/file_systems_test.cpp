@@ -42,9 +42,9 @@ class NoHardLinksTest : public FileSystemTest, public ::testing::WithParamInterf
 TEST_P(NoHardLinksTest, NewFileIsWrittenDirectlyAndNeverReplacesOne) {
     FailHardLinksForTests(GetParam());
     const std::string shot = Folder + "/Screenshot_1.png";
-    EXPECT_EQ(WriteNewFile(shot, Picture), SaveOk);
+    EXPECT_EQ(WriteFileSafely(shot, Picture, true, 0644), SaveOk);
     EXPECT_EQ(Slurp(shot), Picture);
-    EXPECT_EQ(WriteNewFile(shot, "another picture"), SaveExists);
+    EXPECT_EQ(WriteFileSafely(shot, "another picture", true, 0644), SaveExists);
     EXPECT_EQ(Slurp(shot), Picture);
     EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{"Screenshot_1.png"}) << "no temporary file is left";
 }
@@ -58,16 +58,51 @@ TEST_F(FileSystemTest, FailedDirectWriteLeavesNoCutPicture) {
     pid_t child = fork();
     if (child == 0) {
         FailHardLinksForTests(EPERM);
-        if (WriteNewFile(small, "tiny") != SaveOk) _exit(1);   // learns that this folder has no links
+        if (WriteFileSafely(small, "tiny", true, 0644) != SaveOk) _exit(1);   // learns that this folder has no links
         signal(SIGXFSZ, SIG_IGN);
         rlimit limit{1000, 1000};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
-        _exit(WriteNewFile(big, Picture) == SaveFailed ? 0 : 3);
+        _exit(WriteFileSafely(big, Picture, true, 0644) == SaveFailed ? 0 : 3);
     }
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
     EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{"Screenshot_1.png"});
+}
+
+// [SECTION] New files, with and without hard links
+
+TEST_F(FileSystemTest, NewFileGetsItsBitsLessTheUmaskWithAndWithoutLinks) {
+    const mode_t old = umask(027);
+    EXPECT_EQ(WriteFileSafely(Folder + "/Screenshot_1.png", Picture, true, 0644), SaveOk);
+    FailHardLinksForTests(EPERM);
+    EXPECT_EQ(WriteFileSafely(Folder + "/Screenshot_2.png", Picture, true, 0644), SaveOk);
+    umask(old);
+    for (const char* name : {"/Screenshot_1.png", "/Screenshot_2.png"}) {
+        struct stat st {};
+        ASSERT_EQ(stat((Folder + name).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
+    }
+}
+
+// Every step of an exclusive write failing, with hard links and where the
+// file is written directly (no rename there): no picture, no temporary file.
+TEST_F(FileSystemTest, FailedStepOfANewFileLeavesNothing) {
+    const std::string shot = Folder + "/Screenshot_1.png";
+    for (int step = FailCreate; step <= FailRename; ++step) {
+        FailWriteStepForTests(step);
+        EXPECT_EQ(WriteFileSafely(shot, Picture, true, 0644), SaveFailed) << "step " << step;
+        EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{}) << "step " << step;
+    }
+    FailWriteStepForTests(FailNothing);
+    FailHardLinksForTests(EPERM);
+    ASSERT_EQ(WriteFileSafely(shot, Picture, true, 0644), SaveOk);   // learns that this folder has no links
+    std::filesystem::remove(shot);
+    for (int step = FailCreate; step < FailRename; ++step) {
+        FailWriteStepForTests(step);
+        EXPECT_EQ(WriteFileSafely(shot, Picture, true, 0644), SaveFailed) << "direct, step " << step;
+        EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{}) << "direct, step " << step;
+    }
 }
 
 // [SECTION] Locks the file system cannot give
@@ -118,8 +153,8 @@ TEST_F(FileSystemTest, FatStickTakesScreenshotsAndSettings) {
     } unmount{stick};
 
     const std::string shot = stick + "/Screenshot_1.png";
-    EXPECT_EQ(WriteNewFile(shot, Picture), SaveOk);
-    EXPECT_EQ(WriteNewFile(shot, "another picture"), SaveExists);
+    EXPECT_EQ(WriteFileSafely(shot, Picture, true, 0644), SaveOk);
+    EXPECT_EQ(WriteFileSafely(shot, "another picture", true, 0644), SaveExists);
     EXPECT_EQ(Slurp(shot), Picture);
     const std::string cfg = stick + "/Veldrune.cfg";
     EXPECT_EQ(ScreenWidthAfterWriting(cfg, 1024), Mark + "[Screen]\r\nScreenW = 1024\r\n") << "first start";
@@ -141,14 +176,15 @@ TEST_F(FileSystemTest, LeftoversOfRunsThatAreGoneAreRemovedAtStart) {
     }
     const std::string d = std::to_string(dead), a = std::to_string(alive), me = std::to_string(getpid());
     const std::vector<std::string> removed = {
-        "Veldrune.cfg.tmp" + d + "-1", "Screenshot_3.png.part" + d,
+        "Veldrune.cfg.tmp" + d + "-1", "Screenshot_3.png.tmp" + d + "-7",
         "Veldrune.cfg.tmp" + me + "-4",   // our own pid: nothing of ours is being written yet
-        "Screenshot_4.png.part1",        // pid 1 is another program, whatever it is
+        "Screenshot_4.png.tmp1-1",       // pid 1 is another program, whatever it is
     };
     const std::vector<std::string> kept = {
-        "Veldrune.cfg.tmp" + a + "-2", "Screenshot_5.png.part" + a, "Veldrune.cfg.tmp", "Veldrune.cfg.tmpx-1",
-        "Veldrune.cfg.tmp" + d, "Other.cfg.tmp" + d + "-1", "notes.part" + d, "Screenshot_1.png",
-        "holiday.png.part" + d, "Screenshot_x.png.part" + d,
+        "Veldrune.cfg.tmp" + a + "-2", "Screenshot_5.png.tmp" + a + "-3", "Veldrune.cfg.tmp", "Veldrune.cfg.tmpx-1",
+        "Veldrune.cfg.tmp" + d, "Veldrune.cfg.tmp" + d + "-", "Other.cfg.tmp" + d + "-1", "notes.tmp" + d + "-1",
+        "Screenshot_1.png", "holiday.png.tmp" + d + "-1", "Screenshot_x.png.tmp" + d + "-1",
+        "Screenshot_.png.tmp" + d + "-1",
     };
     for (const auto& name : removed) Spit(Folder + "/" + name, "cut");
     for (const auto& name : kept) Spit(Folder + "/" + name, "kept");

@@ -1,8 +1,187 @@
-// settings_format_test.cpp — the settings file byte for byte: what is written, how hand-written
-// lines are read, where writes land, how numbers and encodings read.
+// settings_format_test.cpp — the settings text byte for byte, in memory: how hand-written lines are
+// read, where writes land, how numbers and encodings read, what is written back; and, through the
+// file, what a session writes and what it leaves alone.
 #include "settings_test_util.h"
 
-// [SECTION] Writing a new file
+#include "formats/settings_text.h"
+
+namespace {
+
+// The text a session leaves after selecting group and writing key = value.
+std::string AfterWriting(const std::string& bytes, const std::string& group, const std::string& key,
+                         const std::string& value) {
+    SettingsText text = ParseSettingsText(bytes);
+    SelectTextGroup(text, group);
+    WriteTextSetting(text, key, value);
+    return FormatSettingsText(text);
+}
+
+}  // namespace
+
+// [SECTION] Where writes land
+
+TEST(SettingsText, HandWrittenLineIsReadIgnoringCaseAndReplacedInPlace) {
+    SettingsText text = ParseSettingsText("[screen]\nscreenw=1024\nScreenH = 768\n");
+    EXPECT_TRUE(SelectTextGroup(text, "Screen"));
+    EXPECT_EQ(ReadTextNumber(text, "ScreenW", 800), 1024);
+    EXPECT_FALSE(text.Modified) << "reading changes nothing";
+    WriteTextSetting(text, "ScreenW", "1280");
+    EXPECT_TRUE(text.Modified);
+    EXPECT_EQ(ReadTextNumber(text, "screenW", 800), 1280);
+    EXPECT_EQ(FormatSettingsText(text), Mark + "[screen]\r\nScreenW = 1280\r\nScreenH = 768\r\n");
+}
+
+TEST(SettingsText, NewKeyGoesToTheEndOfItsGroupAndPendingGroupToTheEndOfTheFile) {
+    SettingsText text =
+        ParseSettingsText(Mark + "[Screen]\r\nScreenW = 800\r\n; sizes end here\r\n[Controls]\r\nJump = Alt\r\n");
+    SelectTextGroup(text, "Screen");
+    WriteTextSetting(text, "ScreenH", "600");
+    EXPECT_FALSE(SelectTextGroup(text, "Settings"));
+    EXPECT_EQ(ReadTextSetting(text, "settings.page", "Main"), "Main");
+    WriteTextSetting(text, "settings.page", "GraphicRes");
+    WriteTextSetting(text, "settings.language", "English");
+    EXPECT_TRUE(SelectTextGroup(text, "Settings"));
+    EXPECT_EQ(FormatSettingsText(text), Mark +
+              "[Screen]\r\nScreenW = 800\r\n; sizes end here\r\nScreenH = 600\r\n"
+              "[Controls]\r\nJump = Alt\r\n"
+              "[Settings]\r\nsettings.page = GraphicRes\r\nsettings.language = English\r\n");
+}
+
+TEST(SettingsText, FirstOfDuplicateKeysCountsAndIsTheOneReplaced) {
+    SettingsText text = ParseSettingsText("[Controls]\nJump = Space\njump = X\n[Controls]\nJump = Y\n");
+    SelectTextGroup(text, "CONTROLS");
+    EXPECT_EQ(ReadTextSetting(text, "Jump", "Alt"), "Space");
+    WriteTextSetting(text, "JUMP", "Alt");
+    EXPECT_EQ(FormatSettingsText(text), Mark + "[Controls]\r\nJUMP = Alt\r\njump = X\r\n[Controls]\r\nJump = Y\r\n");
+}
+
+TEST(SettingsText, SettingsBeforeAnyGroupAreNeitherReadNorWritten) {
+    SettingsText text = ParseSettingsText("Forward = Up\n[Controls]\n");
+    EXPECT_EQ(ReadTextSetting(text, "Forward", "W"), "W");
+    WriteTextSetting(text, "Forward", "X");   // no group selected: nowhere to write
+    EXPECT_FALSE(text.Modified);
+    EXPECT_TRUE(SelectTextGroup(text, "Controls"));
+    EXPECT_EQ(ReadTextSetting(text, "Forward", "W"), "W");
+}
+
+TEST(SettingsText, CaseIsIgnoredForLettersAToZOnly) {
+    SettingsText text = ParseSettingsText("[Sprache]\nT\xC3\x84ST = 1\n");
+    EXPECT_TRUE(SelectTextGroup(text, "sprache"));
+    EXPECT_EQ(ReadTextNumber(text, "t\xC3\x84st", 9), 1);
+    EXPECT_EQ(ReadTextNumber(text, "T\xC3\xA4ST", 9), 9) << "\xC3\x84 and \xC3\xA4 are different keys";
+    EXPECT_FALSE(SelectTextGroup(text, "Sprache "));
+}
+
+TEST(SettingsText, ValueWithLineBreaksStaysOnItsLine) {
+    const std::string written = AfterWriting("", "Application", "Path", "/home/a\r\nb/\n[Evil]\rx");
+    EXPECT_EQ(written, "[Application]\r\nPath = /home/a  b/ [Evil] x\r\n");
+    SettingsText text = ParseSettingsText(written);
+    EXPECT_FALSE(SelectTextGroup(text, "Evil"));
+}
+
+// [SECTION] Reading hand-written lines
+
+TEST(SettingsText, LineFormsCommentsBlankLinesAndIndentationOnRewrite) {
+    SettingsText text = ParseSettingsText("\r\n\r\n;note\n;  two\n;\tTab\n  [Screen] trailing\n\t ScreenW\t= 800 \n"
+                                          "[Controls\nJump\n[ spaced ]\nA=\n");
+    EXPECT_TRUE(SelectTextGroup(text, "Screen"));
+    EXPECT_EQ(ReadTextSetting(text, "ScreenW", ""), "800");
+    EXPECT_TRUE(SelectTextGroup(text, "Controls")) << "a header without ']' runs to the line's end";
+    EXPECT_EQ(ReadTextSetting(text, "Jump", "Alt"), "") << "a key without '=' is an empty value";
+    EXPECT_TRUE(SelectTextGroup(text, " spaced "));
+    EXPECT_EQ(ReadTextSetting(text, "A", "x"), "");
+    EXPECT_FALSE(SelectTextGroup(text, "spaced"));
+    EXPECT_EQ(ReadTextSetting(text, "A", "x"), "x") << "an unknown group leaves no current group";
+    SelectTextGroup(text, "Screen");
+    WriteTextSetting(text, "ScreenH", "600");
+    EXPECT_EQ(FormatSettingsText(text), Mark +
+              "; note\r\n;  two\r\n; \tTab\r\n[Screen]\r\nScreenW = 800 \r\nScreenH = 600\r\n"
+              "[Controls]\r\nJump = \r\n[ spaced ]\r\nA = \r\n");
+}
+
+TEST(SettingsText, TextValuesLoseSurroundingBlanks) {
+    SettingsText text = ParseSettingsText("[Settings]\nsettings.font =  \t Times New Roman \t \nsettings.page=\n");
+    SelectTextGroup(text, "Settings");
+    EXPECT_EQ(ReadTextSetting(text, "settings.font", "Papyrus"), "Times New Roman");
+    EXPECT_EQ(ReadTextSetting(text, "settings.page", "Main"), "");
+}
+
+TEST(SettingsText, NumbersReadAsDecimalPrefixesAndClampAt32Bits) {
+    SettingsText text = ParseSettingsText(
+        "[Screen]\n"
+        "empty =\nsuffix = 1024abc\nblanks =   -12 \nplus = +7\nminus = -\nword = abc\n"
+        "spaced = - 5\nhuge = 99999999999999999999\nneghuge = -99999999999999999999\n"
+        "max = 2147483647\nmin = -2147483648\nover = 2147483648\nfloat = 85.5\nhex = 0x20\n");
+    SelectTextGroup(text, "Screen");
+    EXPECT_EQ(ReadTextNumber(text, "empty", 800), 0) << "an empty value is 0, not the default";
+    EXPECT_EQ(ReadTextNumber(text, "suffix", 800), 1024);
+    EXPECT_EQ(ReadTextNumber(text, "blanks", 800), -12);
+    EXPECT_EQ(ReadTextNumber(text, "plus", 800), 7);
+    EXPECT_EQ(ReadTextNumber(text, "minus", 800), 0);
+    EXPECT_EQ(ReadTextNumber(text, "word", 800), 0);
+    EXPECT_EQ(ReadTextNumber(text, "spaced", 800), 0);
+    EXPECT_EQ(ReadTextNumber(text, "huge", 800), INT32_MAX);
+    EXPECT_EQ(ReadTextNumber(text, "neghuge", 800), INT32_MIN);
+    EXPECT_EQ(ReadTextNumber(text, "max", 800), INT32_MAX);
+    EXPECT_EQ(ReadTextNumber(text, "min", 800), INT32_MIN);
+    EXPECT_EQ(ReadTextNumber(text, "over", 800), INT32_MAX);
+    EXPECT_EQ(ReadTextNumber(text, "float", 800), 85);
+    EXPECT_EQ(ReadTextNumber(text, "hex", 800), 0);
+    EXPECT_EQ(ReadTextNumber(text, "absent", 800), 800);
+}
+
+// [SECTION] Encodings and the mark
+
+TEST(SettingsText, Latin1FileReadsUmlautAndIsWrittenBackAsUtf8WithMark) {
+    const std::string latin1 = "[Settings]\nsettings.language = Fr\xE4nkisch\n; gr\xFC\xDF" "e\n";
+    SettingsText text = ParseSettingsText(latin1);
+    SelectTextGroup(text, "Settings");
+    EXPECT_EQ(ReadTextSetting(text, "settings.language", ""), "Fr\xC3\xA4nkisch");
+    EXPECT_EQ(AfterWriting(latin1, "Settings", "settings.fps", "1"),
+              Mark + "[Settings]\r\nsettings.language = Fr\xC3\xA4nkisch\r\n; gr\xC3\xBC\xC3\x9F" "e\r\n"
+                     "settings.fps = 1\r\n");
+}
+
+TEST(SettingsText, Utf8FileWithoutMarkIsNotDoubleEncoded) {
+    const std::string font = "Gr\xC3\xBCn \xE2\x82\xAC \xF0\x9F\x8E\xAE";
+    EXPECT_EQ(AfterWriting("[Settings]\nsettings.font = " + font + "\n", "Settings", "settings.fps", "1"),
+              Mark + "[Settings]\r\nsettings.font = " + font + "\r\nsettings.fps = 1\r\n");
+}
+
+TEST(SettingsText, NearlyUtf8IsLatin1) {
+    // Overlong "/" (C0 AF), a surrogate (ED A0 80), a cut sequence and a code
+    // point above U+10FFFF are not UTF-8, so the whole file is Latin-1.
+    const char* cases[] = {"x = \xC0\xAF\n", "x = \xED\xA0\x80\n", "x = \xC3\n", "x = \xF4\x90\x80\x80\n"};
+    const char* expected[] = {"\xC3\x80\xC2\xAF", "\xC3\xAD\xC2\xA0\xC2\x80", "\xC3\x83",
+                              "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"};
+    for (int i = 0; i < 4; ++i) {
+        SettingsText text = ParseSettingsText(std::string("[G]\n") + cases[i]);
+        SelectTextGroup(text, "G");
+        EXPECT_EQ(ReadTextSetting(text, "x", ""), expected[i]) << "case " << i;
+    }
+}
+
+TEST(SettingsText, FileWithMarkKeepsItsBytesEvenWhenNotUtf8) {
+    SettingsText text = ParseSettingsText(Mark + "[G]\r\nx = \xE4\r\n");
+    SelectTextGroup(text, "G");
+    EXPECT_EQ(ReadTextSetting(text, "x", ""), "\xE4");
+    EXPECT_EQ(AfterWriting(Mark + "[G]\r\nx = \xE4\r\n", "G", "y", "1"), Mark + "[G]\r\nx = \xE4\r\ny = 1\r\n");
+}
+
+TEST(SettingsText, EmptyFileIsWrittenWithoutMarkUnlessItsContentIsNotUtf8) {
+    const std::string once = AfterWriting("", "Settings", "settings.fps", "2");
+    EXPECT_EQ(once, "[Settings]\r\nsettings.fps = 2\r\n");
+    // Once it holds something, the next rewrite adds the mark.
+    EXPECT_EQ(AfterWriting(once, "Settings", "settings.fps", "3"), Mark + "[Settings]\r\nsettings.fps = 3\r\n");
+    // Without the mark these bytes would come back as Latin-1, changed.
+    const std::string latin = AfterWriting("", "Application", "Path", "/srv/\xE4/");
+    EXPECT_EQ(latin, Mark + "[Application]\r\nPath = /srv/\xE4/\r\n");
+    SettingsText text = ParseSettingsText(latin);
+    SelectTextGroup(text, "Application");
+    EXPECT_EQ(ReadTextSetting(text, "Path", ""), "/srv/\xE4/");
+}
+
+// [SECTION] Through the file
 
 TEST_F(SettingsTest, FirstStartCreatesExactlyMarkEmptyLineAndApplicationGroup) {
     EXPECT_FALSE(OpenSettingsFile(Cfg));
@@ -44,89 +223,9 @@ TEST_F(SettingsTest, EmptyExistingFileIsWrittenWithoutMark) {
     Spit(Cfg, "");
     EXPECT_TRUE(OpenSettingsFile(Cfg));
     SelectGroup("Settings");
-    WriteSettingNumber("settings.fps", 2);
+    WriteSettingNumber("settings.fps", -2);
     CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), "[Settings]\r\nsettings.fps = 2\r\n");
-
-    // Once it holds something, the next rewrite adds the mark.
-    OpenSettingsFile(Cfg);
-    SelectGroup("Settings");
-    WriteSettingNumber("settings.fps", 3);
-    CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), Mark + "[Settings]\r\nsettings.fps = 3\r\n");
-}
-
-// [SECTION] Where writes land
-
-TEST_F(SettingsTest, HandWrittenLineIsReadIgnoringCaseAndReplacedInPlace) {
-    Spit(Cfg, "[screen]\nscreenw=1024\nScreenH = 768\n");
-    OpenSettingsFile(Cfg);
-    EXPECT_TRUE(SelectGroup("Screen"));
-    EXPECT_EQ(ReadSettingNumber("ScreenW", 800), 1024);
-    WriteSettingNumber("ScreenW", 1280);
-    EXPECT_EQ(ReadSettingNumber("screenW", 800), 1280);
-    CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), Mark + "[screen]\r\nScreenW = 1280\r\nScreenH = 768\r\n");
-}
-
-TEST_F(SettingsTest, NewKeyGoesToTheEndOfItsGroupAndPendingGroupToTheEndOfTheFile) {
-    Spit(Cfg, Mark + "[Screen]\r\nScreenW = 800\r\n; sizes end here\r\n[Controls]\r\nJump = Alt\r\n");
-    OpenSettingsFile(Cfg);
-    SelectGroup("Screen");
-    WriteSettingNumber("ScreenH", 600);
-    EXPECT_FALSE(SelectGroup("Settings"));
-    EXPECT_EQ(ReadSettingText("settings.page", "Main"), "Main");
-    WriteSettingText("settings.page", "GraphicRes");
-    WriteSettingText("settings.language", "English");
-    EXPECT_TRUE(SelectGroup("Settings"));
-    CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), Mark +
-              "[Screen]\r\nScreenW = 800\r\n; sizes end here\r\nScreenH = 600\r\n"
-              "[Controls]\r\nJump = Alt\r\n"
-              "[Settings]\r\nsettings.page = GraphicRes\r\nsettings.language = English\r\n");
-}
-
-TEST_F(SettingsTest, FirstOfDuplicateKeysCountsAndIsTheOneReplaced) {
-    Spit(Cfg, "[Controls]\nJump = Space\njump = X\n[Controls]\nJump = Y\n");
-    OpenSettingsFile(Cfg);
-    SelectGroup("CONTROLS");
-    EXPECT_EQ(ReadSettingText("Jump", "Alt"), "Space");
-    WriteSettingText("JUMP", "Alt");
-    CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), Mark + "[Controls]\r\nJUMP = Alt\r\njump = X\r\n[Controls]\r\nJump = Y\r\n");
-}
-
-TEST_F(SettingsTest, SettingsBeforeAnyGroupAreNeitherReadNorWritten) {
-    Spit(Cfg, "Forward = Up\n[Controls]\n");
-    OpenSettingsFile(Cfg);
-    EXPECT_EQ(ReadSettingText("Forward", "W"), "W");
-    WriteSettingText("Forward", "X");   // no group selected: nowhere to write
-    EXPECT_TRUE(SelectGroup("Controls"));
-    EXPECT_EQ(ReadSettingText("Forward", "W"), "W");
-    CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), "Forward = Up\n[Controls]\n");
-}
-
-TEST_F(SettingsTest, CaseIsIgnoredForLettersAToZOnly) {
-    Spit(Cfg, "[Sprache]\nT\xC3\x84ST = 1\n");
-    OpenSettingsFile(Cfg);
-    EXPECT_TRUE(SelectGroup("sprache"));
-    EXPECT_EQ(ReadSettingNumber("t\xC3\x84st", 9), 1);
-    EXPECT_EQ(ReadSettingNumber("T\xC3\xA4ST", 9), 9) << "\xC3\x84 and \xC3\xA4 are different keys";
-    EXPECT_FALSE(SelectGroup("Sprache "));
-}
-
-TEST_F(SettingsTest, ValueWithLineBreaksStaysOnItsLine) {
-    OpenSettingsFile(Cfg);
-    SelectGroup("Application");
-    WriteSettingText("Path", "/home/a\r\nb/\n[Evil]\rx");
-    WriteSettingText("File", "veldrune");
-    CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), Mark + "[Application]\r\nPath = /home/a  b/ [Evil] x\r\nFile = veldrune\r\n");
-    OpenSettingsFile(Cfg);
-    EXPECT_FALSE(SelectGroup("Evil"));
-    SelectGroup("Application");
-    EXPECT_EQ(ReadSettingText("File", ""), "veldrune");
+    EXPECT_EQ(Slurp(Cfg), "[Settings]\r\nsettings.fps = -2\r\n");
 }
 
 TEST_F(SettingsTest, BackslashesInThePathAreFolderSeparators) {
@@ -137,131 +236,6 @@ TEST_F(SettingsTest, BackslashesInThePathAreFolderSeparators) {
     CloseSettingsFile();
     EXPECT_EQ(Slurp(Folder + "/Sub/Veldrune.cfg"), Mark + "[Screen]\r\nScreenW = 1024\r\n");
 }
-
-// [SECTION] Reading hand-written lines
-
-TEST_F(SettingsTest, LineFormsCommentsBlankLinesAndIndentationOnRewrite) {
-    Spit(Cfg, "\r\n\r\n;note\n;  two\n;\tTab\n  [Screen] trailing\n\t ScreenW\t= 800 \n"
-              "[Controls\nJump\n[ spaced ]\nA=\n");
-    OpenSettingsFile(Cfg);
-    EXPECT_TRUE(SelectGroup("Screen"));
-    EXPECT_EQ(ReadSettingText("ScreenW", ""), "800");
-    EXPECT_TRUE(SelectGroup("Controls")) << "a header without ']' runs to the line's end";
-    EXPECT_EQ(ReadSettingText("Jump", "Alt"), "") << "a key without '=' is an empty value";
-    EXPECT_TRUE(SelectGroup(" spaced "));
-    EXPECT_EQ(ReadSettingText("A", "x"), "");
-    EXPECT_FALSE(SelectGroup("spaced"));
-    EXPECT_EQ(ReadSettingText("A", "x"), "x") << "an unknown group leaves no current group";
-    SelectGroup("Screen");
-    WriteSettingText("ScreenH", "600");
-    CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), Mark +
-              "; note\r\n;  two\r\n; \tTab\r\n[Screen]\r\nScreenW = 800 \r\nScreenH = 600\r\n"
-              "[Controls]\r\nJump = \r\n[ spaced ]\r\nA = \r\n");
-}
-
-TEST_F(SettingsTest, TextValuesLoseSurroundingBlanks) {
-    Spit(Cfg, "[Settings]\nsettings.font =  \t Times New Roman \t \nsettings.page=\n");
-    OpenSettingsFile(Cfg);
-    SelectGroup("Settings");
-    EXPECT_EQ(ReadSettingText("settings.font", "Papyrus"), "Times New Roman");
-    EXPECT_EQ(ReadSettingText("settings.page", "Main"), "");
-}
-
-TEST_F(SettingsTest, NumbersReadAsDecimalPrefixesAndClampAt32Bits) {
-    Spit(Cfg, "[Screen]\n"
-              "empty =\nsuffix = 1024abc\nblanks =   -12 \nplus = +7\nminus = -\nword = abc\n"
-              "spaced = - 5\nhuge = 99999999999999999999\nneghuge = -99999999999999999999\n"
-              "max = 2147483647\nmin = -2147483648\nover = 2147483648\nfloat = 85.5\nhex = 0x20\n");
-    OpenSettingsFile(Cfg);
-    SelectGroup("Screen");
-    EXPECT_EQ(ReadSettingNumber("empty", 800), 0) << "an empty value is 0, not the default";
-    EXPECT_EQ(ReadSettingNumber("suffix", 800), 1024);
-    EXPECT_EQ(ReadSettingNumber("blanks", 800), -12);
-    EXPECT_EQ(ReadSettingNumber("plus", 800), 7);
-    EXPECT_EQ(ReadSettingNumber("minus", 800), 0);
-    EXPECT_EQ(ReadSettingNumber("word", 800), 0);
-    EXPECT_EQ(ReadSettingNumber("spaced", 800), 0);
-    EXPECT_EQ(ReadSettingNumber("huge", 800), INT32_MAX);
-    EXPECT_EQ(ReadSettingNumber("neghuge", 800), INT32_MIN);
-    EXPECT_EQ(ReadSettingNumber("max", 800), INT32_MAX);
-    EXPECT_EQ(ReadSettingNumber("min", 800), INT32_MIN);
-    EXPECT_EQ(ReadSettingNumber("over", 800), INT32_MAX);
-    EXPECT_EQ(ReadSettingNumber("float", 800), 85);
-    EXPECT_EQ(ReadSettingNumber("hex", 800), 0);
-    EXPECT_EQ(ReadSettingNumber("absent", 800), 800);
-
-    WriteSettingNumber("min", INT32_MIN);
-    WriteSettingNumber("neg", -1);
-    CloseSettingsFile();
-    std::string after = Slurp(Cfg);
-    EXPECT_NE(after.find("\r\nmin = -2147483648\r\n"), std::string::npos);
-    EXPECT_NE(after.find("\r\nneg = -1\r\n"), std::string::npos);
-}
-
-// [SECTION] Encodings
-
-TEST_F(SettingsTest, Latin1FileReadsUmlautAndIsWrittenBackAsUtf8WithMark) {
-    Spit(Cfg, "[Settings]\nsettings.language = Fr\xE4nkisch\n; gr\xFC\xDF" "e\n");
-    OpenSettingsFile(Cfg);
-    SelectGroup("Settings");
-    EXPECT_EQ(ReadSettingText("settings.language", ""), "Fr\xC3\xA4nkisch");
-    WriteSettingNumber("settings.fps", 1);
-    CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), Mark + "[Settings]\r\nsettings.language = Fr\xC3\xA4nkisch\r\n"
-                                 "; gr\xC3\xBC\xC3\x9F" "e\r\nsettings.fps = 1\r\n");
-}
-
-TEST_F(SettingsTest, Utf8FileWithoutMarkIsNotDoubleEncoded) {
-    Spit(Cfg, "[Settings]\nsettings.font = Gr\xC3\xBCn \xE2\x82\xAC \xF0\x9F\x8E\xAE\n");
-    OpenSettingsFile(Cfg);
-    SelectGroup("Settings");
-    EXPECT_EQ(ReadSettingText("settings.font", ""), "Gr\xC3\xBCn \xE2\x82\xAC \xF0\x9F\x8E\xAE");
-    WriteSettingNumber("settings.fps", 1);
-    CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), Mark + "[Settings]\r\nsettings.font = Gr\xC3\xBCn \xE2\x82\xAC \xF0\x9F\x8E\xAE\r\n"
-                                 "settings.fps = 1\r\n");
-}
-
-TEST_F(SettingsTest, NearlyUtf8IsLatin1) {
-    // Overlong "/" (C0 AF), a surrogate (ED A0 80) and a cut sequence are not
-    // UTF-8, so the whole file is Latin-1.
-    const char* cases[] = {"x = \xC0\xAF\n", "x = \xED\xA0\x80\n", "x = \xC3\n", "x = \xF4\x90\x80\x80\n"};
-    const char* expected[] = {"\xC3\x80\xC2\xAF", "\xC3\xAD\xC2\xA0\xC2\x80", "\xC3\x83",
-                              "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"};
-    for (int i = 0; i < 4; ++i) {
-        Spit(Cfg, std::string("[G]\n") + cases[i]);
-        OpenSettingsFile(Cfg);
-        SelectGroup("G");
-        EXPECT_EQ(ReadSettingText("x", ""), expected[i]) << "case " << i;
-        CloseSettingsFile();
-    }
-}
-
-TEST_F(SettingsTest, FileWithMarkKeepsItsBytesEvenWhenNotUtf8) {
-    Spit(Cfg, Mark + "[G]\r\nx = \xE4\r\n");
-    OpenSettingsFile(Cfg);
-    SelectGroup("G");
-    EXPECT_EQ(ReadSettingText("x", ""), "\xE4");
-    WriteSettingText("y", "1");
-    CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), Mark + "[G]\r\nx = \xE4\r\ny = 1\r\n");
-}
-
-TEST_F(SettingsTest, EmptyFileGetsTheMarkWhenItsNewContentIsNotUtf8) {
-    // Without the mark such bytes would come back as Latin-1, changed.
-    Spit(Cfg, "");
-    OpenSettingsFile(Cfg);
-    SelectGroup("Application");
-    WriteSettingText("Path", "/srv/\xE4/");
-    CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), Mark + "[Application]\r\nPath = /srv/\xE4/\r\n");
-    OpenSettingsFile(Cfg);
-    SelectGroup("Application");
-    EXPECT_EQ(ReadSettingText("Path", ""), "/srv/\xE4/");
-}
-
-// [SECTION] Sessions
 
 TEST_F(SettingsTest, OpeningAgainClosesAndWritesTheOpenFile) {
     OpenSettingsFile(Cfg);

@@ -27,20 +27,20 @@ class FailedStepTest : public SettingsTest, public ::testing::WithParamInterface
 TEST_P(FailedStepTest, OldFileStaysWholeAndNoTemporaryFileIsLeft) {
     Spit(Cfg, OldContent);
     chmod(Cfg.c_str(), 0640);
-    FailSettingsWriteStep(GetParam());
+    FailWriteStepForTests(GetParam());
     WriteScreenWidth(Cfg, 1280);
     EXPECT_EQ(Slurp(Cfg), OldContent);
     EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{"Veldrune.cfg"});
 
     // The same write goes through once the step works again.
-    FailSettingsWriteStep(FailNothing);
+    FailWriteStepForTests(FailNothing);
     WriteScreenWidth(Cfg, 1280);
     EXPECT_EQ(Slurp(Cfg), Mark + "; my own settings\r\n[Screen]\r\nScreenW = 1280\r\n");
     EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{"Veldrune.cfg"});
 }
 
 TEST_P(FailedStepTest, FirstStartFailingCreatesNothing) {
-    FailSettingsWriteStep(GetParam());
+    FailWriteStepForTests(GetParam());
     WriteScreenWidth(Cfg, 1280);
     EXPECT_TRUE(FolderListing(Folder).empty());
 }

@@ -13,14 +13,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/file_safety.h"
 #include "platform/platform.h"
 
-// Hooks defined in platform/settings_file.cpp.
-enum SettingsWriteStepForTests : int {
-    FailNothing = 0, FailCreate, FailPermissions, FailWrite, FailFlush, FailClose, FailRename,
-};
-void FailSettingsWriteStep(int step);
-void SetSettingsLockWait(int milliseconds);
+void SetSettingsLockWait(int milliseconds);   // platform/settings_file.cpp
 
 inline const std::string Mark = "\xEF\xBB\xBF\r\n";
 
@@ -59,7 +55,7 @@ protected:
     }
     void TearDown() override {
         CloseSettingsFile();
-        FailSettingsWriteStep(FailNothing);
+        FailWriteStepForTests(FailNothing);
         SetSettingsLockWait(2000);
         chmod(Folder.c_str(), 0777);
         std::error_code ignored;

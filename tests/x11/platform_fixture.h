@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/png_codec.h"
+#include "platform/png_file.h"
 #include "platform/sdl_internal.h"
 
 // The X window behind an SDL window (x_window_id.cpp), 0 when there is none.

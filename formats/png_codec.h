@@ -1,14 +1,13 @@
-// png_codec.h — PNG decoding and encoding over libpng, used by the SDL
-// platform (embedded images, screenshots), the image generator, the tests
-// and the benchmarks. Plain data in and out; no SDL here either.
+// png_codec.h — PNG decoding and encoding over libpng, on bytes in memory,
+// used by the SDL platform (embedded images, screenshots), the PNG files
+// (platform/png_file.h), the image generator, the tests and the benchmarks.
+// No file I/O, no SDL.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "platform/platform.h"
 
 struct RgbaImage {
     int width = 0;
@@ -27,25 +26,18 @@ struct PngHeader {
 // Decodes any PNG libpng reads into 8-bit RGBA. Returns false (and leaves
 // `out` empty) on a damaged or truncated file or an absurd size.
 bool DecodePng(const uint8_t* data, size_t size, RgbaImage& out);
-bool DecodePngFile(const std::string& path, RgbaImage& out);
 bool ReadPngHeader(const uint8_t* data, size_t size, PngHeader& out);
 
-// Writes RGB, 8 bits, not interlaced, every row's filter None, zlib level 9.
-// `rgb` holds height rows of `stride` bytes. With `exclusive` the file is
-// created only if it does not exist (SaveExists otherwise); a failed write
-// leaves no partial file behind. (On a file system without hard links the
-// exclusive file is written under its final name, so only a kill during that
-// write can leave a short file; see file_safety.h.)
-SaveResult WriteRgbPng(const std::string& path, int width, int height, const uint8_t* rgb,
-                       size_t stride, bool exclusive);
-
-// Writes 8-bit RGBA, not interlaced (the image generator's format).
-bool WriteRgbaPng(const std::string& path, const RgbaImage& image, int zlibLevel = 9);
+// Encodes a screenshot: RGB, 8 bits, not interlaced, every row's filter
+// None, zlib level 9. `rgb` holds height rows of `stride` bytes. False (and
+// `out` empty) on a malformed image.
+bool EncodeRgbPng(int width, int height, const uint8_t* rgb, size_t stride, std::vector<uint8_t>& out);
 
 // How an RGBA image is compressed: zlib level and strategy (Z_DEFAULT_STRATEGY
 // 0, Z_FILTERED 1, Z_HUFFMAN_ONLY 2, Z_RLE 3) and the libpng row filter mask
 // (PNG_FILTER_NONE 0x08 ... PNG_ALL_FILTERS 0xF8). The image generator and the
-// decoding benchmark choose among these.
+// decoding benchmark choose among these; the defaults are what
+// WriteRgbaPng (platform/png_file.h) writes.
 struct PngEncoding {
     int zlibLevel = 9;
     int zlibStrategy = 0;

@@ -1,15 +1,10 @@
-// png_codec.cpp — PNG decoding and encoding over libpng (memory and files).
-#include "platform/png_codec.h"
-#include "platform/file_safety.h"
+// png_codec.cpp — PNG decoding and encoding over libpng, on bytes in memory.
+#include "formats/png_codec.h"
 
 #include <png.h>
 
-#include <cerrno>
 #include <csetjmp>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 // [SECTION] Limits
 
@@ -138,20 +133,6 @@ bool DecodePng(const uint8_t* data, size_t size, RgbaImage& out) {
     return true;
 }
 
-bool DecodePngFile(const std::string& path, RgbaImage& out) {
-    out = RgbaImage{};
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-    bool readError = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readError) return false;
-    return DecodePng(bytes.data(), bytes.size(), out);
-}
-
 bool ReadPngHeader(const uint8_t* data, size_t size, PngHeader& out) {
     out = PngHeader{};
     PngReader reader(data, size);
@@ -183,9 +164,8 @@ void AppendToVector(png_structp png, png_bytep data, png_size_t count) {
 
 void NoFlush(png_structp) {}
 
-// Writes the whole image either to an open file or to a byte vector; false
-// on any libpng or I/O error.
-bool WritePngStream(FILE* file, std::vector<uint8_t>* memory, const PngWriteJob& job) {
+// Encodes the whole image, appending it to `memory`; false on any libpng error.
+bool WritePngStream(std::vector<uint8_t>* memory, const PngWriteJob& job) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, IgnoreWarning);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
@@ -197,11 +177,7 @@ bool WritePngStream(FILE* file, std::vector<uint8_t>* memory, const PngWriteJob&
         png_destroy_write_struct(&png, &info);
         return false;
     }
-    if (memory != nullptr) {
-        png_set_write_fn(png, memory, AppendToVector, NoFlush);
-    } else {
-        png_init_io(png, file);
-    }
+    png_set_write_fn(png, memory, AppendToVector, NoFlush);
     png_set_IHDR(png, info, png_uint_32(job.width), png_uint_32(job.height), 8, job.colorType,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, job.filters);
@@ -222,39 +198,28 @@ bool ValidJob(const PngWriteJob& job) {
            job.zlibStrategy <= 4 && (job.filters & PNG_ALL_FILTERS) != 0 && (job.filters & ~PNG_ALL_FILTERS) == 0;
 }
 
-// The picture is encoded in memory first, so that a failure of the encoder
-// never touches the folder; then it becomes a file through a temporary name
-// (file_safety.cpp), so a program killed or a disk filled halfway never leaves
-// a cut PNG under a real name. With `exclusive` an existing file is never
-// replaced; otherwise it is.
-SaveResult WritePngFile(const std::string& path, const PngWriteJob& job, bool exclusive) {
-    if (!ValidJob(job)) return SaveFailed;
-    // Cheap early answer for the common case of a taken name; the exclusive
-    // placement below still decides when two writers race for it.
-    if (exclusive && ::access(path.c_str(), F_OK) == 0) return SaveExists;
-    std::vector<uint8_t> encoded;
-    if (!WritePngStream(nullptr, &encoded, job)) return SaveFailed;
-    const std::string bytes(encoded.begin(), encoded.end());
-    if (exclusive) return WriteNewFile(path, bytes);
-    return ReplaceFile(path, bytes) ? SaveOk : SaveFailed;
+// Encodes a valid job into `out`, which is left empty on any failure.
+bool EncodeJob(const PngWriteJob& job, std::vector<uint8_t>& out) {
+    out.clear();
+    if (!ValidJob(job)) return false;
+    if (!WritePngStream(&out, job)) {
+        out.clear();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
 
-SaveResult WriteRgbPng(const std::string& path, int width, int height, const uint8_t* rgb, size_t stride,
-                       bool exclusive) {
-    if (stride < size_t(width) * 3) return SaveFailed;
-    // Screenshots: no filter and the strongest compression, as every other
-    // writer of the game's pictures does.
+bool EncodeRgbPng(int width, int height, const uint8_t* rgb, size_t stride, std::vector<uint8_t>& out) {
+    out.clear();
+    if (width <= 0 || stride < size_t(width) * 3) return false;
+    // Screenshots: no row filter and zlib level 9. The other writers choose
+    // otherwise: the embedded pictures take level 1 without a filter, which
+    // decodes fastest (tools/make_images.cpp), and the desktop icons level 9
+    // with every row filter.
     PngWriteJob job{width, height, PNG_COLOR_TYPE_RGB, rgb, stride, 9, 0, PNG_FILTER_NONE};
-    return WritePngFile(path, job, exclusive);
-}
-
-bool WriteRgbaPng(const std::string& path, const RgbaImage& image, int zlibLevel) {
-    if (image.pixels.size() != size_t(image.width) * size_t(image.height) * 4) return false;
-    PngWriteJob job{image.width, image.height, PNG_COLOR_TYPE_RGBA, image.pixels.data(), size_t(image.width) * 4,
-                    zlibLevel, 0, PNG_FILTER_NONE};
-    return WritePngFile(path, job, false) == SaveOk;
+    return EncodeJob(job, out);
 }
 
 bool EncodeRgbaPng(const RgbaImage& image, const PngEncoding& encoding, std::vector<uint8_t>& out) {
@@ -262,10 +227,5 @@ bool EncodeRgbaPng(const RgbaImage& image, const PngEncoding& encoding, std::vec
     if (image.pixels.size() != size_t(image.width) * size_t(image.height) * 4) return false;
     PngWriteJob job{image.width,        image.height,          PNG_COLOR_TYPE_RGBA, image.pixels.data(),
                     size_t(image.width) * 4, encoding.zlibLevel, encoding.zlibStrategy, encoding.filters};
-    if (!ValidJob(job)) return false;
-    if (!WritePngStream(nullptr, &out, job)) {
-        out.clear();
-        return false;
-    }
-    return true;
+    return EncodeJob(job, out);
 }
