@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/png_codec.h"
+#include "platform/png_file.h"
 
 namespace e2e {
 
