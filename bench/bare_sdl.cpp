@@ -3,13 +3,16 @@
 // the embedded images, and a watcher that times a program from exec to its
 // first frame on the screen.
 //
-//   bare_sdl present W H SECONDS [white|black] [window|full] [every|once]
-//       a W x H window (or full screen in that mode) with SDL's default
+//   bare_sdl present W H SECONDS [white|black] [window|full|desktop] [every|once] [software]
+//       a W x H window (or full screen in that mode, or a window covering the
+//       desktop with the W x H back buffer scaled to it) with SDL's default
 //       renderer (accelerated, vertical sync, target textures) and an ARGB
 //       back buffer, presenting one colour every frame ("every"), or once and
 //       then only polling its events at the display's refresh rate ("once",
 //       the floor of a page that does not change); SECONDS 0 runs until
-//       killed. Prints the frames presented.
+//       killed. "software": SDL's software renderer shown through X shared
+//       memory, which never waits for the vertical blank, so the program
+//       sleeps to the display's rate itself. Prints the frames presented.
 //   bare_sdl decode [ROUNDS]
 //       decodes the 91 embedded PNG images with libpng; prints the fastest
 //       round in ms.
@@ -49,11 +52,17 @@ double MsSince(Clock::time_point t) {
 
 // [SECTION] present
 
-int Present(int w, int h, double seconds, bool white, bool full, bool once) {
+int Present(int w, int h, double seconds, bool white, bool full, bool desktop, bool once, bool software) {
+    if (software) {
+        SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_OVERRIDE);
+        SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
+    }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
     uint32_t flags = SDL_WINDOW_SHOWN;
     SDL_DisplayMode mode{};
-    if (full) {
+    if (desktop) {
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    } else if (full) {
         SDL_DisplayMode want{};
         want.format = SDL_PIXELFORMAT_RGB888;
         want.w = w;
@@ -73,10 +82,17 @@ int Present(int w, int h, double seconds, bool white, bool full, bool once) {
     const int hz = SDL_GetWindowDisplayMode(window, &current) == 0 && current.refresh_rate > 0 ? current.refresh_rate : 60;
     const uint8_t c = white ? 255 : 0;
     const auto start = Clock::now();
+    const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / hz));
+    auto due = start + period;
     long frames = 0;
     while (seconds <= 0 || MsSince(start) < seconds * 1000) {
         SDL_Event e;
         while (SDL_PollEvent(&e)) {
+        }
+        if (software && frames > 0 && !once) {
+            // Presenting returns at once: one frame a refresh period.
+            std::this_thread::sleep_until(due);
+            due += period;
         }
         if (once && frames > 0) {
             // Nothing changes: only the events are looked at, once a refresh.
@@ -176,17 +192,20 @@ int Watch(char** argv) {
 int main(int argc, char** argv) {
     const std::string what = argc > 1 ? argv[1] : "";
     if (what == "present" && argc >= 5) {
-        bool white = true, full = false, once = false;
+        bool white = true, full = false, desktop = false, once = false, software = false;
         for (int i = 5; i < argc; ++i) {
             if (std::strcmp(argv[i], "black") == 0) white = false;
             if (std::strcmp(argv[i], "full") == 0) full = true;
+            if (std::strcmp(argv[i], "desktop") == 0) desktop = true;
             if (std::strcmp(argv[i], "once") == 0) once = true;
+            if (std::strcmp(argv[i], "software") == 0) software = true;
         }
-        return Present(std::atoi(argv[2]), std::atoi(argv[3]), std::atof(argv[4]), white, full, once);
+        return Present(std::atoi(argv[2]), std::atoi(argv[3]), std::atof(argv[4]), white, full, desktop, once,
+                       software);
     }
     if (what == "decode") return Decode(argc > 2 ? std::atoi(argv[2]) : 5);
     if (what == "watch" && argc >= 3) return Watch(argv + 2);
     std::fprintf(stderr,
-                 "usage: bare_sdl present W H SECONDS [white|black] [window|full] [every|once] | decode [ROUNDS] | watch PROGRAM...\n");
+                 "usage: bare_sdl present W H SECONDS [white|black] [window|full|desktop] [every|once] [software] | decode [ROUNDS] | watch PROGRAM...\n");
     return 2;
 }

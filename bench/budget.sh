@@ -15,6 +15,14 @@
 #   screenshot capture and save at 1280x720, against one refresh period
 #   memory     peak resident memory at 1280x720 full screen after every page
 #              has been shown, against the bare program; target 1.3x
+#   screens    full screen at 800x600 and 1280x720, the borderless window
+#              stretched over the desktop (settings.screenmode 2) and full
+#              screen on a fixed 1920x1080 panel (its own Xorg, as root): the
+#              still main page (target 1.5x the bare program on SDL's software
+#              renderer presenting once, then polling), the pointer moving on
+#              the main page at 40 motions a second and the capture page
+#              (target 0.5x the same bare program presenting a full frame
+#              every refresh)
 #
 #   bench/budget.sh [RUNS]      default 5 start-ups of each
 #   BUDGET_SECONDS=N            CPU sample length (default 10 s)
@@ -55,11 +63,11 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 echo "budget: display $DISPLAY, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); about 5 minutes" >&2
 
-settings() {   # settings W H MODE
+settings() {   # settings W H MODE [STRETCH]
     mkdir -p Media/Fonts
     cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "Media/Fonts/DejaVu Sans.ttf"
-    printf '\xef\xbb\xbf\r\n[Screen]\r\nScreenW = %s\r\nScreenH = %s\r\n[Settings]\r\nsettings.screenmode = %s\r\nsettings.font = DejaVu Sans\r\n' \
-        "$1" "$2" "$3" >Veldrune.cfg
+    printf '\xef\xbb\xbf\r\n[Screen]\r\nScreenW = %s\r\nScreenH = %s\r\nScreenS = %s\r\n[Settings]\r\nsettings.screenmode = %s\r\nsettings.font = DejaVu Sans\r\n' \
+        "$1" "$2" "${4:-0}" "$3" >Veldrune.cfg
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else print v[int((NR + 1) / 2)] }'; }
 ticks() { awk '{ sub(/.*\) /, ""); split($0, f, " "); print f[12] + f[13] }' "/proc/$1/stat" 2>/dev/null || echo 0; }
@@ -108,6 +116,52 @@ menu_on_page() {   # menu_on_page PAGE SIZE
     sleep 2
 }
 
+# [screens]: prints "cpu CONFIG,WHAT own withX" lines for each config given.
+# The pointer mover sends 40 relative motions a second, a few pixels back and
+# forth away from every item, for as long as it runs.
+move_pointer() {
+    while :; do
+        xdotool mousemove_relative -- 3 -2; sleep 0.02
+        xdotool mousemove_relative -- -3 2; sleep 0.02
+    done
+}
+screens() {
+    local config w h mode how floor p mover
+    for config in "$@"; do
+        case $config in
+            full800) w=800 h=600 mode=3 how=full ;;
+            full1280) w=1280 h=720 mode=3 how=full ;;
+            borderless) w=800 h=600 mode=2 how=desktop ;;
+            panel) w=800 h=600 mode=3 how=desktop ;;
+        esac
+        for floor in every once; do
+            "$bare" present "$w" "$h" $((seconds + 4)) black "$how" "$floor" software >/dev/null &
+            p=$!
+            sleep 3
+            echo "cpu $config,sw_$floor $(share $p)"
+            wait $p
+        done
+        settings "$w" "$h" "$mode" 1
+        menu_on_page main "${w}x$h"
+        echo "cpu $config,rest $(share $pid)"
+        move_pointer &
+        mover=$!
+        sleep 1
+        echo "cpu $config,moving $(share $pid)"
+        kill $mover; wait $mover 2>/dev/null
+        stop $pid
+        menu_on_page capture "${w}x$h"
+        echo "cpu $config,capture $(share $pid)"
+        stop $pid
+    done
+}
+if [ -n "${BUDGET_SCREENS:-}" ]; then
+    # A run of its own on another display (the panel): only these rows.
+    # shellcheck disable=SC2086
+    screens $BUDGET_SCREENS
+    exit 0
+fi
+
 # [start-up]
 settings 800 600 1
 game_ms=$(for _ in $(seq 1 "$runs"); do "$bare" watch "$bin"; sleep 0.5; done | median)
@@ -136,6 +190,13 @@ for size in 800x600 1024x768 1280x720 window; do
     done
 done
 
+# [screens] on this display, then full screen on a fixed panel (an Xorg of
+# its own, which needs root).
+screens full800 full1280 borderless >screen_rows
+if command -v Xorg >/dev/null && [ "$(id -u)" = 0 ]; then
+    "$root/tools/with_x.sh" --xorg=panel env BUDGET_SCREENS=panel BUDGET_SECONDS="$seconds" "$0" >>screen_rows 2>/dev/null
+fi
+
 # [screenshot]
 shot_ms=nan
 if [ -x "$benchdir/x11_platform" ]; then
@@ -163,6 +224,7 @@ stop $pid
     for k in "${!cpu[@]}"; do echo "cpu $k ${cpu[$k]}"; done
     [ -n "$xserver" ] || echo "nox"
     for k in "${!rate[@]}"; do echo "rate $k ${rate[$k]}"; done
+    cat screen_rows
 } | awk -v g="$game_ms" -v b="$bare_ms" -v d="$decode_ms" -v shot="$shot_ms" -v mp="$menu_peak" '
     $1 == "cpu" { cpu[$2] = $3; cpux[$2] = $4 } $1 == "rate" { rate[$2] = $3 } $1 == "nox" { nox = 1 }
     function row(name, v, f, unit, target, vx, fx,   ratio, ratiox) {
@@ -201,6 +263,19 @@ stop $pid
             else row("screenshot 1280x720", shot, period, "ms", "")
         }
         row("peak RSS 1280x720, every page shown", mp, cpu["bare_peak"], "MB", "<= 1.3")
+        print line
+        n = split("full800 full1280 borderless panel", configs, " ")
+        split("800x600 full|1280x720 full|800x600 borderless, stretched|800x600 full, 1920x1080 panel", labels, "|")
+        for (i = 1; i <= n; ++i) {
+            c = configs[i]; label = labels[i]
+            if (!((c ",rest") in cpu)) continue
+            target = (c ~ /^full/ ? "<= 0.5" : "")
+            cpurow("bare software: frame every refresh, " label, c ",sw_every", c ",sw_every", "")
+            cpurow("bare software: present once, poll, " label, c ",sw_once", c ",sw_once", "")
+            cpurow("still main page, " label, c ",rest", c ",sw_once", "<= 1.5")
+            cpurow("pointer moving, main page, " label, c ",moving", c ",sw_every", target)
+            cpurow("capture page (blinking), " label, c ",capture", c ",sw_every", target)
+        }
         print line
         if (nox) print "(the X server was not found: the +X columns count the programs alone)"
         print "CPU: share of one core over the sample; +X: with the X server CPU over the same time, which"
