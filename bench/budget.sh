@@ -38,7 +38,9 @@
 # presents white, so the same test times both; the start-up runs in a window
 # at 800x600 (screen mode 1), so no mode switch is timed.
 # Programs: $VELDRUNE_BIN (default build/veldrune), $VELDRUNE_BENCH_DIR
-# (default build/bench) for bare_sdl and x11_platform.
+# (default build/bench) for bare_sdl and x11_platform. Without
+# VELDRUNE_BENCH_DIR it builds them first in build/, with the benchmarks
+# turned on there (-DVELDRUNE_BENCH=ON; they are off by default).
 # The machine should be quiet: every figure is a share of a core, and other
 # work on the machine moves them (the ratios less than the figures).
 set -uo pipefail
@@ -46,6 +48,12 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 runs="${1:-5}"
 seconds="${BUDGET_SECONDS:-10}"
+if [ -z "${VELDRUNE_BENCH_DIR:-}" ]; then
+    { cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDRUNE_BENCH=ON >/dev/null &&
+      cmake --build "$root/build" -j"$(nproc)" --target veldrune bare_sdl x11_platform >&2; } ||
+        { echo "budget: the build failed" >&2; exit 2; }
+    export VELDRUNE_BENCH_DIR="$root/build/bench"   # built: the run under X below need not again
+fi
 bin="$(realpath "${VELDRUNE_BIN:-$root/build/veldrune}")"
 benchdir="$(realpath "${VELDRUNE_BENCH_DIR:-$root/build/bench}")"
 bare="$benchdir/bare_sdl"
@@ -55,7 +63,7 @@ if [ -z "${DISPLAY:-}" ]; then
     fi
     exec "$root/tools/with_x.sh" "$0" "$@"
 fi
-[ -x "$bin" ] && [ -x "$bare" ] || { echo "budget: build veldrune and bench/bare_sdl first (tools/build.sh)" >&2; exit 2; }
+[ -x "$bin" ] && [ -x "$bare" ] || { echo "budget: no $bin or $bare (cmake -DVELDRUNE_BENCH=ON, targets veldrune bare_sdl)" >&2; exit 2; }
 command -v xdotool >/dev/null || { echo "budget: needs xdotool (tools/install_deps.sh)" >&2; exit 2; }
 hz=$(getconf CLK_TCK)
 work="$(mktemp -d /tmp/veldrune-budget.XXXXXX)"

@@ -10,12 +10,13 @@
 #include <cstring>
 
 #include "core/core.h"
+#include "core/version.h"
 
 namespace {
 
 // What the program is, where its files live and the keys, every one the
-// README's key table lists. The manual page (packaging/veldrune.6) says the
-// same and adds the settings file's keys.
+// README's key table lists. The manual page (packaging/veldrune.6.in) says
+// the same and adds the settings file's keys.
 const char* const HelpText =
     "Veldrune %s - the menu of a small 2D fantasy game\n"
     "\n"

@@ -19,8 +19,7 @@
 
 // [SECTION] Names the whole program shares
 
-inline const char* const GameTitle = "Veldrune";
-inline const char* const GameVersion = "0.0.0.8";
+inline const char* const GameTitle = "Veldrune";   // the version: core/version.h, made by CMake
 inline const char* const SettingsFileName = "Veldrune.cfg";
 inline const char* const ScreenshotPrefix = "Screenshot_";   // + number + ".png"
 

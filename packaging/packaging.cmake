@@ -38,17 +38,22 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(VELDRUNE_FILE_MODE OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 set(VELDRUNE_PROGRAM_MODE OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-# [SECTION] Generated files: metadata with the version, gzipped manual page and changelog
+# [SECTION] Generated files: metadata and manual page with the version, both gzipped pages
 
+# The version and its day come from project() (CMakeLists.txt). The changelog
+# is history and names each version as it was; tests/package/package_test.sh
+# checks that its newest entry is this version.
 configure_file(${VELDRUNE_PACKAGING_DIR}/${VELDRUNE_APP_ID}.metainfo.xml.in
                ${VELDRUNE_PACKAGING_OUT}/${VELDRUNE_APP_ID}.metainfo.xml @ONLY)
+configure_file(${VELDRUNE_PACKAGING_DIR}/veldrune.6.in ${VELDRUNE_PACKAGING_OUT}/veldrune.6 @ONLY)
 
 # gzip -n leaves out the name and time, so the package's files do not change
 # from one build to the next.
-foreach(name veldrune.6 changelog)
+foreach(page ${VELDRUNE_PACKAGING_OUT}/veldrune.6 ${VELDRUNE_PACKAGING_DIR}/changelog)
+  get_filename_component(name ${page} NAME)
   add_custom_command(OUTPUT ${VELDRUNE_PACKAGING_OUT}/${name}.gz
-                     COMMAND gzip -9nc ${VELDRUNE_PACKAGING_DIR}/${name} > ${VELDRUNE_PACKAGING_OUT}/${name}.gz
-                     DEPENDS ${VELDRUNE_PACKAGING_DIR}/${name} VERBATIM)
+                     COMMAND gzip -9nc ${page} > ${VELDRUNE_PACKAGING_OUT}/${name}.gz
+                     DEPENDS ${page} VERBATIM)
 endforeach()
 add_custom_target(veldrune_packaging_files ALL
                   DEPENDS ${VELDRUNE_PACKAGING_OUT}/veldrune.6.gz ${VELDRUNE_PACKAGING_OUT}/changelog.gz)
@@ -61,7 +66,8 @@ file(CREATE_LINK veldrune.6.gz ${VELDRUNE_PACKAGING_OUT}/veldrune-launcher.6.gz 
 # here). Not in sanitizer builds, which bring their own checks, and not
 # without optimisation, where fortification does nothing.
 if(NOT VELDRUNE_SANITIZE)
-  foreach(target veldrune veldrune_game veldrune_sdl veldrune_settings veldrune_png veldrune_files veldrune_formats)
+  foreach(target veldrune veldrune_game veldrune_sdl veldrune_settings veldrune_png veldrune_files veldrune_formats
+                 veldrune_pictures veldrune_frame_record veldrune_input)
     target_compile_definitions(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
   endforeach()
   target_link_options(veldrune PRIVATE -Wl,-z,relro,-z,now)
@@ -102,7 +108,7 @@ set(CPACK_PACKAGE_NAME veldrune)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${VELDRUNE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "menu of a small 2D fantasy game")
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)             # veldrune_0.0.0.8_amd64.deb
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)             # veldrune_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VELDRUNE_HOMEPAGE_URL}")

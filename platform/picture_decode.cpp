@@ -3,6 +3,7 @@
 #include "platform/picture_decode.h"
 
 #include <algorithm>
+#include <cassert>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -79,6 +80,7 @@ struct DecodeAheadState {
     std::condition_variable Finished;   // a job became Done
     std::vector<AheadJob> Jobs;         // in the order announced
     std::thread Worker;                 // runs until every job is claimed
+    void (*Hook)(int job) = nullptr;    // tests only: called before the worker decodes a job
 };
 DecodeAheadState Ahead;
 
@@ -98,6 +100,7 @@ void DecodeJobs() {
         const uint8_t* png = job.Png;
         const size_t size = job.Size;
         lock.unlock();
+        if (Ahead.Hook) Ahead.Hook(int(i));
         KeyedPicture picture;
         const bool decoded = DecodeKeyedPicture(png, size, picture);
         lock.lock();
@@ -178,4 +181,21 @@ void StopDecodingAhead() {
     if (Ahead.Worker.joinable()) Ahead.Worker.join();
     std::lock_guard<std::mutex> lock(Ahead.Lock);
     Ahead.Jobs.clear();
+}
+
+// [SECTION] Views for the tests
+
+void SetDecodeAheadHookForTests(void (*hook)(int job)) {
+    assert(!Ahead.Worker.joinable() && "the hook is changed while a batch runs");
+    Ahead.Hook = hook;
+}
+
+int PicturesPendingAheadForTests() {
+    std::lock_guard<std::mutex> lock(Ahead.Lock);
+    return int(std::count_if(Ahead.Jobs.begin(), Ahead.Jobs.end(),
+                             [](const AheadJob& job) { return job.State == AheadJob::Pending; }));
+}
+
+void FinishDecodingAheadForTests() {
+    if (Ahead.Worker.joinable()) Ahead.Worker.join();
 }

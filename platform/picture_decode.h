@@ -41,3 +41,14 @@ bool PictureBytesLiveForTheRun(const uint8_t* png, size_t size);
 
 // Waits for the thread and forgets everything not taken (StopPlatform).
 void StopDecodingAhead();
+
+// [SECTION] Views for the tests
+
+// Called on the decoding thread just before it decodes the batch's picture
+// number `job` (in the order announced), so that a test can hold the thread
+// there and choose who decodes what. Set only while no batch runs.
+void SetDecodeAheadHookForTests(void (*hook)(int job));
+// The announced pictures that neither thread has begun to decode.
+int PicturesPendingAheadForTests();
+// Waits for the thread to go through its batch, keeping what it decoded.
+void FinishDecodingAheadForTests();

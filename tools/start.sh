@@ -6,7 +6,8 @@
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 "$repo/tools/install_deps.sh"
-# Only the program: the tests and benchmarks are built by tools/test.sh.
+# Only the program: the tests are built by tools/test.sh, the benchmarks
+# only when asked for (-DVELDRUNE_BENCH=ON; bench/budget.sh asks).
 cmake -S "$repo" -B "$repo/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$repo/build" -j"$(nproc)" --target veldrune
 

@@ -7,7 +7,10 @@
 #      started from its desktop entry under X;
 #   2. a build with AddressSanitizer and UndefinedBehaviorSanitizer: the unit
 #      and platform tests again;
-#   3. a build with ThreadSanitizer: the worker-thread tests.
+#   3. a build with ThreadSanitizer: every test that starts a second thread
+#      (label "thread"), the X ones under a private X server.
+# The builds are CMakePresets.json's default, asan and tsan (build/,
+# build-asan/, build-tsan/); each has the tests and its asserts live.
 # Exits non-zero when any test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,9 +18,10 @@ tools/install_deps.sh
 
 failed=0
 step() { echo; echo "=== $*"; }
+build_preset() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j"$(nproc)"; }
 
 step "normal build"
-tools/build.sh build
+build_preset default
 step "unit tests"
 (cd build && ctest -L unit --output-on-failure -j2) || failed=1
 step "platform and end-to-end tests under X"
@@ -30,7 +34,7 @@ step "Debian package: lintian, desktop entry, metadata, the installed program un
 tests/package/package_test.sh build || failed=1
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer build"
-tools/build.sh build-asan -DVELDRUNE_SANITIZE=address,undefined -DVELDRUNE_BENCH=OFF
+build_preset asan
 (cd build-asan && ctest -L unit --output-on-failure -j2) || failed=1
 # Leak checking stays with the unit tests above (all of the game's own code)
 # and the sanitizer soak: here the GL driver is unloaded before the leak scan,
@@ -39,9 +43,9 @@ tools/build.sh build-asan -DVELDRUNE_SANITIZE=address,undefined -DVELDRUNE_BENCH
 ASAN_OPTIONS=detect_leaks=0 \
   tools/with_x.sh --xorg bash -c 'cd build-asan && ctest -L x11 --output-on-failure' || failed=1
 
-step "ThreadSanitizer build (worker thread)"
-tools/build.sh build-tsan -DVELDRUNE_SANITIZE=thread -DVELDRUNE_BENCH=OFF
-(cd build-tsan && ctest -L unit -R 'Runtime|Thread' --output-on-failure) || failed=1
+step "ThreadSanitizer build: every test that starts a second thread"
+build_preset tsan
+tools/with_x.sh --xorg bash -c 'cd build-tsan && ctest -L thread --output-on-failure' || failed=1
 
 echo
 if [ $failed -ne 0 ]; then echo "SOME TESTS FAILED"; exit 1; fi

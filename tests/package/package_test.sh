@@ -22,7 +22,9 @@ fail() { echo "FAIL: $*"; failed=1; }
 pass() { echo "ok: $*"; }
 
 # [SECTION] 1. The package
-version="$(sed -n 's/^project(Veldrune VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")"
+# The version the build folder was configured with (project() in CMakeLists.txt).
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+[ -n "$version" ] || { echo "FAIL: no project version in $build/CMakeCache.txt"; exit 1; }
 deb="$build/veldrune_${version}_$(dpkg --print-architecture).deb"
 rm -f "$deb"
 (cd "$build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
@@ -40,6 +42,17 @@ out="$(desktop-file-validate "$desktop" 2>&1)"
 [ $? -eq 0 ] && [ -z "$out" ] && pass "desktop-file-validate" || fail "desktop-file-validate: $out"
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml && pass "appstreamcli validate" \
   || fail "appstreamcli validate"
+
+# Every file that names the version names this one; the changelog's newest
+# entry is this version (the changelog itself is written by hand).
+doc="$root/usr/share/doc/veldrune"
+news="$(zcat "$doc/changelog.gz" | sed -n '1s/^veldrune (\([^)]*\)).*/\1/p')"
+[ "$news" = "$version" ] && pass "changelog's newest entry is $version" || fail "changelog's newest entry is '$news'"
+man="$(zcat "$root/usr/share/man/man6/veldrune.6.gz")"
+grep -qF ".TH VELDRUNE 6 " <<<"$man" && grep -qF "\"Veldrune $version\"" <<<"$man" && ! grep -qF "@" <<<"$man" \
+  && pass "manual page says $version" || fail "manual page: $(grep -F .TH <<<"$man")"
+grep -qF "<release version=\"$version\"" "$root"/usr/share/metainfo/*.metainfo.xml && pass "metainfo says $version" \
+  || fail "metainfo release"
 
 # [SECTION] 3. The command line
 program="$root/usr/games/veldrune"
