@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test:
 #   1. the normal build: unit tests, then the platform and end-to-end tests
-#      under a private X server (Xorg with the dummy driver);
+#      under a private X server (Xorg with the dummy driver, an 85 Hz
+#      display); then the display test again on a 60 Hz-only display and on
+#      a fixed 1920x1080 panel;
 #      then the bounded abuse runs (soak, kill test, settings fuzzer);
 #      then the Debian package: its checkers, and the extracted program
 #      started from its desktop entry under X;
@@ -26,6 +28,10 @@ step "unit tests"
 (cd build && ctest -L unit --output-on-failure -j2) || failed=1
 step "platform and end-to-end tests under X"
 tools/with_x.sh --xorg bash -c 'cd build && ctest -L "x11|e2e" --output-on-failure' || failed=1
+for display in 60 panel; do
+  step "the menu in every screen mode and renderer on the '$display' display"
+  tools/with_x.sh --xorg=$display bash -c 'cd build && ctest -L e2e -R DisplayMatrix --output-on-failure' || failed=1
+done
 
 step "abuse: soak, kills at random moments, settings fuzzer (bounded)"
 tools/ci_hardening.sh build || failed=1
