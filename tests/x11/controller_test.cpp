@@ -63,13 +63,9 @@ protected:
     void SetAxis(SDL_GameControllerAxis axis, int value) {
         ASSERT_EQ(SDL_JoystickSetVirtualAxis(Stick, axis, Sint16(value)), 0) << SDL_GetError();
     }
-    // Polls (about every 10 ms) until `done` holds or two seconds pass.
+    // Polls until `done` holds; false after the deadline.
     static bool PollUntil(const std::function<bool(bool plugged)>& done) {
-        for (int i = 0; i < 200; ++i) {
-            if (done(PollController())) return true;
-            SDL_Delay(10);
-        }
-        return false;
+        return need_display::PollFor(20, [&] { return done(PollController()); });
     }
 
     int Index = -1;
