@@ -17,7 +17,7 @@ TEST(ProgramWithoutMouse, ArrowsAndReturnRebindForwardAndChooseEnglish) {
     ASSERT_TRUE(Press("Up"));                   // the pointer rests on nothing: New Game
     ASSERT_TRUE(Press("Right"));
     ASSERT_TRUE(Press("Right"));                // Options
-    ASSERT_TRUE(Press("Return"));               // the Options page, once its sub column has faded in
+    ASSERT_TRUE(Press("Return"));               // the Options page
     for (int i = 0; i < 4; ++i) ASSERT_TRUE(Press("Up"));   // Sound, Graphic, Gameplay, Control
     ASSERT_TRUE(Press("Return"));               // the Control page, its sub column slid away; on Forward
     // Forward's capture page (this Return is not taken); it blinks, so it

@@ -266,6 +266,20 @@ std::vector<std::string> PinnedFontSettings(const std::string& dir) {
     return {"settings.font = DejaVu Sans", "settings.fontsize = 11", "settings.fontstyle = Normal"};
 }
 
+Program::Program(Program&& other) noexcept : Pid(other.Pid), Dir(std::move(other.Dir)) { other.Pid = -1; }
+
+Program& Program::operator=(Program&& other) noexcept {
+    if (this != &other) {
+        Kill(*this);
+        Pid = other.Pid;
+        Dir = std::move(other.Dir);
+        other.Pid = -1;
+    }
+    return *this;
+}
+
+Program::~Program() { Kill(*this); }
+
 Program Start(const std::string& dir, const std::string& binary) {
     Program p;
     p.Dir = dir;
@@ -312,6 +326,9 @@ std::string WaitForWindow(double timeoutSeconds, pid_t pid) {
         }
         RgbaImage picture;
         if (!WaitUntilSettled(id, &picture, 5)) return false;
+        // A screen too small for any of the menu's pictures (a hand-edited
+        // size) shows its clear colour alone.
+        if (picture.width < 64 || picture.height < 64) return true;
         for (size_t i = 0; i < picture.pixels.size(); i += 4)
             if (picture.pixels[i] | picture.pixels[i + 1] | picture.pixels[i + 2]) return true;
         return false;
@@ -400,6 +417,19 @@ bool Press(const std::string& keysym) { return ActAndSettle(CurrentWindow, [&] {
 bool ClickAt(int x, int y) {
     PointerTo(x, y);
     return ActAndSettle(CurrentWindow, ClickLeft);
+}
+
+// Each press waits half a second for its answer: a press the page still
+// ignored leaves nothing behind; one answered late lands on the new page,
+// where the key must mean nothing (T, say, is no key on the Control page).
+bool PressUntilAnswered(const std::string& keysym) {
+    RgbaImage before, now;
+    if (!WindowPicture(CurrentWindow, before)) return false;
+    const bool changed = WaitUntil([&] {
+        Key(keysym);
+        return WaitUntil([&] { return WindowPicture(CurrentWindow, now) && !SamePicture(now, before); }, 0.5);
+    });
+    return changed && WaitUntilSettled(CurrentWindow);
 }
 
 const std::string& InputWindow() { return CurrentWindow; }

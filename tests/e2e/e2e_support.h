@@ -67,9 +67,16 @@ std::string SettingsText(const std::vector<std::string>& lines);
 // the settings lines that select it.
 std::vector<std::string> PinnedFontSettings(const std::string& dir);
 
+// A started program; one still running when its test ends (a failed
+// assertion) is killed, so that it cannot take the focus from the next test's.
 struct Program {
     pid_t Pid = -1;
     std::string Dir;
+    Program() = default;
+    Program(Program&& other) noexcept;
+    Program& operator=(Program&& other) noexcept;
+    Program(const Program&) = delete;
+    ~Program();
 };
 Program Start(const std::string& dir, const std::string& binary = "");
 // The program's window id once it is mapped, holds the focus and shows its
@@ -95,6 +102,10 @@ void ClickLeft();                            // down and up, seen in one frame
 const std::string& InputWindow();
 // A key or a click whose answer is a new picture: false when none settled.
 bool Press(const std::string& keysym);
+// For a key the page ignores for a while without showing it (the Options
+// page's sub column letters, until a delay of frames has passed): pressed
+// again until the picture changes, then waits for it to settle.
+bool PressUntilAnswered(const std::string& keysym);
 bool ClickAt(int x, int y);                  // PointerTo, then a left click
 std::string Run(const std::string& command); // a shell command's standard output
 // The pids of running processes whose executable is `binary`.
