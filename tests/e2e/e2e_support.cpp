@@ -167,8 +167,9 @@ double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance) {
     return double(same) / double(total);
 }
 
-// The reads are about 0.1 s apart, so a slide or a fade, which moves the
-// picture every frame, never reads back the same five times in a row.
+// The reads are about 0.1 s apart: a slide or a fade moves the picture every
+// frame, so five equal reads in a row (about 0.4 s) mean it is over, unless
+// the program was stopped that long in the middle of one.
 bool WaitUntilSettled(const std::string& id, RgbaImage* out, double timeoutSeconds) {
     RgbaImage last, now;
     int same = 0;

@@ -205,8 +205,7 @@ TEST(HostileProgram, ScreenModeZeroWaitsInTheStandByWindowThenComesUpFullScreen)
 
 // A size no screen can have, in a window: the player must see something he
 // can close, or the program must end; it must not wait for ever without a
-// window. Disabled while the windowed branch of the focus loss waits for a
-// window that was never opened (core/startup.cpp, FocusLossPath).
+// window.
 TEST(HostileProgram, ImpossibleWindowSizeNeverWaitsWithoutAWindow) {
     NEED_DISPLAY();
     for (const char* size : {"0", "100000"}) {
