@@ -117,11 +117,20 @@ TEST_F(ControllerTest, APluggedPadIsFoundItsButtonsHaveReleasedEdgesAndPullingIt
     EXPECT_TRUE(ControllerButtonDown(PadUp));
 }
 
+// Devices are taken in the order they came: once a pad plugged in after it is
+// found, the device without a mapping has been looked at, and passed over.
 TEST_F(ControllerTest, ADeviceWithoutAMappingIsIgnored) {
     Plug(SDL_JOYSTICK_TYPE_UNKNOWN);
     EXPECT_FALSE(SDL_IsGameController(Index));
     SetButton(SDL_CONTROLLER_BUTTON_A, true);
-    EXPECT_FALSE(PollUntil([](bool plugged) { return plugged || ControllerButtonDown(PadSouth); }));
+    SDL_Joystick* const unmapped = Stick;
+    const int unmappedIndex = Index;
+    Plug();
+    EXPECT_TRUE(PollUntil([](bool plugged) { return plugged; })) << "the pad after it was never found";
+    EXPECT_FALSE(ControllerButtonDown(PadSouth)) << "the device without a mapping was taken as a pad";
+    Unplug();   // the later one first: detaching renumbers the ones after it
+    SDL_JoystickClose(unmapped);
+    EXPECT_EQ(SDL_JoystickDetachVirtual(unmappedIndex), 0) << SDL_GetError();
 }
 
 // [SECTION] The menu's pointer on the real platform
