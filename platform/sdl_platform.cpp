@@ -142,6 +142,13 @@ int HandleEvent(const SDL_Event& e) {
             }
             return WindowEventActivated;
         case SDL_WINDOWEVENT_RESTORED:
+            // A window manager restores a window first and hands it the focus
+            // a little later (on a busy machine, frames later). A windowed
+            // screen is active only with the focus: restored without it, the
+            // next frame would find it inactive and minimise it again, so its
+            // wait ends with FOCUS_GAINED. The stand-by window has no focus to
+            // wait for.
+            if (screen && !Sdl.Screen.FullScreen && !Sdl.Screen.HasFocus) return WindowEventOther;
             return WindowEventActivated;
         case SDL_WINDOWEVENT_FOCUS_LOST:
             if (screen) {

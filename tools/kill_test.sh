@@ -51,7 +51,8 @@ drive() {
     press grave
     click_at 400 510          # Options
     click_at 400 190          # Control
-    sleep 0.8                 # the sub column slides away
+    # The sub column slides away: until the picture is at rest.
+    python3 "$here/x_readback.py" settle "$(xdotool search --onlyvisible --name '^Veldrune$' 2>/dev/null | tail -1)"
     while :; do
         case $((RANDOM % 4)) in
             0) press grave ;;

@@ -7,9 +7,10 @@ already running (DISPLAY set; tools/soak.sh provides one).
 Random named and unnamed keys (never Escape, so the program is not asked to
 end), random relative pointer motion and clicks, the overlay key, the
 screenshot key, and every ~20 s the focus taken away by another window and
-given back. Every 5 s the resident memory is sampled. After each focus
-round the program must answer the overlay key within 5 s (it is not hung),
-and then it rests for 3 s on the Control page, which reads the settings file
+given back. Every 5 s the resident memory is sampled. In each focus round
+the game must give way (its window minimised) and come back when activated
+(its window shown with the focus); then it must answer the overlay key (it is
+not hung), and then it rests for 3 s on the Control page, which reads the settings file
 once a pass: the file's openings count the passes, and more than twice the
 display's refresh rate is a spinning loop; the CPU it uses there, on a page
 that does not change, must stay below SOAK_IDLE_SHARE of a core (default
@@ -19,6 +20,11 @@ It must never end by itself except through a restart for a new size, whose
 new instance is followed. At the end Escape walks back to the main page and
 ends it; it must end with code 0, and a sanitizer report in its output
 fails the soak.
+
+Nothing here waits for a fixed time: each step waits for what the window,
+the screen or the settings file shows, with a deadline (DEADLINE seconds)
+that only bounds a failure. The sleeps that remain are a key's or a button's
+hold, the monkey's random pace and the spans over which CPU is measured.
 
 Writes a summary to REPORT and exits 1 on any fault.
 """
@@ -32,6 +38,8 @@ import subprocess
 import sys
 import time
 
+from x_readback import DEADLINE, ReadBack, game_window, wait_until, x
+
 NAMED = list("abcdefghijklmnopqrstuvwxyz0123456789") + [
     "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12",
     "space", "Return", "Tab", "Shift_L", "Control_L", "Alt_L", "BackSpace",
@@ -42,19 +50,6 @@ UNNAMED = ["bracketleft", "semicolon", "minus", "equal", "Insert", "Home", "End"
 
 faults = []
 notes = []
-
-
-def fault(text):
-    faults.append(text)
-    print("soak: FAULT: " + text, flush=True)
-
-
-def x(*args, timeout=10):
-    try:
-        return subprocess.run(["xdotool", *args], capture_output=True, text=True,
-                              timeout=timeout).stdout.strip()
-    except subprocess.TimeoutExpired:
-        return ""
 
 
 def press(key, hold=0.05):
@@ -106,10 +101,31 @@ def cpu_ticks(pid):
         return None
 
 
-def game_window():
-    out = x("search", "--name", "^Veldrune$")
-    ids = out.split()
-    return ids[-1] if ids else ""
+def minimised(wid):
+    """Whether the window manager holds the window iconic (WM_STATE)."""
+    try:
+        out = subprocess.run(["xprop", "-id", wid, "WM_STATE"], capture_output=True, text=True,
+                             timeout=10).stdout
+    except (OSError, subprocess.TimeoutExpired):
+        return False
+    return "window state: Iconic" in out
+
+
+def focused(wid):
+    return bool(wid) and x("getwindowfocus") == wid
+
+
+def come_back(screen):
+    """Activates the game's window until it is shown with the focus and its
+    picture has come to rest; False after the deadline."""
+    def back():
+        wid = game_window()
+        if not wid:
+            return False
+        if not focused(wid) or minimised(wid):
+            x("windowactivate", "--sync", wid, timeout=5)
+        return focused(wid) and not minimised(wid)
+    return wait_until(back, every=0.2) and screen.settled()
 
 
 IN_OPEN, IN_Q_OVERFLOW = 0x20, 0x4000
@@ -160,15 +176,23 @@ def refresh_rate():
     return rate if rate >= 1 else 60.0
 
 
-def rest_on_control_page(cfg, pid, hz):
+def rest_on_control_page(cfg, pid, hz, screen):
     """Opens the Control page, leaves the program alone for 3 s and returns
     (passes per second, share of a core), or None when it read no settings
     (it was not on a key page)."""
     press("o", 0.08)           # Options, from any page (a capture page takes it as a key and goes back)
-    time.sleep(1.3)            # the sub column's letters wait for the fade-in
-    press("t", 0.08)           # Control
-    time.sleep(1.0)            # the slide
+    # The Options page ignores its sub column's letters until a delay of
+    # frames has passed, which shows nothing: T is pressed until the Control
+    # page shows itself by reading the settings file (T is no key there).
     watch = FileOpenings(os.path.dirname(cfg), os.path.basename(cfg))
+
+    def on_control_page():
+        press("t", 0.08)
+        return wait_until(lambda: watch.drain() or watch.count > 0, 0.5)
+    wait_until(on_control_page)
+    screen.settled()           # the slide
+    watch.drain()
+    watch.count = 0
     ticks_from, start = cpu_ticks(pid), time.monotonic()
     while time.monotonic() - start < 3.0:
         time.sleep(0.05)
@@ -225,20 +249,20 @@ def main():
     liveness_checks = 0
     current = first.pid
     born[current] = time.monotonic()
-    next_sample = next_focus = next_cpu = time.monotonic()
-    next_focus += 20
-    cpu_mark = (time.monotonic(), cpu_ticks(current) or 0)
     peak_cpu = 0.0
     actions = 0
     round_growth = []   # kB of resident memory gained across each focus round
     rests = []          # (passes a second, share of a core) of each rest on the Control page
     display_hz = refresh_rate()
+    screen = ReadBack()
 
-    for _ in range(200):
-        if game_window():
-            break
-        time.sleep(0.1)
-    time.sleep(1.0)
+    # Up with its first frame at rest, and given the keyboard; the clocks of
+    # the rounds start from there, so a slow start cannot eat the monkey's time.
+    if not wait_until(game_window, 2 * DEADLINE) or not come_back(screen):
+        fault("no window of the program came up")
+    next_sample = next_focus = next_cpu = time.monotonic()
+    next_focus += 20
+    cpu_mark = (time.monotonic(), cpu_ticks(current) or 0)
 
     while time.monotonic() < end and not faults:
         now = time.monotonic()
@@ -249,13 +273,10 @@ def main():
                 current = alive[-1]
                 born[current] = now
                 cpu_mark = (now, cpu_ticks(current) or 0)
-                for _ in range(100):
-                    if game_window():
-                        break
-                    time.sleep(0.1)
+                wait_until(game_window)
                 continue
-            time.sleep(0.5)   # a restart may be between the two instances
-            if not pids_of(binary):
+            # A restart may be between the two instances.
+            if not wait_until(lambda: pids_of(binary), 5):
                 code = first.poll()
                 fault("the program ended by itself (exit %s)" % code)
                 break
@@ -280,32 +301,27 @@ def main():
             # Another client takes the focus; the game gives way and waits.
             other = subprocess.Popen(["xmessage", "-center", "soak: focus taken"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            time.sleep(1.5 + rng.random())
+            # Windowed, its window is minimised; full screen, the screen
+            # closes and a minimised stand-by window waits.
+            if not wait_until(lambda: minimised(game_window()), every=0.1):
+                fault("the program did not give way to another window in round %d" % (focus_rounds + 1))
             waiting_from = cpu_ticks(current)
-            time.sleep(1.0)
+            time.sleep(1.0)    # the span its CPU is measured over while it waits
             waiting_to = cpu_ticks(current)
             if waiting_from is not None and waiting_to is not None and (waiting_to - waiting_from) / hz > 0.3:
                 fault("the program used %.2f s of CPU in 1 s while it waited for the focus"
                       % ((waiting_to - waiting_from) / hz))
             other.kill()
             other.wait()
-            wid = game_window()
-            if wid:
-                x("windowactivate", "--sync", wid, timeout=5)
-            time.sleep(1.5)
             focus_rounds += 1
-            # Liveness: the overlay key must reach the file within 5 s.
+            if not come_back(screen):
+                fault("the window did not come back with the focus after focus round %d" % focus_rounds)
+            # Liveness: the overlay key must reach the file. Pressed again
+            # when 3 s pass without an answer (a capture page the monkey left
+            # open takes the first press as the key to bind).
             before = overlay_flag(cfg)
-            wid = game_window()
-            if wid:
-                x("windowactivate", "--sync", wid, timeout=5)
-            answered = False
-            for attempt in range(5):
-                press("grave", 0.08)
-                time.sleep(1.0)
-                if overlay_flag(cfg) != before:
-                    answered = True
-                    break
+            answered = wait_until(lambda: press("grave", 0.08) or
+                                  wait_until(lambda: overlay_flag(cfg) != before, 3))
             liveness_checks += 1
             if not answered and current in pids_of(binary):
                 fault("no answer to the overlay key after focus round %d (hung?)" % focus_rounds)
@@ -314,7 +330,7 @@ def main():
                 round_growth.append(rss_after_round - rss_before_round)
             # Spinning: passes far above the display's rate, or a page at
             # rest that still costs a large share of a core.
-            rest = rest_on_control_page(cfg, current, hz) if answered else None
+            rest = rest_on_control_page(cfg, current, hz, screen) if answered else None
             if rest:
                 passes, share = rest
                 rests.append(rest)
@@ -345,17 +361,15 @@ def main():
     # The end: Escape walks back to the main page and ends the program.
     ended_cleanly = False
     if not faults:
-        wid = game_window()
-        if wid:
-            x("windowactivate", "--sync", wid, timeout=5)
+        come_back(screen)
+        # Each Escape is answered by another page (or the end) before the next.
         for _ in range(8):
             if not pids_of(binary):
                 break
+            before = screen.picture(game_window())
             press("Escape", 0.08)
-            time.sleep(0.4)
-        deadline = time.monotonic() + 20
-        while pids_of(binary) and time.monotonic() < deadline:
-            time.sleep(0.2)
+            wait_until(lambda: not pids_of(binary) or screen.changed_from(before, 0.5))
+        wait_until(lambda: not pids_of(binary))
         if pids_of(binary):
             fault("the program did not end on Escape")
         elif current == first.pid:

@@ -14,17 +14,24 @@ printf '\xEF\xBB\xBF\r\n[Screen]\r\nScreenW = 800\r\nScreenH = 600\r\n[Settings]
 "$program" >/dev/null 2>&1 &
 pid=$!
 xdo_wait_window "$pid" >/dev/null || true
-shot() { sleep 0.6; xdo_key F12; sleep 0.4; }
+shots=0
+# Once the page is at rest; the picture is there once its file is complete.
+shot() {
+  xdo_settle || true
+  xdo_key F12
+  shots=$((shots + 1))
+  for _ in $(seq 1 200); do [ -s "Screenshot_$shots.png" ] && break; sleep 0.1; done
+}
 
 xdo_point 700 40
 shot                                        # the main page
-xdo_key o; sleep 1.2; shot                  # Options, after the sub column's hotkeys wake up
-xdo_key t; sleep 0.8; shot                  # Control: the key bindings
-xdo_point 240 220; xdo_click; sleep 0.8     # Gameplay in the shifted column
-xdo_point 400 220; xdo_click; sleep 0.5     # Language
+xdo_press o; shot                           # Options
+xdo_press_until t; shot                     # Control (its letter wakes up after the Options delay): the key bindings
+xdo_point 240 220; xdo_click                # Gameplay in the shifted column
+xdo_point 400 220; xdo_click                # Language
 xdo_point 560 250; shot                     # hovering the second language
-if [ "$language" = German ]; then xdo_key m; else xdo_key c; fi
-sleep 0.5; shot                             # Credits
-xdo_key Escape; sleep 0.3; xdo_key Escape
+if [ "$language" = German ]; then xdo_press m; else xdo_press c; fi
+shot                                        # Credits
+xdo_press Escape; xdo_key Escape
 wait "$pid" || true
 ls -1 "$PWD"/Screenshot_*.png

@@ -6,44 +6,46 @@
 
 using namespace e2e;
 
-#define NEED_DISPLAY() \
-    if (!HaveDisplay()) GTEST_SKIP() << "no X display or xdotool"
-
 TEST(ProgramWithoutMouse, ArrowsAndReturnRebindForwardAndChooseEnglish) {
     NEED_DISPLAY();
     std::string dir = MakeWorkDir("arrows");   // no settings file: the first start
     Program p = Start(dir);
     ASSERT_FALSE(WaitForWindow(20, p.Pid).empty()) << "no window titled Veldrune appeared";
 
-    Key("Up");                                  // the pointer rests on nothing: New Game
-    Key("Right");
-    Key("Right");                               // Options
-    Key("Return");                              // the Options page
-    Sleep(0.3);
-    for (int i = 0; i < 4; ++i) Key("Up");      // Sound, Graphic, Gameplay, Control
-    Key("Return");                              // the Control page
-    Sleep(1.0);                                 // the sub column slides away; the pointer rests on Forward
-    Key("Return");                              // Forward's capture page: this Return is not taken
-    Sleep(0.3);
+    // Each press waits for its answer on the screen (the pointer moves, a page
+    // opens and its sub column comes to rest), so no two share a frame.
+    ASSERT_TRUE(Press("Up"));                   // the pointer rests on nothing: New Game
+    ASSERT_TRUE(Press("Right"));
+    ASSERT_TRUE(Press("Right"));                // Options
+    ASSERT_TRUE(Press("Return"));               // the Options page
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(Press("Up"));   // Sound, Graphic, Gameplay, Control
+    ASSERT_TRUE(Press("Return"));               // the Control page, its sub column slid away; on Forward
+    // Forward's capture page (this Return is not taken); it blinks, so it
+    // never comes to rest: the picture only has to change.
+    RgbaImage control, now;
+    ASSERT_TRUE(WindowPicture(InputWindow(), control));
+    Key("Return");
+    ASSERT_TRUE(WaitUntil([&] { return WindowPicture(InputWindow(), now) && !SamePicture(now, control); }));
     Key("k");
-    Sleep(0.4);
-    Key("Left");                                // Control, in the shifted column
-    Key("Down");                                // Gameplay
+    EXPECT_TRUE(WaitForFileLine(dir + "/Veldrune.cfg", "Forward = K"));
+    ASSERT_TRUE(WaitUntilSettled(InputWindow()));   // back on the Control page
+    ASSERT_TRUE(Press("Left"));                 // Control, in the shifted column
+    ASSERT_TRUE(Press("Down"));                 // Gameplay
+    ASSERT_TRUE(Press("Return"));
+    ASSERT_TRUE(Press("Right"));                // Language
+    ASSERT_TRUE(Press("Return"));
+    ASSERT_TRUE(Press("Right"));                // German
+    ASSERT_TRUE(Press("Down"));                 // English
     Key("Return");
-    Sleep(0.3);
-    Key("Right");                               // Language
-    Key("Return");
-    Sleep(0.3);
-    Key("Right");                               // German
-    Key("Down");                                // English
-    Key("Return");
-    Sleep(0.4);
+    EXPECT_TRUE(WaitForFileLine(dir + "/Veldrune.cfg", "settings.language = English"));
 
     const std::string cfg = ReadFile(dir + "/Veldrune.cfg");
     const auto controls = cfg.find("[Controls]\r\n");
     ASSERT_NE(controls, std::string::npos) << cfg;
     EXPECT_NE(cfg.find("\r\nForward = K\r\n", controls), std::string::npos) << cfg;
     EXPECT_NE(cfg.find("\r\nsettings.language = English\r\n"), std::string::npos) << cfg;
-    for (int i = 0; i < 4; ++i) Key("Escape");  // Language -> Gameplay -> Options -> main -> end
+    ASSERT_TRUE(WaitUntilSettled(InputWindow()));
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(Press("Escape"));   // Language -> Gameplay -> Options -> main
+    Key("Escape");                                              // the end
     EXPECT_EQ(WaitExit(p), 0);
 }

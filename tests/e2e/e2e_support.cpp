@@ -1,4 +1,5 @@
-// e2e_support.cpp — process and xdotool plumbing for the end-to-end tests.
+// e2e_support.cpp — process, xdotool and X read-back plumbing for the
+// end-to-end tests.
 #include "e2e_support.h"
 
 #include <signal.h>
@@ -8,20 +9,57 @@
 
 #include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
+// Xlib names a type KeyCode, as the platform's key enum is named.
+#define KeyCode XlibKeyCode
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#undef KeyCode
+
 namespace fs = std::filesystem;
 
 namespace e2e {
 
-bool HaveDisplay() {
-    const char* d = std::getenv("DISPLAY");
-    return d && *d && std::system("command -v xdotool >/dev/null 2>&1") == 0;
+namespace {
+
+// The window the input goes to: the last one WaitForWindow found.
+std::string CurrentWindow;
+// Where the program's pointer is, in screen pixels, once it has been pushed
+// into the corner; relative moves from there need no second push.
+bool PointerKnown = false;
+int PointerAtX = 0, PointerAtY = 0;
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point Deadline(double seconds) {
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
 }
+
+// One connection for the whole test program; reads of a window that has just
+// gone are X errors, which must fail the read, not end the test program.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+Display* X() {
+    static Display* display = [] {
+        Display* d = XOpenDisplay(nullptr);
+        if (d) XSetErrorHandler(IgnoreXError);
+        return d;
+    }();
+    return display;
+}
+
+Window WindowOf(const std::string& id) {
+    if (id.empty() || id.find_first_not_of("0123456789") != std::string::npos) return 0;
+    return Window(std::stoul(id));
+}
+
+}  // namespace
 
 std::string MakeWorkDir(const std::string& name) {
     fs::path base = fs::temp_directory_path() / "veldrune-e2e";
@@ -48,17 +86,171 @@ std::string ReadFile(const std::string& path) {
 
 bool Exists(const std::string& path) { return fs::exists(path); }
 
+// [SECTION] Waiting for what a file or the window shows
+
+bool WaitUntil(const std::function<bool()>& done, double timeoutSeconds) {
+    const auto end = Deadline(timeoutSeconds);
+    for (;;) {
+        if (done()) return true;
+        if (Clock::now() >= end) return false;
+        Sleep(0.05);
+    }
+}
+
 bool WaitForFile(const std::string& path, double timeoutSeconds) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
     std::uintmax_t last = static_cast<std::uintmax_t>(-1);
-    while (std::chrono::steady_clock::now() < end) {
+    return WaitUntil([&] {
         std::error_code ec;
-        std::uintmax_t size = fs::file_size(path, ec);
-        if (!ec && size > 0 && size == last) return true;
+        const std::uintmax_t size = fs::file_size(path, ec);
+        const bool steady = !ec && size > 0 && size == last;
         last = ec ? static_cast<std::uintmax_t>(-1) : size;
-        Sleep(0.1);
+        return steady;
+    }, timeoutSeconds);
+}
+
+bool FileHasLine(const std::string& path, const std::string& line) {
+    return ReadFile(path).find("\r\n" + line + "\r\n") != std::string::npos;
+}
+
+bool WaitForFileLine(const std::string& path, const std::string& line, double timeoutSeconds) {
+    return WaitUntil([&] { return FileHasLine(path, line); }, timeoutSeconds);
+}
+
+// Read from the root window where the window is, cut to the screen: a window
+// partly off the screen reads back its visible part.
+bool WindowPicture(const std::string& id, RgbaImage& out) {
+    Display* display = X();
+    const Window window = WindowOf(id);
+    if (!display || !window) return false;
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(display, window, &a) || a.map_state != IsViewable) return false;
+    Window child;
+    int x = 0, y = 0;
+    if (!XTranslateCoordinates(display, window, a.root, 0, 0, &x, &y, &child)) return false;
+    const int screenW = DisplayWidth(display, DefaultScreen(display));
+    const int screenH = DisplayHeight(display, DefaultScreen(display));
+    const int left = std::max(x, 0), top = std::max(y, 0);
+    const int w = std::min(x + a.width, screenW) - left, h = std::min(y + a.height, screenH) - top;
+    if (w <= 0 || h <= 0) return false;
+    XImage* image = XGetImage(display, a.root, left, top, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+    XSync(display, False);
+    if (!image) return false;
+    out.width = w;
+    out.height = h;
+    out.pixels.assign(size_t(w) * h * 4, 255);
+    for (int row = 0; row < h; ++row)
+        for (int col = 0; col < w; ++col) {
+            const unsigned long p = XGetPixel(image, col, row);
+            uint8_t* o = &out.pixels[(size_t(row) * w + col) * 4];
+            o[0] = uint8_t((p & image->red_mask) >> __builtin_ctzl(image->red_mask));
+            o[1] = uint8_t((p & image->green_mask) >> __builtin_ctzl(image->green_mask));
+            o[2] = uint8_t((p & image->blue_mask) >> __builtin_ctzl(image->blue_mask));
+        }
+    XDestroyImage(image);
+    return true;
+}
+
+bool SamePicture(const RgbaImage& a, const RgbaImage& b) {
+    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
+}
+
+double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance) {
+    if (a.width != b.width || a.height != b.height || a.width == 0) return 0.0;
+    size_t same = 0;
+    const size_t total = size_t(a.width) * a.height;
+    for (size_t i = 0; i < total; ++i) {
+        bool close = true;
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(a.pixels[i * 4 + c] - b.pixels[i * 4 + c]) > tolerance) close = false;
+        same += close;
+    }
+    return double(same) / double(total);
+}
+
+// The reads are about 0.1 s apart: a slide or a fade moves the picture every
+// frame, so five equal reads in a row (about 0.4 s) mean it is over, unless
+// the program was stopped that long in the middle of one.
+bool WaitUntilSettled(const std::string& id, RgbaImage* out, double timeoutSeconds) {
+    RgbaImage last, now;
+    int same = 0;
+    const bool settled = WaitUntil([&] {
+        Sleep(0.05);
+        if (!WindowPicture(id, now)) {
+            same = 0;
+            return false;
+        }
+        same = SamePicture(now, last) ? same + 1 : 1;
+        std::swap(last, now);
+        return same >= SettledReads;
+    }, timeoutSeconds);
+    if (out) *out = last;
+    return settled;
+}
+
+bool ActAndSettle(const std::string& id, const std::function<void()>& act, double timeoutSeconds) {
+    RgbaImage before, now;
+    const bool readable = WindowPicture(id, before);
+    act();
+    if (!readable) return false;
+    const auto end = Deadline(timeoutSeconds);
+    const bool changed = WaitUntil([&] { return WindowPicture(id, now) && !SamePicture(now, before); },
+                                   timeoutSeconds);
+    const double left = std::chrono::duration<double>(end - Clock::now()).count();
+    return changed && WaitUntilSettled(id, nullptr, std::max(left, 1.0));
+}
+
+bool WaitForPicture(const std::string& id, const RgbaImage& want, double share, int tolerance,
+                    double timeoutSeconds) {
+    RgbaImage now;
+    return WaitUntil([&] { return WindowPicture(id, now) && Agreement(now, want, tolerance) >= share; },
+                     timeoutSeconds);
+}
+
+// [SECTION] Waiting for the window manager's view of a window
+
+bool WindowIs(const std::string& id, WindowState state) {
+    Display* display = X();
+    const Window window = WindowOf(id);
+    if (!display || !window) return state == WindowState::Gone;
+    XWindowAttributes a{};
+    const bool exists = XGetWindowAttributes(display, window, &a) != 0;
+    switch (state) {
+        case WindowState::Gone: return !exists;
+        case WindowState::Viewable: return exists && a.map_state == IsViewable;
+        case WindowState::Focused: {
+            Window focus = 0;
+            int revert = 0;
+            XGetInputFocus(display, &focus, &revert);
+            return exists && a.map_state == IsViewable && focus == window;
+        }
+        case WindowState::Minimised: {
+            // ICCCM: WM_STATE's first word is 3 (IconicState) for a minimised window.
+            const Atom wmState = XInternAtom(display, "WM_STATE", False);
+            Atom type = 0;
+            int format = 0;
+            unsigned long items = 0, after = 0;
+            unsigned char* data = nullptr;
+            bool iconic = false;
+            if (exists && XGetWindowProperty(display, window, wmState, 0, 2, False, wmState, &type, &format,
+                                             &items, &after, &data) == Success &&
+                data && items >= 1 && format == 32)
+                iconic = reinterpret_cast<long*>(data)[0] == IconicState;
+            if (data) XFree(data);
+            return iconic;
+        }
     }
     return false;
+}
+
+bool WaitForWindowState(const std::string& id, WindowState state, double timeoutSeconds) {
+    return WaitUntil([&] { return WindowIs(id, state); }, timeoutSeconds);
+}
+
+std::string FindWindow(pid_t pid, bool onlyVisible) {
+    std::string search = "xdotool search ";
+    if (onlyVisible) search += "--onlyvisible ";
+    if (pid > 0) search += "--pid " + std::to_string(pid) + " ";
+    return Run(search + "--name '^Veldrune$' 2>/dev/null | tail -1");
 }
 
 std::string SettingsText(const std::vector<std::string>& lines) {
@@ -74,6 +266,20 @@ std::vector<std::string> PinnedFontSettings(const std::string& dir) {
                   fs::copy_options::overwrite_existing);
     return {"settings.font = DejaVu Sans", "settings.fontsize = 11", "settings.fontstyle = Normal"};
 }
+
+Program::Program(Program&& other) noexcept : Pid(other.Pid), Dir(std::move(other.Dir)) { other.Pid = -1; }
+
+Program& Program::operator=(Program&& other) noexcept {
+    if (this != &other) {
+        Kill(*this);
+        Pid = other.Pid;
+        Dir = std::move(other.Dir);
+        other.Pid = -1;
+    }
+    return *this;
+}
+
+Program::~Program() { Kill(*this); }
 
 Program Start(const std::string& dir, const std::string& binary) {
     Program p;
@@ -106,23 +312,32 @@ std::string Run(const std::string& command) {
     return out;
 }
 
+// Keys go to the focused window, so it is given the focus. The window opens
+// before the assets load: the first drawn frame is the first that is not
+// wholly black. A window that goes while this waits (the stand-by window after
+// its activation) is given up for the newest one.
 std::string WaitForWindow(double timeoutSeconds, pid_t pid) {
-    std::string search = "xdotool search --onlyvisible ";
-    if (pid > 0) search += "--pid " + std::to_string(pid) + " ";
-    search += "--name '^Veldrune$' 2>/dev/null | tail -1";
-    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    while (std::chrono::steady_clock::now() < end) {
-        std::string id = Run(search);
-        if (!id.empty()) {
-            // Give it the keyboard: keys go to the focused window. The window
-            // opens before the assets load, so let the first frames pass too.
+    std::string id;
+    const bool found = WaitUntil([&] {
+        id = FindWindow(pid);
+        if (id.empty()) return false;
+        if (!WindowIs(id, WindowState::Focused)) {
             Run("xdotool windowactivate --sync " + id + " >/dev/null 2>&1");
-            Sleep(1.0);
-            return id;
+            if (!WindowIs(id, WindowState::Focused)) return false;
         }
-        Sleep(0.1);
-    }
-    return {};
+        RgbaImage picture;
+        if (!WaitUntilSettled(id, &picture, 5)) return false;
+        // A screen too small for any of the menu's pictures (a hand-edited
+        // size) shows its clear colour alone.
+        if (picture.width < 64 || picture.height < 64) return true;
+        for (size_t i = 0; i < picture.pixels.size(); i += 4)
+            if (picture.pixels[i] | picture.pixels[i + 1] | picture.pixels[i + 2]) return true;
+        return false;
+    }, timeoutSeconds);
+    if (!found) return {};
+    CurrentWindow = id;
+    PointerKnown = false;
+    return id;
 }
 
 int WaitExit(Program& p, double timeoutSeconds) {
@@ -163,22 +378,62 @@ void Sleep(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
+// [SECTION] Input
+
+// The hold: the program reads its keys once a frame (a press released
+// before the next read still counts), so this is input, not a wait.
 void Key(const std::string& keysym) {
     Run("xdotool keydown " + keysym + " && sleep 0.08 && xdotool keyup " + keysym);
-    Sleep(0.12);
 }
 
+// The push into the corner and the move from there must reach the program in
+// different frames (in one, they add up and the sum is clamped), so the push
+// waits for the pointer to be drawn in the corner. Later moves are relative to
+// the known place and add up as they should in any frame.
 void PointerTo(int x, int y) {
-    Run("xdotool mousemove_relative -- -4000 -4000");
-    Sleep(0.1);
-    Run("xdotool mousemove_relative -- " + std::to_string(x) + " " + std::to_string(y));
-    Sleep(0.1);
+    if (!PointerKnown) {
+        ActAndSettle(CurrentWindow, [] { Run("xdotool mousemove_relative -- -4000 -4000"); });
+        PointerKnown = true;
+        PointerAtX = PointerAtY = 0;
+    }
+    const int dx = x - PointerAtX, dy = y - PointerAtY;
+    if (dx == 0 && dy == 0) return;
+    ActAndSettle(CurrentWindow,
+                 [&] { Run("xdotool mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy)); });
+    PointerAtX = x;
+    PointerAtY = y;
 }
 
+// Down and up at once: the platform reports a press let go before its next
+// poll as down for that one poll, so the click lasts exactly one frame. A
+// held button fires again in every frame it is held (the menu's pointing is
+// level-triggered), on whatever the new page puts under the pointer, and how
+// many frames a hold lasts depends on how busy the machine is.
 void ClickLeft() {
-    Run("xdotool mousedown 1 && sleep 0.12 && xdotool mouseup 1");
-    Sleep(0.12);
+    Run("xdotool mousedown 1 mouseup 1");
 }
+
+bool Press(const std::string& keysym) { return ActAndSettle(CurrentWindow, [&] { Key(keysym); }); }
+
+bool ClickAt(int x, int y) {
+    PointerTo(x, y);
+    return ActAndSettle(CurrentWindow, ClickLeft);
+}
+
+// Each press waits half a second for its answer: a press the page still
+// ignored leaves nothing behind; one answered late lands on the new page,
+// where the key must mean nothing (T, say, is no key on the Control page).
+bool PressUntilAnswered(const std::string& keysym) {
+    RgbaImage before, now;
+    if (!WindowPicture(CurrentWindow, before)) return false;
+    const bool changed = WaitUntil([&] {
+        Key(keysym);
+        return WaitUntil([&] { return WindowPicture(CurrentWindow, now) && !SamePicture(now, before); }, 0.5);
+    });
+    return changed && WaitUntilSettled(CurrentWindow);
+}
+
+const std::string& InputWindow() { return CurrentWindow; }
 
 std::vector<pid_t> ProcessesOf(const std::string& binary) {
     std::vector<pid_t> pids;

@@ -1,6 +1,10 @@
 // e2e_support.h — driving the real program under X: start it in a fresh
 // working directory, wait for its window, send keys and clicks with xdotool,
-// and wait for it to end.
+// wait for what the window, the screen or a file shows, and wait for it to end.
+//
+// Nothing here waits for a fixed time: every wait polls for what it waits for
+// and has a deadline, which only bounds a failure (a busy machine is slow, and
+// must still pass).
 //
 // The program puts SDL's mouse in relative mode, so absolute xdotool moves do
 // not reach it; PointerTo() first pushes the pointer into the top-left corner
@@ -9,31 +13,75 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "need_display.h"
+#include "platform/png_codec.h"
+
 namespace e2e {
 
-bool HaveDisplay();                          // DISPLAY set and xdotool present
 std::string MakeWorkDir(const std::string& name);   // a fresh empty folder
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);       // "" when absent
 bool Exists(const std::string& path);
+// [SECTION] Waiting for what a file or the window shows
+
+// Polls `done` about every 50 ms until it holds; false when the deadline passed.
+bool WaitUntil(const std::function<bool()>& done, double timeoutSeconds = 20);
 // Waits until the file exists and its size has stopped changing; false on timeout.
-bool WaitForFile(const std::string& path, double timeoutSeconds = 10);
+bool WaitForFile(const std::string& path, double timeoutSeconds = 20);
+// Whether the settings-style file holds `line` as a whole CR LF line.
+bool FileHasLine(const std::string& path, const std::string& line);
+bool WaitForFileLine(const std::string& path, const std::string& line, double timeoutSeconds = 20);
+
+// The window's pixels as the X server holds them; false while the window is
+// not mapped or not wholly on the screen (X reads back nothing else).
+bool WindowPicture(const std::string& id, RgbaImage& out);
+bool SamePicture(const RgbaImage& a, const RgbaImage& b);
+// Share of pixels whose channels all lie within `tolerance` of the reference.
+double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance);
+// Waits until the window reads back as the same picture SettledReads times in
+// a row (a slide or fade moves it every frame), and leaves that picture in
+// `out`. Every page but a capture page (it blinks) comes to rest.
+constexpr int SettledReads = 5;
+bool WaitUntilSettled(const std::string& id, RgbaImage* out = nullptr, double timeoutSeconds = 20);
+// Does `act`, then waits until the window shows another picture than before
+// and that picture has settled: for an input whose answer is on the screen.
+bool ActAndSettle(const std::string& id, const std::function<void()>& act, double timeoutSeconds = 20);
+// Waits until the window's picture agrees with `want` (as Agreement).
+bool WaitForPicture(const std::string& id, const RgbaImage& want, double share = 0.998, int tolerance = 24,
+                    double timeoutSeconds = 20);
+
+// [SECTION] Waiting for the window manager's view of a window
+
+enum class WindowState { Viewable, Focused, Minimised, Gone };
+bool WindowIs(const std::string& id, WindowState state);
+bool WaitForWindowState(const std::string& id, WindowState state, double timeoutSeconds = 20);
+// The id of the newest visible window titled Veldrune (of `pid` when given), "" when none.
+std::string FindWindow(pid_t pid = -1, bool onlyVisible = true);
 // A settings file as the program writes it (mark, empty line, CR LF lines).
 std::string SettingsText(const std::vector<std::string>& lines);
 // Pins the menu fonts: copies a DejaVu face into dir/Media/Fonts and returns
 // the settings lines that select it.
 std::vector<std::string> PinnedFontSettings(const std::string& dir);
 
+// A started program; one still running when its test ends (a failed
+// assertion) is killed, so that it cannot take the focus from the next test's.
 struct Program {
     pid_t Pid = -1;
     std::string Dir;
+    Program() = default;
+    Program(Program&& other) noexcept;
+    Program& operator=(Program&& other) noexcept;
+    Program(const Program&) = delete;
+    ~Program();
 };
 Program Start(const std::string& dir, const std::string& binary = "");
-// The program's window id once it is mapped and has had a second to load
-// and draw ("" after the timeout). With a pid, only that process's window.
+// The program's window id once it is mapped, holds the focus and shows its
+// first drawn frame at rest ("" after the timeout). With a pid, only that
+// process's window.
 std::string WaitForWindow(double timeoutSeconds = 20, pid_t pid = -1);
 // Waits for the process to end; returns its exit code, or -1 on timeout
 // (the process is then killed), -2 when it died from a signal.
@@ -41,10 +89,24 @@ int WaitExit(Program& p, double timeoutSeconds = 20);
 bool IsRunning(const Program& p);
 void Kill(Program& p);
 
-void Sleep(double seconds);
-void Key(const std::string& keysym);         // down, 80 ms, up; then a short settle
+// [SECTION] Input
+// A press is held for a moment (the program reads its input once a frame);
+// the hold is input, not a wait for the program. An input whose answer shows
+// on the screen is followed by ActAndSettle, one whose answer is in a file
+// by WaitForFileLine.
+void Sleep(double seconds);                  // only as a poll's interval or a key's hold
+void Key(const std::string& keysym);         // down, 80 ms, up
 void PointerTo(int x, int y);                // screen pixels of the game screen
-void ClickLeft();                            // down, 120 ms, up
+void ClickLeft();                            // down and up, seen in one frame
+// The window WaitForWindow found last, which the input goes to.
+const std::string& InputWindow();
+// A key or a click whose answer is a new picture: false when none settled.
+bool Press(const std::string& keysym);
+// For a key the page ignores for a while without showing it (the Options
+// page's sub column letters, until a delay of frames has passed): pressed
+// again until the picture changes, then waits for it to settle.
+bool PressUntilAnswered(const std::string& keysym);
+bool ClickAt(int x, int y);                  // PointerTo, then a left click
 std::string Run(const std::string& command); // a shell command's standard output
 // The pids of running processes whose executable is `binary`.
 std::vector<pid_t> ProcessesOf(const std::string& binary);

@@ -52,9 +52,6 @@ void ExpectScreenshotEncoding(const std::string& bytes, int width, int height) {
 
 }  // namespace
 
-#define NEED_DISPLAY() \
-    if (!HaveDisplay()) GTEST_SKIP() << "no X display or xdotool"
-
 TEST(ProgramStart, FirstStartWritesOnlyTheApplicationGroupAndEscapeEndsWithZero) {
     NEED_DISPLAY();
     std::string dir = MakeWorkDir("first-start");

@@ -53,7 +53,7 @@ start_from_entry() {
   started=$!
 }
 png_width() { od -An -tu1 -j16 -N4 "$1" | awk '{print $1*16777216 + $2*65536 + $3*256 + $4}'; }
-wait_file() { local _; for _ in $(seq 1 100); do [ -s "$1" ] && return 0; sleep 0.1; done; return 1; }
+wait_file() { local _; for _ in $(seq 1 200); do [ -s "$1" ] && return 0; sleep 0.1; done; return 1; }
 
 # [SECTION] First start, screenshot, resolution change
 start_from_entry
@@ -69,11 +69,11 @@ wait_file "$folder/Screenshot_1.png" && [ "$(png_width "$folder/Screenshot_1.png
   && pass "F12 saved Screenshot_1.png (800 wide) there" || fail "no 800-wide Screenshot_1.png in $folder"
 
 xdo_point 400 510; xdo_click               # Options
-xdo_point 400 250; xdo_click; sleep 1.0    # Graphic; the sub column slides away
-xdo_point 400 250; xdo_click; sleep 0.3    # Resolution
-xdo_point 560 280; xdo_click               # 1024x768
+xdo_point 400 250; xdo_click               # Graphic; waits while the sub column slides away
+xdo_point 400 250; xdo_click               # Resolution
+xdo_point 560 280; xdo_tap                 # 1024x768: the program ends, no picture to wait for
 rc=124
-for _ in $(seq 1 100); do
+for _ in $(seq 1 200); do
   if ! kill -0 "$first" 2>/dev/null || [ "$(awk '{print $3}' "/proc/$first/stat" 2>/dev/null)" = Z ]; then
     wait "$first"; rc=$?; break
   fi
@@ -81,7 +81,7 @@ for _ in $(seq 1 100); do
 done
 [ $rc -eq 0 ] && pass "the resolution change ended the first instance with 0" || fail "first instance: exit $rc"
 second=""
-for _ in $(seq 1 100); do
+for _ in $(seq 1 200); do
   second="$(instances | head -1)"
   [ -n "$second" ] && grep -q $'^settings.page = Main\r$' "$folder/Veldrune.cfg" && break
   sleep 0.1
@@ -93,8 +93,9 @@ grep -q $'^ScreenW = 1024\r$' "$folder/Veldrune.cfg" && pass "the new size is in
   || fail "ScreenW = 1024 not in $folder/Veldrune.cfg"
 if [ -n "$second" ]; then
   xdo_wait_window "$second" >/dev/null || fail "no window from the restarted instance"
-  for _ in 1 2 3 4; do xdo_key Escape; done   # Resolution, Graphic, Options, main
-  for _ in $(seq 1 100); do [ -z "$(instances)" ] && break; sleep 0.1; done
+  for _ in 1 2 3; do xdo_press Escape; done   # Resolution -> Graphic -> Options -> main
+  xdo_key Escape                              # the end
+  for _ in $(seq 1 200); do [ -z "$(instances)" ] && break; sleep 0.1; done
   [ -z "$(instances)" ] && pass "four Escapes end the restarted instance" || fail "the restarted instance still runs"
 fi
 
@@ -108,7 +109,7 @@ wait_file "$folder/Screenshot_2.png" && [ "$(png_width "$folder/Screenshot_2.png
   || fail "no 1024-wide Screenshot_2.png in $folder"
 xdo_key Escape
 rc=124
-for _ in $(seq 1 100); do
+for _ in $(seq 1 200); do
   if [ "$(awk '{print $3}' "/proc/$again/stat" 2>/dev/null)" = Z ] || ! kill -0 "$again" 2>/dev/null; then
     wait "$again"; rc=$?; break
   fi

@@ -25,7 +25,7 @@ protected:
 
     void SetUp() override {
         PlatformTest::SetUp();
-        if (IsSkipped()) return;
+        if (IsSkipped() || HasFatalFailure()) return;
         const auto red = PngBytes(SolidImage(16, 16, Red)), green = PngBytes(SolidImage(16, 16, Green));
         ASSERT_TRUE(LoadSpriteFromMemory(1, red.data(), red.size(), SpriteBlendable));
         ASSERT_TRUE(LoadSpriteFromMemory(2, green.data(), green.size(), SpriteBlendable));
@@ -61,11 +61,24 @@ protected:
         PresentFrame();
     }
 
-    // Passes until no window event of the new window spoils the screen any
-    // more; then the next unchanged pass presents nothing.
+    // Passes until the window manager is done with the new window (it is
+    // shown and holds the focus, each a window event that spoils the screen)
+    // and QuietPasses unchanged passes in a row have presented nothing; then
+    // the next unchanged pass presents nothing either.
+    static constexpr int QuietPasses = 20;
     void Settle() {
-        const uint32_t start = MillisecondsSinceStart();
-        while (MillisecondsSinceStart() - start < 500) Pass();
+        SDL_Window* w = ScreenWindowForTests();
+        const uint32_t flags = SDL_WINDOW_SHOWN | SDL_WINDOW_INPUT_FOCUS;
+        int quiet = 0;
+        const bool settled = need_display::PollFor(20, [&] {
+            for (int i = 0; i < QuietPasses && quiet < QuietPasses; ++i) {
+                const uint64_t before = PresentCountForTests();
+                Pass();
+                quiet = PresentCountForTests() == before ? quiet + 1 : 0;
+            }
+            return (SDL_GetWindowFlags(w) & flags) == flags && quiet >= QuietPasses;
+        });
+        ASSERT_TRUE(settled) << "the new window never came to rest (shown, focused, nothing new to present)";
     }
 
     void PushWindowEvent(uint8_t event) {
@@ -80,7 +93,7 @@ protected:
 }  // namespace
 
 TEST_F(FrameSkipTest, AnUnchangedFrameIsPresentedOnceWhilePassesKeepTheRefreshRate) {
-    Settle();
+    ASSERT_NO_FATAL_FAILURE(Settle());
     F.X += 1;
     const uint64_t before = PresentCountForTests();
     Pass();
@@ -123,7 +136,7 @@ TEST_F(FrameSkipTest, EveryChangePresentsAgainWithinOnePass) {
              SDL_PushEvent(&e);
          }},
     };
-    Settle();
+    ASSERT_NO_FATAL_FAILURE(Settle());
     for (const Change& change : changes) {
         SCOPED_TRACE(change.What);
         Pass();
@@ -139,7 +152,7 @@ TEST_F(FrameSkipTest, EveryChangePresentsAgainWithinOnePass) {
 }
 
 TEST_F(FrameSkipTest, AScreenshotOfAnUnchangedFrameIsWhatAFullRedrawGives) {
-    Settle();
+    ASSERT_NO_FATAL_FAILURE(Settle());
     const uint64_t before = PresentCountForTests();
     RgbaImage skipped, redrawn;
     Pass(&skipped);
@@ -152,7 +165,7 @@ TEST_F(FrameSkipTest, AScreenshotOfAnUnchangedFrameIsWhatAFullRedrawGives) {
 }
 
 TEST_F(FrameSkipTest, ASpriteChangedAfterItWasDrawnShowsItsOldPixelsInThatFrame) {
-    Settle();
+    ASSERT_NO_FATAL_FAILURE(Settle());
     const auto green = PngBytes(SolidImage(16, 16, Green));
     ClearFrame(F.Clear);
     BeginBlending();

@@ -198,20 +198,13 @@ TEST_F(PlatformTest, XdotoolTapAndRelativeMotionArrive) {
     // `xdotool key` presses and lets go at once; we must still see it.
     ASSERT_TRUE(Shell("xdotool key q"));
     bool released = false;
-    for (int i = 0; i < 100 && !released; ++i) {
-        ASSERT_TRUE(PollKeyboard());
-        released = KeyReleased(KeyQ);
-        Pause(10);
-    }
+    need_display::PollFor(20, [&] { return PollKeyboard() && (released = KeyReleased(KeyQ)); });
     EXPECT_TRUE(released) << "a tap between two polls was lost";
 
     PlaceMouse(50, 60);
     ASSERT_TRUE(PollMouse());
     ASSERT_TRUE(Shell("xdotool mousemove_relative -- 10 5"));
-    for (int i = 0; i < 100 && PointerX() == 50; ++i) {
-        Pause(10);
-        ASSERT_TRUE(PollMouse());
-    }
+    need_display::PollFor(20, [] { return PollMouse() && PointerX() != 50; });
     EXPECT_EQ(PointerX(), 60);
     EXPECT_EQ(PointerY(), 65);
 }
@@ -231,6 +224,23 @@ TEST_F(PlatformTest, FocusDecidesWhetherAWindowedScreenIsActive) {
     EXPECT_TRUE(ScreenIsActive());
     PushWindowEvent(w, SDL_WINDOWEVENT_RESTORED);
     EXPECT_EQ(AwaitWindowEvent(), WindowEventActivated);
+}
+
+// A window manager restores the window before it gives it the focus. The
+// restore alone must not end the focus-loss wait: the next frame would find
+// the screen inactive and minimise the window the player has just brought back.
+TEST_F(PlatformTest, AWindowedScreenRestoredBeforeItHasTheFocusWaitsForTheFocus) {
+    SDL_Window* w = GameWindowForTests(0);
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_LOST);
+    ASSERT_FALSE(ScreenIsActive());
+    PushWindowEvent(w, SDL_WINDOWEVENT_MINIMIZED);
+    PushWindowEvent(w, SDL_WINDOWEVENT_RESTORED);
+    EXPECT_EQ(AwaitWindowEvent(), WindowEventOther);
+    EXPECT_EQ(AwaitWindowEvent(), WindowEventOther) << "restored without the focus ended the wait";
+    EXPECT_FALSE(ScreenIsActive());
+    PushWindowEvent(w, SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_EQ(AwaitWindowEvent(), WindowEventActivated);
+    EXPECT_TRUE(ScreenIsActive()) << "the wait ended on a screen that is not active";
 }
 
 TEST_F(PlatformTest, AwaitWindowEventSkipsInputAndSeesTheCloseBox) {

@@ -17,38 +17,10 @@
 #include "platform/platform.h"
 #include "platform/png_file.h"
 #include "platform/sdl_internal.h"
+#include "../need_display.h"
 
 // The X window behind an SDL window (x_window_id.cpp), 0 when there is none.
 unsigned long XWindowOf(SDL_Window* w);
-
-inline bool HaveDisplay() {
-    const char* d = std::getenv("DISPLAY");
-    return d && *d;
-}
-
-// A freshly started openbox now and then never maps the first client window
-// it is asked to, and SDL then waits for that window's MapNotify for ever.
-// So before our first window on a server, wait until the window manager has
-// finished starting (it publishes its client list), let a throwaway client
-// take the first map (killed if it is the one that gets stuck), and mark the
-// server as primed so later test processes skip all this.
-inline void WaitForWindowManager() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    if (std::system("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'") != 0) return;
-    if (std::system("xprop -root _VELDRUNE_WM_PRIMED 2>/dev/null | grep -q '= 1'") == 0) return;
-    for (int i = 0; i < 100; ++i) {
-        if (std::system("xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q 'WINDOW'") == 0) break;
-        SDL_Delay(50);
-    }
-    std::system("timeout 3 xmessage -timeout 1 -geometry +0+0 probe >/dev/null 2>&1");
-    std::system("xprop -root -f _VELDRUNE_WM_PRIMED 32c -set _VELDRUNE_WM_PRIMED 1 >/dev/null 2>&1");
-}
-
-#define SKIP_WITHOUT_DISPLAY()                                                          \
-    if (!HaveDisplay()) GTEST_SKIP() << "no X display (run under tools/with_x.sh)"; \
-    WaitForWindowManager()
 
 // A fresh temporary directory, removed with the object.
 struct TempDir {
@@ -127,7 +99,7 @@ class PlatformTest : public ::testing::Test {
 protected:
     static constexpr int ScreenW = 320, ScreenH = 240;
     void SetUp() override {
-        SKIP_WITHOUT_DISPLAY();
+        NEED_DISPLAY();
         ASSERT_TRUE(StartPlatform());
         ASSERT_TRUE(StartKeyboardInput());
         ASSERT_TRUE(StartMouseInput());

@@ -74,18 +74,18 @@ TEST_F(PlatformTest, PresentingUnderXKeepsToTheDisplayRate) {
 // [SECTION] Windows and screens
 
 TEST(PlatformWindows, BorderlessWindowFillsTheDesktop) {
-    SKIP_WITHOUT_DISPLAY();
+    NEED_DISPLAY();
     ASSERT_TRUE(StartPlatform());
     ASSERT_TRUE(OpenGameWindow(0, 0, 0, 320, 240, "Veldrune", WindowBorderlessMaximised));
     SDL_Window* w = GameWindowForTests(0);
     SDL_DisplayMode desktop{};
     ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
     int width = 0, height = 0;
-    for (int i = 0; i < 100; ++i) {
+    need_display::PollFor(20, [&] {
         PresentFrame();   // pumps the events
         SDL_GetWindowSize(w, &width, &height);
-        if (width == desktop.w) break;
-    }
+        return width == desktop.w;
+    });
     EXPECT_EQ(width, desktop.w) << "maximised by the window manager";
     EXPECT_TRUE(SDL_GetWindowFlags(w) & SDL_WINDOW_BORDERLESS);
     ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 320, 240, true, 0, 0, true));
@@ -94,18 +94,21 @@ TEST(PlatformWindows, BorderlessWindowFillsTheDesktop) {
 }
 
 TEST(PlatformWindows, StandByWindowIsMinimisedAndWaitsForActivation) {
-    SKIP_WITHOUT_DISPLAY();
+    NEED_DISPLAY();
     ASSERT_TRUE(StartPlatform());
     ASSERT_TRUE(OpenGameWindow(0, 0, 0, 0, 0, "Veldrune", WindowMinimised));
     SDL_Window* w = GameWindowForTests(0);
     ASSERT_NE(w, nullptr);
     EXPECT_FALSE(ScreenIsActive()) << "no screen is open";
-    for (int i = 0; i < 100 && !(SDL_GetWindowFlags(w) & SDL_WINDOW_MINIMIZED); ++i) PresentFrame();
+    need_display::PollFor(20, [&] {
+        PresentFrame();
+        return (SDL_GetWindowFlags(w) & SDL_WINDOW_MINIMIZED) != 0;
+    });
     EXPECT_TRUE(SDL_GetWindowFlags(w) & SDL_WINDOW_MINIMIZED);
     const std::string id = std::to_string(XWindowOf(w));
     ASSERT_EQ(std::system(("xdotool windowactivate " + id + " >/dev/null 2>&1").c_str()), 0);
     {
-        Watchdog watchdog(5);
+        Watchdog watchdog(20);
         WindowEventKind kind;
         while ((kind = AwaitWindowEvent()) == WindowEventOther) {
         }
@@ -117,7 +120,7 @@ TEST(PlatformWindows, StandByWindowIsMinimisedAndWaitsForActivation) {
 }
 
 TEST(PlatformWindows, FullScreenAlwaysShowsAScreenOfTheAskedSize) {
-    SKIP_WITHOUT_DISPLAY();
+    NEED_DISPLAY();
     ASSERT_TRUE(StartPlatform());
     // 800 x 600 exists on the Xorg dummy; Xvfb cannot switch and scales instead.
     ASSERT_TRUE(OpenGameScreen(800, 600, 32, "Veldrune", true, 85));
@@ -155,7 +158,7 @@ TEST(PlatformWindows, FullScreenAlwaysShowsAScreenOfTheAskedSize) {
 // [SECTION] Screen modes
 
 TEST(PlatformModes, SixteenBitModesFirstThenFourBytesAPixelAsThirtyTwo) {
-    SKIP_WITHOUT_DISPLAY();
+    NEED_DISPLAY();
     ASSERT_TRUE(StartPlatform());
     ASSERT_TRUE(ListScreenModes());
     struct Entry {
@@ -229,7 +232,7 @@ TEST(PlatformProcess, LaunchStartsWithoutArgumentsHereAndLeavesNoZombie) {
     const auto old = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path);
     const bool launched = LaunchProgram(script.string());
-    for (int i = 0; i < 200 && !std::filesystem::exists(dir.Path / "launched.txt"); ++i) Pause(10);
+    need_display::PollFor(20, [&] { return std::filesystem::exists(dir.Path / "launched.txt"); });
     std::filesystem::current_path(old);
     ASSERT_TRUE(launched);
     std::ifstream f(dir.Path / "launched.txt");
@@ -238,14 +241,10 @@ TEST(PlatformProcess, LaunchStartsWithoutArgumentsHereAndLeavesNoZombie) {
     std::getline(f, cwd);
     EXPECT_EQ(args, "0");
     EXPECT_EQ(std::filesystem::canonical(cwd), std::filesystem::canonical(dir.Path));
-    // Give the reaper a moment; then there must be no child left to collect.
+    // The reaper collects the child soon; until then it is ours to see.
     int status = 0;
     pid_t left = 0;
-    for (int i = 0; i < 100; ++i) {
-        Pause(10);
-        left = waitpid(-1, &status, WNOHANG);
-        if (left < 0) break;
-    }
+    need_display::PollFor(20, [&] { return (left = waitpid(-1, &status, WNOHANG)) < 0; });
     EXPECT_EQ(left, -1);
     EXPECT_EQ(errno, ECHILD) << "the launched program was left as a zombie";
     EXPECT_FALSE(LaunchProgram((dir.Path / "missing").string()));
@@ -283,12 +282,12 @@ void RecordParam(int param) {
 TEST(PlatformProcess, StartThreadRunsTheProcedureWithItsParameter) {
     const int first = StartThread(RecordParam, 42);
     ASSERT_NE(first, 0);
-    for (int i = 0; i < 200 && ThreadSaw != 42; ++i) Pause(5);
+    need_display::PollFor(20, [] { return ThreadSaw == 42; });
     EXPECT_EQ(ThreadSaw, 42);
     const int second = StartThread(RecordParam, 7);
     ASSERT_NE(second, 0);
     EXPECT_NE(second, first);
-    for (int i = 0; i < 200 && ThreadSaw != 7; ++i) Pause(5);
+    need_display::PollFor(20, [] { return ThreadSaw == 7; });
     EXPECT_EQ(ThreadSaw, 7);
     EXPECT_EQ(StartThread(nullptr, 1), 0);
 }
