@@ -1,5 +1,6 @@
-// screen_watch.cpp — reading windows back, counting their draws with X
-// Damage and a file's openings with inotify, for the end-to-end tests.
+// screen_watch.cpp — counting a window's draws with X Damage and a file's
+// openings with inotify, the display's mode from RandR, for the end-to-end
+// tests.
 #include "screen_watch.h"
 
 #include <poll.h>
@@ -33,10 +34,6 @@ int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
 Window WindowOf(const std::string& id) { return Window(std::stoul(id)); }
 
-bool SamePicture(const RgbaImage& a, const RgbaImage& b) {
-    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
-}
-
 }  // namespace
 
 DisplayMode CurrentDisplayMode() {
@@ -64,73 +61,6 @@ DisplayMode CurrentDisplayMode() {
     }
     XCloseDisplay(display);
     return mode;
-}
-
-bool ReadWindow(const std::string& windowId, RgbaImage& out) {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return false;
-    // A read of a window that is not viewable is an X error, which must fail
-    // the read, not end the test program.
-    XErrorHandler previous = XSetErrorHandler(IgnoreXError);
-    XImage* image = nullptr;
-    XWindowAttributes attributes{};
-    if (XGetWindowAttributes(display, WindowOf(windowId), &attributes) && attributes.map_state == IsViewable)
-        image = XGetImage(display, WindowOf(windowId), 0, 0, unsigned(attributes.width), unsigned(attributes.height),
-                          AllPlanes, ZPixmap);
-    XSync(display, False);
-    if (image) {
-        const int w = attributes.width, h = attributes.height;
-        out.width = w;
-        out.height = h;
-        out.pixels.assign(size_t(w) * h * 4, 255);
-        const int rs = __builtin_ctzl(image->red_mask), gs = __builtin_ctzl(image->green_mask),
-                  bs = __builtin_ctzl(image->blue_mask);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const unsigned long p = XGetPixel(image, x, y);
-                uint8_t* o = &out.pixels[(size_t(y) * w + x) * 4];
-                o[0] = uint8_t((p & image->red_mask) >> rs);
-                o[1] = uint8_t((p & image->green_mask) >> gs);
-                o[2] = uint8_t((p & image->blue_mask) >> bs);
-            }
-        XDestroyImage(image);
-    }
-    XSetErrorHandler(previous);
-    XCloseDisplay(display);
-    return image != nullptr;
-}
-
-bool WaitUntilWindowSettles(const std::string& windowId, RgbaImage& out, int reads, double timeoutSeconds) {
-    const auto end = After(timeoutSeconds);
-    RgbaImage last;
-    int same = 0;
-    while (Clock::now() < end) {
-        RgbaImage now;
-        if (!ReadWindow(windowId, now)) {
-            same = 0;
-        } else if (SamePicture(now, last)) {
-            if (++same + 1 >= reads) {
-                out = std::move(now);
-                return true;
-            }
-        } else {
-            same = 0;
-            last = std::move(now);
-        }
-        // The reads themselves are the pace; a short gap lets frames pass.
-        std::this_thread::sleep_for(std::chrono::milliseconds(40));
-    }
-    return false;
-}
-
-bool WaitUntilWindowChanges(const std::string& windowId, const RgbaImage& before, double timeoutSeconds) {
-    const auto end = After(timeoutSeconds);
-    while (Clock::now() < end) {
-        RgbaImage now;
-        if (ReadWindow(windowId, now) && !SamePicture(now, before)) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(40));
-    }
-    return false;
 }
 
 int CountWindowDraws(const std::string& windowId, double seconds, const std::function<void()>& during) {
@@ -214,18 +144,6 @@ RgbaImage PictureInBox(const RgbaImage& screen, int x, int y, int boxW, int boxH
             o[0] = s[0], o[1] = s[1], o[2] = s[2], o[3] = 255;
         }
     return out;
-}
-
-double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance) {
-    if (a.width != b.width || a.height != b.height) return 0.0;
-    size_t same = 0, total = size_t(a.width) * a.height;
-    for (size_t i = 0; i < total; ++i) {
-        bool close = true;
-        for (int c = 0; c < 3; ++c)
-            if (std::abs(a.pixels[i * 4 + c] - b.pixels[i * 4 + c]) > tolerance) close = false;
-        same += close;
-    }
-    return total ? double(same) / double(total) : 0.0;
 }
 
 bool BlackOutside(const RgbaImage& screen, int x, int y, int boxW, int boxH) {

@@ -1,7 +1,8 @@
-// screen_watch.h — what a player sees, watched from outside the program:
-// a window's pixels read back from the X server, the picture it settles on,
-// how often its content is drawn anew (X Damage, whoever draws it), how often
-// the program reads a file (inotify), and the display's mode.
+// screen_watch.h — what a player sees, measured from outside the program:
+// how often a window's content is drawn anew (X Damage, whoever draws it),
+// how often the program reads a file (inotify), the display's mode, and the
+// menu's picture inside a scaled window. Reading windows back and waiting
+// for them is e2e_support.h's.
 #pragma once
 
 #include <functional>
@@ -18,15 +19,6 @@ struct DisplayMode {
 };
 DisplayMode CurrentDisplayMode();
 
-// The window's whole content as the X server holds it (viewable windows
-// only); false when it cannot be read.
-bool ReadWindow(const std::string& windowId, RgbaImage& out);
-// Reads the window until it shows the same picture `reads` times in a row;
-// false when it does not settle within the deadline. `out` is that picture.
-bool WaitUntilWindowSettles(const std::string& windowId, RgbaImage& out, int reads = 5, double timeoutSeconds = 20);
-// Reads the window until its picture differs from `before`; false on timeout.
-bool WaitUntilWindowChanges(const std::string& windowId, const RgbaImage& before, double timeoutSeconds = 20);
-
 // How many times the window's content is drawn anew during `seconds` while
 // `during` runs (on this thread, repeatedly, until the time is up).
 int CountWindowDraws(const std::string& windowId, double seconds, const std::function<void()>& during = {});
@@ -36,8 +28,6 @@ int CountFileOpens(const std::string& path, double seconds, const std::function<
 // The picture of `w` x `h` shown in the box (x, y, boxW, boxH) of `screen`,
 // scaled: each picture pixel is read at its centre's place in the box.
 RgbaImage PictureInBox(const RgbaImage& screen, int x, int y, int boxW, int boxH, int w, int h);
-// Share of pixels whose channels all lie within `tolerance` of each other.
-double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance);
 // Whether every pixel of `screen` outside the box is black.
 bool BlackOutside(const RgbaImage& screen, int x, int y, int boxW, int boxH);
 
