@@ -1,5 +1,6 @@
-// sdl_graphics.cpp — sprites, blended drawing, frame capture, text and fonts
-// of the SDL platform.
+// sdl_graphics.cpp — sprites, blended drawing, frame capture, text, and the
+// replay of the frame record, for the SDL platform. Fonts themselves are
+// sdl_fonts.cpp's.
 //
 // A picture decoded from PNG is held once: as the texture the renderer draws
 // from, cut to the box of its visible pixels. When a renderer goes (the
@@ -9,8 +10,6 @@
 // from when it is first needed.
 #include "platform/sdl_internal.h"
 #include "platform/picture_decode.h"
-
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cassert>
@@ -194,16 +193,16 @@ bool HoldWholePixels(SdlSprite& sprite) {
     return true;
 }
 
+}  // namespace
+
 // Draws go to the window itself when the frame is drawn there directly,
 // else to the back buffer.
-bool DrawingOnBackBuffer() {
+bool SelectFrameTarget() {
     if (!Sdl.Screen.BackBuffer) return false;
     SDL_Texture* want = Sdl.Screen.DrawDirect ? nullptr : Sdl.Screen.BackBuffer;
     if (SDL_GetRenderTarget(Sdl.Screen.Renderer) != want) SDL_SetRenderTarget(Sdl.Screen.Renderer, want);
     return true;
 }
-
-}  // namespace
 
 void DropSpriteTextures() {
     // Textures of a renderer about to be destroyed (or already reset) are
@@ -216,7 +215,6 @@ void DropSpriteTextures() {
     }
 }
 
-bool SelectBackBuffer() { return DrawingOnBackBuffer(); }
 
 // [SECTION] Replaying the frame record
 
@@ -257,7 +255,7 @@ void RenderFrameOpsInside(const std::vector<FrameOp>& ops, const std::vector<Fra
 }
 
 void BringBackBufferUpToDate() {
-    if (!SelectBackBuffer()) return;
+    if (!SelectFrameTarget()) return;
     if (StartDrawingThrough()) RenderFrameOps(Frames.Open);
 }
 
@@ -320,7 +318,7 @@ bool MakeBlendable(int blendable, int sprite) {
     return true;
 }
 
-bool BeginBlending() { return DrawingOnBackBuffer(); }
+bool BeginBlending() { return SelectFrameTarget(); }
 
 void EndBlending() {}
 
@@ -333,7 +331,7 @@ void DrawBlended(int blendable, int x, int y, int alpha) {
     if (!sprite || alpha <= 0 || !Sdl.Screen.BackBuffer) return;
     alpha = std::min(alpha, 255);
     const FrameBox box{x + sprite->Held.x, y + sprite->Held.y, sprite->Held.w, sprite->Held.h};
-    if (RecordSprite(it->second, sprite->Identity, x, y, alpha, box) && SelectBackBuffer())
+    if (RecordSprite(it->second, sprite->Identity, x, y, alpha, box) && SelectFrameTarget())
         RenderSpriteNow(it->second, x, y, alpha);
 }
 
@@ -354,7 +352,7 @@ void RenderClearNow(Color c) {
 }
 
 bool CaptureFrame(int sprite, int x, int y, int width, int height) {
-    if (sprite < 0 || !DrawingOnBackBuffer()) return false;
+    if (sprite < 0 || !SelectFrameTarget()) return false;
     if (x < 0 || y < 0 || width <= 0 || height <= 0 || x > Sdl.Screen.Width - width ||
         y > Sdl.Screen.Height - height)
         return false;
@@ -422,7 +420,7 @@ void DeleteSprite(int sprite) {
     BeforePixelsChange();
     FreeSprite(it->second);
     Sdl.Graphics.Sprites.erase(it);
-    if (Sdl.Graphics.TextTarget == sprite) Sdl.Graphics.TextTarget = -2;
+    if (Sdl.Graphics.TextTarget == sprite) Sdl.Graphics.TextTarget = NoTextTarget;
 }
 
 // [SECTION] Text
@@ -437,9 +435,9 @@ TTF_Font* SelectedFont() {
 }  // namespace
 
 bool BeginTextOn(int target) {
-    Sdl.Graphics.TextTarget = -2;
+    Sdl.Graphics.TextTarget = NoTextTarget;
     if (target == TextOnScreen) {
-        if (!DrawingOnBackBuffer()) return false;
+        if (!SelectFrameTarget()) return false;
     } else {
         // Text is drawn into the sprite's pixels, so it holds them all.
         SdlSprite* sprite = FindSprite(target);
@@ -475,7 +473,7 @@ int MeasureTextHeight(const std::string& utf8) {
 void DrawTextAt(int x, int y, const std::string& utf8, Color c) {
     TTF_Font* font = SelectedFont();
     const int target = Sdl.Graphics.TextTarget;
-    if (!font || utf8.empty() || target == -2) return;
+    if (!font || utf8.empty() || target == NoTextTarget) return;
     if (target == TextOnScreen) {
         if (!Sdl.Screen.BackBuffer) return;
         // The box is the rendered line's: its extent, with a pixel to spare
@@ -484,7 +482,7 @@ void DrawTextAt(int x, int y, const std::string& utf8, Color c) {
         if (TTF_SizeUTF8(font, utf8.c_str(), &w, &h) != 0) return;
         const FrameBox box{x - 1, y - 1, w + 2, h + 2};
         const int number = Sdl.Graphics.SelectedFont;
-        if (RecordText(number, Sdl.Graphics.Fonts[number].Identity, x, y, utf8, c, box) && SelectBackBuffer())
+        if (RecordText(number, Sdl.Graphics.Fonts[number].Identity, x, y, utf8, c, box) && SelectFrameTarget())
             RenderTextNow(number, x, y, utf8, c);
         return;
     }
@@ -520,169 +518,14 @@ void RenderTextNow(int fontNumber, int x, int y, const std::string& utf8, Color 
 
 void EndText() {
     const int target = Sdl.Graphics.TextTarget;
-    Sdl.Graphics.TextTarget = -2;
-    if (target == TextOnScreen || target == -2) return;
+    Sdl.Graphics.TextTarget = NoTextTarget;
+    if (target == TextOnScreen || target == NoTextTarget) return;
     if (SdlSprite* sprite = FindSprite(target); sprite && sprite->Pixels) {
         BeforePixelsChange();
         KeyOnBlack(sprite->Pixels);
         sprite->TextureStale = true;
         sprite->Identity = NewPixelsIdentity();
     }
-}
-
-// [SECTION] Font lookup
-
-namespace {
-
-FcConfig* FontConfig = nullptr;
-
-// The default face name of the settings names a decorative face that free
-// systems do not have; prefer a free face of similar character so that the
-// default menu reads well, before fontconfig's plain sans-serif fallback.
-const char* const FaceAliases = R"(<?xml version="1.0"?>
-<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
-<fontconfig>
-  <alias binding="strong">
-    <family>Papyrus</family>
-    <prefer>
-      <family>Linux Biolinum O</family>
-      <family>DejaVu Serif</family>
-    </prefer>
-  </alias>
-</fontconfig>
-)";
-
-bool SameFaceName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-// Fontconfig's best file for the face; `bold` asks for weight 700. Tells
-// whether the file found is itself bold (else bold is made up by the
-// renderer).
-bool FindFaceFile(const std::string& face, bool bold, std::string& file, int& index, bool& fileIsBold) {
-    if (!FontConfig) return false;
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(FontConfig, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(FontConfig, pattern, &result);
-    FcPatternDestroy(pattern);
-    if (!match) return false;
-    FcChar8* path = nullptr;
-    bool found = FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path;
-    if (found) {
-        file = reinterpret_cast<const char*>(path);
-        index = 0;
-        FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        int weight = FC_WEIGHT_REGULAR;
-        FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-        fileIsBold = weight >= FC_WEIGHT_DEMIBOLD;
-    }
-    FcPatternDestroy(match);
-    return found;
-}
-
-// Every page is laid out in fixed pixels (150 x 25 label boxes, fixed rows)
-// for text converted at 96 dpi. What the display reports instead is its
-// panel's physical density (about 157 on a common 14-inch laptop panel),
-// which would make every label too large for its box; it is not used.
-constexpr int LayoutDpi = 96;
-
-float ReportedDpiOverride = 0;   // test seam: what the display reports, 0 = ask SDL
-
-// The density the display reports, for the platform tests: text does not
-// depend on it.
-int DisplayDpi() {
-    if (ReportedDpiOverride > 0) return int(std::lround(ReportedDpiOverride));
-    float ddpi = 0, hdpi = 0, vdpi = 0;
-    if (SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDisplayDPI(0, &ddpi, &hdpi, &vdpi) == 0 && vdpi >= 48 && vdpi <= 480)
-        return int(std::lround(vdpi));
-    return 96;
-}
-
-std::string FamilyOf(TTF_Font* font) {
-    const char* name = TTF_FontFaceFamilyName(font);
-    return name ? name : "";
-}
-
-}  // namespace
-
-bool StartFontLookup() {
-    FontConfig = FcInitLoadConfigAndFonts();
-    if (!FontConfig) return false;
-    if (!FcConfigParseAndLoadFromMemory(FontConfig, reinterpret_cast<const FcChar8*>(FaceAliases), FcTrue))
-        return false;
-    return true;
-}
-
-void StopFontLookup() {
-    if (FontConfig) FcConfigDestroy(FontConfig);
-    FontConfig = nullptr;
-}
-
-// [SECTION] Fonts
-
-bool LoadFontFace(int font, const std::string& face, int points, int style) {
-    auto old = Sdl.Graphics.Fonts.find(font);
-    if (old != Sdl.Graphics.Fonts.end()) {
-        BeforePixelsChange();
-        if (old->second.Font) TTF_CloseFont(old->second.Font);
-        Sdl.Graphics.Fonts.erase(old);
-    }
-    if (points <= 0 || points > 1000) return false;
-    const bool bold = (style & FontStyleBold) != 0;
-
-    std::string file;
-    int index = 0;
-    bool fileIsBold = false;
-    // A file the game registered for this face comes first (the latest one
-    // when several name the same face).
-    for (const auto& [path, registration] : Sdl.Graphics.FontFiles)
-        if (SameFaceName(registration.Family, face)) file = path;
-    if (file.empty() && !FindFaceFile(face, bold, file, index, fileIsBold)) return false;
-
-    const int dpi = LayoutDpi;
-    TTF_Font* opened = TTF_OpenFontIndexDPI(file.c_str(), points, index, dpi, dpi);
-    if (!opened) return false;
-    if (bold && !fileIsBold) {
-        // The file found is regular (a registered file, or a face without a bold
-        // cut): embolden it, unless the file itself is already bold.
-        const char* styleName = TTF_FontFaceStyleName(opened);
-        if (!styleName || !std::strstr(styleName, "Bold")) TTF_SetFontStyle(opened, TTF_STYLE_BOLD);
-    }
-    Sdl.Graphics.Fonts[font] = SdlFont{opened, file, FamilyOf(opened)};
-    return true;
-}
-
-int RegisterFontFile(const std::string& path) {
-    const std::string native = NativePath(path);
-    TTF_Font* probe = TTF_OpenFont(native.c_str(), 12);
-    if (!probe) return 0;
-    const int faces = int(std::max<long>(1, TTF_FontFaces(probe)));
-    const std::string family = FamilyOf(probe);
-    TTF_CloseFont(probe);
-    auto& registration = Sdl.Graphics.FontFiles[native];
-    registration.Family = family;
-    registration.Count += 1;
-    return faces;
-}
-
-// Fonts on this system are found through fontconfig at load time; nothing
-// else needs telling.
-void BroadcastFontChange() {}
-
-bool UnregisterFontFile(const std::string& path) {
-    auto it = Sdl.Graphics.FontFiles.find(NativePath(path));
-    if (it == Sdl.Graphics.FontFiles.end()) return false;
-    if (--it->second.Count <= 0) Sdl.Graphics.FontFiles.erase(it);
-    return true;
 }
 
 // [SECTION] Freeing everything
@@ -736,17 +579,3 @@ SpriteHoldingForTests SpriteHoldingOfForTests(int sprite) {
     }
     return h;
 }
-
-std::string FontFileForTests(int font) {
-    auto it = Sdl.Graphics.Fonts.find(font);
-    return it == Sdl.Graphics.Fonts.end() ? "" : it->second.File;
-}
-
-std::string FontFamilyForTests(int font) {
-    auto it = Sdl.Graphics.Fonts.find(font);
-    return it == Sdl.Graphics.Fonts.end() ? "" : it->second.Family;
-}
-
-void ReportDisplayDpiForTests(float dpi) { ReportedDpiOverride = dpi; }
-
-int DisplayDpiForTests() { return DisplayDpi(); }

@@ -1,9 +1,10 @@
-// sdl_internal.h — the SDL platform's own state, shared by its source
-// files (sdl_platform.cpp: screen, input, time, modes, processes;
-// sdl_graphics.cpp: sprites, blending, text, fonts; sdl_controller.cpp
-// reaches in through two hooks), plus a few read-only
-// views the platform tests use to look behind the boundary. The game logic
-// never includes this file.
+// sdl_internal.h — the SDL platform's own state, shared by its source files
+// (sdl_platform.cpp: life cycle and events; sdl_screen.cpp: windows, modes,
+// renderer, present and pacing; sdl_input.cpp: keyboard and mouse;
+// sdl_controller.cpp: game controllers; sdl_graphics.cpp: sprites, blending,
+// text and the frame record's replay; sdl_fonts.cpp: fonts), plus a few
+// read-only views the platform tests use to look behind the boundary. The
+// game logic never includes this file.
 #pragma once
 
 #include <SDL.h>
@@ -27,6 +28,10 @@
 constexpr int MaxSurfaceSide = 8192;
 
 // [SECTION] State
+
+// No text target is selected (before BeginTextOn, after EndText, or when its
+// sprite or screen went away).
+constexpr int NoTextTarget = -2;
 
 struct SdlSprite {
     int Width = 0, Height = 0;          // the sprite's size
@@ -63,7 +68,7 @@ struct SdlGraphics {
     std::map<int, int> Blendables;      // blendable number -> sprite number
     std::map<int, SdlFont> Fonts;
     int SelectedFont = -1;
-    int TextTarget = -2;                // -2 none, TextOnScreen, or a sprite number
+    int TextTarget = NoTextTarget;      // NoTextTarget, TextOnScreen, or a sprite number
     bool TextTransparent = true;
     // Font files registered for the run: path -> (family, registrations).
     struct Registration {
@@ -128,7 +133,7 @@ struct SdlPlatform {
 };
 extern SdlPlatform Sdl;
 
-// [SECTION] Helpers shared by the two source files
+// [SECTION] Helpers shared by the source files
 
 // Game paths use backslashes as folder separators ("Media\Fonts\x.ttf").
 std::string NativePath(const std::string& gamePath);
@@ -140,12 +145,29 @@ void DropSpriteTextures();
 bool StartFontLookup();
 void StopFontLookup();
 
+// [SECTION] Events (sdl_platform.cpp)
+
+// Handles everything queued, without waiting. Called at every poll and
+// present so that the windows stay responsive whatever the game does.
+void PumpEvents();
+// Lets the window manager hand a new window the focus before the game's first
+// ScreenIsActive, which would otherwise take the focus-loss path at once.
+void WaitForFocus(SDL_Window* window, int milliseconds);
+
+// [SECTION] The screen (sdl_screen.cpp)
+
+// After a renderer device reset: every texture is gone; a new back buffer is
+// made and the next frame is drawn whole.
+void RecreateBackBufferAfterReset();
+// Reads the display's refresh rate again (a mode switch, another output).
+void ReadRefreshRate();
+
 // [SECTION] Replaying the frame record (sdl_graphics.cpp)
 
 // Makes the buffer the frame is drawn into the renderer's target: the back
 // buffer, or the window itself when the frame is drawn there directly.
 // False when there is no screen.
-bool SelectBackBuffer();
+bool SelectFrameTarget();
 // Renders the ops into the current target, in order.
 void RenderFrameOps(const std::vector<FrameOp>& ops);
 // The same, clipped to each rectangle in turn, skipping ops outside it.

@@ -1,26 +1,13 @@
-// sdl_platform.cpp — the platform over SDL2: life cycle, windows and the game
-// screen with its back buffer and frame pacing, keyboard and mouse from SDL's
-// events, time and threads, screen modes, message box and process launch.
-// Sprites, blending, text and fonts are in sdl_graphics.cpp.
+// sdl_platform.cpp — the platform's life cycle over SDL2, the events every
+// other part folds into its state, the start-up of the services, and the
+// message box. The screen is sdl_screen.cpp's, keyboard and mouse
+// sdl_input.cpp's, controllers sdl_controller.cpp's, sprites, blending and
+// text sdl_graphics.cpp's, fonts sdl_fonts.cpp's; time, threads and
+// processes are plain POSIX (posix_services.cpp).
 #include "platform/sdl_internal.h"
 #include "platform/picture_decode.h"
-#include "platform/input_edges.h"
-
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <chrono>
-#include <climits>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <thread>
-
-extern char** environ;
 
 SdlPlatform Sdl;
 
@@ -50,8 +37,6 @@ bool IsScreenWindow(uint32_t windowId) {
     return Sdl.Screen.Window && SDL_GetWindowID(Sdl.Screen.Window) == windowId;
 }
 
-void RecreateBackBufferAfterReset();
-void ReadRefreshRate();
 
 // Window events after which the window may no longer show the last
 // presented frame, so that an unchanged frame must still be presented.
@@ -164,6 +149,8 @@ int HandleEvent(const SDL_Event& e) {
     }
 }
 
+}  // namespace
+
 // Handles everything queued, without waiting. Called at every poll and
 // present so that the windows stay responsive whatever the game does.
 void PumpEvents() {
@@ -183,7 +170,34 @@ void WaitForFocus(SDL_Window* window, int milliseconds) {
     PumpEvents();
 }
 
-}  // namespace
+WindowEventKind AwaitWindowEvent() {
+    for (;;) {
+        if (!Sdl.Started) {
+            SDL_Delay(100);
+            return WindowEventOther;
+        }
+        // With no window of ours on the screen nothing could ever activate
+        // us (a size no window can have, say): waiting would be for ever,
+        // so answer as if the player had closed the program.
+        if (Sdl.Windows.empty() && !Sdl.Screen.Window) return WindowEventClosed;
+        // Polled rather than waited for: SDL's blocking wait wakes itself by
+        // sending an X event to the window it waited on, and when that window
+        // has been destroyed in between (the stand-by window comes and goes)
+        // X answers with a BadWindow error that ends the process.
+        SDL_Event e;
+        if (!SDL_PollEvent(&e)) {
+            SDL_Delay(10);
+            continue;
+        }
+        const int kind = HandleEvent(e);
+        if (kind != NotAWindowEvent) return WindowEventKind(kind);
+    }
+}
+
+bool WindowCloseRequested() {
+    PumpEvents();
+    return Sdl.Input.CloseRequested;
+}
 
 // [SECTION] Life cycle
 
@@ -243,647 +257,10 @@ bool StartBlendingSystem() { return true; }
 // The game never plays a video; there is nothing to prepare.
 bool StartMovieSystem() { return true; }
 
-// [SECTION] The screen's renderer and back buffer
-
-namespace {
-
-bool ValidScreenSize(int width, int height) {
-    return width > 0 && height > 0 && width <= MaxSurfaceSide && height <= MaxSurfaceSide;
-}
-
-// The refresh period of the display the window is on: the mode full screen
-// switched to (the desktop's when it kept its own), else the display's
-// current one. 60 Hz when the display does not say.
-double RefreshPeriodMs(SDL_Window* window, bool fullScreen) {
-    SDL_DisplayMode mode{};
-    int ok = fullScreen ? SDL_GetWindowDisplayMode(window, &mode)
-                        : SDL_GetCurrentDisplayMode(std::max(0, SDL_GetWindowDisplayIndex(window)), &mode);
-    const int hz = (ok == 0 && mode.refresh_rate > 0) ? mode.refresh_rate : 60;
-    return 1000.0 / hz;
-}
-
-// Whether the only OpenGL this machine can give is a software rasteriser
-// (Mesa's llvmpipe or softpipe): no GPU device node to render with, or Mesa
-// told to render in software.
-bool OnlySoftwareGl() {
-    const char* always = std::getenv("LIBGL_ALWAYS_SOFTWARE");
-    if (always && *always && std::strcmp(always, "0") != 0) return true;
-    const char* gallium = std::getenv("GALLIUM_DRIVER");
-    if (gallium && (std::strcmp(gallium, "llvmpipe") == 0 || std::strcmp(gallium, "softpipe") == 0)) return true;
-    for (const char* device : {"/dev/dri/renderD128", "/dev/dri/card0", "/dev/dri/card1", "/dev/nvidia0"})
-        if (access(device, R_OK | W_OK) == 0) return false;
-    return true;
-}
-
-// The index of SDL's own software renderer, -1 when it is not built in.
-int SoftwareRendererIndex() {
-    for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
-        SDL_RendererInfo info{};
-        if (SDL_GetRenderDriverInfo(i, &info) == 0 && info.name && std::strcmp(info.name, "software") == 0) return i;
-    }
-    return -1;
-}
-
-SDL_Renderer* CreateRenderer(SDL_Window* window) {
-    // Where GL would rasterise on the CPU anyway, SDL's software renderer
-    // draws this menu's keyed pictures for a fraction of the CPU (measured:
-    // bench/budget.sh). SDL_RENDER_DRIVER, when set, chooses instead.
-    const char* chosen = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
-    // The software renderer's window surface would otherwise be shown
-    // through a GL texture: a GL start-up and a GL draw every frame for
-    // nothing. X's shared-memory images show it directly. (Only the default:
-    // SDL_FRAMEBUFFER_ACCELERATION in the environment still decides.)
-    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
-    if ((!chosen || !*chosen) && OnlySoftwareGl()) {
-        const int software = SoftwareRendererIndex();
-        if (software >= 0)
-            if (SDL_Renderer* r = SDL_CreateRenderer(window, software, SDL_RENDERER_PRESENTVSYNC | SDL_RENDERER_TARGETTEXTURE))
-                return r;
-    }
-    // Vertical sync is always asked for; drivers that cannot accelerate
-    // (the dummy and offscreen ones) only give the software renderer.
-    const uint32_t attempts[] = {
-        SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC | SDL_RENDERER_TARGETTEXTURE,
-        SDL_RENDERER_PRESENTVSYNC | SDL_RENDERER_TARGETTEXTURE,
-        SDL_RENDERER_TARGETTEXTURE,
-        0,
-    };
-    for (uint32_t flags : attempts)
-        if (SDL_Renderer* r = SDL_CreateRenderer(window, -1, flags)) return r;
-    return nullptr;
-}
-
-SDL_Texture* CreateBackBuffer(SDL_Renderer* renderer, int width, int height) {
-    SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
-    if (!t) return nullptr;
-    SDL_SetTextureBlendMode(t, SDL_BLENDMODE_NONE);
-    SDL_SetTextureScaleMode(t, SDL_ScaleModeLinear);
-    SDL_SetRenderTarget(renderer, t);
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-    SDL_RenderClear(renderer);
-    return t;
-}
-
-// Makes the renderer and back buffer on the window. On failure nothing is
-// left behind and the screen stays closed.
-bool CreateScreenOn(SDL_Window* window, int width, int height, bool fullScreen) {
-    if (!ValidScreenSize(width, height)) return false;
-    SDL_Renderer* renderer = CreateRenderer(window);
-    if (!renderer) return false;
-    SDL_RendererInfo info{};
-    SDL_GetRendererInfo(renderer, &info);
-    if ((info.max_texture_width > 0 && width > info.max_texture_width) ||
-        (info.max_texture_height > 0 && height > info.max_texture_height)) {
-        SDL_DestroyRenderer(renderer);
-        return false;
-    }
-    SDL_Texture* backBuffer = CreateBackBuffer(renderer, width, height);
-    if (!backBuffer) {
-        SDL_DestroyRenderer(renderer);
-        return false;
-    }
-    SdlScreen& s = Sdl.Screen;
-    s.Window = window;
-    s.Renderer = renderer;
-    s.BackBuffer = backBuffer;
-    s.Generation += 1;
-    s.Width = width;
-    s.Height = height;
-    s.FullScreen = fullScreen;
-    s.Lost = false;
-    s.FocusLostPending = false;
-    s.FramePeriodMs = RefreshPeriodMs(window, fullScreen);
-    s.SoftwareSurface = info.name && std::strcmp(info.name, "software") == 0;
-    s.NextDueTicks = 0;
-    s.DrawDirect = false;
-    ResetFrameRecord();
-    // The system pointer never shows; ours is drawn by the game. Relative
-    // mode also keeps it inside the window so motion goes on at the edges.
-    SDL_ShowCursor(SDL_DISABLE);
-    SDL_SetRelativeMouseMode(SDL_TRUE);
-    return true;
-}
-
-void RecreateBackBufferAfterReset() {
-    SdlScreen& s = Sdl.Screen;
-    if (!s.Renderer) return;
-    // Every texture of the renderer is gone; sprites upload again on use.
-    DropSpriteTextures();
-    s.Generation += 1;
-    s.BackBuffer = CreateBackBuffer(s.Renderer, s.Width, s.Height);
-    ForgetBackBuffer();
-}
-
-// The window's size in pixels, whatever the renderer draws into now (its
-// output size is that of the current target while one is set).
-void WindowPixelSize(int& w, int& h) {
-    w = h = 0;
-    if (Sdl.Screen.Window) SDL_GetWindowSizeInPixels(Sdl.Screen.Window, &w, &h);
-}
-
-SDL_Rect PresentArea() {
-    const SdlScreen& s = Sdl.Screen;
-    int ow = 0, oh = 0;
-    WindowPixelSize(ow, oh);
-    if (s.FullScreen) {
-        if (ow == s.Width && oh == s.Height) return {0, 0, s.Width, s.Height};
-        // The display kept another size: the largest picture of the same
-        // shape, centred on black.
-        const double scale = std::min(double(ow) / s.Width, double(oh) / s.Height);
-        const int w = std::max(1, int(s.Width * scale)), h = std::max(1, int(s.Height * scale));
-        return {(ow - w) / 2, (oh - h) / 2, w, h};
-    }
-    if (s.Stretch)
-        return {s.AreaX, s.AreaY, std::max(1, ow - s.AreaX - s.RightOffset),
-                std::max(1, oh - s.AreaY - s.BottomOffset)};
-    return {s.AreaX, s.AreaY, s.Width, s.Height};
-}
-
-void ReadRefreshRate() {
-    SdlScreen& s = Sdl.Screen;
-    if (s.Window && s.Renderer) s.FramePeriodMs = RefreshPeriodMs(s.Window, s.FullScreen);
-}
-
-// [SECTION] Pacing
-//
-// Every pass ends no earlier than its due instant, and the due instants are
-// one refresh period of the display apart, so the loop never runs faster than
-// the display shows frames, whatever the renderer does: SDL's software
-// renderer never waits for the vertical blank, and GL's swap may return at
-// once when no swap is pending. Where presenting does wait, the pass ends at
-// the vertical blank after its due instant, still one a period.
-
-uint64_t PeriodTicks() {
-    return uint64_t(double(SDL_GetPerformanceFrequency()) * Sdl.Screen.FramePeriodMs / 1000.0);
-}
-
-// Sleeps to the due instant, then sets the next one a period later. A pass
-// late by less than a period is caught up by the next one; later than that,
-// the cadence starts again from now (no burst of catching up).
-void EndPass() {
-    SdlScreen& s = Sdl.Screen;
-    const uint64_t freq = SDL_GetPerformanceFrequency();
-    const uint64_t period = PeriodTicks();
-    uint64_t now = SDL_GetPerformanceCounter();
-    if (s.NextDueTicks == 0) s.NextDueTicks = now + period;
-    if (s.NextDueTicks > now) {
-        std::this_thread::sleep_for(std::chrono::nanoseconds((s.NextDueTicks - now) * 1000000000ull / freq));
-        now = SDL_GetPerformanceCounter();
-    }
-    s.NextDueTicks = now - s.NextDueTicks > period ? now + period : s.NextDueTicks + period;
-}
-
-}  // namespace
-
-// [SECTION] Screen and windows
-
-bool OpenGameWindow(int window, int x, int y, int innerW, int innerH, const std::string& title,
-                    WindowStyle style) {
-    if (!Sdl.Started) return false;
-    CloseGameWindow(window);
-    SDL_Window* w = nullptr;
-    switch (style) {
-        case WindowFramed:
-            if (!ValidScreenSize(innerW, innerH)) return false;
-            w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, innerW, innerH,
-                                 SDL_WINDOW_SHOWN);
-            break;
-        case WindowBorderlessMaximised:
-            // Maximising needs a resizable window, or the window manager leaves it be.
-            if (!ValidScreenSize(innerW, innerH)) return false;
-            w = SDL_CreateWindow(title.c_str(), x, y, innerW, innerH,
-                                 SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE |
-                                     SDL_WINDOW_MAXIMIZED);
-            break;
-        case WindowMinimised:
-            // A window cannot be 0 x 0; one pixel stands in the task bar just the same.
-            w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
-                                 SDL_WINDOW_SHOWN);
-            break;
-    }
-    if (!w) return false;
-    Sdl.Windows[window] = w;
-    if (style != WindowMinimised) {
-        SDL_RaiseWindow(w);
-        WaitForFocus(w, 1000);
-    } else {
-        // X iconifies only a mapped window: let the window manager map it
-        // first, then minimise it.
-        const uint32_t end = SDL_GetTicks() + 500;
-        while (!(SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN) && SDL_GetTicks() < end) {
-            PumpEvents();
-            SDL_Delay(5);
-        }
-        SDL_MinimizeWindow(w);
-        PumpEvents();
-    }
-    return true;
-}
-
-bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool stretch, int rightOffset,
-                        int bottomOffset, bool /*vsync: always on*/) {
-    auto it = Sdl.Windows.find(window);
-    CloseGameScreen();
-    if (it == Sdl.Windows.end()) return false;
-    if (!CreateScreenOn(it->second, width, height, false)) return false;
-    SdlScreen& s = Sdl.Screen;
-    s.WindowNumber = window;
-    s.Stretch = stretch;
-    s.AreaX = std::max(0, x);
-    s.AreaY = std::max(0, y);
-    s.RightOffset = std::max(0, rightOffset);
-    s.BottomOffset = std::max(0, bottomOffset);
-    PumpEvents();
-    s.HasFocus = (SDL_GetWindowFlags(it->second) & SDL_WINDOW_INPUT_FOCUS) != 0;
-    return true;
-}
-
-bool OpenGameScreen(int width, int height, int depthBits, const std::string& title, bool /*vsync: always on*/,
-                    int refreshHz) {
-    CloseGameScreen();
-    if (!Sdl.Started || !ValidScreenSize(width, height)) return false;
-    SDL_DisplayMode want{};
-    want.format = depthBits == 16 ? SDL_PIXELFORMAT_RGB565 : depthBits == 15 ? SDL_PIXELFORMAT_RGB555
-                                                                             : SDL_PIXELFORMAT_RGB888;
-    want.w = width;
-    want.h = height;
-    want.refresh_rate = std::max(0, refreshHz);
-    SDL_DisplayMode closest{};
-    const bool exact = SDL_GetClosestDisplayMode(0, &want, &closest) && closest.w == width && closest.h == height;
-    // When the display cannot take the size, cover the desktop and scale the
-    // picture: never a black or missing screen.
-    const uint32_t flags = (exact ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP) | SDL_WINDOW_HIDDEN;
-    SDL_Window* w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                                     flags);
-    if (!w) return false;
-    if (exact) SDL_SetWindowDisplayMode(w, &closest);
-    SDL_ShowWindow(w);
-    if (!CreateScreenOn(w, width, height, true)) {
-        SDL_DestroyWindow(w);
-        PumpEvents();
-        return false;
-    }
-    Sdl.Screen.WindowNumber = -1;
-    SDL_RaiseWindow(w);
-    WaitForFocus(w, 1000);
-    if (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) Sdl.Screen.FocusLostPending = false;
-    Sdl.Screen.HasFocus = (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) != 0;
-    ReadRefreshRate();
-    return true;
-}
-
-void CloseGameScreen() {
-    SdlScreen& s = Sdl.Screen;
-    if (!s.Renderer && !s.Window) return;
-    // The renderer takes its textures with it.
-    DropSpriteTextures();
-    if (Sdl.Graphics.TextTarget == TextOnScreen) Sdl.Graphics.TextTarget = -2;
-    if (s.Renderer) SDL_DestroyRenderer(s.Renderer);
-    ResetFrameRecord();
-    SDL_SetRelativeMouseMode(SDL_FALSE);
-    if (s.WindowNumber < 0 && s.Window) SDL_DestroyWindow(s.Window);
-    const uint32_t generation = s.Generation + 1;
-    s = SdlScreen{};
-    s.Generation = generation;
-    PumpEvents();
-}
-
-void CloseGameWindow(int window) {
-    auto it = Sdl.Windows.find(window);
-    if (it == Sdl.Windows.end()) return;
-    if (Sdl.Screen.WindowNumber == window) CloseGameScreen();
-    SDL_DestroyWindow(it->second);
-    Sdl.Windows.erase(it);
-    PumpEvents();
-}
-
-void MinimiseGameWindow(int window) {
-    auto it = Sdl.Windows.find(window);
-    if (it == Sdl.Windows.end()) return;
-    SDL_MinimizeWindow(it->second);
-    PumpEvents();
-}
-
-WindowEventKind AwaitWindowEvent() {
-    for (;;) {
-        if (!Sdl.Started) {
-            SDL_Delay(100);
-            return WindowEventOther;
-        }
-        // With no window of ours on the screen nothing could ever activate
-        // us (a size no window can have, say): waiting would be for ever,
-        // so answer as if the player had closed the program.
-        if (Sdl.Windows.empty() && !Sdl.Screen.Window) return WindowEventClosed;
-        // Polled rather than waited for: SDL's blocking wait wakes itself by
-        // sending an X event to the window it waited on, and when that window
-        // has been destroyed in between (the stand-by window comes and goes)
-        // X answers with a BadWindow error that ends the process.
-        SDL_Event e;
-        if (!SDL_PollEvent(&e)) {
-            SDL_Delay(10);
-            continue;
-        }
-        const int kind = HandleEvent(e);
-        if (kind != NotAWindowEvent) return WindowEventKind(kind);
-    }
-}
-
-bool ScreenIsActive() {
-    PumpEvents();
-    const SdlScreen& s = Sdl.Screen;
-    if (!s.Renderer || !s.BackBuffer) return false;
-    return s.FullScreen ? !s.Lost : s.HasFocus;
-}
-
-bool WindowCloseRequested() {
-    PumpEvents();
-    return Sdl.Input.CloseRequested;
-}
-
-// Where the window shows the screen at its own size and place, the frame is
-// drawn straight into the window: presenting then needs no clear and no
-// copy of a back buffer. Decided afresh each frame, as the window may
-// change. The clear is recorded like every draw on the screen
-// (frame_record.h).
-void ClearFrame(Color c) {
-    SdlScreen& s = Sdl.Screen;
-    if (!s.BackBuffer) return;
-    const SDL_Rect area = PresentArea();
-    int ow = 0, oh = 0;
-    WindowPixelSize(ow, oh);
-    const bool direct = area.x == 0 && area.y == 0 && area.w == s.Width && area.h == s.Height && ow == s.Width &&
-                        oh == s.Height;
-    if (direct != s.DrawDirect) {
-        // The frame moves between the window and the back buffer: what
-        // either holds is no longer the frame on show.
-        s.DrawDirect = direct;
-        ForgetBackBuffer();
-    }
-    if (RecordClear(c, FrameBox{0, 0, s.Width, s.Height}) && SelectBackBuffer()) RenderClearNow(c);
-}
-
-void PresentFrame() {
-    PumpEvents();
-    SdlScreen& s = Sdl.Screen;
-    if (!s.Renderer || !s.BackBuffer || s.Lost) {
-        // Nothing to show; still never let a loop around us spin.
-        SDL_Delay(16);
-        return;
-    }
-    if (s.FullScreen && s.FocusLostPending) {
-        // Give a brief loss (a mode switch settling) about two frames to heal.
-        const uint32_t end = SDL_GetTicks() + 32;
-        while (s.FocusLostPending && SDL_GetTicks() < end) {
-            SDL_Delay(2);
-            PumpEvents();
-        }
-        if (s.FocusLostPending) {
-            s.Lost = true;
-            ResetFrameRecord();
-            return;
-        }
-    }
-    // Only a software window surface can be sent part by part; a GL
-    // window's buffer is swapped away by every present.
-    const bool surface = s.DrawDirect && s.SoftwareSurface;
-    const FramePlan plan = PlanFramePresent(s.Width, s.Height, surface);
-    if (!plan.Present) {
-        // The frame equals the one on show: nothing to render or present.
-        FinishFramePresent(false, false, true);
-        EndPass();
-        return;
-    }
-    const bool partial = !plan.RenderAll && !plan.Rects.empty();
-    if (SelectBackBuffer()) {
-        if (plan.RenderAll) RenderFrameOps(Frames.Open);
-        else if (partial) RenderFrameOpsInside(Frames.Open, plan.Rects);
-    }
-    if (s.DrawDirect) {
-        SDL_SetRenderTarget(s.Renderer, nullptr);
-        if (partial && !plan.PresentWhole) {
-            // Only the changed rectangles go to the X server.
-            std::vector<SDL_Rect> rects;
-            for (const FrameBox& b : plan.Rects) rects.push_back({b.X, b.Y, b.W, b.H});
-            SDL_RenderFlush(s.Renderer);
-            SDL_UpdateWindowSurfaceRects(s.Window, rects.data(), int(rects.size()));
-        } else {
-            SDL_RenderPresent(s.Renderer);
-        }
-        FinishFramePresent(true, partial, s.SoftwareSurface);
-        EndPass();
-        return;
-    }
-    SDL_SetRenderTarget(s.Renderer, nullptr);
-    const SDL_Rect area = PresentArea();
-    int ow = 0, oh = 0;
-    WindowPixelSize(ow, oh);
-    // Only a border around the picture needs clearing.
-    if (area.x > 0 || area.y > 0 || area.w < ow || area.h < oh) {
-        SDL_SetRenderDrawColor(s.Renderer, 0, 0, 0, 255);
-        SDL_RenderClear(s.Renderer);
-    }
-    SDL_RenderCopy(s.Renderer, s.BackBuffer, nullptr, &area);
-    SDL_RenderPresent(s.Renderer);
-    SDL_SetRenderTarget(s.Renderer, s.BackBuffer);
-    FinishFramePresent(true, partial, true);
-    EndPass();
-}
-
-std::string ScreenDriverName() {
-    SDL_RendererInfo info{};
-    if (!Sdl.Screen.Renderer || SDL_GetRendererInfo(Sdl.Screen.Renderer, &info) != 0 || !info.name) return "";
-    return info.name;
-}
-
-// [SECTION] Input
-
-bool PollKeyboard() {
-    PumpEvents();
-    SdlInput& in = Sdl.Input;
-    in.LastPollOk = Sdl.Started && in.KeyboardStarted;
-    if (!in.LastPollOk) return false;
-    // A key that went down since the last poll shows down in this snapshot
-    // even if it is already up again, so a quick tap is never lost.
-    for (int k = 0; k < KeySlotCount; ++k) {
-        in.KeySnapshot[k] = in.KeyPhysical[k] || in.KeyPressedSincePoll[k];
-        in.KeyPressedSincePoll[k] = false;
-    }
-    in.KeyboardPolled = true;
-    return true;
-}
-
-bool KeyReleased(int key) {
-    SdlInput& in = Sdl.Input;
-    if (!in.KeyboardPolled || !in.LastPollOk) return false;
-    if (key == KeyAny) return TakeAnyRelease(in.KeySnapshot, in.KeySeenDown, KeySlotCount);
-    if (key < 0 || key >= KeySlotCount) return false;
-    return TakeRelease(in.KeySnapshot[key], in.KeySeenDown[key]);
-}
-
-bool KeyHeld(int key) {
-    const SdlInput& in = Sdl.Input;
-    return in.KeyboardPolled && in.LastPollOk && key >= 0 && key < KeySlotCount && in.KeySnapshot[key];
-}
-
-bool PollMouse() {
-    PumpEvents();
-    SdlInput& in = Sdl.Input;
-    if (!Sdl.Started || !in.MouseStarted) return false;
-    // Relative motion in screen pixels, whatever size the window shows them at.
-    in.PointerX += in.PendingDx;
-    in.PointerY += in.PendingDy;
-    in.PendingDx = in.PendingDy = 0;
-    if (Sdl.Screen.Width > 0) {
-        in.PointerX = std::clamp(in.PointerX, 0, Sdl.Screen.Width - 1);
-        in.PointerY = std::clamp(in.PointerY, 0, Sdl.Screen.Height - 1);
-    }
-    for (int b = 1; b <= 3; ++b) {
-        in.ButtonSnapshot[b] = in.ButtonPhysical[b] || in.ButtonPressedSincePoll[b];
-        in.ButtonPressedSincePoll[b] = false;
-    }
-    return true;
-}
-
-int PointerX() { return Sdl.Input.PointerX; }
-int PointerY() { return Sdl.Input.PointerY; }
-
-bool MouseButtonDown(int button) { return button >= 1 && button <= 3 && Sdl.Input.ButtonSnapshot[button]; }
-
-void PlaceMouse(int x, int y) {
-    PumpEvents();
-    // Motion from before the placing belongs to the old position.
-    Sdl.Input.PendingDx = Sdl.Input.PendingDy = 0;
-    Sdl.Input.PointerX = x;
-    Sdl.Input.PointerY = y;
-}
-
-// [SECTION] Time and threads
-
-uint32_t MillisecondsSinceStart() { return SDL_GetTicks(); }
-
-void Pause(int milliseconds) {
-    if (milliseconds > 0) SDL_Delay(uint32_t(milliseconds));
-}
-
-namespace {
-
-struct ThreadStart {
-    ThreadProc Proc;
-    int Param;
-};
-
-int RunThread(void* data) {
-    const ThreadStart start = *static_cast<ThreadStart*>(data);
-    delete static_cast<ThreadStart*>(data);
-    start.Proc(start.Param);
-    return 0;
-}
-
-std::atomic<int> ThreadsStarted{0};
-
-}  // namespace
-
-int StartThread(ThreadProc proc, int param) {
-    if (!proc) return 0;
-    // 4096 bytes are asked for; the system's minimum and what a thread needs
-    // to format a number and sleep (with sanitizers, too) round that up.
-    const long systemMin = sysconf(_SC_THREAD_STACK_MIN);
-    size_t stack = std::max<size_t>({4096, systemMin > 0 ? size_t(systemMin) : 0, 64 * 1024});
-    const long page = sysconf(_SC_PAGESIZE) > 0 ? sysconf(_SC_PAGESIZE) : 4096;
-    stack = (stack + size_t(page) - 1) / size_t(page) * size_t(page);
-    auto* start = new ThreadStart{proc, param};
-    SDL_Thread* thread = SDL_CreateThreadWithStackSize(RunThread, "worker", stack, start);
-    if (!thread) {
-        delete start;
-        return 0;
-    }
-    SDL_DetachThread(thread);
-    return ++ThreadsStarted;
-}
-
-// [SECTION] Screen modes
-
-bool ListScreenModes() {
-    Sdl.Modes = SdlModes{};
-    if (!Sdl.Started) return false;
-    const int count = SDL_GetNumDisplayModes(0);
-    if (count < 0) return false;
-    std::vector<SDL_DisplayMode> modes;
-    for (int i = 0; i < count; ++i) {
-        SDL_DisplayMode m{};
-        if (SDL_GetDisplayMode(0, i, &m) == 0) modes.push_back(m);
-    }
-    const bool has15 = std::any_of(modes.begin(), modes.end(),
-                                   [](const SDL_DisplayMode& m) { return SDL_BITSPERPIXEL(m.format) == 15; });
-    for (const SDL_DisplayMode& m : modes)
-        if (SDL_BITSPERPIXEL(m.format) == (has15 ? 15 : 16))
-            Sdl.Modes.List.push_back({m.w, m.h, 16, m.refresh_rate});
-    // Four bytes a pixel is what the game calls 32 bits, though SDL counts
-    // its RGB888 as 24.
-    for (const SDL_DisplayMode& m : modes)
-        if (SDL_BYTESPERPIXEL(m.format) == 4) Sdl.Modes.List.push_back({m.w, m.h, 32, m.refresh_rate});
-    return true;
-}
-
-bool AdvanceScreenMode() {
-    SdlModes& m = Sdl.Modes;
-    if (m.Cursor + 1 < int(m.List.size())) {
-        ++m.Cursor;
-        return true;
-    }
-    m.Cursor = int(m.List.size());
-    return false;
-}
-
-namespace {
-const SdlModes::Entry* CurrentMode() {
-    const SdlModes& m = Sdl.Modes;
-    return (m.Cursor >= 0 && m.Cursor < int(m.List.size())) ? &m.List[size_t(m.Cursor)] : nullptr;
-}
-}  // namespace
-
-int ModeWidth() { return CurrentMode() ? CurrentMode()->Width : 0; }
-int ModeHeight() { return CurrentMode() ? CurrentMode()->Height : 0; }
-int ModeDepth() { return CurrentMode() ? CurrentMode()->Depth : 0; }
-int ModeRefreshRate() { return CurrentMode() ? CurrentMode()->Refresh : 0; }
-
-// [SECTION] Process
+// [SECTION] Message box
 
 void ShowMessage(const std::string& title, const std::string& text) {
     SDL_ShowSimpleMessageBox(0, title.c_str(), text.c_str(), nullptr);
-}
-
-std::string ProgramPath() {
-    char buffer[PATH_MAX];
-    if (!realpath("/proc/self/exe", buffer)) return "";
-    return buffer;
-}
-
-bool LaunchProgram(const std::string& path) {
-    if (path.empty()) return false;
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    // The new instance starts with ordinary signal handling whatever ours is.
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    for (int sig : {SIGINT, SIGTERM, SIGPIPE, SIGCHLD, SIGHUP}) sigaddset(&defaults, sig);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, path.c_str(), nullptr, &attr, argv, environ);
-    posix_spawnattr_destroy(&attr);
-    if (rc != 0) return false;
-    // Not waited for, but reaped when it ends, so no zombie stays behind
-    // while we live on.
-    std::thread([pid] {
-        int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }).detach();
-    return true;
 }
 
 // [SECTION] Views for the platform tests

@@ -2,6 +2,7 @@
 // sync, the screen-mode list, and the process services (own path, launch,
 // threads).
 #include "platform_fixture.h"
+#include "core/core.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -62,6 +63,54 @@ TEST(PlatformPacing, PresentingWithoutVerticalSyncDoesNotSpin) {
     EXPECT_LT(frames, 200) << "presenting spins instead of pacing to about 60 Hz";
     EXPECT_EQ(ScreenDriverName(), "software");
     StopPlatform();
+}
+
+// The game's own loop on the real platform with the pointer moving on every
+// other pass, so that passes that present alternate with passes that
+// present nothing: each must still last a refresh period, and the frame-rate
+// counter reads the display's rate, not more.
+TEST(PlatformPacing, TheFrameRateCounterReadsTheDisplaysRateWhileThePointerMoves) {
+    NEED_DISPLAY();
+    TempDir dir;
+    const auto old = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path);
+    std::filesystem::create_directories("Media/Fonts");
+    std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "Media/Fonts/DejaVu Sans.ttf");
+    std::ofstream("Veldrune.cfg", std::ios::binary)
+        << "\xEF\xBB\xBF\r\n[Screen]\r\nScreenW = 800\r\nScreenH = 600\r\n[Settings]\r\n"
+           "settings.screenmode = 1\r\nsettings.font = DejaVu Sans\r\n";
+    ResetGameState();
+    ASSERT_TRUE(StartPlatform());
+    StartUp();
+    SDL_DisplayMode mode{};
+    ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &mode), 0);
+    const int hz = mode.refresh_rate > 0 ? mode.refresh_rate : 60;
+    std::vector<int> rates;
+    uint32_t windowStart = FrameRate.FrameWindowStart;
+    const uint32_t deadline = SDL_GetTicks() + 20000;
+    for (int pass = 0; rates.size() < 3 && SDL_GetTicks() < deadline; ++pass) {
+        if (pass % 2) {
+            SDL_Event motion{};
+            motion.type = SDL_MOUSEMOTION;
+            motion.motion.windowID = SDL_GetWindowID(ScreenWindowForTests());
+            motion.motion.xrel = pass % 4 == 1 ? 1 : -1;
+            SDL_PushEvent(&motion);
+        }
+        RunFrame();
+        if (FrameRate.FrameWindowStart != windowStart) {
+            windowStart = FrameRate.FrameWindowStart;
+            rates.push_back(FrameRate.LastRate);
+        }
+    }
+    ShutDown();
+    StopPlatform();
+    std::filesystem::current_path(old);
+    ASSERT_EQ(rates.size(), 3u) << "the counter's windows did not close";
+    // The first window began before the first frame; the others are whole.
+    for (size_t i = 1; i < rates.size(); ++i) {
+        EXPECT_LE(rates[i], hz + 3) << "the loop runs faster than the " << hz << " Hz display";
+        EXPECT_GE(rates[i], hz / 3) << "the loop stalls";
+    }
 }
 
 TEST_F(PlatformTest, PresentingUnderXKeepsToTheDisplayRate) {

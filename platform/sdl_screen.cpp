@@ -1,0 +1,485 @@
+// sdl_screen.cpp — the game screen over SDL2: the renderer's choice, the
+// back buffer, windows and full screen, the display's modes, clearing and
+// presenting a frame (by the frame record's plan), and the pacing of the
+// loop at the display's refresh rate.
+#include "platform/sdl_internal.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+// [SECTION] The screen's renderer and back buffer
+
+namespace {
+
+bool ValidScreenSize(int width, int height) {
+    return width > 0 && height > 0 && width <= MaxSurfaceSide && height <= MaxSurfaceSide;
+}
+
+// The refresh period of the display the window is on: the mode full screen
+// switched to (the desktop's when it kept its own), else the display's
+// current one. 60 Hz when the display does not say.
+double RefreshPeriodMs(SDL_Window* window, bool fullScreen) {
+    SDL_DisplayMode mode{};
+    int ok = fullScreen ? SDL_GetWindowDisplayMode(window, &mode)
+                        : SDL_GetCurrentDisplayMode(std::max(0, SDL_GetWindowDisplayIndex(window)), &mode);
+    const int hz = (ok == 0 && mode.refresh_rate > 0) ? mode.refresh_rate : 60;
+    return 1000.0 / hz;
+}
+
+// Whether the only OpenGL this machine can give is a software rasteriser
+// (Mesa's llvmpipe or softpipe): no GPU device node to render with, or Mesa
+// told to render in software.
+bool OnlySoftwareGl() {
+    const char* always = std::getenv("LIBGL_ALWAYS_SOFTWARE");
+    if (always && *always && std::strcmp(always, "0") != 0) return true;
+    const char* gallium = std::getenv("GALLIUM_DRIVER");
+    if (gallium && (std::strcmp(gallium, "llvmpipe") == 0 || std::strcmp(gallium, "softpipe") == 0)) return true;
+    for (const char* device : {"/dev/dri/renderD128", "/dev/dri/card0", "/dev/dri/card1", "/dev/nvidia0"})
+        if (access(device, R_OK | W_OK) == 0) return false;
+    return true;
+}
+
+// The index of SDL's own software renderer, -1 when it is not built in.
+int SoftwareRendererIndex() {
+    for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
+        SDL_RendererInfo info{};
+        if (SDL_GetRenderDriverInfo(i, &info) == 0 && info.name && std::strcmp(info.name, "software") == 0) return i;
+    }
+    return -1;
+}
+
+SDL_Renderer* CreateRenderer(SDL_Window* window) {
+    // Where GL would rasterise on the CPU anyway, SDL's software renderer
+    // draws this menu's keyed pictures for a fraction of the CPU (measured:
+    // bench/budget.sh). SDL_RENDER_DRIVER, when set, chooses instead.
+    const char* chosen = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+    // The software renderer's window surface would otherwise be shown
+    // through a GL texture: a GL start-up and a GL draw every frame for
+    // nothing. X's shared-memory images show it directly. (Only the default:
+    // SDL_FRAMEBUFFER_ACCELERATION in the environment still decides.)
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    if ((!chosen || !*chosen) && OnlySoftwareGl()) {
+        const int software = SoftwareRendererIndex();
+        if (software >= 0)
+            if (SDL_Renderer* r = SDL_CreateRenderer(window, software, SDL_RENDERER_PRESENTVSYNC | SDL_RENDERER_TARGETTEXTURE))
+                return r;
+    }
+    // Vertical sync is always asked for; drivers that cannot accelerate
+    // (the dummy and offscreen ones) only give the software renderer.
+    const uint32_t attempts[] = {
+        SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC | SDL_RENDERER_TARGETTEXTURE,
+        SDL_RENDERER_PRESENTVSYNC | SDL_RENDERER_TARGETTEXTURE,
+        SDL_RENDERER_TARGETTEXTURE,
+        0,
+    };
+    for (uint32_t flags : attempts)
+        if (SDL_Renderer* r = SDL_CreateRenderer(window, -1, flags)) return r;
+    return nullptr;
+}
+
+SDL_Texture* CreateBackBuffer(SDL_Renderer* renderer, int width, int height) {
+    SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
+    if (!t) return nullptr;
+    SDL_SetTextureBlendMode(t, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(t, SDL_ScaleModeLinear);
+    SDL_SetRenderTarget(renderer, t);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    return t;
+}
+
+// Makes the renderer and back buffer on the window. On failure nothing is
+// left behind and the screen stays closed.
+bool CreateScreenOn(SDL_Window* window, int width, int height, bool fullScreen) {
+    if (!ValidScreenSize(width, height)) return false;
+    SDL_Renderer* renderer = CreateRenderer(window);
+    if (!renderer) return false;
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(renderer, &info);
+    if ((info.max_texture_width > 0 && width > info.max_texture_width) ||
+        (info.max_texture_height > 0 && height > info.max_texture_height)) {
+        SDL_DestroyRenderer(renderer);
+        return false;
+    }
+    SDL_Texture* backBuffer = CreateBackBuffer(renderer, width, height);
+    if (!backBuffer) {
+        SDL_DestroyRenderer(renderer);
+        return false;
+    }
+    SdlScreen& s = Sdl.Screen;
+    s.Window = window;
+    s.Renderer = renderer;
+    s.BackBuffer = backBuffer;
+    s.Generation += 1;
+    s.Width = width;
+    s.Height = height;
+    s.FullScreen = fullScreen;
+    s.Lost = false;
+    s.FocusLostPending = false;
+    s.FramePeriodMs = RefreshPeriodMs(window, fullScreen);
+    s.SoftwareSurface = info.name && std::strcmp(info.name, "software") == 0;
+    s.NextDueTicks = 0;
+    s.DrawDirect = false;
+    ResetFrameRecord();
+    // The system pointer never shows; ours is drawn by the game. Relative
+    // mode also keeps it inside the window so motion goes on at the edges.
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_SetRelativeMouseMode(SDL_TRUE);
+    return true;
+}
+
+
+// The window's size in pixels, whatever the renderer draws into now (its
+// output size is that of the current target while one is set).
+void WindowPixelSize(int& w, int& h) {
+    w = h = 0;
+    if (Sdl.Screen.Window) SDL_GetWindowSizeInPixels(Sdl.Screen.Window, &w, &h);
+}
+
+SDL_Rect PresentArea() {
+    const SdlScreen& s = Sdl.Screen;
+    int ow = 0, oh = 0;
+    WindowPixelSize(ow, oh);
+    if (s.FullScreen) {
+        if (ow == s.Width && oh == s.Height) return {0, 0, s.Width, s.Height};
+        // The display kept another size: the largest picture of the same
+        // shape, centred on black.
+        const double scale = std::min(double(ow) / s.Width, double(oh) / s.Height);
+        const int w = std::max(1, int(s.Width * scale)), h = std::max(1, int(s.Height * scale));
+        return {(ow - w) / 2, (oh - h) / 2, w, h};
+    }
+    if (s.Stretch)
+        return {s.AreaX, s.AreaY, std::max(1, ow - s.AreaX - s.RightOffset),
+                std::max(1, oh - s.AreaY - s.BottomOffset)};
+    return {s.AreaX, s.AreaY, s.Width, s.Height};
+}
+
+
+// [SECTION] Pacing
+//
+// Every pass ends no earlier than its due instant, and the due instants are
+// one refresh period of the display apart, so the loop never runs faster than
+// the display shows frames, whatever the renderer does: SDL's software
+// renderer never waits for the vertical blank, and GL's swap may return at
+// once when no swap is pending. Where presenting does wait, the pass ends at
+// the vertical blank after its due instant, still one a period.
+
+uint64_t PeriodTicks() {
+    return uint64_t(double(SDL_GetPerformanceFrequency()) * Sdl.Screen.FramePeriodMs / 1000.0);
+}
+
+// Sleeps to the due instant, then sets the next one a period later. A pass
+// late by less than a period is caught up by the next one; later than that,
+// the cadence starts again from now (no burst of catching up).
+void EndPass() {
+    SdlScreen& s = Sdl.Screen;
+    const uint64_t freq = SDL_GetPerformanceFrequency();
+    const uint64_t period = PeriodTicks();
+    uint64_t now = SDL_GetPerformanceCounter();
+    if (s.NextDueTicks == 0) s.NextDueTicks = now + period;
+    if (s.NextDueTicks > now) {
+        std::this_thread::sleep_for(std::chrono::nanoseconds((s.NextDueTicks - now) * 1000000000ull / freq));
+        now = SDL_GetPerformanceCounter();
+    }
+    s.NextDueTicks = now - s.NextDueTicks > period ? now + period : s.NextDueTicks + period;
+}
+
+}  // namespace
+
+void RecreateBackBufferAfterReset() {
+    SdlScreen& s = Sdl.Screen;
+    if (!s.Renderer) return;
+    // Every texture of the renderer is gone; sprites upload again on use.
+    DropSpriteTextures();
+    s.Generation += 1;
+    s.BackBuffer = CreateBackBuffer(s.Renderer, s.Width, s.Height);
+    ForgetBackBuffer();
+}
+
+void ReadRefreshRate() {
+    SdlScreen& s = Sdl.Screen;
+    if (s.Window && s.Renderer) s.FramePeriodMs = RefreshPeriodMs(s.Window, s.FullScreen);
+}
+
+// [SECTION] Screen and windows
+
+bool OpenGameWindow(int window, int x, int y, int innerW, int innerH, const std::string& title,
+                    WindowStyle style) {
+    if (!Sdl.Started) return false;
+    CloseGameWindow(window);
+    SDL_Window* w = nullptr;
+    switch (style) {
+        case WindowFramed:
+            if (!ValidScreenSize(innerW, innerH)) return false;
+            w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, innerW, innerH,
+                                 SDL_WINDOW_SHOWN);
+            break;
+        case WindowBorderlessMaximised:
+            // Maximising needs a resizable window, or the window manager leaves it be.
+            if (!ValidScreenSize(innerW, innerH)) return false;
+            w = SDL_CreateWindow(title.c_str(), x, y, innerW, innerH,
+                                 SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE |
+                                     SDL_WINDOW_MAXIMIZED);
+            break;
+        case WindowMinimised:
+            // A window cannot be 0 x 0; one pixel stands in the task bar just the same.
+            w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1, 1,
+                                 SDL_WINDOW_SHOWN);
+            break;
+    }
+    if (!w) return false;
+    Sdl.Windows[window] = w;
+    if (style != WindowMinimised) {
+        SDL_RaiseWindow(w);
+        WaitForFocus(w, 1000);
+    } else {
+        // X iconifies only a mapped window: let the window manager map it
+        // first, then minimise it.
+        const uint32_t end = SDL_GetTicks() + 500;
+        while (!(SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN) && SDL_GetTicks() < end) {
+            PumpEvents();
+            SDL_Delay(5);
+        }
+        SDL_MinimizeWindow(w);
+        PumpEvents();
+    }
+    return true;
+}
+
+bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool stretch, int rightOffset,
+                        int bottomOffset, bool /*vsync: always on*/) {
+    auto it = Sdl.Windows.find(window);
+    CloseGameScreen();
+    if (it == Sdl.Windows.end()) return false;
+    if (!CreateScreenOn(it->second, width, height, false)) return false;
+    SdlScreen& s = Sdl.Screen;
+    s.WindowNumber = window;
+    s.Stretch = stretch;
+    s.AreaX = std::max(0, x);
+    s.AreaY = std::max(0, y);
+    s.RightOffset = std::max(0, rightOffset);
+    s.BottomOffset = std::max(0, bottomOffset);
+    PumpEvents();
+    s.HasFocus = (SDL_GetWindowFlags(it->second) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    return true;
+}
+
+bool OpenGameScreen(int width, int height, int depthBits, const std::string& title, bool /*vsync: always on*/,
+                    int refreshHz) {
+    CloseGameScreen();
+    if (!Sdl.Started || !ValidScreenSize(width, height)) return false;
+    SDL_DisplayMode want{};
+    want.format = depthBits == 16 ? SDL_PIXELFORMAT_RGB565 : depthBits == 15 ? SDL_PIXELFORMAT_RGB555
+                                                                             : SDL_PIXELFORMAT_RGB888;
+    want.w = width;
+    want.h = height;
+    want.refresh_rate = std::max(0, refreshHz);
+    SDL_DisplayMode closest{};
+    const bool exact = SDL_GetClosestDisplayMode(0, &want, &closest) && closest.w == width && closest.h == height;
+    // When the display cannot take the size, cover the desktop and scale the
+    // picture: never a black or missing screen.
+    const uint32_t flags = (exact ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP) | SDL_WINDOW_HIDDEN;
+    SDL_Window* w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                     flags);
+    if (!w) return false;
+    if (exact) SDL_SetWindowDisplayMode(w, &closest);
+    SDL_ShowWindow(w);
+    if (!CreateScreenOn(w, width, height, true)) {
+        SDL_DestroyWindow(w);
+        PumpEvents();
+        return false;
+    }
+    Sdl.Screen.WindowNumber = -1;
+    SDL_RaiseWindow(w);
+    WaitForFocus(w, 1000);
+    if (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) Sdl.Screen.FocusLostPending = false;
+    Sdl.Screen.HasFocus = (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    ReadRefreshRate();
+    return true;
+}
+
+void CloseGameScreen() {
+    SdlScreen& s = Sdl.Screen;
+    if (!s.Renderer && !s.Window) return;
+    // The renderer takes its textures with it.
+    DropSpriteTextures();
+    if (Sdl.Graphics.TextTarget == TextOnScreen) Sdl.Graphics.TextTarget = NoTextTarget;
+    if (s.Renderer) SDL_DestroyRenderer(s.Renderer);
+    ResetFrameRecord();
+    SDL_SetRelativeMouseMode(SDL_FALSE);
+    if (s.WindowNumber < 0 && s.Window) SDL_DestroyWindow(s.Window);
+    const uint32_t generation = s.Generation + 1;
+    s = SdlScreen{};
+    s.Generation = generation;
+    PumpEvents();
+}
+
+void CloseGameWindow(int window) {
+    auto it = Sdl.Windows.find(window);
+    if (it == Sdl.Windows.end()) return;
+    if (Sdl.Screen.WindowNumber == window) CloseGameScreen();
+    SDL_DestroyWindow(it->second);
+    Sdl.Windows.erase(it);
+    PumpEvents();
+}
+
+void MinimiseGameWindow(int window) {
+    auto it = Sdl.Windows.find(window);
+    if (it == Sdl.Windows.end()) return;
+    SDL_MinimizeWindow(it->second);
+    PumpEvents();
+}
+
+bool ScreenIsActive() {
+    PumpEvents();
+    const SdlScreen& s = Sdl.Screen;
+    if (!s.Renderer || !s.BackBuffer) return false;
+    return s.FullScreen ? !s.Lost : s.HasFocus;
+}
+
+// Where the window shows the screen at its own size and place, the frame is
+// drawn straight into the window: presenting then needs no clear and no
+// copy of a back buffer. Decided afresh each frame, as the window may
+// change. The clear is recorded like every draw on the screen
+// (frame_record.h).
+void ClearFrame(Color c) {
+    SdlScreen& s = Sdl.Screen;
+    if (!s.BackBuffer) return;
+    const SDL_Rect area = PresentArea();
+    int ow = 0, oh = 0;
+    WindowPixelSize(ow, oh);
+    const bool direct = area.x == 0 && area.y == 0 && area.w == s.Width && area.h == s.Height && ow == s.Width &&
+                        oh == s.Height;
+    if (direct != s.DrawDirect) {
+        // The frame moves between the window and the back buffer: what
+        // either holds is no longer the frame on show.
+        s.DrawDirect = direct;
+        ForgetBackBuffer();
+    }
+    if (RecordClear(c, FrameBox{0, 0, s.Width, s.Height}) && SelectFrameTarget()) RenderClearNow(c);
+}
+
+void PresentFrame() {
+    PumpEvents();
+    SdlScreen& s = Sdl.Screen;
+    if (!s.Renderer || !s.BackBuffer || s.Lost) {
+        // Nothing to show; still never let a loop around us spin.
+        SDL_Delay(16);
+        return;
+    }
+    if (s.FullScreen && s.FocusLostPending) {
+        // Give a brief loss (a mode switch settling) about two frames to heal.
+        const uint32_t end = SDL_GetTicks() + 32;
+        while (s.FocusLostPending && SDL_GetTicks() < end) {
+            SDL_Delay(2);
+            PumpEvents();
+        }
+        if (s.FocusLostPending) {
+            s.Lost = true;
+            ResetFrameRecord();
+            return;
+        }
+    }
+    // Only a software window surface can be sent part by part; a GL
+    // window's buffer is swapped away by every present.
+    const bool surface = s.DrawDirect && s.SoftwareSurface;
+    const FramePlan plan = PlanFramePresent(s.Width, s.Height, surface);
+    if (!plan.Present) {
+        // The frame equals the one on show: nothing to render or present.
+        FinishFramePresent(false, false, true);
+        EndPass();
+        return;
+    }
+    const bool partial = !plan.RenderAll && !plan.Rects.empty();
+    if (SelectFrameTarget()) {
+        if (plan.RenderAll) RenderFrameOps(Frames.Open);
+        else if (partial) RenderFrameOpsInside(Frames.Open, plan.Rects);
+    }
+    if (s.DrawDirect) {
+        SDL_SetRenderTarget(s.Renderer, nullptr);
+        if (partial && !plan.PresentWhole) {
+            // Only the changed rectangles go to the X server.
+            std::vector<SDL_Rect> rects;
+            for (const FrameBox& b : plan.Rects) rects.push_back({b.X, b.Y, b.W, b.H});
+            SDL_RenderFlush(s.Renderer);
+            SDL_UpdateWindowSurfaceRects(s.Window, rects.data(), int(rects.size()));
+        } else {
+            SDL_RenderPresent(s.Renderer);
+        }
+        FinishFramePresent(true, partial, s.SoftwareSurface);
+        EndPass();
+        return;
+    }
+    SDL_SetRenderTarget(s.Renderer, nullptr);
+    const SDL_Rect area = PresentArea();
+    int ow = 0, oh = 0;
+    WindowPixelSize(ow, oh);
+    // Only a border around the picture needs clearing.
+    if (area.x > 0 || area.y > 0 || area.w < ow || area.h < oh) {
+        SDL_SetRenderDrawColor(s.Renderer, 0, 0, 0, 255);
+        SDL_RenderClear(s.Renderer);
+    }
+    SDL_RenderCopy(s.Renderer, s.BackBuffer, nullptr, &area);
+    SDL_RenderPresent(s.Renderer);
+    SDL_SetRenderTarget(s.Renderer, s.BackBuffer);
+    FinishFramePresent(true, partial, true);
+    EndPass();
+}
+
+std::string ScreenDriverName() {
+    SDL_RendererInfo info{};
+    if (!Sdl.Screen.Renderer || SDL_GetRendererInfo(Sdl.Screen.Renderer, &info) != 0 || !info.name) return "";
+    return info.name;
+}
+
+// [SECTION] Screen modes
+
+bool ListScreenModes() {
+    Sdl.Modes = SdlModes{};
+    if (!Sdl.Started) return false;
+    const int count = SDL_GetNumDisplayModes(0);
+    if (count < 0) return false;
+    std::vector<SDL_DisplayMode> modes;
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode m{};
+        if (SDL_GetDisplayMode(0, i, &m) == 0) modes.push_back(m);
+    }
+    const bool has15 = std::any_of(modes.begin(), modes.end(),
+                                   [](const SDL_DisplayMode& m) { return SDL_BITSPERPIXEL(m.format) == 15; });
+    for (const SDL_DisplayMode& m : modes)
+        if (SDL_BITSPERPIXEL(m.format) == (has15 ? 15 : 16))
+            Sdl.Modes.List.push_back({m.w, m.h, 16, m.refresh_rate});
+    // Four bytes a pixel is what the game calls 32 bits, though SDL counts
+    // its RGB888 as 24.
+    for (const SDL_DisplayMode& m : modes)
+        if (SDL_BYTESPERPIXEL(m.format) == 4) Sdl.Modes.List.push_back({m.w, m.h, 32, m.refresh_rate});
+    return true;
+}
+
+bool AdvanceScreenMode() {
+    SdlModes& m = Sdl.Modes;
+    if (m.Cursor + 1 < int(m.List.size())) {
+        ++m.Cursor;
+        return true;
+    }
+    m.Cursor = int(m.List.size());
+    return false;
+}
+
+namespace {
+const SdlModes::Entry* CurrentMode() {
+    const SdlModes& m = Sdl.Modes;
+    return (m.Cursor >= 0 && m.Cursor < int(m.List.size())) ? &m.List[size_t(m.Cursor)] : nullptr;
+}
+}  // namespace
+
+int ModeWidth() { return CurrentMode() ? CurrentMode()->Width : 0; }
+int ModeHeight() { return CurrentMode() ? CurrentMode()->Height : 0; }
+int ModeDepth() { return CurrentMode() ? CurrentMode()->Depth : 0; }
+int ModeRefreshRate() { return CurrentMode() ? CurrentMode()->Refresh : 0; }
+
