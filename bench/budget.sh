@@ -202,7 +202,8 @@ done
 # its own, which needs root).
 screens full800 full1280 borderless >screen_rows
 if command -v Xorg >/dev/null && [ "$(id -u)" = 0 ]; then
-    "$root/tools/with_x.sh" --xorg=panel env BUDGET_SCREENS=panel BUDGET_SECONDS="$seconds" "$0" >>screen_rows 2>/dev/null
+    "$root/tools/with_x.sh" --xorg=panel env BUDGET_SCREENS=panel BUDGET_SECONDS="$seconds" "$here/budget.sh" \
+        >>screen_rows 2>/dev/null
 fi
 
 # [screenshot]

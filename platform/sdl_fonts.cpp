@@ -138,7 +138,10 @@ bool LoadFontFace(int font, const std::string& face, int points, int style) {
         const char* styleName = TTF_FontFaceStyleName(opened);
         if (!styleName || !std::strstr(styleName, "Bold")) TTF_SetFontStyle(opened, TTF_STYLE_BOLD);
     }
-    Sdl.Graphics.Fonts[font] = SdlFont{opened, file, FamilyOf(opened)};
+    SdlFont& loaded = Sdl.Graphics.Fonts[font];
+    loaded.Font = opened;
+    loaded.File = file;
+    loaded.Family = FamilyOf(opened);
     return true;
 }
 

@@ -478,11 +478,18 @@ void DrawTextAt(int x, int y, const std::string& utf8, Color c) {
         if (!Sdl.Screen.BackBuffer) return;
         // The box is the rendered line's: its extent, with a pixel to spare
         // on every side for glyphs that reach past it.
-        int w = 0, h = 0;
-        if (TTF_SizeUTF8(font, utf8.c_str(), &w, &h) != 0) return;
-        const FrameBox box{x - 1, y - 1, w + 2, h + 2};
         const int number = Sdl.Graphics.SelectedFont;
-        if (RecordText(number, Sdl.Graphics.Fonts[number].Identity, x, y, utf8, c, box) && SelectFrameTarget())
+        SdlFont& selected = Sdl.Graphics.Fonts[number];
+        auto known = selected.Extents.find(utf8);
+        if (known == selected.Extents.end()) {
+            int w = 0, h = 0;
+            if (TTF_SizeUTF8(font, utf8.c_str(), &w, &h) != 0) return;
+            // Texts that change every frame (a counter) must not grow it for ever.
+            if (selected.Extents.size() >= 512) selected.Extents.clear();
+            known = selected.Extents.emplace(utf8, std::make_pair(w, h)).first;
+        }
+        const FrameBox box{x - 1, y - 1, known->second.first + 2, known->second.second + 2};
+        if (RecordText(number, selected.Identity, x, y, utf8, c, box) && SelectFrameTarget())
             RenderTextNow(number, x, y, utf8, c);
         return;
     }

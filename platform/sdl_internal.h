@@ -14,6 +14,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/frame_record.h"
@@ -61,6 +63,10 @@ struct SdlFont {
     std::string File;                   // the file it was opened from
     std::string Family;                 // the family name inside that file
     uint64_t Identity = NewPixelsIdentity();  // new whenever the font is (re)loaded
+    // Extents of the lines drawn on the screen with it: a page draws the same
+    // few texts every frame, and measuring each again would cost more than
+    // the rest of a still frame. Goes with the font.
+    std::unordered_map<std::string, std::pair<int, int>> Extents;
 };
 
 struct SdlGraphics {
