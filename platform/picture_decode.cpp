@@ -81,6 +81,12 @@ struct DecodeAheadState {
     std::vector<AheadJob> Jobs;         // in the order announced
     std::thread Worker;                 // runs until every job is claimed
     void (*Hook)(int job) = nullptr;    // tests only: called before the worker decodes a job
+    // A program that ends without its shutdown (Xlib exits when the X server
+    // goes away) must not be aborted for a worker never joined: it has
+    // finished, or finishes the picture in hand.
+    ~DecodeAheadState() {
+        if (Worker.joinable()) Worker.join();
+    }
 };
 DecodeAheadState Ahead;
 
