@@ -328,7 +328,10 @@ bool OpenGameScreen(int width, int height, int depthBits, const std::string& tit
                        closest.w == width && closest.h == height;
     // When the display cannot take the size, cover the desktop and scale the
     // picture: never a black or missing screen.
-    const uint32_t flags = (exact ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP) | SDL_WINDOW_HIDDEN;
+    // On a high-density output the picture is scaled once, by us, to the
+    // output's own pixels, not drawn small and blown up by the compositor.
+    const uint32_t flags = (exact ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP) | SDL_WINDOW_HIDDEN |
+                           SDL_WINDOW_ALLOW_HIGHDPI;
     SDL_Window* w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                      flags);
     if (!w) return false;
