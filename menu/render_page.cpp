@@ -55,7 +55,7 @@ BackdropPage PageBackdrop(int32_t state) {
 void DrawBackdropAndDividers(BackdropPage page) {
     const int size = ScreenSizeIndex();
     if (size < 0) return;
-    DrawBlended(BlendBackdropFirst + 11 * size + page, 0, 0, Bright);
+    DrawBlended(BlendBackdropFirst + BackdropPageCount * size + page, 0, 0, Bright);
     const int divider = BlendDivider800 + size;
     DrawBlended(divider, Layout.UpperDividerX, Layout.UpperDividerY, IdleAlpha);
     DrawBlended(divider, Layout.LowerDividerX, Layout.LowerDividerY, IdleAlpha);
