@@ -1,5 +1,5 @@
 // assets.h — everything the menu shows, prepared up front: the embedded
-// images, the fonts, the text labels, the layout table for the current screen
+// images and music, the fonts, the text labels, the layout table for the current screen
 // size, the key-name vocabulary and key capture.
 //
 // State here is cleared and rebuilt by every run of LoadAssets (start-up and
@@ -55,6 +55,16 @@ constexpr int EmbeddedImageCount = 91;
 extern const EmbeddedImage EmbeddedImages[EmbeddedImageCount];
 // Sprite number of each image, in the same order.
 int EmbeddedImageSprite(int index);
+
+// [SECTION] Embedded music
+
+struct EmbeddedFile {
+    const uint8_t* Data;
+    size_t Size;
+};
+// The menu's one music track (Ogg Vorbis, 64 s, looping), composed by the
+// build (tools/make_music.cpp).
+extern const EmbeddedFile MenuMusicTrack;
 
 // [SECTION] Layout table
 

@@ -85,6 +85,7 @@ void StartUp() {
     PlaceMouse(400, 300);
     ReturnToResolutionPage();
     StartThread(RuntimeWorker, 0);
+    FollowMusicSetting(MusicStartFadeMs);
 }
 
 // Results are ignored: a screen that cannot be opened shows as inactive, and
@@ -188,6 +189,7 @@ void RunRestart() {
 }
 
 void ShutDown() {
+    EndMusic();
     WritePendingBindings(true);
     if (!Assets.RegisteredFontPath.empty()) UnregisterFontFile(Assets.RegisteredFontPath);
 }
@@ -221,4 +223,5 @@ void ResetGameState() {
     Layout = LayoutTable{};
     Assets = AssetState{};
     CapturedBindings = BindingWrites{};
+    Music = MusicState{};
 }
