@@ -60,7 +60,7 @@ TEST_F(GameTest, OffAndOnOnTheMusicPageWriteTheSettingAndFadeAtOnce) {
     Boot();
     OpenMusicPage();
     ClickAt(OffX, OffY);
-    EXPECT_EQ(Described(0, SoundOps), Lines{"StopMusic 400"});
+    EXPECT_EQ(Described(0, SoundOps), Lines{"StopMusic 300"});
     EXPECT_EQ(Rec.Music, MusicSilent);
     EXPECT_EQ(Menu.MenuSelect, MenuMusic) << "the page stays open";
     EXPECT_EQ(Cfg.settings.music, 0);
@@ -75,8 +75,8 @@ TEST_F(GameTest, OffAndOnOnTheMusicPageWriteTheSettingAndFadeAtOnce) {
     Frame();
     PointAt(OnX, OnY);
     Release({KeyReturn});   // Return with the pointer on On chooses it as a click does
-    EXPECT_EQ(Described(-1, SoundOps), (Lines{"StartSoundOutput", PlayWithFade(2000), "StopMusic 400", "StartSoundOutput",
-                                              PlayWithFade(400)}));
+    EXPECT_EQ(Described(-1, SoundOps), (Lines{"StartSoundOutput", PlayWithFade(2000), "StopMusic 300", "StartSoundOutput",
+                                              PlayWithFade(300)}));
     EXPECT_EQ(Rec.Music, MusicPlaying);
     EXPECT_EQ(Menu.MenuSelect, MenuMusic);
     EXPECT_NE(ReadSettingsFile().find("settings.music = 1"), std::string::npos);
@@ -105,7 +105,7 @@ TEST_F(GameTest, AnotherValueLightsNeitherItemAndOffFromItStopsNothing) {
     EXPECT_EQ(Described(-1, SoundOps), Lines{}) << "nothing was playing";
     EXPECT_EQ(Cfg.settings.music, 0);
     ClickAt(OnX, OnY);
-    EXPECT_EQ(Described(-1, SoundOps), (Lines{"StartSoundOutput", PlayWithFade(400)}));
+    EXPECT_EQ(Described(-1, SoundOps), (Lines{"StartSoundOutput", PlayWithFade(300)}));
 }
 
 // [SECTION] Focus loss
