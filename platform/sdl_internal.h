@@ -201,9 +201,10 @@ void StopControllers();
 
 // [SECTION] Music (sdl_sound.cpp)
 
-// Held while an SDL subsystem starts or stops off the game thread (the
-// audio, on the sound thread), and taken without waiting by the game
-// thread's own starts: SDL counts its subsystems without a lock.
+// Held by the sound thread whenever it calls into SDL (SDL keeps its
+// subsystem counts and its hints without a lock of its own); the game thread
+// only ever tries it, where it starts a subsystem and sets hints (the
+// controllers), and tries again at a later frame rather than wait.
 extern std::mutex SdlInitLock;
 // Ends the music's thread after its last fade-out; false when the thread was
 // stuck opening the audio output and was left behind (SDL's audio must then

@@ -13,12 +13,15 @@
 #include <dirent.h>
 #include <dlfcn.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 std::mutex SdlInitLock;
@@ -68,6 +71,7 @@ struct Mixer {
     decltype(&Mix_FadingMusic) FadingMusic;
     decltype(&Mix_GetMusicPosition) GetMusicPosition;
     decltype(&Mix_MusicDuration) MusicDuration;
+    decltype(&Mix_SetPostMix) SetPostMix;
 };
 
 // [SECTION] Opening the output (sound thread)
@@ -86,7 +90,8 @@ bool HasSoundCard() {
 }
 
 bool LoadMixer(Mixer& mix) {
-    void* library = dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    // Lazily bound: of the decoders' libraries only what is called is resolved.
+    void* library = dlopen("libSDL2_mixer-2.0.so.0", RTLD_LAZY | RTLD_LOCAL);
     if (!library) return false;
     // Kept loaded to the end of the process: its decoders may have threads
     // and handlers of their own.
@@ -108,23 +113,33 @@ bool LoadMixer(Mixer& mix) {
     find(mix.FadingMusic, "Mix_FadingMusic");
     find(mix.GetMusicPosition, "Mix_GetMusicPosition");
     find(mix.MusicDuration, "Mix_MusicDuration");
+    find(mix.SetPostMix, "Mix_SetPostMix");
     return all;
 }
 
-// SDL's subsystems are started under SdlInitLock: SDL counts them without
-// a lock of its own, and the controllers start on the game thread.
+std::atomic<bool> FirstMixDone{false};
+void NoteFirstMix(void*, Uint8*, int) { FirstMixDone.store(true, std::memory_order_release); }
+
+// SDL's audio is started under SdlInitLock (the caller holds it): SDL counts
+// its subsystems and keeps its hints without a lock of its own, and the game
+// thread starts the controllers and sets their hints. The lock is kept until
+// SDL's audio thread has mixed once, past the hints it reads as it starts.
 bool OpenOutput(Mixer& mix) {
     if (!LoadMixer(mix)) return false;
-    std::lock_guard<std::mutex> lock(SdlInitLock);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     mix.Init(MIX_INIT_OGG);
     // 48 kHz float stereo, the track's own rate, in chunks of about 43 ms: few
     // wake-ups, and a fade still moves in steps too small to hear.
+    mix.SetPostMix(NoteFirstMix, nullptr);
     if (mix.OpenAudioDevice(48000, AUDIO_F32SYS, 2, 2048, nullptr, SDL_AUDIO_ALLOW_ANY_CHANGE) != 0) {
         mix.Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    while (!FirstMixDone.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    mix.SetPostMix(nullptr, nullptr);
     return true;
 }
 
@@ -177,7 +192,7 @@ void Carry(Mixer& mix, Playback& now, const MusicRequest& request) {
 }
 
 // The fade-out a program's end asked for is heard to its end (it is short),
-// then everything is closed.
+// then everything is closed (the caller holds SdlInitLock).
 void Close(Mixer& mix, Playback& now) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
     while (mix.PlayingMusic() && mix.FadingMusic() == MIX_FADING_OUT && std::chrono::steady_clock::now() < deadline)
@@ -187,13 +202,18 @@ void Close(Mixer& mix, Playback& now) {
     now.Music = nullptr;
     mix.CloseAudio();
     mix.Quit();
-    std::lock_guard<std::mutex> lock(SdlInitLock);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
+// Every call into SDL and SDL2_mixer here is made holding SdlInitLock, which
+// the game thread only ever tries (see OpenOutput).
 void SoundThread() {
     Mixer mix{};
-    const bool open = OpenOutput(mix);
+    bool open;
+    {
+        std::lock_guard<std::mutex> lock(SdlInitLock);
+        open = OpenOutput(mix);
+    }
     Playback now;
     for (;;) {
         std::vector<MusicRequest> requests;
@@ -205,11 +225,16 @@ void SoundThread() {
             ending = Sound.HandOver.Ending;
         }
         // Without an output the requests are taken and dropped: silence.
-        if (open)
+        if (open) {
+            std::lock_guard<std::mutex> lock(SdlInitLock);
             for (const MusicRequest& request : requests) Carry(mix, now, request);
+        }
         if (ending) break;
     }
-    if (open) Close(mix, now);
+    if (open) {
+        std::lock_guard<std::mutex> lock(SdlInitLock);
+        Close(mix, now);
+    }
     std::lock_guard<std::mutex> lock(Sound.HandOver.Lock);
     Sound.HandOver.Ended = true;
     Sound.HandOver.Wake.notify_all();
