@@ -12,10 +12,12 @@
 #include <SDL_mixer.h>
 #include <dirent.h>
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -76,9 +78,11 @@ struct Mixer {
 
 // [SECTION] Opening the output (sound thread)
 
-// Where the player names no audio driver (SDL_AUDIODRIVER), the sound
-// servers are tried, and ALSA only on a machine with a sound card: without
-// one it can only fail, and libasound prints its failures on stderr.
+// Where the player names no audio driver (SDL_AUDIODRIVER), a driver is
+// tried only where it can work: a sound server whose socket is there (or
+// which is named), ALSA on a machine with a sound card. Elsewhere each can
+// only fail, and not quietly: libasound prints its failures on stderr, and
+// the sound server's library leaves folders in HOME looking for a server.
 bool HasSoundCard() {
     DIR* dir = opendir("/dev/snd");
     if (!dir) return false;
@@ -87,6 +91,26 @@ bool HasSoundCard() {
         if (std::strncmp(entry->d_name, "pcmC", 4) == 0) found = true;
     closedir(dir);
     return found;
+}
+
+bool Named(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+bool InRuntimeDir(const char* name) {
+    const char* dir = std::getenv("XDG_RUNTIME_DIR");
+    return dir != nullptr && *dir == '/' && access((std::string(dir) + "/" + name).c_str(), F_OK) == 0;
+}
+
+std::string DriversToTry() {
+    std::string drivers;
+    auto add = [&](const char* driver) { drivers += (drivers.empty() ? "" : ",") + std::string(driver); };
+    if (Named("PULSE_SERVER") || InRuntimeDir("pulse/native") || access("/var/run/pulse/native", F_OK) == 0)
+        add("pulseaudio");
+    if (Named("PIPEWIRE_REMOTE") || InRuntimeDir("pipewire-0")) add("pipewire");
+    if (HasSoundCard()) add("alsa");
+    return drivers;
 }
 
 bool LoadMixer(Mixer& mix) {
@@ -257,8 +281,11 @@ void StartSoundOutput() {
     if (Sound.Started || !Sdl.Started) return;
     // Hints are set here, on the game thread, before the sound thread reads them.
     const char* named = SDL_GetHint(SDL_HINT_AUDIODRIVER);
-    if (named == nullptr || *named == '\0')
-        SDL_SetHint(SDL_HINT_AUDIODRIVER, HasSoundCard() ? "pulseaudio,pipewire,alsa" : "pulseaudio,pipewire");
+    if (named == nullptr || *named == '\0') {
+        const std::string drivers = DriversToTry();
+        if (drivers.empty()) return;   // nothing could play: no thread, silence
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, drivers.c_str());
+    }
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Veldrune");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Music");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, "game");
