@@ -127,12 +127,14 @@ extern FrameCounter FrameRate;
 // The music plays while settings.music is 1 and nowhere else: from start-up,
 // quiet while the game waits in the background, until the end.
 struct MusicState {
+    bool Begun = false;     // the first frame was presented: the music follows the setting
     bool Playing = false;   // the track was asked to play and not to stop since
 };
 extern MusicState Music;
 
 // Plays or stops the music to match settings.music, fading over fadeMs.
 void FollowMusicSetting(int fadeMs);
+void BeginMusic();            // after the first frame is presented
 void MusicToBackground();     // before the focus-loss wait
 void MusicFromBackground();   // after it, unless the program is ending
 void EndMusic();              // at shutdown

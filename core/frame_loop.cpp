@@ -51,6 +51,7 @@ void RunFrame() {
     if (App.RestartRequested == 1) RunRestart();
     CheckScreenshotKey();
     PresentFrame();
+    BeginMusic();
 }
 
 // [SECTION] Frame-rate counter

@@ -21,6 +21,15 @@ void FollowMusicSetting(int fadeMs) {
     }
 }
 
+// Once the first frame is on the screen: opening the audio output (loading
+// the mixer, reaching a sound server) would otherwise share the cores with
+// the start of the picture, and the music fades in from silence anyway.
+void BeginMusic() {
+    if (Music.Begun) return;
+    Music.Begun = true;
+    FollowMusicSetting(MusicStartFadeMs);
+}
+
 void MusicToBackground() {
     if (Music.Playing) PauseMusic(MusicBackgroundFadeMs);
 }

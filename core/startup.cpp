@@ -85,7 +85,6 @@ void StartUp() {
     PlaceMouse(400, 300);
     ReturnToResolutionPage();
     StartThread(RuntimeWorker, 0);
-    FollowMusicSetting(MusicStartFadeMs);
 }
 
 // Results are ignored: a screen that cannot be opened shows as inactive, and
