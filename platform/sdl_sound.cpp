@@ -55,6 +55,8 @@ struct SdlSound {
     SoundHandOver HandOver;
     std::thread Thread;                    // game thread only: started once
     bool Started = false;                  // game thread only
+    // Set by SDL's audio thread in its first mix, read by the sound thread.
+    std::atomic<bool> FirstMixDone{false};
 };
 SdlSound Sound;
 
@@ -141,8 +143,7 @@ bool LoadMixer(Mixer& mix) {
     return all;
 }
 
-std::atomic<bool> FirstMixDone{false};
-void NoteFirstMix(void*, Uint8*, int) { FirstMixDone.store(true, std::memory_order_release); }
+void NoteFirstMix(void*, Uint8*, int) { Sound.FirstMixDone.store(true, std::memory_order_release); }
 
 // SDL's audio is started under SdlInitLock (the caller holds it): SDL counts
 // its subsystems and keeps its hints without a lock of its own, and the game
@@ -155,6 +156,7 @@ bool OpenOutput(Mixer& mix) {
     // 48 kHz float stereo, the track's own rate, in chunks of about 85 ms:
     // measured, half the CPU of 43 ms chunks, and a choice is still heard
     // within half a second (the chunk, then a 0.3 s fade).
+    Sound.FirstMixDone.store(false, std::memory_order_relaxed);
     mix.SetPostMix(NoteFirstMix, nullptr);
     if (mix.OpenAudioDevice(48000, AUDIO_F32SYS, 2, 4096, nullptr, SDL_AUDIO_ALLOW_ANY_CHANGE) != 0) {
         mix.Quit();
@@ -162,7 +164,7 @@ bool OpenOutput(Mixer& mix) {
         return false;
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    while (!FirstMixDone.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline)
+    while (!Sound.FirstMixDone.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     mix.SetPostMix(nullptr, nullptr);
     return true;
