@@ -1,5 +1,5 @@
 // assets.h — everything the menu shows, prepared up front: the embedded
-// images, the fonts, the text labels, the layout table for the current screen
+// images and music, the fonts, the text labels, the layout table for the current screen
 // size, the key-name vocabulary and key capture.
 //
 // State here is cleared and rebuilt by every run of LoadAssets (start-up and
@@ -24,6 +24,16 @@ struct EmbeddedImage {
 // The 91 images in decoding order (numbered_objects.h): dividers, pointer,
 // backdrops, German labels, English labels.
 extern const EmbeddedImage EmbeddedImages[EmbeddedImageCount];
+
+// [SECTION] Embedded music
+
+struct EmbeddedFile {
+    const uint8_t* Data;
+    size_t Size;
+};
+// The menu's one music track (Ogg Vorbis, 64 s, looping), composed by the
+// build (tools/make_music.cpp).
+extern const EmbeddedFile MenuMusicTrack;
 
 // [SECTION] Layout table
 

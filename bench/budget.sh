@@ -23,9 +23,16 @@
 #              the main page at 40 motions a second and the capture page
 #              (target 0.5x the same bare program presenting a full frame
 #              every refresh)
+#   music      the main page at rest in a window at 800x600 with
+#              settings.music 1 beside the same with 0: CPU, start-up and
+#              peak memory, played into a sound server's null sink (a private
+#              one when pulseaudio is installed, else SDL's disk audio into a
+#              scratch file); targets: at most 0.5 % of a core, 20 ms and
+#              6 MB more than with music off
 #
 #   bench/budget.sh [RUNS]      default 5 start-ups of each
 #   BUDGET_SECONDS=N            CPU sample length (default 10 s)
+#   BUDGET_MUSIC=1              only the music rows
 #
 # Runs as root with no display: it then starts its own Xorg with the dummy
 # driver (85 Hz, real mode switches), else Xvfb (no full-screen modes; the
@@ -163,6 +170,58 @@ screens() {
         stop $pid
     done
 }
+# [music]: prints its own small table, music on beside music off.
+music_rows() {
+    local sound_dir="" m p
+    declare -A mcpu mstart mpeak
+    if command -v pulseaudio >/dev/null; then
+        sound_dir="$(mktemp -d)"
+        XDG_RUNTIME_DIR="$sound_dir" pulseaudio -n --daemonize=yes --exit-idle-time=-1 \
+            --load=module-native-protocol-unix --load="module-null-sink sink_name=vr" --load=module-always-sink \
+            >/dev/null 2>&1
+        export PULSE_SERVER="unix:$sound_dir/pulse/native"
+        for _ in $(seq 1 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+        pactl info >/dev/null 2>&1 || { echo "budget: the sound server did not start" >&2; unset PULSE_SERVER; }
+    fi
+    [ -n "${PULSE_SERVER:-}" ] || export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw"
+    for m in 1 0; do
+        settings 800 600 1
+        printf 'settings.music = %s\r\n' "$m" >>Veldrune.cfg
+        mstart[$m]=$(for _ in $(seq 1 "$runs"); do "$bare" watch "$bin"; sleep 0.5; done | median)
+        "$bin" >/dev/null 2>&1 &
+        p=$!
+        wait_window '^Veldrune$'
+        sleep 3   # past the music's fade-in
+        mcpu[$m]=$(share $p | cut -d' ' -f1)
+        mpeak[$m]=$(peak_mb $p)
+        stop $p
+    done
+    unset SDL_AUDIODRIVER SDL_DISKAUDIOFILE
+    if [ -n "$sound_dir" ]; then
+        XDG_RUNTIME_DIR="$sound_dir" pulseaudio --kill 2>/dev/null
+        unset PULSE_SERVER
+        rm -rf "$sound_dir"
+    fi
+    local via="a null-sink sound server"
+    [ -n "$sound_dir" ] || via="SDL's disk audio"
+    awk -v c1="${mcpu[1]}" -v c0="${mcpu[0]}" -v s1="${mstart[1]}" -v s0="${mstart[0]}" \
+        -v p1="${mpeak[1]}" -v p0="${mpeak[0]}" -v via="$via" 'BEGIN {
+        line = "+--------------------------------------------------+------------+------------+------------+----------+"
+        print line
+        printf "| %-48s | %10s | %10s | %10s | %-8s |\n", "music, main page at rest, 800x600 window", "music 1", "music 0", "added", "target"
+        print line
+        printf "| %-48s | %9.2f%% | %9.2f%% | %9.2f%% | %-8s |\n", "CPU, share of one core", c1 * 100, c0 * 100, (c1 - c0) * 100, "<= 0.5%"
+        printf "| %-48s | %7.1f ms | %7.1f ms | %7.1f ms | %-8s |\n", "start-up to first frame", s1, s0, s1 - s0, "<= 20 ms"
+        printf "| %-48s | %7.1f MB | %7.1f MB | %7.1f MB | %-8s |\n", "peak resident memory", p1, p0, p1 - p0, "<= 6 MB"
+        print line
+        print "played into " via
+    }'
+}
+if [ -n "${BUDGET_MUSIC:-}" ]; then
+    music_rows
+    exit 0
+fi
+
 if [ -n "${BUDGET_SCREENS:-}" ]; then
     # A run of its own on another display (the panel): only these rows.
     # shellcheck disable=SC2086
@@ -291,3 +350,4 @@ stop $pid
         print "does the copying of presented frames to the screen (for every renderer, more so for X shared memory)."
         printf "frames presented per second by the bare program: %s (800x600) %s (1024x768) %s (1280x720) %s (window)\n", rate["800x600"], rate["1024x768"], rate["1280x720"], rate["window"]
     }'
+music_rows

@@ -12,6 +12,7 @@
 //   App      the ways out of the frame loop and the running-time counter.
 //            Never cleared.
 //   FrameRate  the frame-rate counter. Never cleared.
+//   Music    whether the menu's music has been asked to play. Never cleared.
 // The menu's state is in menu/menu.h, the loaded assets' in assets/assets.h.
 #pragma once
 
@@ -53,7 +54,7 @@ struct GameSettings {
         std::string fontstyle = "Normal";// "Normal" = regular MenuFont, anything else bold
         std::string language = "German"; // "German" or anything else (English)
         int32_t screenmode = 3;          // 1 framed window, 2 borderless, 3 full screen
-        int32_t music = 1;               // shown on the Music page only
+        int32_t music = 1;               // 1 = music plays, 0 = not; any other value plays nothing
         int32_t effects = 1;             // read, not used by the menu
         int32_t debugger = 0;            // 1 = debug overlay shown
         struct {                         // (the file spells these keys "debbuger")
@@ -130,6 +131,30 @@ struct FrameCounter {
 };
 // (Not "Frames": the test harness names its frame-running helper so.)
 extern FrameCounter FrameRate;
+
+// [SECTION] Music
+
+// The music plays while settings.music is 1 and nowhere else: from start-up,
+// quiet while the game waits in the background, until the end.
+struct MusicState {
+    bool Begun = false;     // the first frame was presented: the music follows the setting
+    bool Playing = false;   // the track was asked to play and not to stop since
+};
+extern MusicState Music;
+
+// Plays or stops the music to match settings.music, fading over fadeMs.
+void FollowMusicSetting(int fadeMs);
+void BeginMusic();            // after the first frame is presented
+void MusicToBackground();     // before the focus-loss wait
+void MusicFromBackground();   // after it, unless the program is ending
+void EndMusic();              // at shutdown
+
+// How long each change fades, in milliseconds.
+constexpr int MusicStartFadeMs = 2000;       // the first notes at start-up
+constexpr int MusicChoiceFadeMs = 300;       // On or Off on the Music page: heard within 0.5 s
+constexpr int MusicBackgroundFadeMs = 300;   // into the focus-loss wait
+constexpr int MusicReturnFadeMs = 1000;      // back from it
+constexpr int MusicQuitFadeMs = 250;         // the program ends
 
 // [SECTION] Procedures
 

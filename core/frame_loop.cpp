@@ -18,7 +18,12 @@ void RunFrame() {
     // and does not wait for the window to be activated again first.
     if (WindowCloseRequested()) App.QuitRequested = 1;
     if (!ScreenIsActive()) {
-        if (App.QuitRequested != 1) FocusLossPath();
+        if (App.QuitRequested != 1) {
+            // Nothing plays while the game waits in the background.
+            MusicToBackground();
+            FocusLossPath();
+            if (App.QuitRequested != 1) MusicFromBackground();
+        }
         return;
     }
     ClearFrame(Color{0, 0, 0});
@@ -46,6 +51,7 @@ void RunFrame() {
     if (App.RestartRequested == 1) RunRestart();
     CheckScreenshotKey();
     PresentFrame();
+    BeginMusic();
 }
 
 // [SECTION] Frame-rate counter

@@ -183,6 +183,7 @@ void RunRestart() {
 }
 
 void ShutDown() {
+    EndMusic();
     WritePendingBindings(true);
     if (!Assets.RegisteredFontPath.empty()) UnregisterFontFile(Assets.RegisteredFontPath);
 }
@@ -216,4 +217,5 @@ void ResetGameState() {
     Layout = LayoutTable{};
     Assets = AssetState{};
     CapturedBindings = BindingWrites{};
+    Music = MusicState{};
 }

@@ -38,8 +38,8 @@ enum MenuSelectValue : int32_t {
     MenuRes1280x720 = 21,
     MenuSound = 22,
     MenuMusic = 23,
-    MenuMusicOn = 24,     // reserved: nothing selects it
-    MenuMusicOff = 25,    // reserved: nothing selects it
+    MenuMusicOn = 24,     // action: music on, then 23
+    MenuMusicOff = 25,    // action: music off, then 23
     MenuCredits = 26,
     MenuQuit = 27,
     MenuStateCount = 28,
@@ -92,7 +92,7 @@ struct ClickableItem {
     int32_t Target;
     bool OwnItem;
 };
-constexpr int MaxClickableItems = 25;
+constexpr int MaxClickableItems = 27;
 int ClickableItems(int32_t state, ClickableItem out[MaxClickableItems]);
 // The pointer strictly inside the box (its edge pixels do not count); the
 // one hover and hit test of pointing and drawing.
@@ -102,3 +102,4 @@ void SlideStep();
 int ComputeBlinkAlpha(uint32_t milliseconds);
 void ApplyLanguage(const char* language);
 void ChooseScreenSize(int width, int height);
+void ChooseMusic(int32_t music);   // settings.music: 1 on, 0 off

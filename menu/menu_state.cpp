@@ -9,8 +9,8 @@ MenuPageState Menu;
 
 // Rows are indexed by value and must stay in value order: the overlay looks a
 // state up by MenuStates[MenuSelect]. The one-frame action states (15, 16,
-// 19, 20, 21) and the reserved music rows (24, 25) never last until an
-// overlay is drawn, so they carry no overlay name. Where Escape leads is in
+// 19, 20, 21, 24, 25) never last until an overlay is drawn, so they carry no
+// overlay name. Where Escape leads is in
 // each page's key list (navigation.cpp), in its place among the page's keys.
 const MenuStateInfo MenuStates[MenuStateCount] = {
     //  Identifier           German name       English name
@@ -38,8 +38,8 @@ const MenuStateInfo MenuStates[MenuStateCount] = {
     {"MenuRes1280x720",   nullptr,          nullptr},   // action, one frame
     {"MenuSound",         "Audio",          "Sound"},
     {"MenuMusic",         "Musik",          "Music"},
-    {"MenuMusicOn",       nullptr,          nullptr},   // reserved, never selected
-    {"MenuMusicOff",      nullptr,          nullptr},   // reserved, never selected
+    {"MenuMusicOn",       nullptr,          nullptr},   // action, one frame
+    {"MenuMusicOff",      nullptr,          nullptr},   // action, one frame
     {"MenuCredits",       "Mitwirkende",    "Credits"},
     {"MenuQuit",          "Beenden",        "Quit"},
 };

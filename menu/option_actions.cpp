@@ -1,5 +1,5 @@
-// option_actions.cpp — what choosing a language or a screen size does: the
-// two kinds of items that do more than open a page.
+// option_actions.cpp — what choosing a language, a screen size or music on
+// or off does: the kinds of items that do more than open a page.
 #include <cassert>
 
 #include "core/core.h"
@@ -28,4 +28,16 @@ void ChooseScreenSize(int width, int height) {
     App.NewScreenWidth = width;
     App.NewScreenHeight = height;
     App.RestartRequested = 1;
+}
+
+// As the language: written every time, even when it is already the setting,
+// and in force at once whatever the write did. The music fades in or out
+// within half a second; the state goes back to the Music page after the
+// frame's drawing.
+void ChooseMusic(int32_t music) {
+    OpenSettingsFile(SettingsFileName);
+    WriteSetting(SettingMusic, music);
+    CloseSettingsFile();
+    Cfg.settings.music = music;
+    FollowMusicSetting(MusicChoiceFadeMs);
 }

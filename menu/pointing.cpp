@@ -45,11 +45,12 @@ constexpr PointEntry PointEntries[] = {
     {&LayoutTable::Res1280Box, MenuRes1280x720, MenuResolution},
     {&LayoutTable::SoundBox, MenuSound, AnyPage},
     {&LayoutTable::MusicBox, MenuMusic, MenuSound},
+    {&LayoutTable::OnBox, MenuMusicOn, MenuMusic},
+    {&LayoutTable::OffBox, MenuMusicOff, MenuMusic},
     {&LayoutTable::CreditsBox, MenuCredits, AnyPage},
     {&LayoutTable::QuitBox, MenuQuit, AnyPage},
-    // OnBox and OffBox are hover-only: choosing On or Off does nothing.
 };
-static_assert(std::size(PointEntries) == 25, "the pointing table has 25 entries");
+static_assert(std::size(PointEntries) == 27, "the pointing table has 27 entries");
 static_assert(std::size(PointEntries) == MaxClickableItems, "room for every entry");
 
 }  // namespace

@@ -75,7 +75,7 @@ struct RowItem {
 constexpr RowItem MainRowItems[] = {
     {LabelNewGame, &LayoutTable::NewGameBox, MenuNewGame, MenuNewGame},
     {LabelLoadGame, &LayoutTable::LoadGameBox, MenuLoadGame, MenuLoadGame},
-    {LabelOptions, &LayoutTable::OptionsBox, MenuOptions, MenuMusic},
+    {LabelOptions, &LayoutTable::OptionsBox, MenuOptions, MenuMusicOff},
     {LabelCredits, &LayoutTable::CreditsBox, MenuCredits, MenuCredits},
     {LabelQuit, &LayoutTable::QuitBox, MenuQuit, MenuQuit},
 };
@@ -271,11 +271,13 @@ enum PageStep : uint8_t {
     MusicItem,          // once slid, lit when hovered
     MusicItemLit,
     OnOffItems,
+    MusicAction,        // ChooseMusic of this state
     Pointer,
     EndRun,             // EndBlending
     CaptureAKey,        // CaptureKey for this state's binding
     CreditsText,
     BackToLanguage,     // the language action's frame is over
+    BackToMusic,        // the music action's frame is over
 };
 
 constexpr int MaxSteps = 12;
@@ -302,7 +304,8 @@ constexpr PageRecipe SizeChoice{
 constexpr PageRecipe SoundPage{{BeginRun, OptionsBackdrop, MainRow, SubColumn, MusicItem, Pointer, EndRun}};
 constexpr PageRecipe MusicPage{
     {BeginRun, OptionsBackdrop, MainRow, SubColumn, MusicItemLit, OnOffItems, Pointer, EndRun}};
-constexpr PageRecipe NothingDrawn{{Done}};
+constexpr PageRecipe MusicChoice{{BeginRun, OptionsBackdrop, MainRow, SubColumn, MusicAction, MusicItemLit,
+                                  OnOffItems, Pointer, EndRun, BackToMusic}};
 constexpr PageRecipe CreditsPage{{BeginRun, Backdrop, MainRow, Pointer, EndRun, CreditsText}};
 
 // Indexed by MenuSelect.
@@ -331,8 +334,8 @@ constexpr const PageRecipe* PageRecipes[MenuStateCount] = {
     &SizeChoice,      // 21 MenuRes1280x720
     &SoundPage,       // 22 MenuSound
     &MusicPage,       // 23 MenuMusic
-    &NothingDrawn,    // 24 MenuMusicOn (never selected)
-    &NothingDrawn,    // 25 MenuMusicOff (never selected)
+    &MusicChoice,     // 24 MenuMusicOn
+    &MusicChoice,     // 25 MenuMusicOff
     &CreditsPage,     // 26 MenuCredits
     &MainPage,        // 27 MenuQuit
 };
@@ -370,11 +373,13 @@ void RunStep(PageStep step, int32_t pageState) {
         break;
     case MusicItemLit: DrawLabel(LabelMusic, Layout.MusicBox, true); break;
     case OnOffItems: DrawOnOffItems(); break;
+    case MusicAction: ChooseMusic(pageState == MenuMusicOn ? 1 : 0); break;
     case Pointer: DrawPointer(); break;
     case EndRun: EndBlending(); break;
     case CaptureAKey: CaptureKey(SettingName(Bindings[CaptureRow(pageState)].Key)); break;
     case CreditsText: DrawCreditsText(); break;
     case BackToLanguage: Menu.MenuSelect = MenuLanguage; break;
+    case BackToMusic: Menu.MenuSelect = MenuMusic; break;
     }
 }
 

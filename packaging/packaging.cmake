@@ -115,13 +115,16 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VELDRUNE_HOMEPAGE_URL}")
 # The extended description (CPack indents it under the summary).
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Veldrune is the front end of a small 2D fantasy game: a full-screen menu
 with New Game, Load Game, Options, Credits and Quit, an options tree for
-key bindings, language, screen size and music, and numbered screenshots.
+key bindings, language, screen size and its own music, and numbered
+screenshots.
 Every word exists in German and English, switched while it runs. It runs
 at 800x600, 1024x768 or 1280x720, full screen or in a window.")
 # The libraries come from the binary; the fonts are looked up by name at run
-# time (Linux Biolinum for the menu, DejaVu Serif when it is missing).
+# time (Linux Biolinum for the menu, DejaVu Serif when it is missing), and
+# SDL2_mixer is loaded when music is first wanted (platform/sdl_sound.cpp),
+# so the binary does not name it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-linuxlibertine, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-linuxlibertine, fonts-dejavu-core, libsdl2-mixer-2.0-0 (>= 2.6.0)")
 set(CPACK_STRIP_FILES ON)
 # Control files 0644 and scripts 0755, as policy wants, whatever the umask.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

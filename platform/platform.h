@@ -6,7 +6,9 @@
 //                                  and fontconfig (sdl_platform.cpp: life
 //                                  cycle and events; the others a concern
 //                                  each), with time, the thread and
-//                                  processes over POSIX (posix_services.cpp);
+//                                  processes over POSIX (posix_services.cpp)
+//                                  and music over SDL2_mixer
+//                                  (sdl_sound.cpp);
 //   tests/recording/recording_platform.cpp
 //                                  a scripted one that replays keyboard and
 //                                  mouse snapshots and records every call.
@@ -209,6 +211,20 @@ bool SettingsFileBusy();
 // settings file and, for the pictures named picturePrefix + number + ".png",
 // in the working folder, where no running instance owns them any more.
 void RemoveStaleTemporaryFiles(const std::string& settingsPath, const std::string& picturePrefix);
+
+// [SECTION] Sound
+
+// One music track, played by the platform on a thread of its own: none of
+// these waits for the audio output, and without one (no device, no sound
+// server) they do nothing and the program goes on silent. Fades are in
+// milliseconds; 0 is at once.
+void StartSoundOutput();          // begins opening the audio output, in the background; once
+// Plays an Ogg Vorbis file (valid for the whole run) from its start, looping
+// until it is stopped, fading in; replaces the track that is playing.
+void PlayMusic(const uint8_t* ogg, size_t size, int fadeInMs);
+void StopMusic(int fadeOutMs);    // fades out, then stops
+void PauseMusic(int fadeOutMs);   // fades out, then holds its place
+void ResumeMusic(int fadeInMs);   // from where it was paused, fading in
 
 // [SECTION] Process
 

@@ -107,6 +107,10 @@ void CloseController(SDL_JoystickID id) {
 // bringing up SDL's joystick drivers scans the input devices and parses the
 // mapping database, which the first picture need not wait for.
 void StartControllers() {
+    // While the music's thread starts SDL's audio, the controllers wait for
+    // a later poll rather than the game thread for the audio.
+    std::unique_lock<std::mutex> lock(SdlInitLock, std::try_to_lock);
+    if (!lock.owns_lock()) return;
     // Joysticks are updated by PollController alone, not at every event pump.
     SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
     // South selects and east goes back on every pad, whatever is printed on them.

@@ -2,7 +2,8 @@
 // (sdl_platform.cpp: life cycle and events; sdl_screen.cpp: windows, modes,
 // renderer, present and pacing; sdl_input.cpp: keyboard and mouse;
 // sdl_controller.cpp: game controllers; sdl_graphics.cpp: sprites, blending,
-// text and the frame record's replay; sdl_fonts.cpp: fonts), plus a few
+// text and the frame record's replay; sdl_fonts.cpp: fonts; sdl_sound.cpp:
+// the music, on a thread of its own), plus a few
 // read-only views the platform tests use to look behind the boundary. The
 // game logic never includes this file.
 #pragma once
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -206,6 +208,18 @@ void BeforePixelsChange();
 void HandleControllerEvent(const SDL_Event& e);
 // Closes every controller and the controller subsystem (StopPlatform).
 void StopControllers();
+
+// [SECTION] Music (sdl_sound.cpp)
+
+// Held by the sound thread whenever it calls into SDL (SDL keeps its
+// subsystem counts and its hints without a lock of its own); the game thread
+// only ever tries it, where it starts a subsystem and sets hints (the
+// controllers), and tries again at a later frame rather than wait.
+extern std::mutex SdlInitLock;
+// Ends the music's thread after its last fade-out; false when the thread was
+// stuck opening the audio output and was left behind (SDL's audio must then
+// be left alone).
+bool StopSound();
 
 // [SECTION] Views for the platform tests
 

@@ -5,10 +5,11 @@
 set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
-  libsdl2-dev libsdl2-ttf-dev libpng-dev zlib1g-dev libfontconfig-dev
+  libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libvorbis-dev libpng-dev zlib1g-dev libfontconfig-dev
   libgtest-dev libbenchmark-dev clang
   xvfb openbox xdotool x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy libxdamage-dev libxrandr-dev
   fonts-dejavu-core fonts-linuxlibertine python3 dosfstools
+  pulseaudio pulseaudio-utils
   dpkg-dev file lintian desktop-file-utils appstream
 )
 missing=()

@@ -75,7 +75,7 @@ TEST_F(GameTest, OverlayColoursAreRebuiltEveryFrame) {
 TEST_F(GameTest, OverlayDrawsNothingForStatesWithoutAName) {
     WriteSettingsFile(SettingsText({"[Settings]", "settings.debugger = 1"}));
     Boot();
-    Menu.MenuSelect = MenuMusicOn;   // reserved, no name; nothing selects it away
+    Menu.MenuSelect = MenuMusicOn;   // an action state: no name
     Frame();
     EXPECT_EQ(OverlayTexts(0), Lines{});
     for (int state : {int(MenuGerman), int(MenuEnglish), int(MenuRes800x600), int(MenuMusicOff),

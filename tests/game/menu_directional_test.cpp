@@ -36,6 +36,8 @@ Box BoxOf(int target) {
         case MenuRes1280x720: return &LayoutTable::Res1280Box;
         case MenuSound: return &LayoutTable::SoundBox;
         case MenuMusic: return &LayoutTable::MusicBox;
+        case MenuMusicOn: return &LayoutTable::OnBox;
+        case MenuMusicOff: return &LayoutTable::OffBox;
         case MenuCredits: return &LayoutTable::CreditsBox;
         case MenuQuit: return &LayoutTable::QuitBox;
         default: return nullptr;
@@ -113,10 +115,11 @@ const PageMoves AllPageMoves[] = {
      {RowNG, RowLG, {Opt, MenuMusic, Stays, LG, Cred}, {Cred, MenuMusic, Stays, Opt, Quit},
       {Quit, MenuMusic, Stays, Cred, Stays}, {Ctl, Stays, Gpl, Stays, Stays}, {Gpl, Ctl, Gfx, Stays, Stays},
       {Gfx, Gpl, Snd, Stays, MenuMusic}, {Snd, Gfx, LG, Stays, MenuMusic}, {MenuMusic, Gfx, Opt, Snd, Stays}}},
-    // Music: On and Off take no click, so no direction either.
     {{MenuMusic},
-     {RowNG, RowLG, {Opt, Snd, Stays, LG, Cred}, RowCred, RowQuit, {Ctl, Stays, Gpl, Stays, Stays},
-      {Gpl, Ctl, Gfx, Stays, Stays}, {Gfx, Gpl, Snd, Stays, Stays}, {Snd, Gfx, LG, Stays, Stays}}},
+     {RowNG, RowLG, {Opt, MenuMusicOff, Stays, LG, Cred}, {Cred, MenuMusicOff, Stays, Opt, Quit},
+      {Quit, MenuMusicOff, Stays, Cred, Stays}, {Ctl, Stays, Gpl, Stays, Stays},
+      {Gpl, Ctl, Gfx, Stays, Stays}, {Gfx, Gpl, Snd, Stays, MenuMusicOn}, {Snd, Gfx, LG, Stays, MenuMusicOn},
+      {MenuMusicOn, Gfx, MenuMusicOff, Snd, Stays}, {MenuMusicOff, MenuMusicOn, Cred, Snd, Stays}}},
 };
 
 const int Sizes[3][2] = {{800, 600}, {1024, 768}, {1280, 720}};
@@ -170,7 +173,7 @@ TEST_F(MenuDirections, TheFirstDirectionOffAnyItemGoesToThePagesFirstItem) {
     } cases[] = {
         {MenuMain, NG}, {MenuCredits, NG}, {MenuOptions, Ctl}, {MenuControl, MenuForward},
         {MenuGameplay, MenuLanguage}, {MenuLanguage, MenuGerman}, {MenuGraphic, MenuResolution},
-        {MenuResolution, MenuRes800x600}, {MenuSound, MenuMusic}, {MenuMusic, Ctl},
+        {MenuResolution, MenuRes800x600}, {MenuSound, MenuMusic}, {MenuMusic, MenuMusicOn},
     };
     for (const auto& c : cases) {
         for (int key : {KeyUp, KeyRight}) {

@@ -95,17 +95,17 @@ TEST_F(MenuPointing, HoverWithoutTheButtonChangesNothing) {
     EXPECT_EQ(Menu.MenuSelect, MenuMain);
 }
 
-TEST_F(MenuPointing, OnAndOffTakeNoClick) {
+// Pointing only selects the action states; what they do is the music tests'.
+TEST_F(MenuPointing, OnAndOffTakeAClickOnTheMusicPageOnly) {
     UseScreen(800, 600);
     PlaceSubColumn(165);
-    Cfg.settings.music = 1;
-    Menu.MenuSelect = MenuMusic;
-    PointOnce(485 + 75, 270 + 10, true);
-    EXPECT_EQ(Menu.MenuSelect, MenuMusic);
-    PointOnce(485 + 75, 300 + 10, true);
-    EXPECT_EQ(Menu.MenuSelect, MenuMusic);
-    EXPECT_EQ(Cfg.settings.music, 1);
-    EXPECT_FALSE(FileExists(SettingsFileName));
+    for (int page : {int(MenuMusic), int(MenuSound)}) {
+        for (int row : {0, 1}) {
+            Menu.MenuSelect = page;
+            PointOnce(485 + 75, 270 + 30 * row + 10, true);
+            EXPECT_EQ(Menu.MenuSelect, page == MenuMusic ? MenuMusicOn + row : page) << page << " row " << row;
+        }
+    }
 }
 
 TEST_F(MenuPointing, AScreenWithoutLayoutTakesNoClick) {

@@ -69,7 +69,7 @@ run "$program" --version; rc=$?
 run "$program" --help; rc=$?
 missing=""
 for want in "Usage: veldrune" "Veldrune.cfg" "Screenshot_<n>.png" ".local/share/veldrune" "XDG_DATA_HOME" \
-            "Escape" "arrow keys" "Return, keypad Enter" "left stick" "F12" "--version"; do
+            "Escape" "arrow keys" "Return, keypad Enter" "left stick" "F12" "Music" "--version"; do
   grep -qF -- "$want" "$work/out" || missing="$missing '$want'"
 done
 [ $rc -eq 0 ] && [ -z "$missing" ] && [ ! -s "$work/err" ] && pass "--help" \

@@ -550,6 +550,34 @@ int ModeRefreshRate() {
     return mode ? mode->Refresh : 0;
 }
 
+// [SECTION] Sound
+
+void StartSoundOutput() {
+    Record("StartSoundOutput");
+    Rec.SoundOutputStarted = true;
+}
+
+void PlayMusic(const uint8_t* ogg, size_t size, int fadeInMs) {
+    Record("PlayMusic", {int64_t(size), fadeInMs});
+    Rec.MusicTrack = ogg;
+    if (Rec.SoundOutputStarted && ogg != nullptr && size > 0) Rec.Music = MusicPlaying;
+}
+
+void StopMusic(int fadeOutMs) {
+    Record("StopMusic", {fadeOutMs});
+    Rec.Music = MusicSilent;
+}
+
+void PauseMusic(int fadeOutMs) {
+    Record("PauseMusic", {fadeOutMs});
+    if (Rec.Music == MusicPlaying) Rec.Music = MusicPaused;
+}
+
+void ResumeMusic(int fadeInMs) {
+    Record("ResumeMusic", {fadeInMs});
+    if (Rec.Music == MusicPaused) Rec.Music = MusicPlaying;
+}
+
 // [SECTION] Process
 
 void ShowMessage(const std::string& title, const std::string& text) {

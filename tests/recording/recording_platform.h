@@ -40,6 +40,14 @@ struct FontRecord {
     int Points = 0, Style = 0;
 };
 
+// What a player would hear, following the sound calls as the real platform
+// does: nothing before StartSoundOutput, a paused track only after a playing one.
+enum HeardMusic : int {
+    MusicSilent = 0,
+    MusicPlaying,
+    MusicPaused,
+};
+
 struct RecordingPlatform {
     // [SECTION] What the next polls see (set by the test)
     bool KeyDown[KeySlotCount] = {};   // physical state of each key
@@ -86,6 +94,9 @@ struct RecordingPlatform {
     std::vector<ThreadProc> ThreadProcs;        // procedures given to StartThread (not run)
     bool ScreenOpen = false;           // a screen is open (see ScreenActive)
     int ScreenWidth = 0, ScreenHeight = 0;      // size of the open screen
+    bool SoundOutputStarted = false;   // StartSoundOutput was called
+    HeardMusic Music = MusicSilent;    // what the sound calls so far would play
+    const uint8_t* MusicTrack = nullptr;   // the file PlayMusic was last given
 };
 extern RecordingPlatform Rec;
 

@@ -1,0 +1,254 @@
+// The real program's music as a player hears it: what SDL's disk audio
+// driver writes (48 kHz float stereo, at the pace of real time) or what a
+// sound server's null sink plays. Music when on, silence when off, On and Off
+// heard within half a second, silence in the background, and a start without
+// any sound server that prints nothing.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr int Rate = 48000;
+constexpr double Heard = 0.02;      // RMS of the music once faded in is 0.08 .. 0.13
+constexpr double Silent = 1e-4;     // RMS of silence as a sound file holds it
+
+// The sound written so far: interleaved float stereo.
+struct Sound {
+    std::vector<float> Samples;
+    long Frames() const { return long(Samples.size() / 2); }
+    double Rms(long from, long to) const {   // frames
+        from = std::max(0L, from);
+        to = std::min(Frames(), to);
+        if (to <= from) return 0;
+        double sum = 0;
+        for (long i = 2 * from; i < 2 * to; ++i) sum += double(Samples[i]) * Samples[i];
+        return std::sqrt(sum / double(2 * (to - from)));
+    }
+    double RmsOfLast(double seconds) const { return Rms(Frames() - long(seconds * Rate), Frames()); }
+};
+
+Sound ReadSound(const std::string& path) {
+    const std::string bytes = ReadFile(path);
+    Sound sound;
+    sound.Samples.resize(bytes.size() / 8 * 2);
+    std::memcpy(sound.Samples.data(), bytes.data(), sound.Samples.size() * sizeof(float));
+    return sound;
+}
+
+// Waits until the last 0.1 s of the file are heard (or silent), as later
+// samples arrive; leaves the file as read in `out`.
+bool WaitForSound(const std::string& path, bool heard, Sound& out, double timeoutSeconds = 20) {
+    return WaitUntil([&] {
+        out = ReadSound(path);
+        if (out.Frames() < Rate / 10) return false;
+        const double rms = out.RmsOfLast(0.1);
+        return heard ? rms > Heard : rms < Silent;
+    }, timeoutSeconds);
+}
+
+// How long the music took to fade out (or in) after frame `from`: from the
+// last 20 ms window at its playing level (out) or the first above silence
+// (in), to the first silent (out) or playing (in) one. Negative when the
+// change is not in the file.
+double FadeSeconds(const Sound& sound, long from, bool out, double level) {
+    constexpr long Window = Rate / 50;
+    long start = -1;
+    for (long at = std::max(0L, from - Rate); at + Window <= sound.Frames(); at += Window) {
+        const double rms = sound.Rms(at, at + Window);
+        if (out) {
+            if (at < from || rms > level) {
+                if (rms > level) start = at;
+                continue;
+            }
+            if (start >= 0 && rms < Silent) return double(at - start) / Rate;
+        } else {
+            if (at < from) continue;
+            if (start < 0 && rms > Silent) start = at;
+            if (start >= 0 && rms > level) return double(at + Window - start) / Rate;
+        }
+    }
+    return -1;
+}
+
+// Starts the program with these variables added to (or, empty, taken from)
+// its environment, its error output kept in dir/stderr.txt.
+Program StartWith(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& env) {
+    Program p;
+    p.Dir = dir;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        for (const auto& [name, value] : env) {
+            if (value.empty()) unsetenv(name.c_str());
+            else setenv(name.c_str(), value.c_str(), 1);
+        }
+        const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (err >= 0) dup2(err, 2);
+        execl(VELDRUNE_PROGRAM, VELDRUNE_PROGRAM, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    p.Pid = pid;
+    return p;
+}
+
+std::vector<std::pair<std::string, std::string>> DiskAudio(const std::string& file) {
+    return {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", file}};
+}
+
+std::string WindowedSettings(const std::string& dir, const std::string& music) {
+    std::vector<std::string> lines = {"[Settings]"};
+    for (const std::string& line : PinnedFontSettings(dir)) lines.push_back(line);
+    lines.push_back("settings.screenmode = 1");
+    lines.push_back("settings.music = " + music);
+    return SettingsText(lines);
+}
+
+// From the main page at 800 x 600 to the Music page: Options, Sound, Music.
+bool OpenMusicPage() {
+    return ClickAt(325 + 75, 500 + 10) && ClickAt(325 + 75, 270 + 10) && ClickAt(325 + 75, 270 + 10);
+}
+
+constexpr int OnX = 485 + 75, OnY = 270 + 10, OffX = 485 + 75, OffY = 300 + 10;
+
+}  // namespace
+
+TEST(MusicE2e, PlaysFromTheFirstFrameFadingInAndFadesOutAtTheEnd) {
+    NEED_DISPLAY();
+    const std::string dir = MakeWorkDir("music-start-end"), file = dir + "/sound.raw";
+    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
+    Program p = StartWith(dir, DiskAudio(file));
+    ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
+    Sound sound;
+    ASSERT_TRUE(WaitUntil([&] { sound = ReadSound(file); return sound.Frames() > 3 * Rate; }));
+    EXPECT_LT(sound.Rms(0, Rate / 4), 0.5 * sound.Rms(2 * Rate, 3 * Rate)) << "no fade-in";
+    EXPECT_GT(sound.Rms(2 * Rate, 3 * Rate), Heard);
+    Key("Escape");
+    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_LT(ReadSound(file).RmsOfLast(0.02), Heard) << "the end is not faded out";
+}
+
+TEST(MusicE2e, PlaysWhenOnAndFadesWithinHalfASecondAfterOffAndOn) {
+    NEED_DISPLAY();
+    const std::string dir = MakeWorkDir("music-on-off"), file = dir + "/sound.raw";
+    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
+    Program p = StartWith(dir, DiskAudio(file));
+    ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
+    Sound sound;
+    ASSERT_TRUE(WaitForSound(file, true, sound)) << "no music from the start";
+    ASSERT_TRUE(OpenMusicPage());
+
+    PointerTo(OffX, OffY);
+    long clicked = ReadSound(file).Frames();
+    const double level = ReadSound(file).RmsOfLast(1.0) * 0.3;
+    ClickLeft();
+    double fade = -1;
+    auto faded = [&](bool out) {
+        return WaitUntil([&] {
+            sound = ReadSound(file);
+            fade = FadeSeconds(sound, clicked, out, level);
+            return fade >= 0;
+        });
+    };
+    ASSERT_TRUE(faded(true)) << "Off left the music playing";
+    EXPECT_LE(fade, 0.5);
+    EXPECT_TRUE(FileHasLine(dir + "/Veldrune.cfg", "settings.music = 0"));
+
+    PointerTo(OnX, OnY);
+    clicked = ReadSound(file).Frames();
+    ClickLeft();
+    ASSERT_TRUE(faded(false)) << "On brought no music back";
+    EXPECT_LE(fade, 0.5);
+    EXPECT_TRUE(FileHasLine(dir + "/Veldrune.cfg", "settings.music = 1"));
+    Kill(p);
+}
+
+TEST(MusicE2e, OffOpensNoAudioUntilOnIsChosen) {
+    NEED_DISPLAY();
+    const std::string dir = MakeWorkDir("music-off"), file = dir + "/sound.raw";
+    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "0"));
+    Program p = StartWith(dir, DiskAudio(file));
+    ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
+    ASSERT_TRUE(OpenMusicPage());   // pages drawn and settled: the program ran a while
+    EXPECT_FALSE(Exists(file)) << "the audio output was opened with music off";
+    ASSERT_TRUE(ClickAt(OnX, OnY));
+    Sound sound;
+    ASSERT_TRUE(WaitForSound(file, true, sound));
+    long heard = 0;
+    while (heard < sound.Frames() && sound.Rms(heard, heard + Rate / 50) < Heard) heard += Rate / 50;
+    EXPECT_LE(double(heard) / Rate, 0.5) << "the output opens at On, and the music is heard within half a second of it";
+    Kill(p);
+}
+
+TEST(MusicE2e, SilentInTheBackgroundBackWhenActivated) {
+    NEED_DISPLAY();
+    const std::string dir = MakeWorkDir("music-background"), file = dir + "/sound.raw";
+    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
+    Program p = StartWith(dir, DiskAudio(file));
+    const std::string id = WaitForWindow(20, p.Pid);
+    ASSERT_FALSE(id.empty());
+    Sound sound;
+    ASSERT_TRUE(WaitForSound(file, true, sound));
+    e2e::Run("xdotool windowminimize " + id + " 2>/dev/null");
+    ASSERT_TRUE(WaitForWindowState(id, WindowState::Minimised));
+    EXPECT_TRUE(WaitForSound(file, false, sound)) << "music goes on in the background";
+    e2e::Run("xdotool windowactivate " + id + " 2>/dev/null");
+    EXPECT_TRUE(WaitForSound(file, true, sound)) << "no music after coming back";
+    Kill(p);
+}
+
+// No driver named, no sound server to reach, no sound card: the menu comes up
+// and ends as always, and prints nothing.
+TEST(MusicE2e, WithoutAnySoundServerTheMenuRunsSilentlyAndPrintsNothing) {
+    NEED_DISPLAY();
+    const std::string dir = MakeWorkDir("music-no-server");
+    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
+    Program p = StartWith(dir, {{"SDL_AUDIODRIVER", ""}, {"PULSE_SERVER", "unix:" + dir + "/no-server"},
+                                {"XDG_RUNTIME_DIR", dir}});
+    ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
+    Key("Escape");
+    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(ReadFile(dir + "/stderr.txt"), "");
+}
+
+// A real sound server with a null sink, recorded from its monitor: the music
+// reaches what a player would hear. tools/test.sh starts the server and names
+// its socket in VELDRUNE_TEST_PULSE_SERVER.
+TEST(MusicE2e, ASoundServerPlaysTheMusic) {
+    NEED_DISPLAY();
+    const char* server = std::getenv("VELDRUNE_TEST_PULSE_SERVER");
+    if (server == nullptr || *server == '\0') GTEST_SKIP() << "no test sound server (tools/test.sh starts one)";
+    const std::string dir = MakeWorkDir("music-server"), file = dir + "/heard.raw";
+    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
+    const pid_t recorder = fork();
+    if (recorder == 0) {
+        setenv("PULSE_SERVER", server, 1);
+        const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out >= 0) dup2(out, 1);
+        execlp("parec", "parec", "-d", "vr.monitor", "--format=float32le", "--rate=48000", "--channels=2",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    Program p = StartWith(dir, {{"SDL_AUDIODRIVER", ""}, {"PULSE_SERVER", server}});
+    ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
+    Sound sound;
+    EXPECT_TRUE(WaitForSound(file, true, sound)) << "the server's sink heard no music";
+    Key("Escape");
+    EXPECT_EQ(WaitExit(p), 0);
+    kill(recorder, SIGTERM);
+    waitpid(recorder, nullptr, 0);
+}

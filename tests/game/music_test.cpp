@@ -1,0 +1,201 @@
+// music_test.cpp — when the menu's music plays, frame by frame: from the
+// first frame with settings.music 1 and never with another value, On and Off on the Music
+// page, quiet during the focus-loss wait, the restart and the end.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "menu_test_support.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+const std::vector<std::string> SoundOps = {"StartSoundOutput", "PlayMusic", "StopMusic", "PauseMusic",
+                                           "ResumeMusic"};
+// (Functions: the track's size is known only once the program's globals are.)
+std::string PlayWithFade(int ms) { return "PlayMusic " + std::to_string(MenuMusicTrack.Size) + " " + std::to_string(ms); }
+
+// Start-up and the first frame, after which the music begins; the calls
+// made so far are then forgotten, so that a test reads what follows.
+void BootWithMusic(const std::string& value = "1") {
+    WriteSettingsFile(SettingsText({"[Settings]", "settings.music = " + value}));
+    Boot();
+    Frame();
+    Rec.Calls.clear();
+}
+
+// On the Music page at 800 x 600, the sub column slid over.
+void OpenMusicPage() {
+    Menu.MenuSelect = MenuMusic;
+    PlaceSubColumn(165);
+}
+
+constexpr int OnX = 485 + 75, OnY = 270 + 10, OffX = 485 + 75, OffY = 300 + 10;
+
+int IndexOf(const std::string& op) {
+    for (size_t i = 0; i < Rec.Calls.size(); ++i)
+        if (Rec.Calls[i].Op == op) return int(i);
+    return -1;
+}
+
+}  // namespace
+
+// [SECTION] Start-up
+
+TEST_F(GameTest, MusicFadesInAfterTheFirstFrameOnlyWhenTheSettingIsOne) {
+    Boot();   // no settings file: music 1
+    EXPECT_EQ(Described(-1, SoundOps), Lines{}) << "start-up does not share the cores with the audio";
+    Frame();   // (calls after the frame's present count for the next frame)
+    EXPECT_EQ(Described(1, SoundOps), (Lines{"StartSoundOutput", PlayWithFade(2000)}));
+    EXPECT_GT(IndexOf("StartSoundOutput"), IndexOf("PresentFrame")) << "the first frame is on the screen first";
+    EXPECT_EQ(Rec.MusicTrack, MenuMusicTrack.Data);
+    EXPECT_EQ(Rec.Music, MusicPlaying);
+    Frames(2);
+    EXPECT_EQ(CallsOf("PlayMusic").size(), 1u);
+    for (const char* value : {"0", "2", "-1", "x", ""}) {
+        ResetGameState();
+        ResetRecording();
+        WriteSettingsFile(SettingsText({"[Settings]", "settings.music = " + std::string(value)}));
+        Boot();
+        Frames(3);
+        EXPECT_EQ(Described(-1, SoundOps), Lines{}) << "settings.music = " << value << ": the audio is never opened";
+    }
+}
+
+// [SECTION] On and Off
+
+TEST_F(GameTest, OffAndOnOnTheMusicPageWriteTheSettingAndFadeAtOnce) {
+    WriteSettingsFile(SettingsText({"; mine", "[Settings]", "settings.music = 1", "settings.language = English"}));
+    Boot();
+    Frame();
+    Rec.Calls.clear();
+    OpenMusicPage();
+    ClickAt(OffX, OffY);
+    EXPECT_EQ(Described(1, SoundOps), Lines{"StopMusic 300"});
+    EXPECT_EQ(Rec.Music, MusicSilent);
+    EXPECT_EQ(Menu.MenuSelect, MenuMusic) << "the page stays open";
+    EXPECT_EQ(Cfg.settings.music, 0);
+    const std::string afterOff = ReadSettingsFile();
+    EXPECT_NE(afterOff.find("settings.music = 0"), std::string::npos) << afterOff;
+    EXPECT_NE(afterOff.find("; mine"), std::string::npos) << "the rest of the file stays";
+    // The chosen item is bright in the choosing frame already.
+    const Lines drawn = Described(1, {"DrawBlended"});
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), "DrawBlended 88 485 300 255"), drawn.end());
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), "DrawBlended 87 485 270 140"), drawn.end());
+
+    Frame();
+    PointAt(OnX, OnY);
+    Release({KeyReturn});   // Return with the pointer on On chooses it as a click does
+    EXPECT_EQ(Described(-1, SoundOps), (Lines{"StopMusic 300", "StartSoundOutput", PlayWithFade(300)}));
+    EXPECT_EQ(Rec.Music, MusicPlaying);
+    EXPECT_EQ(Menu.MenuSelect, MenuMusic);
+    EXPECT_NE(ReadSettingsFile().find("settings.music = 1"), std::string::npos);
+}
+
+TEST_F(GameTest, ChoosingWhatPlaysAlreadyChangesNothingHeard) {
+    BootWithMusic();
+    OpenMusicPage();
+    HoldLeftButton(true);
+    PointAt(OnX, OnY);
+    Frames(3);   // held over On: chosen in every frame, played once
+    HoldLeftButton(false);
+    EXPECT_EQ(Described(-1, {"PlayMusic"}), Lines{});
+    EXPECT_NE(ReadSettingsFile().find("settings.music = 1"), std::string::npos) << "written all the same";
+}
+
+TEST_F(GameTest, AnotherValueLightsNeitherItemAndOffFromItStopsNothing) {
+    BootWithMusic("7");
+    OpenMusicPage();
+    PointAt(10, 10);
+    Frame();
+    const Lines drawn = Described(1, {"DrawBlended"});
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), "DrawBlended 60 485 270 140"), drawn.end());
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), "DrawBlended 61 485 300 140"), drawn.end());
+    ClickAt(OffX, OffY);
+    EXPECT_EQ(Described(-1, SoundOps), Lines{}) << "nothing was playing";
+    EXPECT_EQ(Cfg.settings.music, 0);
+    ClickAt(OnX, OnY);
+    EXPECT_EQ(Described(-1, SoundOps), (Lines{"StartSoundOutput", PlayWithFade(300)}));
+}
+
+// [SECTION] Focus loss
+
+TEST_F(GameTest, MusicPausesForTheFocusLossWaitAndResumesAfterIt) {
+    for (int mode : {1, 3}) {
+        ResetGameState();
+        ResetRecording();
+        WriteSettingsFile(SettingsText({"[Settings]", "settings.screenmode = " + std::to_string(mode)}));
+        Boot();
+        Frame();
+        Rec.ScreenActive = {false};
+        Rec.WindowEvents = {WindowEventOther, WindowEventActivated};
+        Frame();
+        EXPECT_EQ(Described(1, {"PauseMusic", "AwaitWindowEvent", "ResumeMusic"}),
+                  (Lines{"PauseMusic 300", "AwaitWindowEvent", "AwaitWindowEvent", "ResumeMusic 1000"}))
+            << "screen mode " << mode;
+        EXPECT_EQ(Rec.Music, MusicPlaying);
+    }
+}
+
+TEST_F(GameTest, WithMusicOffTheFocusLossTouchesNoSound) {
+    BootWithMusic("0");
+    Rec.ScreenActive = {false};
+    Frame();
+    EXPECT_EQ(Described(-1, SoundOps), Lines{});
+}
+
+TEST_F(GameTest, ClosingTheStandByWindowFadesTheMusicOutInsteadOfResuming) {
+    BootWithMusic();
+    Rec.ScreenActive = {false};
+    Rec.WindowEvents = {WindowEventClosed};
+    Frame();
+    ShutDown();
+    EXPECT_EQ(Described(-1, SoundOps), (Lines{"PauseMusic 300", "StopMusic 250"}));
+}
+
+// A screen that never opened (screen mode 0): the first frames wait in the
+// background, and the music begins after the first frame that is shown.
+TEST_F(GameTest, MusicBeginsAfterTheFirstFrameShownNotDuringTheWait) {
+    WriteSettingsFile(SettingsText({"[Settings]", "settings.screenmode = 0"}));
+    Boot();
+    Frame();   // the focus-loss path: the screen opens after the wait
+    EXPECT_EQ(Described(-1, SoundOps), Lines{});
+    Frame();
+    EXPECT_EQ(Described(1, SoundOps), (Lines{"StartSoundOutput", PlayWithFade(2000)}));
+}
+
+// [SECTION] Restart and end
+
+TEST_F(GameTest, ARestartFadesThisInstanceOutAndTheNewOneIn) {
+    BootWithMusic();
+    Menu.MenuSelect = MenuRes1024x768;   // the action's frame
+    Frame();
+    ASSERT_EQ(Rec.Launched.size(), 1u);
+    ShutDown();
+    EXPECT_EQ(Described(-1, SoundOps), Lines{"StopMusic 250"});
+    // The new instance, with what the restart wrote.
+    ResetGameState();
+    ResetRecording();
+    Boot();
+    Frame();
+    EXPECT_EQ(Menu.MenuSelect, MenuResolution);
+    EXPECT_EQ(Described(-1, SoundOps), (Lines{"StartSoundOutput", PlayWithFade(2000)}));
+}
+
+TEST_F(GameTest, QuittingFadesOutWithinAQuarterSecondAndOnlyWhatPlays) {
+    BootWithMusic();
+    Release({KeyEscape});
+    ASSERT_EQ(App.QuitRequested, 1);
+    ShutDown();
+    EXPECT_EQ(Described(-1, {"StopMusic"}), Lines{"StopMusic 250"});
+    ResetGameState();
+    ResetRecording();
+    BootWithMusic("0");
+    ShutDown();
+    EXPECT_EQ(Described(-1, SoundOps), Lines{});
+    ResetGameState();
+    ResetRecording();
+    Boot();
+    ShutDown();   // ended before its first frame (a quit in the stand-by wait)
+    EXPECT_EQ(Described(-1, SoundOps), Lines{});
+}
