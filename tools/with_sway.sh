@@ -13,7 +13,8 @@
 # without them, and one made for a single key or motion is usually gone
 # before a program has bound it. Keys: `wtype -P o -s 80 -p o` for Wayland
 # clients; X clients on XWayland read wtype's keymap wrongly, so they get
-# `xdotool` keys on $DISPLAY.
+# `xdotool` keys on $DISPLAY (each wtype leaves XWayland a keymap of its own
+# few keys: `setxkbmap us` before an X client starts gives it a whole one).
 # sway refuses to run as root: as root, it runs as the unprivileged user
 # veldrune-sway (made when missing), with no further groups; as any other
 # user it runs as that user. Everything is stopped when the command ends; its

@@ -62,9 +62,14 @@ RgbaImage Reference(Size size, const std::string& page) {
     return image;
 }
 
-// The program's driver, through the environment it inherits.
+// The program's driver, through the environment it inherits. Each wtype
+// sends XWayland its own keymap of the few keys it types, so an X client that
+// starts after one sees most keys unmapped: XWayland gets a whole one back.
 struct DriverChoice {
-    explicit DriverChoice(Driver driver) { setenv("SDL_VIDEODRIVER", driver == Driver::Wayland ? "wayland" : "x11", 1); }
+    explicit DriverChoice(Driver driver) {
+        setenv("SDL_VIDEODRIVER", driver == Driver::Wayland ? "wayland" : "x11", 1);
+        if (driver == Driver::XWayland) e2e::Run("setxkbmap us 2>/dev/null");
+    }
     ~DriverChoice() { unsetenv("SDL_VIDEODRIVER"); }
 };
 
@@ -155,13 +160,17 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     }
 
     // The first drawn frame, then the pointer where the reference pictures
-    // have it, then one steady picture.
-    Box box = PictureBox(s.Window, mode, size);
+    // have it, then one steady picture. (A window is listed at once, full
+    // screen or not: the box is read again once the screen is at rest.)
+    Box box;
     RgbaImage rest;
-    ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) { return AnythingLit(screen, box); }))
-        << what << ": the window never shows a drawn frame";
+    ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) {
+        box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), mode, size);
+        return AnythingLit(screen, box);
+    })) << what << ": the window never shows a drawn frame";
     sway::PointerTo(size.W - 30, 30);
     ASSERT_TRUE(sway::WaitUntilSettled(&rest)) << what << ": the screen never comes to rest";
+    box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), mode, size);
     for (int read = 0; read < 8; ++read) {
         RgbaImage again;
         ASSERT_TRUE(sway::Screen(again));
@@ -257,12 +266,13 @@ TEST_P(WaylandScale2, FullScreenFillsTheOutputAsAtScale1) {
     Started s = StartMenu("wayland-scale2", size, 3);
     ASSERT_GE(s.Seconds, 0) << what << ": no window appears";
     RgbaImage rest;
-    const Box box = PictureBox(s.Window, 3, size);
-    ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) { return AnythingLit(screen, box); }, &rest))
-        << what << ": the window never shows a drawn frame";
+    Box box;
+    ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) {
+        box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), 3, size);
+        return AnythingLit(screen, box) && box.H == 720;
+    }, &rest)) << what << ": the window never shows a drawn frame filling the output's height";
     EXPECT_EQ(rest.width, 1280) << "grim reads the output in its own pixels";
     EXPECT_EQ(box.W * 720, box.H * 960) << what << ": the picture's box is " << box.W << " x " << box.H;
-    EXPECT_EQ(box.H, 720) << what << ": the picture does not fill the output's height";
     // The pointer is wherever the start put it: the reference differs there alone.
     EXPECT_GE(sway::AgreementInBox(rest, box, Reference(size, "main"), 48), 0.99)
         << what << ": the main page is not the reference picture filling the output";
