@@ -122,7 +122,10 @@ export DISPLAY="$xdisplay" VELDRUNE_XWAYLAND_DISPLAY="$xdisplay"
 wait_for 20 xdpyinfo >/dev/null 2>&1 || fail "XWayland $xdisplay does not answer"
 
 # The held keyboard and pointer; the command starts once the seat has both.
-wtype -s 3600000 >"$run/wtype.out" 2>&1 &
+# wtype sends a keymap of the keys it types, and a keyboard with none at all
+# (a bare `wtype -s`) gives SDL a keymap it cannot compile, which crashes it
+# on the next modifier event: this one types a Shift before it sleeps.
+wtype -P Shift_L -p Shift_L -s 3600000 >"$run/wtype.out" 2>&1 &
 pids+=($!)
 export VELDRUNE_POINTER_FIFO="$run/pointer"
 "$pointer_bin" "$VELDRUNE_POINTER_FIFO" >"$run/pointer.out" 2>&1 &

@@ -106,6 +106,13 @@ bool AnythingLit(const RgbaImage& screen, const Box& box) {
     return false;
 }
 
+// The screen as it is now, kept in the program's folder for a failure's message.
+std::string Kept(const e2e::Program& p, const std::string& name) {
+    const std::string path = p.Dir + "/" + name + ".png";
+    e2e::Run("grim " + path);
+    return "; the screen is " + path;
+}
+
 std::string Describe(Driver driver, int mode, Size size) {
     return std::string(driver == Driver::Wayland ? "native" : "XWayland") + ", mode " + std::to_string(mode) + ", " +
            std::to_string(size.W) + " x " + std::to_string(size.H);
@@ -179,7 +186,7 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     }
     EXPECT_TRUE(Shows(rest, box, Reference(size, "main"), size))
         << what << ": the main page is not the reference picture in the window's box (" << box.X << ", " << box.Y
-        << ", " << box.W << " x " << box.H << ")";
+        << ", " << box.W << " x " << box.H << ")" << Kept(s.Program, "main");
 
     // Full screen keeps the picture's shape, centred on black.
     if (mode == 3) {
@@ -196,12 +203,12 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     ASSERT_TRUE(sway::Press(driver, "c")) << what << ": the key C showed nothing new";
     RgbaImage page;
     EXPECT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) { return Shows(screen, box, Reference(size, "credits"), size); }, &page))
-        << what << ": after the key C the screen is not the Credits page";
+        << what << ": after the key C the screen is not the Credits page" << Kept(s.Program, "credits");
     sway::PointerTo(size.W / 2, size.W == 800 ? 510 : 630);
-    EXPECT_TRUE(sway::ActAndSettle(sway::Click)) << what << ": the click showed nothing new";
+    EXPECT_TRUE(sway::ActAndSettle(sway::Click)) << what << ": the click showed nothing new" << Kept(s.Program, "click");
     sway::PointerTo(size.W - 30, 30);
     ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) { return Shows(screen, box, Reference(size, "options"), size); }, &page))
-        << what << ": after the click on Options the screen is not the Options page";
+        << what << ": after the click on Options the screen is not the Options page" << Kept(s.Program, "options");
 
     // Focus rounds: another workspace and back; another workspace, then the
     // game's window focused from there. The same page comes back.
@@ -210,7 +217,8 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
         ASSERT_TRUE(sway::Command("workspace 2"));
         ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) {
             return sway::AgreementInBox(screen, box, shown, 24) < 0.998;
-        })) << what << ": the page stays on the screen on workspace 2 (or the game took it back by itself)";
+        })) << what << ": the page stays on the screen on workspace 2 (or the game took it back by itself)"
+           << Kept(s.Program, "away");
         const auto start = Clock::now();
         ASSERT_TRUE(sway::Command(back));
         sway::Window w;
@@ -220,7 +228,7 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
             return w.Id != 0 && sway::Screen(screen) &&
                    sway::AgreementInBox(screen, PictureBox(w, mode, size), shown, 24) >= 0.998;
         }, 20);
-        ASSERT_TRUE(back_) << what << ": after '" << back << "' the page is not back";
+        ASSERT_TRUE(back_) << what << ": after '" << back << "' the page is not back" << Kept(s.Program, "back");
         const double seconds = SecondsSince(start);
         std::printf("[ figure   ] %s: back %.2f s after '%s'\n", what.c_str(), seconds, back.c_str());
         EXPECT_LE(seconds, BackDeadline) << what << ": the page took " << seconds << " s to come back";
@@ -275,7 +283,7 @@ TEST_P(WaylandScale2, FullScreenFillsTheOutputAsAtScale1) {
     EXPECT_EQ(box.W * 720, box.H * 960) << what << ": the picture's box is " << box.W << " x " << box.H;
     // The pointer is wherever the start put it: the reference differs there alone.
     EXPECT_GE(sway::AgreementInBox(rest, box, Reference(size, "main"), 48), 0.99)
-        << what << ": the main page is not the reference picture filling the output";
+        << what << ": the main page is not the reference picture filling the output" << Kept(s.Program, "scale2");
     const double want = sway::DividerAspect(Reference(size, "main")), got = sway::DividerAspect(rest);
     EXPECT_NEAR(got / want, 1.0, 0.04) << what << ": the dividers' aspect is " << got << ", the menu's own " << want;
     EXPECT_TRUE(e2e::BlackOutside(rest, box.X, box.Y, box.W, box.H)) << what << ": the border is not black";
