@@ -58,7 +58,7 @@ runs="${1:-5}"
 seconds="${BUDGET_SECONDS:-10}"
 if [ -z "${VELDRUNE_BENCH_DIR:-}" ]; then
     { cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDRUNE_BENCH=ON >/dev/null &&
-      cmake --build "$root/build" -j"$(nproc)" --target veldrune bare_sdl x11_platform virtual_pointer >&2; } ||
+      cmake --build "$root/build" -j"$(nproc)" --target veldrune bare_sdl x11_platform virtual_input >&2; } ||
         { echo "budget: the build failed" >&2; exit 2; }
     export VELDRUNE_BENCH_DIR="$root/build/bench"   # built: the run under X below need not again
 fi
@@ -178,12 +178,12 @@ screens() {
     done
 }
 # [Wayland]: this script again under tools/with_sway.sh, natively. The keys
-# go through wtype, the pointer through the virtual pointer the desktop holds,
+# and the pointer go through the virtual keyboard and pointer the desktop holds,
 # the windows are sway's, and sway's CPU is counted where the X server's was.
 if [ -n "${BUDGET_WAYLAND:-}" ]; then
     export SDL_VIDEODRIVER=wayland
-    press() { wtype -P "$1" -s 80 -p "$1"; sleep 0.3; }
-    pointer() { echo "$*" >"$VELDRUNE_POINTER_FIFO"; }
+    pointer() { echo "$*" >"$VELDRUNE_INPUT_FIFO"; }
+    press() { pointer key "$1"; sleep 0.4; }
     click_at() {
         pointer move -4000 -4000; sleep 0.1
         pointer move "$1" "$2"; sleep 0.1
@@ -209,7 +209,7 @@ if [ -n "${BUDGET_WAYLAND:-}" ]; then
     exit 0
 fi
 wayland_rows() {
-    VELDRUNE_VIRTUAL_POINTER="${VELDRUNE_VIRTUAL_POINTER:-$root/build/tests/virtual_pointer}" \
+    VELDRUNE_VIRTUAL_INPUT="${VELDRUNE_VIRTUAL_INPUT:-$root/build/tests/virtual_input}" \
         "$root/tools/with_sway.sh" env BUDGET_WAYLAND=1 BUDGET_SECONDS="$seconds" "$here/budget.sh" 2>/dev/null
 }
 if [ -n "${BUDGET_SCREENS:-}" ]; then

@@ -4,17 +4,17 @@
 # XWayland for X clients:
 #   tools/with_sway.sh [--scale=2] COMMAND ...
 # The command sees WAYLAND_DISPLAY, XDG_RUNTIME_DIR and SWAYSOCK of that sway
-# (swaymsg, grim and wtype work as they are), DISPLAY and VELDRUNE_XWAYLAND_DISPLAY
-# set to its XWayland, and VELDRUNE_POINTER_FIFO: write "move DX DY", "down",
-# "up" or "click" lines there to move the one virtual pointer
-# (tests/wayland/virtual_pointer.cpp, found in build/tests/ or at
-# $VELDRUNE_VIRTUAL_POINTER). One virtual keyboard (wtype) and that pointer
-# are held open for the whole run: the seat has no keyboard or pointer
-# without them, and one made for a single key or motion is usually gone
-# before a program has bound it. Keys: `wtype -P o -s 80 -p o` for Wayland
-# clients; X clients on XWayland read wtype's keymap wrongly, so they get
-# `xdotool` keys on $DISPLAY (each wtype leaves XWayland a keymap of its own
-# few keys: `setxkbmap us` before an X client starts gives it a whole one).
+# (swaymsg and grim work as they are), DISPLAY and VELDRUNE_XWAYLAND_DISPLAY
+# set to its XWayland, and VELDRUNE_INPUT_FIFO: write "move DX DY", "down",
+# "up", "click" or "key NAME" (a keysym: o, Escape) lines there to drive the
+# one virtual pointer and the one virtual keyboard
+# (tests/wayland/virtual_input.cpp, found in build/tests/ or at
+# $VELDRUNE_VIRTUAL_INPUT). Both are held open for the whole run: the seat
+# has no keyboard or pointer without them, one made for a single key or
+# motion is usually gone before a program has bound it, and a keyboard that
+# goes leaves the seat without a keymap, which SDL does not survive (so no
+# wtype here: each one is such a keyboard). X clients on XWayland may also
+# be driven with xdotool on $DISPLAY.
 # sway refuses to run as root: as root, it runs as the unprivileged user
 # veldrune-sway (made when missing), with no further groups; as any other
 # user it runs as that user. Everything is stopped when the command ends; its
@@ -27,11 +27,11 @@ case "${1:-}" in
   --scale=*) scale="${1#--scale=}"; shift ;;
 esac
 [ $# -gt 0 ] || { echo "usage: tools/with_sway.sh [--scale=N] COMMAND ..." >&2; exit 2; }
-for tool in sway swaymsg grim wtype Xwayland xhost; do
+for tool in sway swaymsg grim Xwayland xhost; do
   command -v "$tool" >/dev/null || { echo "with_sway: $tool is missing (tools/install_deps.sh installs it)" >&2; exit 2; }
 done
-pointer_bin="${VELDRUNE_VIRTUAL_POINTER:-$root/build/tests/virtual_pointer}"
-[ -x "$pointer_bin" ] || { echo "with_sway: no virtual pointer at $pointer_bin (build the tests first)" >&2; exit 2; }
+input_bin="${VELDRUNE_VIRTUAL_INPUT:-$root/build/tests/virtual_input}"
+[ -x "$input_bin" ] || { echo "with_sway: no virtual input at $input_bin (build the tests first)" >&2; exit 2; }
 
 # Polls a command every 0.1 s until it succeeds; fails after $1 seconds.
 wait_for() {
@@ -122,18 +122,12 @@ export DISPLAY="$xdisplay" VELDRUNE_XWAYLAND_DISPLAY="$xdisplay"
 wait_for 20 xdpyinfo >/dev/null 2>&1 || fail "XWayland $xdisplay does not answer"
 
 # The held keyboard and pointer; the command starts once the seat has both.
-# wtype sends a keymap of the keys it types, and a keyboard with none at all
-# (a bare `wtype -s`) gives SDL a keymap it cannot compile, which crashes it
-# on the next modifier event: this one types a Shift before it sleeps.
-wtype -P Shift_L -p Shift_L -s 3600000 >"$run/wtype.out" 2>&1 &
-pids+=($!)
-export VELDRUNE_POINTER_FIFO="$run/pointer"
-"$pointer_bin" "$VELDRUNE_POINTER_FIFO" >"$run/pointer.out" 2>&1 &
+export VELDRUNE_INPUT_FIFO="$run/input"
+"$input_bin" "$VELDRUNE_INPUT_FIFO" >"$run/input.out" 2>&1 &
 pids+=($!)
 seat_has() { swaymsg -t get_inputs 2>/dev/null | grep -q "\"type\": \"$1\""; }
-wait_for 20 seat_has keyboard || fail "the virtual keyboard did not come ($(cat "$run/wtype.out"))"
-wait_for 20 grep -q ready "$run/pointer.out" && wait_for 20 seat_has pointer ||
-  fail "the virtual pointer did not come ($(cat "$run/pointer.out"))"
+wait_for 20 grep -q ready "$run/input.out" && wait_for 20 seat_has pointer && wait_for 20 seat_has keyboard ||
+  fail "the virtual keyboard and pointer did not come ($(cat "$run/input.out"))"
 
 "$@"
 rc=$?

@@ -1,5 +1,6 @@
-// sway_watch.cpp — grim read-backs, swaymsg's window list, wtype and xdotool
-// keys and the virtual pointer's FIFO, for the Wayland end-to-end tests.
+// sway_watch.cpp — grim read-backs, swaymsg's window list, the virtual
+// keyboard and pointer's FIFO and xdotool keys, for the Wayland end-to-end
+// tests.
 #include "sway_watch.h"
 
 #include <fcntl.h>
@@ -94,8 +95,8 @@ bool HasDesktop(std::string& reason) {
         reason = "no sway desktop (run under tools/with_sway.sh)";
         return false;
     }
-    if (Env("VELDRUNE_POINTER_FIFO").empty() || Env("VELDRUNE_XWAYLAND_DISPLAY").empty()) {
-        reason = "tools/with_sway.sh gave no virtual pointer or no XWayland display";
+    if (Env("VELDRUNE_INPUT_FIFO").empty() || Env("VELDRUNE_XWAYLAND_DISPLAY").empty()) {
+        reason = "tools/with_sway.sh gave no virtual input or no XWayland display";
         return false;
     }
     if (e2e::Run("swaymsg -t get_version >/dev/null 2>&1 && echo ok") != "ok") {
@@ -267,22 +268,23 @@ bool DividerSpan(const RgbaImage& picture, int& left, int& right) {
 
 // [SECTION] Input
 
+// One line at a time; a line shorter than a pipe's buffer arrives whole.
+static void Send(const std::string& line) {
+    const int fd = open(Env("VELDRUNE_INPUT_FIFO").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    const std::string text = line + "\n";
+    (void)!write(fd, text.data(), text.size());
+    close(fd);
+}
+
+// The virtual keyboard holds the key 80 ms itself.
 void Key(Driver driver, const std::string& keysym) {
-    if (driver == Driver::Wayland) e2e::Run("wtype -P " + keysym + " -s 80 -p " + keysym);
+    if (driver == Driver::Wayland) Send("key " + keysym);
     else e2e::Run("xdotool keydown " + keysym + " && sleep 0.08 && xdotool keyup " + keysym);
 }
 
 bool Press(Driver driver, const std::string& keysym) {
     return ActAndSettle([&] { Key(driver, keysym); });
-}
-
-// One line at a time; a line shorter than a pipe's buffer arrives whole.
-static void Send(const std::string& line) {
-    const int fd = open(Env("VELDRUNE_POINTER_FIFO").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return;
-    const std::string text = line + "\n";
-    (void)!write(fd, text.data(), text.size());
-    close(fd);
 }
 
 void Move(int dx, int dy) { Send("move " + std::to_string(dx) + " " + std::to_string(dy)); }

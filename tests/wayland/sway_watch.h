@@ -1,7 +1,8 @@
 // sway_watch.h — what a player sees on the sway desktop tools/with_sway.sh
 // starts, and the player's hands there: the output read back with grim, the
-// windows as swaymsg lists them, keys (wtype for Wayland clients, xdotool for
-// X clients on XWayland) and the one virtual pointer.
+// windows as swaymsg lists them, and the one virtual keyboard and pointer
+// tools/with_sway.sh holds (X clients on XWayland take their keys from
+// xdotool, as on the X desktops).
 //
 // As in e2e_support.h, nothing waits for a fixed time: every wait polls what
 // it waits for and has a deadline that only bounds a failure.
@@ -75,12 +76,12 @@ bool DividerSpan(const RgbaImage& picture, int& left, int& right);
 
 // [SECTION] Input
 
-// The program's driver: its keys go through wtype natively, through xdotool
-// on XWayland.
+// The program's driver: its keys go through the virtual keyboard natively,
+// through xdotool on XWayland.
 enum class Driver { Wayland, XWayland };
 void Key(Driver driver, const std::string& keysym);   // down, 80 ms, up
 bool Press(Driver driver, const std::string& keysym); // a key whose answer is a new picture
-// The virtual pointer (tools/with_sway.sh holds it): a relative motion, a click.
+// The virtual pointer: a relative motion, a click.
 void Move(int dx, int dy);
 void Click();
 // The menu's pointer to (x, y) of its picture: pushed into the corner once

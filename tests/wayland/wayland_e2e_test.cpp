@@ -62,14 +62,9 @@ RgbaImage Reference(Size size, const std::string& page) {
     return image;
 }
 
-// The program's driver, through the environment it inherits. Each wtype
-// sends XWayland its own keymap of the few keys it types, so an X client that
-// starts after one sees most keys unmapped: XWayland gets a whole one back.
+// The program's driver, through the environment it inherits.
 struct DriverChoice {
-    explicit DriverChoice(Driver driver) {
-        setenv("SDL_VIDEODRIVER", driver == Driver::Wayland ? "wayland" : "x11", 1);
-        if (driver == Driver::XWayland) e2e::Run("setxkbmap us 2>/dev/null");
-    }
+    explicit DriverChoice(Driver driver) { setenv("SDL_VIDEODRIVER", driver == Driver::Wayland ? "wayland" : "x11", 1); }
     ~DriverChoice() { unsetenv("SDL_VIDEODRIVER"); }
 };
 
@@ -152,7 +147,7 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     const int mode = std::get<2>(GetParam());
     const std::string what = Describe(driver, mode, size);
     DriverChoice choice(driver);
-    Started s = StartMenu("wayland-" + std::to_string(mode) + "-" + std::to_string(size.W), size, mode);
+    Started s = StartMenu(std::string(driver == Driver::Wayland ? "wayland-" : "xwayland-") + std::to_string(mode) + "-" + std::to_string(size.W), size, mode);
     ASSERT_GE(s.Seconds, 0) << what << ": no window appears";
     std::printf("[ figure   ] %s: window after %.2f s\n", what.c_str(), s.Seconds);
     EXPECT_LE(s.Seconds, WindowDeadline) << what << ": the window took " << s.Seconds << " s";
@@ -271,7 +266,7 @@ TEST_P(WaylandScale2, FullScreenFillsTheOutputAsAtScale1) {
     OutputScale scale(2);
     ASSERT_EQ(sway::OutputScale(), 2.0);
     DriverChoice choice(driver);
-    Started s = StartMenu("wayland-scale2", size, 3);
+    Started s = StartMenu(driver == Driver::Wayland ? "wayland-scale2" : "xwayland-scale2", size, 3);
     ASSERT_GE(s.Seconds, 0) << what << ": no window appears";
     RgbaImage rest;
     Box box;
