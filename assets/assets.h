@@ -12,35 +12,7 @@
 #include <cstdint>
 #include <string>
 
-// [SECTION] Numbered objects
-
-constexpr int FontMenu = 0;      // MenuFont
-constexpr int FontCredits = 1;   // CreditsFont
-constexpr int FontDebug = 2;     // DebugFont
-
-constexpr int BlendPointer = 0;
-constexpr int BlendDivider800 = 1, BlendDivider1024 = 2, BlendDivider1280 = 3;
-constexpr int BlendBackdropFirst = 4;    // 4..36, 11 pages per size
-constexpr int BlendLabelDeFirst = 37;    // 37..63
-constexpr int BlendLabelEnFirst = 64;    // 64..90
-constexpr int BlendKeyLabelFirst = 901;  // 901..985
-constexpr int BlendPromptChooseKeyDe = 981;
-constexpr int BlendPromptChooseKeyEn = 985;
-constexpr int SpriteScratch = 0;         // the screenshot's capture
-
-// Backdrop pages, in catalogue order (blendable = 4 + 11 * sizeIndex + page).
-enum BackdropPage : int {
-    PageMain = 0, PageNewGameDe, PageLoadGameDe, PageOptionsDe, PageCreditsDe, PageQuitDe,
-    PageNewGameEn, PageLoadGameEn, PageOptionsEn, PageCreditsEn, PageQuitEn,
-};
-// Menu labels, in catalogue order (German blendable = 37 + label, English = 64 + label).
-enum MenuLabel : int {
-    LabelNewGame = 0, LabelLoadGame, LabelOptions, LabelControl, LabelForward, LabelBackward,
-    LabelLeft, LabelRight, LabelDuck, LabelJump, LabelJournal, LabelScreenshot, LabelGameplay,
-    LabelLanguage, LabelGerman, LabelEnglish, LabelGraphic, LabelResolution, LabelRes800,
-    LabelRes1024, LabelRes1280, LabelSound, LabelMusic, LabelOn, LabelOff, LabelCredits,
-    LabelQuit, MenuLabelCount,
-};
+#include "assets/numbered_objects.h"   // every font, sprite and blendable number
 
 // [SECTION] Embedded images
 
@@ -49,12 +21,9 @@ struct EmbeddedImage {
     const uint8_t* Data;      // the PNG file's bytes
     size_t Size;
 };
-// The 91 images in decoding order: dividers, pointer, backdrops, German
-// labels, English labels.
-constexpr int EmbeddedImageCount = 91;
+// The 91 images in decoding order (numbered_objects.h): dividers, pointer,
+// backdrops, German labels, English labels.
 extern const EmbeddedImage EmbeddedImages[EmbeddedImageCount];
-// Sprite number of each image, in the same order.
-int EmbeddedImageSprite(int index);
 
 // [SECTION] Layout table
 
@@ -98,6 +67,7 @@ struct KeyNameRow {
     const char* Alias;   // accepted when read back ("w", "f12", ...); nullptr for digits
 };
 constexpr int KeyNameRowCount = 54;
+constexpr int KeyRowFunctionFirst = 36;   // the rows of F1..F12
 extern const KeyNameRow KeyNameTable[KeyNameRowCount];
 
 int KeyFromName(const std::string& name);   // KeyNone when no row matches

@@ -1,6 +1,6 @@
 // key_names.cpp — the key-name vocabulary of the bindings (stored name, key,
 // alias), both lookups, and the glyph that shows a stored name on screen.
-#include <cassert>
+#include <string_view>
 
 #include "assets/assets.h"
 #include "core/core.h"
@@ -13,7 +13,7 @@
 // their US caps in both directions ("Y" is the key between T and U, "Z" the
 // key left of X): a key captured under a name is the key that name reads
 // back as. Only the left Ctrl, Alt and Shift have names.
-const KeyNameRow KeyNameTable[KeyNameRowCount] = {
+constexpr KeyNameRow KeyNameTable[KeyNameRowCount] = {
     // digits of the main block, no alias
     {"0", Key0, nullptr}, {"1", Key1, nullptr}, {"2", Key2, nullptr}, {"3", Key3, nullptr},
     {"4", Key4, nullptr}, {"5", Key5, nullptr}, {"6", Key6, nullptr}, {"7", Key7, nullptr},
@@ -59,12 +59,14 @@ const char* NameFromKey(int key) {
 
 namespace {
 
-// The rendered labels (blendables 901..985) follow the text-label order of
-// LoadAssets: digits, capitals, small letters, F1..F12, then the specials.
-constexpr int GlyphDigitFirst = 901;
-constexpr int GlyphCapitalFirst = 911;
-constexpr int GlyphSmallFirst = 937;
-constexpr int GlyphFunctionFirst = 963;
+// The glyphs are the rendered text labels (numbered_objects.h); the
+// function-key rows of the table name them in the labels' order.
+constexpr bool FunctionRowsMatchTheirLabels() {
+    for (int f = 0; f < 12; ++f)
+        if (std::string_view(KeyNameTable[KeyRowFunctionFirst + f].Name) != TextLabels[TextFunctionFirst + f]) return false;
+    return KeyNameTable[KeyRowFunctionFirst].Key == KeyF1;
+}
+static_assert(FunctionRowsMatchTheirLabels(), "the function-key rows must be F1..F12 from KeyRowFunctionFirst");
 
 // Shift, Space and Return show the German key-cap words on a German screen.
 struct SpecialGlyph {
@@ -73,12 +75,12 @@ struct SpecialGlyph {
     int Other;    // blendable otherwise
 };
 constexpr SpecialGlyph SpecialGlyphs[] = {
-    {"Strg",   975, 975},
-    {"Alt",    976, 976},
-    {"Tab",    977, 977},
-    {"Shift",  978, 982},   // "Umschalt" / "Shift"
-    {"Space",  979, 983},   // "Leertaste" / "Space"
-    {"Return", 980, 984},   // "Enter" / "Return"
+    {"Strg",   TextLabelBlend(TextStrg),      TextLabelBlend(TextStrg)},
+    {"Alt",    TextLabelBlend(TextAlt),       TextLabelBlend(TextAlt)},
+    {"Tab",    TextLabelBlend(TextTab),       TextLabelBlend(TextTab)},
+    {"Shift",  TextLabelBlend(TextUmschalt),  TextLabelBlend(TextShift)},
+    {"Space",  TextLabelBlend(TextLeertaste), TextLabelBlend(TextSpace)},
+    {"Return", TextLabelBlend(TextEnter),     TextLabelBlend(TextReturn)},
 };
 
 // The blendable that shows `name`, or -1. Names are compared whole and
@@ -87,13 +89,13 @@ constexpr SpecialGlyph SpecialGlyphs[] = {
 int GlyphOf(const std::string& name) {
     if (name.size() == 1) {
         char c = name[0];
-        if (c >= '0' && c <= '9') return GlyphDigitFirst + (c - '0');
-        if (c >= 'A' && c <= 'Z') return GlyphCapitalFirst + (c - 'A');
-        if (c >= 'a' && c <= 'z') return GlyphSmallFirst + (c - 'a');
+        if (c >= '0' && c <= '9') return TextLabelBlend(TextDigitFirst + (c - '0'));
+        if (c >= 'A' && c <= 'Z') return TextLabelBlend(TextCapitalFirst + (c - 'A'));
+        if (c >= 'a' && c <= 'z') return TextLabelBlend(TextSmallFirst + (c - 'a'));
         return -1;
     }
     for (int f = 0; f < 12; ++f)
-        if (name == KeyNameTable[36 + f].Name) return GlyphFunctionFirst + f;
+        if (name == KeyNameTable[KeyRowFunctionFirst + f].Name) return TextLabelBlend(TextFunctionFirst + f);
     for (const SpecialGlyph& g : SpecialGlyphs)
         if (name == g.Name) return IsGerman() ? g.German : g.Other;
     return -1;
@@ -105,7 +107,6 @@ int GlyphOf(const std::string& name) {
 // The language is read at every call, so a language switch changes the
 // Shift/Space/Return glyphs from the next frame on.
 void DrawKeyGlyph(const std::string& name, int x, int y, int alpha) {
-    assert(KeyNameTable[36].Key == KeyF1 && "function-key rows must start at row 36");
     int blendable = GlyphOf(name);
     if (blendable >= 0) DrawBlended(blendable, x, y, alpha);
 }

@@ -9,46 +9,9 @@
 
 AssetState Assets;
 
-// [SECTION] Numbering
-
 namespace {
 
-// Sprites of the embedded images (decoded in this order, 91 in all).
-constexpr int SpriteDividerFirst = 97;     // 97..99
-constexpr int SpritePointer = 100;
-constexpr int SpriteBackdropFirst = 101;   // 101..133
-constexpr int SpriteLabelFirst = 140;      // 140..193
-constexpr int SpriteTextLabelFirst = 801;  // 801..885
-
-constexpr int BackdropCount = 33;
-constexpr int LabelImageCount = 54;
 constexpr int LabelW = 150, LabelH = 25;
-
-// The 85 texts rendered into sprites 801..885, in this order. The glyph
-// lookup (key_names.cpp) counts on it: digits, capitals, small letters,
-// F1..F12, then the specials with the German key-cap words before the
-// German prompt and the English words before the English prompt.
-const char* const TextLabels[] = {
-    "0", "1", "2", "3", "4", "5", "6", "7", "8", "9",                        // 801..810
-    "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M",
-    "N", "O", "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z",         // 811..836
-    "a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m",
-    "n", "o", "p", "q", "r", "s", "t", "u", "v", "w", "x", "y", "z",         // 837..862
-    "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12",  // 863..874
-    "Strg",          // 875
-    "Alt",           // 876
-    "Tab",           // 877
-    "Umschalt",      // 878
-    "Leertaste",     // 879
-    "Enter",         // 880
-    "Taste wählen",  // 881  PromptChooseKeyDe
-    "Shift",         // 882
-    "Space",         // 883
-    "Return",        // 884
-    "Choose a key",  // 885  PromptChooseKeyEn
-};
-constexpr int TextLabelCount = sizeof(TextLabels) / sizeof(TextLabels[0]);
-static_assert(TextLabelCount == 85, "there are 85 text labels, sprites 801..885");
 
 // [SECTION] Font file
 
@@ -151,7 +114,7 @@ void LoadAssets() {
     // The blendable objects: text labels first, then the images.
     for (int i = 0; i < TextLabelCount; ++i)
         MakeBlendable(BlendKeyLabelFirst + i, SpriteTextLabelFirst + i);
-    for (int i = 0; i < 3; ++i) MakeBlendable(BlendDivider800 + i, SpriteDividerFirst + i);
+    for (int i = 0; i < DividerCount; ++i) MakeBlendable(BlendDivider800 + i, SpriteDividerFirst + i);
     MakeBlendable(BlendPointer, SpritePointer);
     for (int i = 0; i < BackdropCount; ++i)
         MakeBlendable(BlendBackdropFirst + i, SpriteBackdropFirst + i);

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/core.h"
 #include "core/version.h"
@@ -15,8 +16,9 @@
 namespace {
 
 // What the program is, where its files live and the keys, every one the
-// README's key table lists. The manual page (packaging/veldrune.6.in) says
-// the same and adds the settings file's keys.
+// README's key table lists, and the settings a player may edit, from the key
+// table. The manual page (packaging/veldrune.6.in) says the same and what each
+// setting does; a unit test holds its list of settings to the key table.
 const char* const HelpText =
     "Veldrune %s - the menu of a small 2D fantasy game\n"
     "\n"
@@ -55,7 +57,31 @@ const char* const HelpText =
     "  --help     print this text and exit\n"
     "  --version  print the version and exit\n"
     "\n"
-    "The settings file is plain text; man 6 veldrune lists the keys a player may edit.\n";
+    "The settings file is plain text; these are the keys a player may edit, with\n"
+    "their defaults (man 6 veldrune says what each does):\n";
+
+// The keys a player may edit, group by group from the key table, each group's
+// "key = default" pairs wrapped at 79 columns.
+void PrintEditableKeys(std::FILE* out) {
+    std::string line;
+    const char* group = nullptr;
+    for (const SettingKeyRow& row : SettingKeys) {
+        if (!row.PlayerEdits) continue;
+        std::string entry = std::string(row.Key) + " = " + SettingDefaultText(row.Id);
+        if (group != row.Group) {
+            if (!line.empty()) std::fprintf(out, "%s\n", line.c_str());
+            std::fprintf(out, "  [%s]\n", row.Group);
+            group = row.Group;
+            line = "    " + entry;
+        } else if (line.size() + 2 + entry.size() > 79) {
+            std::fprintf(out, "%s,\n", line.c_str());
+            line = "    " + entry;
+        } else {
+            line += ", " + entry;
+        }
+    }
+    if (!line.empty()) std::fprintf(out, "%s\n", line.c_str());
+}
 
 // A write that did not reach its reader (a full disk, a closed pipe) must not
 // end with success.
@@ -78,6 +104,7 @@ int HandleCommandLine(int argc, const char* const* argv) {
     const char* argument = argv[1];
     if (std::strcmp(argument, "--help") == 0) {
         std::fprintf(stdout, HelpText, GameVersion);
+        PrintEditableKeys(stdout);
         return Finish(stdout);
     }
     if (std::strcmp(argument, "--version") == 0) {

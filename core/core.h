@@ -3,8 +3,12 @@
 //
 // All game state is process-wide and lives in a few plain structs, grouped by
 // lifetime:
-//   Cfg      the settings in memory; set at start-up, changed only by the
-//            actions that also write them to the file. Never cleared.
+//   Cfg      the settings in memory; set at start-up. Never cleared.
+//            Memory is the truth for every key but three kinds, for which
+//            the file is: the [Controls] names, re-read every frame on the
+//            controls pages, and settings.debugger and settings.screenshots,
+//            re-read from the file by the overlay key and the screenshot key
+//            before they write them (core/settings_keys.h lists every key).
 //   App      the ways out of the frame loop and the running-time counter.
 //            Never cleared.
 //   FrameRate  the frame-rate counter. Never cleared.
@@ -15,6 +19,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/settings_keys.h"
 #include "platform/platform.h"
 
 // [SECTION] Names the whole program shares
@@ -26,7 +31,9 @@ inline const char* const ScreenshotPrefix = "Screenshot_";   // + number + ".png
 // [SECTION] Settings in memory
 
 // One member per key of the settings file, named by its key, so that
-// `Cfg.settings.language` reads like the line "settings.language = German".
+// `Cfg.settings.language` reads like the line "settings.language = German";
+// the initial values are the keys' defaults. The key table
+// (core/settings_keys.h) gives each key's group, type and writers.
 struct GameSettings {
     // [Screen]
     int32_t ScreenW = 800;    // screen width in pixels
@@ -76,12 +83,15 @@ void ReadAllSettings();
 // Reads the eight [Controls] names from the settings file into Cfg.
 void ReadControls();
 
+// The eight [Controls] bindings, in the order of the key table.
+constexpr int BindingCount = 8;
+
 // Key bindings captured while another instance held the settings file: shown
 // at once, written as soon as the file is free. Cleared when written.
 struct BindingWrites {
     // The names waiting to be written, in the order of the [Controls] group
     // (Forward ... Scrshot); an empty name waits for nothing.
-    std::string Pending[8];
+    std::string Pending[BindingCount];
 };
 extern BindingWrites CapturedBindings;
 

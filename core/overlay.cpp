@@ -52,10 +52,9 @@ void DrawOverlay() {
 void CheckOverlayToggle() {
     if (!KeyReleased(KeyGrave)) return;
     OpenSettingsFile(SettingsFileName);
-    SelectGroup("Settings");
-    int32_t stored = ReadSettingNumber("settings.debugger", 0);
+    int32_t stored = ReadStoredNumber(SettingDebugger);
     int32_t flag = stored == 1 ? 0 : 1;
-    WriteSettingNumber("settings.debugger", flag);
+    WriteSetting(SettingDebugger, flag);
     Cfg.settings.debugger = flag;
     CloseSettingsFile();
 }

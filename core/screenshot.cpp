@@ -30,8 +30,7 @@ void CheckScreenshotKey() {
 // number is used and written back.
 void TakeScreenshot() {
     OpenSettingsFile(SettingsFileName);
-    SelectGroup("Settings");
-    int32_t last = ReadSettingNumber("settings.screenshots", 0);
+    int32_t last = ReadStoredNumber(SettingScreenshots);
     Cfg.settings.screenshots = last;
     int64_t n = int64_t(last) + 1;
     // A hand-edited counter below zero, or one at the 32-bit limit, starts
@@ -52,7 +51,7 @@ void TakeScreenshot() {
     DeleteSprite(SpriteScratch);
 
     // A save that failed still uses up its number.
-    WriteSettingNumber("settings.screenshots", int32_t(n));
+    WriteSetting(SettingScreenshots, int32_t(n));
     Cfg.settings.screenshots = int32_t(n);
     CloseSettingsFile();
 }

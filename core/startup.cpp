@@ -61,9 +61,8 @@ void ReadSettingsAtStart() {
     size_t slash = program.find_last_of("/\\");
     std::string folder = slash == std::string::npos ? "" : program.substr(0, slash + 1);
     std::string file = slash == std::string::npos ? program : program.substr(slash + 1);
-    SelectGroup("Application");
-    WriteSettingText("Path", folder);
-    WriteSettingText("File", file);
+    WriteSetting(SettingPath, folder);
+    WriteSetting(SettingFile, file);
     ReadAllSettings();
     CloseSettingsFile();
 }
@@ -111,8 +110,7 @@ void OpenScreenForMode() {
 void ReturnToResolutionPage() {
     if (Cfg.settings.page != "GraphicRes") return;
     OpenSettingsFile(SettingsFileName);
-    SelectGroup("Settings");
-    WriteSettingText("settings.page", "Main");
+    WriteSetting(SettingPage, "Main");
     CloseSettingsFile();
     if (ScreenSizeIndex() >= 0) {
         int x = ShiftedColumnX();
@@ -171,19 +169,16 @@ void FocusLossPath() {
 void RunRestart() {
     WritePendingBindings(true);   // the new instance reads them
     OpenSettingsFile(SettingsFileName);
-    SelectGroup("Screen");
-    WriteSettingNumber("ScreenW", App.NewScreenWidth);
-    WriteSettingNumber("ScreenH", App.NewScreenHeight);
-    SelectGroup("Settings");
-    WriteSettingText("settings.page", "GraphicRes");
+    WriteSetting(SettingScreenW, App.NewScreenWidth);
+    WriteSetting(SettingScreenH, App.NewScreenHeight);
+    WriteSetting(SettingPage, "GraphicRes");
     CloseSettingsFile();
     Pause(10);
     if (LaunchProgram(ProgramPath())) return;
     App.RestartRequested = 0;
     Menu.MenuSelect = MenuResolution;
     OpenSettingsFile(SettingsFileName);
-    SelectGroup("Settings");
-    WriteSettingText("settings.page", "Main");   // the next start opens on the main page as usual
+    WriteSetting(SettingPage, "Main");   // the next start opens on the main page as usual
     CloseSettingsFile();
 }
 

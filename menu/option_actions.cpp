@@ -13,8 +13,7 @@
 void ApplyLanguage(const char* language) {
     assert(language != nullptr && "ApplyLanguage needs a language text");
     OpenSettingsFile(SettingsFileName);
-    SelectGroup("Settings");
-    WriteSettingText("settings.language", language);
+    WriteSetting(SettingLanguage, language);
     CloseSettingsFile();
     Cfg.settings.language = language;
 }

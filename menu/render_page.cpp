@@ -55,7 +55,7 @@ BackdropPage PageBackdrop(int32_t state) {
 void DrawBackdropAndDividers(BackdropPage page) {
     const int size = ScreenSizeIndex();
     if (size < 0) return;
-    DrawBlended(BlendBackdropFirst + 11 * size + page, 0, 0, Bright);
+    DrawBlended(BlendBackdropFirst + BackdropPageCount * size + page, 0, 0, Bright);
     const int divider = BlendDivider800 + size;
     DrawBlended(divider, Layout.UpperDividerX, Layout.UpperDividerY, IdleAlpha);
     DrawBlended(divider, Layout.LowerDividerX, Layout.LowerDividerY, IdleAlpha);
@@ -106,20 +106,19 @@ struct Binding {
     MenuLabel Label;
     ItemBox LayoutTable::*Box;
     ItemBox LayoutTable::*GlyphBox;
-    std::string GameSettings::*Name;   // the bound key name in memory
-    const char* SettingKey;            // what key capture writes
+    SettingKey Key;                    // the [Controls] key: its name in memory and in the file
 };
 
 // Rows 1 to 8; the capture state of row b is 4 + b.
 constexpr Binding Bindings[] = {
-    {LabelForward, &LayoutTable::ForwardBox, &LayoutTable::ForwardGlyphBox, &GameSettings::Forward, "Forward"},
-    {LabelBackward, &LayoutTable::BackwardBox, &LayoutTable::BackwardGlyphBox, &GameSettings::Backward, "Backward"},
-    {LabelLeft, &LayoutTable::LeftBox, &LayoutTable::LeftGlyphBox, &GameSettings::Left, "Left"},
-    {LabelRight, &LayoutTable::RightBox, &LayoutTable::RightGlyphBox, &GameSettings::Right, "Right"},
-    {LabelDuck, &LayoutTable::DuckBox, &LayoutTable::DuckGlyphBox, &GameSettings::Duck, "Duck"},
-    {LabelJump, &LayoutTable::JumpBox, &LayoutTable::JumpGlyphBox, &GameSettings::Jump, "Jump"},
-    {LabelJournal, &LayoutTable::JournalBox, &LayoutTable::JournalGlyphBox, &GameSettings::Journal, "Journal"},
-    {LabelScreenshot, &LayoutTable::ScreenshotBox, &LayoutTable::ScreenshotGlyphBox, &GameSettings::Scrshot, "Scrshot"},
+    {LabelForward, &LayoutTable::ForwardBox, &LayoutTable::ForwardGlyphBox, SettingForward},
+    {LabelBackward, &LayoutTable::BackwardBox, &LayoutTable::BackwardGlyphBox, SettingBackward},
+    {LabelLeft, &LayoutTable::LeftBox, &LayoutTable::LeftGlyphBox, SettingLeft},
+    {LabelRight, &LayoutTable::RightBox, &LayoutTable::RightGlyphBox, SettingRight},
+    {LabelDuck, &LayoutTable::DuckBox, &LayoutTable::DuckGlyphBox, SettingDuck},
+    {LabelJump, &LayoutTable::JumpBox, &LayoutTable::JumpGlyphBox, SettingJump},
+    {LabelJournal, &LayoutTable::JournalBox, &LayoutTable::JournalGlyphBox, SettingJournal},
+    {LabelScreenshot, &LayoutTable::ScreenshotBox, &LayoutTable::ScreenshotGlyphBox, SettingScrshot},
 };
 static_assert(std::size(Bindings) == MenuScreenshot - MenuControl, "one binding per capture state");
 
@@ -132,7 +131,7 @@ int CaptureRow(int32_t state) {
 void DrawBindingGlyphs(int pulsingRow) {
     for (int row = 0; row < 8; ++row) {
         const ItemBox& box = Layout.*Bindings[row].GlyphBox;
-        DrawKeyGlyph(Cfg.*Bindings[row].Name, box.x, box.y, row == pulsingRow ? Menu.BlinkAlpha : Bright);
+        DrawKeyGlyph(*SettingKeys[Bindings[row].Key].Text(Cfg), box.x, box.y, row == pulsingRow ? Menu.BlinkAlpha : Bright);
     }
 }
 
@@ -373,7 +372,7 @@ void RunStep(PageStep step, int32_t pageState) {
     case OnOffItems: DrawOnOffItems(); break;
     case Pointer: DrawPointer(); break;
     case EndRun: EndBlending(); break;
-    case CaptureAKey: CaptureKey(Bindings[CaptureRow(pageState)].SettingKey); break;
+    case CaptureAKey: CaptureKey(SettingName(Bindings[CaptureRow(pageState)].Key)); break;
     case CreditsText: DrawCreditsText(); break;
     case BackToLanguage: Menu.MenuSelect = MenuLanguage; break;
     }

@@ -132,6 +132,16 @@ struct SdlModes {
 struct SdlPlatform {
     bool Started = false;
     std::map<int, SDL_Window*> Windows;
+    // The renderers of windows that draw themselves (the stand-by window:
+    // a Wayland compositor shows only a window that has drawn).
+    std::map<int, SDL_Renderer*> WindowRenderers;
+    // The full-screen window of a screen lost to another window, kept with
+    // its renderer from CloseGameScreen until the stand-by window takes it
+    // over: a desktop that never minimises keeps it where the player left
+    // it (its workspace), and coming back there activates it. A new window
+    // would open wherever the player is now.
+    SDL_Window* ParkedWindow = nullptr;
+    SDL_Renderer* ParkedRenderer = nullptr;
     SdlScreen Screen;
     SdlGraphics Graphics;
     SdlInput Input;
@@ -167,6 +177,8 @@ void WaitForFocus(SDL_Window* window, int milliseconds);
 void RecreateBackBufferAfterReset();
 // Reads the display's refresh rate again (a mode switch, another output).
 void ReadRefreshRate();
+// Destroys the parked full-screen window, if any (see SdlPlatform).
+void DropParkedWindow();
 
 // [SECTION] Replaying the frame record (sdl_graphics.cpp)
 

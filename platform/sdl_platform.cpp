@@ -8,6 +8,7 @@
 #include "platform/picture_decode.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 SdlPlatform Sdl;
 
@@ -201,8 +202,18 @@ bool WindowCloseRequested() {
 
 // [SECTION] Life cycle
 
+// Which program the windows belong to, for docks and task bars: the X11
+// window class and the Wayland app id, equal to the desktop entry's
+// StartupWMClass (packaging/org.veldrune.veldrune.desktop), whatever the
+// program's file is called. The environment may still choose another.
+constexpr const char* DesktopAppId = "veldrune";
+
 bool StartPlatform() {
     if (Sdl.Started) return true;
+    setenv("SDL_VIDEO_X11_WMCLASS", DesktopAppId, 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", DesktopAppId, 0);
+    // Where SDL2 runs on a newer SDL underneath, the app id is this hint.
+    SDL_SetHintWithPriority("SDL_APP_ID", DesktopAppId, SDL_HINT_DEFAULT);
     // SDL turns SIGTERM and SIGINT (a session logout, Ctrl-C, a plain kill)
     // into a quit request, so they end the program by the same clean
     // shutdown as the close box, also while it waits in the stand-by window.
@@ -221,6 +232,12 @@ bool StartPlatform() {
 void StopPlatform() {
     if (!Sdl.Started) return;
     CloseGameScreen();
+    DropParkedWindow();
+    for (auto& [number, renderer] : Sdl.WindowRenderers) {
+        (void)number;
+        SDL_DestroyRenderer(renderer);
+    }
+    Sdl.WindowRenderers.clear();
     for (auto& [number, window] : Sdl.Windows) {
         (void)number;
         SDL_DestroyWindow(window);

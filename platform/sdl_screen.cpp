@@ -93,6 +93,23 @@ SDL_Texture* CreateBackBuffer(SDL_Renderer* renderer, int width, int height) {
     return t;
 }
 
+// Clears the window itself to black and shows it.
+void ShowBlack(SDL_Renderer* renderer) {
+    SDL_SetRenderTarget(renderer, nullptr);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderPresent(renderer);
+}
+
+// Whether full screen can really switch the display to another mode. A
+// Wayland compositor never switches: what SDL offers there as modes only
+// stretches the picture over the output, so full screen keeps the output's
+// size and shows the picture letterboxed, as on a panel that cannot switch.
+bool DisplaySwitchesModes() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return !(driver && std::strcmp(driver, "wayland") == 0);
+}
+
 // Makes the renderer and back buffer on the window. On failure nothing is
 // left behind and the screen stays closed.
 bool CreateScreenOn(SDL_Window* window, int width, int height, bool fullScreen) {
@@ -130,6 +147,11 @@ bool CreateScreenOn(SDL_Window* window, int width, int height, bool fullScreen) 
     // mode also keeps it inside the window so motion goes on at the edges.
     SDL_ShowCursor(SDL_DISABLE);
     SDL_SetRelativeMouseMode(SDL_TRUE);
+    // A Wayland compositor maps a window, and so gives it the focus, only
+    // once it has drawn: the window shows black before anything waits for
+    // the focus.
+    ShowBlack(renderer);
+    SDL_SetRenderTarget(renderer, backBuffer);
     return true;
 }
 
@@ -212,6 +234,17 @@ bool OpenGameWindow(int window, int x, int y, int innerW, int innerH, const std:
                     WindowStyle style) {
     if (!Sdl.Started) return false;
     CloseGameWindow(window);
+    if (style == WindowMinimised && Sdl.ParkedWindow) {
+        // The lost full screen's own window stands by (see SdlPlatform).
+        Sdl.Windows[window] = Sdl.ParkedWindow;
+        Sdl.WindowRenderers[window] = Sdl.ParkedRenderer;
+        SDL_MinimizeWindow(Sdl.ParkedWindow);
+        Sdl.ParkedWindow = nullptr;
+        Sdl.ParkedRenderer = nullptr;
+        PumpEvents();
+        return true;
+    }
+    DropParkedWindow();
     SDL_Window* w = nullptr;
     switch (style) {
         case WindowFramed:
@@ -235,9 +268,20 @@ bool OpenGameWindow(int window, int x, int y, int innerW, int innerH, const std:
     if (!w) return false;
     Sdl.Windows[window] = w;
     if (style != WindowMinimised) {
+        // The focus is waited for once the screen in it has drawn
+        // (OpenScreenInWindow).
         SDL_RaiseWindow(w);
-        WaitForFocus(w, 1000);
     } else {
+        // It draws once, so that a desktop that shows only windows that have
+        // drawn (Wayland) shows it: where the desktop does not minimise, it
+        // is the window the player comes back to.
+        const int software = SoftwareRendererIndex();
+        SDL_Renderer* r = software >= 0 ? SDL_CreateRenderer(w, software, 0) : nullptr;
+        if (!r) r = SDL_CreateRenderer(w, -1, 0);
+        if (r) {
+            Sdl.WindowRenderers[window] = r;
+            ShowBlack(r);
+        }
         // X iconifies only a mapped window: let the window manager map it
         // first, then minimise it.
         const uint32_t end = SDL_GetTicks() + 500;
@@ -264,7 +308,7 @@ bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool st
     s.AreaY = std::max(0, y);
     s.RightOffset = std::max(0, rightOffset);
     s.BottomOffset = std::max(0, bottomOffset);
-    PumpEvents();
+    WaitForFocus(it->second, 1000);
     s.HasFocus = (SDL_GetWindowFlags(it->second) & SDL_WINDOW_INPUT_FOCUS) != 0;
     return true;
 }
@@ -280,10 +324,14 @@ bool OpenGameScreen(int width, int height, int depthBits, const std::string& tit
     want.h = height;
     want.refresh_rate = std::max(0, refreshHz);
     SDL_DisplayMode closest{};
-    const bool exact = SDL_GetClosestDisplayMode(0, &want, &closest) && closest.w == width && closest.h == height;
+    const bool exact = DisplaySwitchesModes() && SDL_GetClosestDisplayMode(0, &want, &closest) &&
+                       closest.w == width && closest.h == height;
     // When the display cannot take the size, cover the desktop and scale the
     // picture: never a black or missing screen.
-    const uint32_t flags = (exact ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP) | SDL_WINDOW_HIDDEN;
+    // On a high-density output the picture is scaled once, by us, to the
+    // output's own pixels, not drawn small and blown up by the compositor.
+    const uint32_t flags = (exact ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP) | SDL_WINDOW_HIDDEN |
+                           SDL_WINDOW_ALLOW_HIGHDPI;
     SDL_Window* w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                      flags);
     if (!w) return false;
@@ -303,16 +351,39 @@ bool OpenGameScreen(int width, int height, int depthBits, const std::string& tit
     return true;
 }
 
+void DropParkedWindow() {
+    if (Sdl.ParkedRenderer) SDL_DestroyRenderer(Sdl.ParkedRenderer);
+    if (Sdl.ParkedWindow) SDL_DestroyWindow(Sdl.ParkedWindow);
+    Sdl.ParkedRenderer = nullptr;
+    Sdl.ParkedWindow = nullptr;
+}
+
 void CloseGameScreen() {
     SdlScreen& s = Sdl.Screen;
+    DropParkedWindow();
     if (!s.Renderer && !s.Window) return;
+    // A full screen lost to another window keeps its window for the
+    // stand-by window to take over (see SdlPlatform::ParkedWindow).
+    const bool park = s.FullScreen && s.Lost && s.Window && s.Renderer && s.WindowNumber < 0;
     // The renderer takes its textures with it.
     DropSpriteTextures();
     if (Sdl.Graphics.TextTarget == TextOnScreen) Sdl.Graphics.TextTarget = NoTextTarget;
-    if (s.Renderer) SDL_DestroyRenderer(s.Renderer);
     ResetFrameRecord();
     SDL_SetRelativeMouseMode(SDL_FALSE);
-    if (s.WindowNumber < 0 && s.Window) SDL_DestroyWindow(s.Window);
+    if (park) {
+        SDL_DestroyTexture(s.BackBuffer);
+        // A window that switched the display's mode gives it back: restored
+        // from the task bar it would otherwise switch again, only to be
+        // closed and opened anew.
+        if ((SDL_GetWindowFlags(s.Window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN)
+            SDL_SetWindowFullscreen(s.Window, 0);
+        ShowBlack(s.Renderer);
+        Sdl.ParkedWindow = s.Window;
+        Sdl.ParkedRenderer = s.Renderer;
+    } else {
+        if (s.Renderer) SDL_DestroyRenderer(s.Renderer);
+        if (s.WindowNumber < 0 && s.Window) SDL_DestroyWindow(s.Window);
+    }
     const uint32_t generation = s.Generation + 1;
     s = SdlScreen{};
     s.Generation = generation;
@@ -323,6 +394,10 @@ void CloseGameWindow(int window) {
     auto it = Sdl.Windows.find(window);
     if (it == Sdl.Windows.end()) return;
     if (Sdl.Screen.WindowNumber == window) CloseGameScreen();
+    if (auto r = Sdl.WindowRenderers.find(window); r != Sdl.WindowRenderers.end()) {
+        SDL_DestroyRenderer(r->second);
+        Sdl.WindowRenderers.erase(r);
+    }
     SDL_DestroyWindow(it->second);
     Sdl.Windows.erase(it);
     PumpEvents();

@@ -1,6 +1,7 @@
 // menu_render_test.cpp — what every page draws, in which order, where and how
 // opaque; the slide, the blink, the mode filter and the credits text.
 #include <cmath>
+#include <string_view>
 
 #include "menu_test_support.h"
 
@@ -17,29 +18,41 @@ void Add(Lines& lines, const Lines& more) { lines.insert(lines.end(), more.begin
 
 int Lit(bool bright) { return bright ? 255 : 140; }
 
+// The catalogue's numbers: the German and English images of a menu label,
+// and the key glyph rendered from a text.
+int De(MenuLabel label) { return BlendLabelDeFirst + label; }
+int En(MenuLabel label) { return BlendLabelEnFirst + label; }
+int Glyph(std::string_view text) {
+    for (int place = 0; place < TextLabelCount; ++place)
+        if (text == TextLabels[place]) return TextLabelBlend(place);
+    ADD_FAILURE() << "no text label " << text;
+    return -1;
+}
+
 // [SECTION] The pages at 800x600, pointer at (790, 10), away from every item
 
 // Offsets of the English images from the German ones.
 struct Screen800 {
     bool German;
-    int Label(int german) const { return German ? german : german + 27; }
-    Lines Backdrop(int german, int english) const {
-        return {B(German ? german : english, 0, 0, 255), B(1, 0, 170, 140), B(1, 0, 490, 140)};
+    int Label(MenuLabel label) const { return German ? De(label) : En(label); }
+    Lines Backdrop(BackdropPage german, BackdropPage english) const {
+        return {B(BlendBackdropFirst + (German ? german : english), 0, 0, 255), B(BlendDivider800, 0, 170, 140),
+                B(BlendDivider800, 0, 490, 140)};
     }
-    Lines Options() const { return Backdrop(7, 12); }
+    Lines Options() const { return Backdrop(PageOptionsDe, PageOptionsEn); }
     // lit: 0..4 for New Game .. Quit, -1 none
     Lines MainRow(int lit) const {
-        return {B(Label(37), 5, 500, Lit(lit == 0)), B(Label(38), 165, 500, Lit(lit == 1)),
-                B(Label(39), 325, 500, Lit(lit == 2)), B(Label(62), 485, 500, Lit(lit == 3)),
-                B(Label(63), 645, 500, Lit(lit == 4))};
+        return {B(Label(LabelNewGame), 5, 500, Lit(lit == 0)), B(Label(LabelLoadGame), 165, 500, Lit(lit == 1)),
+                B(Label(LabelOptions), 325, 500, Lit(lit == 2)), B(Label(LabelCredits), 485, 500, Lit(lit == 3)),
+                B(Label(LabelQuit), 645, 500, Lit(lit == 4))};
     }
     Lines SubColumn(int x, int lit) const {
-        return {B(Label(40), x, 180, Lit(lit == 0)), B(Label(49), x, 210, Lit(lit == 1)),
-                B(Label(53), x, 240, Lit(lit == 2)), B(Label(58), x, 270, Lit(lit == 3))};
+        return {B(Label(LabelControl), x, 180, Lit(lit == 0)), B(Label(LabelGameplay), x, 210, Lit(lit == 1)),
+                B(Label(LabelGraphic), x, 240, Lit(lit == 2)), B(Label(LabelSound), x, 270, Lit(lit == 3))};
     }
     // The default bindings W S A D Strg Alt J F12.
     Lines Glyphs(int pulsingRow, int pulse) const {
-        const int glyphs[8] = {933, 929, 911, 914, 975, 976, 920, 974};
+        const int glyphs[8] = {Glyph("W"), Glyph("S"), Glyph("A"), Glyph("D"), Glyph("Strg"), Glyph("Alt"), Glyph("J"), Glyph("F12")};
         Lines lines;
         for (int row = 0; row < 8; ++row)
             lines.push_back(B(glyphs[row], 485, 180 + 30 * row, row == pulsingRow ? pulse : 255));
@@ -47,13 +60,13 @@ struct Screen800 {
     }
     Lines Bindings(int litRow) const {
         Lines lines;
-        for (int row = 0; row < 8; ++row) lines.push_back(B(Label(41 + row), 325, 180 + 30 * row, Lit(row == litRow)));
+        for (int row = 0; row < 8; ++row) lines.push_back(B(Label(MenuLabel(LabelForward + row)), 325, 180 + 30 * row, Lit(row == litRow)));
         return lines;
     }
 };
 
 const std::string Begin = "BeginBlending", End = "EndBlending";
-const std::string Pointer = B(0, 778, 4, 255);
+const std::string Pointer = B(BlendPointer, 778, 4, 255);
 
 Lines ExpectedPage(int state, bool german) {
     const Screen800 s{german};
@@ -64,9 +77,9 @@ Lines ExpectedPage(int state, bool german) {
         Add(lines, s.SubColumn(165, lit));
     };
     switch (state) {
-    case 0: Add(lines, s.Backdrop(4, 4)); Add(lines, s.MainRow(-1)); break;
-    case 1: Add(lines, s.Backdrop(5, 10)); Add(lines, s.MainRow(0)); break;
-    case 2: Add(lines, s.Backdrop(6, 11)); Add(lines, s.MainRow(1)); break;
+    case 0: Add(lines, s.Backdrop(PageMain, PageMain)); Add(lines, s.MainRow(-1)); break;
+    case 1: Add(lines, s.Backdrop(PageNewGameDe, PageNewGameEn)); Add(lines, s.MainRow(0)); break;
+    case 2: Add(lines, s.Backdrop(PageLoadGameDe, PageLoadGameEn)); Add(lines, s.MainRow(1)); break;
     case 3: Add(lines, s.Options()); Add(lines, s.SubColumn(325, -1)); Add(lines, s.MainRow(2)); break;
     case 4:
         optionsPage(0);
@@ -77,39 +90,39 @@ Lines ExpectedPage(int state, bool german) {
         Add(lines, s.Options());
         Add(lines, s.SubColumn(165, 0));
         Add(lines, s.Bindings(state - 5));
-        lines.push_back(B(german ? 981 : 985, 325, 500, 255));
+        lines.push_back(B(german ? BlendPromptChooseKeyDe : BlendPromptChooseKeyEn, 325, 500, 255));
         Add(lines, s.Glyphs(state - 5, 1));   // the clock stands at 942 ms
         lines.push_back(End);
         return lines;   // no main row, no pointer
-    case 13: optionsPage(1); lines.push_back(B(s.Label(50), 325, 210, 140)); break;
+    case 13: optionsPage(1); lines.push_back(B(s.Label(LabelLanguage), 325, 210, 140)); break;
     case 14:
     case 15:
     case 16:
         optionsPage(1);
-        lines.push_back(B(s.Label(50), 325, 210, 255));
-        lines.push_back(B(s.Label(51), 485, 210, Lit(state == 14 && german)));
-        lines.push_back(B(s.Label(52), 485, 240, Lit(state == 14 && !german)));
+        lines.push_back(B(s.Label(LabelLanguage), 325, 210, 255));
+        lines.push_back(B(s.Label(LabelGerman), 485, 210, Lit(state == 14 && german)));
+        lines.push_back(B(s.Label(LabelEnglish), 485, 240, Lit(state == 14 && !german)));
         break;
-    case 17: optionsPage(2); lines.push_back(B(s.Label(54), 325, 240, 140)); break;
+    case 17: optionsPage(2); lines.push_back(B(s.Label(LabelResolution), 325, 240, 140)); break;
     case 18:
     case 19:
         optionsPage(2);
-        lines.push_back(B(s.Label(54), 325, 240, 255));
+        lines.push_back(B(s.Label(LabelResolution), 325, 240, 255));
         // the three sizes are reported; the labels are the same in both languages
-        lines.push_back(B(55, 485, 240, 255));
-        lines.push_back(B(56, 485, 270, 140));
-        lines.push_back(B(57, 485, 300, 140));
+        lines.push_back(B(De(LabelRes800), 485, 240, 255));
+        lines.push_back(B(De(LabelRes1024), 485, 270, 140));
+        lines.push_back(B(De(LabelRes1280), 485, 300, 140));
         break;
-    case 22: optionsPage(3); lines.push_back(B(s.Label(59), 325, 270, 140)); break;
+    case 22: optionsPage(3); lines.push_back(B(s.Label(LabelMusic), 325, 270, 140)); break;
     case 23:
         optionsPage(3);
-        lines.push_back(B(s.Label(59), 325, 270, 255));
-        lines.push_back(B(s.Label(60), 485, 270, 255));   // music is on
-        lines.push_back(B(s.Label(61), 485, 300, 140));
+        lines.push_back(B(s.Label(LabelMusic), 325, 270, 255));
+        lines.push_back(B(s.Label(LabelOn), 485, 270, 255));   // music is on
+        lines.push_back(B(s.Label(LabelOff), 485, 300, 140));
         break;
     case 24: case 25: return {};
-    case 26: Add(lines, s.Backdrop(8, 13)); Add(lines, s.MainRow(3)); break;
-    case 27: Add(lines, s.Backdrop(9, 14)); Add(lines, s.MainRow(4)); break;
+    case 26: Add(lines, s.Backdrop(PageCreditsDe, PageCreditsEn)); Add(lines, s.MainRow(3)); break;
+    case 27: Add(lines, s.Backdrop(PageQuitDe, PageQuitEn)); Add(lines, s.MainRow(4)); break;
     }
     lines.push_back(Pointer);
     lines.push_back(End);
@@ -170,28 +183,28 @@ TEST_F(MenuRender, CapturePageAsksForTheKeyOfItsBindingAfterTheRun) {
 
 TEST_F(MenuRender, HoveredItemsLight) {
     PointAt(240, 510);   // Load Game
-    EXPECT_EQ(Page(MenuMain).at(5), B(38, 165, 500, 255));
+    EXPECT_EQ(Page(MenuMain).at(5), B(De(LabelLoadGame), 165, 500, 255));
     PointAt(400, 220);   // Backward row on the Control page
-    EXPECT_EQ(Page(MenuControl).at(14), B(42, 325, 210, 255));
+    EXPECT_EQ(Page(MenuControl).at(14), B(De(LabelBackward), 325, 210, 255));
     PointAt(560, 250);   // English on the Language page
-    EXPECT_EQ(Page(MenuLanguage).at(15), B(52, 485, 240, 255));
+    EXPECT_EQ(Page(MenuLanguage).at(15), B(De(LabelEnglish), 485, 240, 255));
 }
 
 TEST_F(MenuRender, CapturePageIgnoresTheHover) {
     PointAt(400, 220);   // over Backward
     const Lines drawn = Page(MenuForward);
-    EXPECT_EQ(drawn.at(9), B(42, 325, 210, 140));
+    EXPECT_EQ(drawn.at(9), B(De(LabelBackward), 325, 210, 140));
 }
 
 TEST_F(MenuRender, MusicSettingOutsideZeroAndOneLightsNeither) {
     Cfg.settings.music = 0;
     Lines drawn = Page(MenuMusic);
-    EXPECT_EQ(drawn.at(14), B(60, 485, 270, 140));
-    EXPECT_EQ(drawn.at(15), B(61, 485, 300, 255));
+    EXPECT_EQ(drawn.at(14), B(De(LabelOn), 485, 270, 140));
+    EXPECT_EQ(drawn.at(15), B(De(LabelOff), 485, 300, 255));
     Cfg.settings.music = 7;
     drawn = Page(MenuMusic);
-    EXPECT_EQ(drawn.at(14), B(60, 485, 270, 140));
-    EXPECT_EQ(drawn.at(15), B(61, 485, 300, 140));
+    EXPECT_EQ(drawn.at(14), B(De(LabelOn), 485, 270, 140));
+    EXPECT_EQ(drawn.at(15), B(De(LabelOff), 485, 300, 140));
 }
 
 // [SECTION] The three sizes
@@ -200,9 +213,11 @@ struct SizeGeometry {
     int W, H, Home, Value, Row1, MainY, X0, Upper, Lower, OptionsBackdrop, Divider, Half, CreditsY;
 };
 const SizeGeometry Geometries[] = {
-    {800, 600, 325, 485, 180, 500, 5, 170, 490, 7, 1, 400, 180},
-    {1024, 768, 437, 597, 220, 668, 117, 210, 658, 18, 2, 512, 220},
-    {1280, 720, 565, 725, 220, 620, 245, 210, 610, 29, 3, 640, 220},
+    {800, 600, 325, 485, 180, 500, 5, 170, 490, BlendBackdropFirst + PageOptionsDe, BlendDivider800, 400, 180},
+    {1024, 768, 437, 597, 220, 668, 117, 210, 658, BlendBackdropFirst + BackdropPageCount + PageOptionsDe,
+     BlendDivider1024, 512, 220},
+    {1280, 720, 565, 725, 220, 620, 245, 210, 610, BlendBackdropFirst + 2 * BackdropPageCount + PageOptionsDe,
+     BlendDivider1280, 640, 220},
 };
 
 TEST_F(MenuRender, ControlAndCapturePagesAtEverySize) {
@@ -212,14 +227,14 @@ TEST_F(MenuRender, ControlAndCapturePagesAtEverySize) {
         PointAt(g.W - 10, 10);
         Lines expected{Begin, B(g.OptionsBackdrop, 0, 0, 255), B(g.Divider, 0, g.Upper, 140),
                        B(g.Divider, 0, g.Lower, 140)};
-        const int mainLabels[5] = {37, 38, 39, 62, 63};
+        const int mainLabels[5] = {De(LabelNewGame), De(LabelLoadGame), De(LabelOptions), De(LabelCredits), De(LabelQuit)};
         for (int i = 0; i < 5; ++i) expected.push_back(B(mainLabels[i], g.X0 + 160 * i, g.MainY, Lit(i == 2)));
-        const int subLabels[4] = {40, 49, 53, 58};
+        const int subLabels[4] = {De(LabelControl), De(LabelGameplay), De(LabelGraphic), De(LabelSound)};
         for (int i = 0; i < 4; ++i) expected.push_back(B(subLabels[i], shifted, g.Row1 + 30 * i, Lit(i == 0)));
-        for (int row = 0; row < 8; ++row) expected.push_back(B(41 + row, g.Home, g.Row1 + 30 * row, 140));
-        const int glyphs[8] = {933, 929, 911, 914, 975, 976, 920, 974};
+        for (int row = 0; row < 8; ++row) expected.push_back(B(De(MenuLabel(LabelForward + row)), g.Home, g.Row1 + 30 * row, 140));
+        const int glyphs[8] = {Glyph("W"), Glyph("S"), Glyph("A"), Glyph("D"), Glyph("Strg"), Glyph("Alt"), Glyph("J"), Glyph("F12")};
         for (int row = 0; row < 8; ++row) expected.push_back(B(glyphs[row], g.Value, g.Row1 + 30 * row, 255));
-        expected.push_back(B(0, g.W - 22, 4, 255));
+        expected.push_back(B(BlendPointer, g.W - 22, 4, 255));
         expected.push_back(End);
         Menu.MenuSelect = MenuControl;
         PlaceSubColumn(shifted);
@@ -228,8 +243,8 @@ TEST_F(MenuRender, ControlAndCapturePagesAtEverySize) {
         Menu.MenuSelect = MenuJump;
         const Lines capture = DrawnPage();
         ASSERT_EQ(capture.size(), 26u);
-        EXPECT_EQ(capture.at(16), B(981, g.Home, g.MainY, 255)) << g.W;   // the prompt
-        EXPECT_EQ(capture.at(17 + 5), B(976, g.Value, g.Row1 + 150, 1)) << g.W;
+        EXPECT_EQ(capture.at(16), B(BlendPromptChooseKeyDe, g.Home, g.MainY, 255)) << g.W;   // the prompt
+        EXPECT_EQ(capture.at(17 + 5), B(Glyph("Alt"), g.Value, g.Row1 + 150, 1)) << g.W;
     }
 }
 
@@ -237,7 +252,7 @@ TEST_F(MenuRender, UnknownSizeDrawsItemsButNoBackdropNoDividerAndNoSlide) {
     UseScreen(1024, 600);   // a size without a layout: every box empty
     const Lines drawn = Page(MenuMain);
     ASSERT_EQ(drawn.size(), 8u);
-    EXPECT_EQ(drawn.at(1), B(37, 0, 0, 140));
+    EXPECT_EQ(drawn.at(1), B(De(LabelNewGame), 0, 0, 140));
     PlaceSubColumn(325);
     Menu.MenuSelect = MenuControl;
     for (int i = 0; i < 40; ++i) RenderPage();
@@ -258,7 +273,7 @@ TEST_F(MenuRender, SubColumnSlidesInThirtyTwoFramesAndItemsAppearOnArrival) {
         }
         const Lines arrived = DrawnPage();
         EXPECT_EQ(Layout.ControlBox.x, g.Home - 160);
-        EXPECT_EQ(arrived.at(13), B(54, g.Home, g.Row1 + 60, 140));
+        EXPECT_EQ(arrived.at(13), B(De(LabelResolution), g.Home, g.Row1 + 60, 140));
         for (const ItemBox* box : {&Layout.GameplayBox, &Layout.GraphicBox, &Layout.SoundBox})
             EXPECT_EQ(box->x, g.Home - 160);
         // Leaving for a main-row page: home again in 32 frames.
@@ -292,7 +307,7 @@ TEST_F(MenuRender, OnlyThirtyTwoBitEightyFiveHertzModesOfferASize) {
                  {1280, 720, 32, 85}, {1024, 768, 32, 85}};
     Lines drawn = Page(MenuResolution);
     const Lines sizes(drawn.begin() + 14, drawn.end() - 2);
-    EXPECT_EQ(sizes, (Lines{B(56, 485, 270, 140), B(57, 485, 300, 140), B(56, 485, 270, 140)}));
+    EXPECT_EQ(sizes, (Lines{B(De(LabelRes1024), 485, 270, 140), B(De(LabelRes1280), 485, 300, 140), B(De(LabelRes1024), 485, 270, 140)}));
     EXPECT_EQ(CallsOf("ListScreenModes").size(), 1u);
 
     Rec.Modes = {{800, 600, 32, 60}, {1024, 768, 32, 60}, {1280, 720, 32, 75}};
@@ -308,19 +323,19 @@ TEST_F(MenuRender, OnlyThirtyTwoBitEightyFiveHertzModesOfferASize) {
 TEST_F(MenuRender, LanguageChosenMidFrameDrawsTheRestOfThatFrameInIt) {
     Lines drawn = Page(MenuEnglish, "German");
     // Backdrop, main row and sub column still German; from the Language item on English.
-    EXPECT_EQ(drawn.at(1), B(7, 0, 0, 255));
-    EXPECT_EQ(drawn.at(4), B(37, 5, 500, 140));
-    EXPECT_EQ(drawn.at(10), B(49, 165, 210, 255));
-    EXPECT_EQ(drawn.at(13), B(77, 325, 210, 255));
-    EXPECT_EQ(drawn.at(14), B(78, 485, 210, 140));   // neither lit in the action frame
-    EXPECT_EQ(drawn.at(15), B(79, 485, 240, 140));
+    EXPECT_EQ(drawn.at(1), B(BlendBackdropFirst + PageOptionsDe, 0, 0, 255));
+    EXPECT_EQ(drawn.at(4), B(De(LabelNewGame), 5, 500, 140));
+    EXPECT_EQ(drawn.at(10), B(De(LabelGameplay), 165, 210, 255));
+    EXPECT_EQ(drawn.at(13), B(En(LabelLanguage), 325, 210, 255));
+    EXPECT_EQ(drawn.at(14), B(En(LabelGerman), 485, 210, 140));   // neither lit in the action frame
+    EXPECT_EQ(drawn.at(15), B(En(LabelEnglish), 485, 240, 140));
     EXPECT_EQ(drawn.at(16), Pointer);
     EXPECT_EQ(Menu.MenuSelect, MenuLanguage);
     EXPECT_EQ(Cfg.settings.language, "English");
     // The next frame is wholly English, with English lit.
     drawn = DrawnPage();
-    EXPECT_EQ(drawn.at(1), B(12, 0, 0, 255));
-    EXPECT_EQ(drawn.at(15), B(79, 485, 240, 255));
+    EXPECT_EQ(drawn.at(1), B(BlendBackdropFirst + PageOptionsEn, 0, 0, 255));
+    EXPECT_EQ(drawn.at(15), B(En(LabelEnglish), 485, 240, 255));
 }
 
 TEST_F(MenuRender, SizeActionRunsBeforeThePointer) {

@@ -1,0 +1,81 @@
+// core_settings_keys_test.cpp — the manual page's list of settings against
+// the key table: every key a player may edit, in its group, with its default.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/core.h"
+
+namespace {
+
+struct ManualEntry {
+    std::string Group;
+    std::string Default;
+};
+
+// The SETTINGS section's entries: lines such as
+//   .BR settings.debbuger.titlered ", " titlegreen ", " titleblue " (200, 30, 30)"
+// whose bare words are keys (a word without the first key's dotted prefix
+// takes it) and whose last quoted piece holds their defaults in parentheses.
+std::map<std::string, ManualEntry> ManualSettings() {
+    std::ifstream file(VELDRUNE_SOURCE_DIR "/packaging/veldrune.6.in");
+    std::map<std::string, ManualEntry> entries;
+    std::string line, group;
+    bool inSettings = false;
+    while (std::getline(file, line)) {
+        if (line.rfind(".SH ", 0) == 0) inSettings = line == ".SH SETTINGS";
+        if (!inSettings) continue;
+        if (line.rfind(".SS [", 0) == 0) group = line.substr(5, line.find(']') - 5);
+        if (line.rfind(".BR ", 0) != 0) continue;
+        std::vector<std::string> keys;
+        std::string quoted;
+        for (size_t i = 4; i < line.size();) {
+            if (line[i] == ' ') { ++i; continue; }
+            if (line[i] == '"') {
+                size_t end = line.find('"', i + 1);
+                quoted = line.substr(i + 1, end - i - 1);
+                i = end + 1;
+            } else {
+                size_t end = line.find_first_of(" \"", i);
+                if (end == std::string::npos) end = line.size();
+                keys.push_back(line.substr(i, end - i));
+                i = end;
+            }
+        }
+        if (quoted.rfind(" (", 0) != 0 || quoted.back() != ')') continue;
+        std::vector<std::string> defaults;
+        std::stringstream list(quoted.substr(2, quoted.size() - 3));
+        for (std::string value; std::getline(list, value, ',');) defaults.push_back(value.substr(value[0] == ' '));
+        EXPECT_EQ(keys.size(), defaults.size()) << line;
+        if (keys.size() != defaults.size()) continue;
+        const std::string prefix = keys[0].substr(0, keys[0].rfind('.') + 1);
+        for (size_t k = 0; k < keys.size(); ++k) {
+            std::string key = keys[k].find('.') == std::string::npos ? prefix + keys[k] : keys[k];
+            entries[key] = {group, defaults[k]};
+        }
+    }
+    return entries;
+}
+
+}  // namespace
+
+TEST(SettingKeys, TheManualListsEveryKeyAPlayerMayEditInItsGroupWithItsDefault) {
+    const std::map<std::string, ManualEntry> manual = ManualSettings();
+    size_t editable = 0;
+    for (const SettingKeyRow& row : SettingKeys) {
+        auto found = manual.find(row.Key);
+        if (!row.PlayerEdits) {
+            EXPECT_EQ(found, manual.end()) << row.Key << " is not for players to edit";
+            continue;
+        }
+        ++editable;
+        ASSERT_NE(found, manual.end()) << row.Key << " is missing from the manual";
+        EXPECT_EQ(found->second.Group, row.Group) << row.Key;
+        EXPECT_EQ(found->second.Default, SettingDefaultText(row.Id)) << row.Key;
+    }
+    EXPECT_EQ(manual.size(), editable) << "the manual lists a key the table does not know";
+}
