@@ -308,6 +308,35 @@ void PointerTo(int x, int y) {
     PointerAtY = y;
 }
 
-void Forget() { PointerKnown = false; }
+// The output's size in logical pixels, as "W H".
+static std::string OutputSize(int& w, int& h) {
+    const std::string size = e2e::Run("swaymsg -t get_outputs | jq -r '.[0].rect | \"\\(.width) \\(.height)\"'");
+    w = h = 0;
+    std::sscanf(size.c_str(), "%d %d", &w, &h);
+    return size;
+}
+
+void ParkPointer() {
+    int outW = 0, outH = 0;
+    const std::string size = OutputSize(outW, outH);
+    Send("at " + std::to_string(outW - 1) + " " + std::to_string(outH - 1) + " " + size);
+}
+
+void PointerOnto(const Window& w, const Box& picture, int pictureW, int pictureH, int startX, int startY) {
+    int outW = 0, outH = 0;
+    const std::string size = OutputSize(outW, outH);
+    const bool covers = w.X <= 0 && w.Y <= 0 && w.X + w.W >= outW && w.Y + w.H >= outH;
+    PointerKnown = false;
+    // A window that covers the output holds the pointer whatever it does:
+    // pushing it into the corner finds it.
+    if (covers || outW <= 0) return;
+    const double s = OutputScale();
+    const int x = int((picture.X + (startX + 0.5) * picture.W / pictureW) / s);
+    const int y = int((picture.Y + (startY + 0.5) * picture.H / pictureH) / s);
+    Send("at " + std::to_string(x) + " " + std::to_string(y) + " " + size);
+    PointerKnown = true;
+    PointerAtX = startX;
+    PointerAtY = startY;
+}
 
 }  // namespace sway

@@ -84,10 +84,20 @@ bool Press(Driver driver, const std::string& keysym); // a key whose answer is a
 // The virtual pointer: a relative motion, a click.
 void Move(int dx, int dy);
 void Click();
+// The desktop's pointer onto the window, as a player's hand brings it there.
+// The program takes the mouse's motions alone (SDL's relative mode) and gets
+// them only while the desktop's pointer is over its window (sway does not
+// hold it there for a floating window): on a window smaller than the output
+// the pointer comes from outside onto the picture's pixel (startX, startY),
+// where the program's own pointer starts, and moves with it from there.
+// ParkPointer() first, before the window opens: the desktop's pointer in the
+// output's corner, away from any window smaller than the output, where its
+// coming gives the program no motion.
+void ParkPointer();
+void PointerOnto(const Window& w, const Box& picture, int pictureW, int pictureH, int startX, int startY);
 // The menu's pointer to (x, y) of its picture: pushed into the corner once
 // (it stops there), then moved by the difference, each step waited for on
-// the screen. Forget() after the program restarted.
+// the screen.
 void PointerTo(int x, int y);
-void Forget();
 
 }  // namespace sway

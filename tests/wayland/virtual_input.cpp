@@ -8,6 +8,7 @@
 //       keymap (zwp_virtual_keyboard_manager_v1), makes FIFO (when missing),
 //       prints "ready" once the compositor has both and then reads lines:
 //         move DX DY   relative motion by DX, DY pixels
+//         at X Y W H   the desktop's pointer to X, Y of a W x H desktop
 //         down / up    the left button pressed / released
 //         click        pressed and released in one go
 //         key NAME     the key of the keysym NAME (o, Escape, F12) pressed,
@@ -144,6 +145,11 @@ bool Motion(double dx, double dy) {
     return Send(m.U(NowMs()).I(int32_t(dx * 256)).I(int32_t(dy * 256))) && Frame();
 }
 
+bool MotionTo(uint32_t x, uint32_t y, uint32_t w, uint32_t h) {
+    Message m(C.Pointer, 1);   // motion_absolute(time, x, y, x extent, y extent)
+    return Send(m.U(NowMs()).U(x).U(y).U(w).U(h)) && Frame();
+}
+
 bool Button(bool pressed) {
     Message m(C.Pointer, 2);   // button(time, button, state)
     return Send(m.U(NowMs()).U(LeftButton).U(pressed ? 1 : 0)) && Frame();
@@ -269,6 +275,8 @@ bool Connect() {
 bool Command(const std::string& line) {
     double dx = 0, dy = 0;
     if (std::sscanf(line.c_str(), "move %lf %lf", &dx, &dy) == 2) return Motion(dx, dy);
+    unsigned x = 0, y = 0, w = 0, h = 0;
+    if (std::sscanf(line.c_str(), "at %u %u %u %u", &x, &y, &w, &h) == 4) return MotionTo(x, y, w, h);
     if (line == "down") return Button(true);
     if (line == "up") return Button(false);
     if (line == "click") return Button(true) && Button(false);
@@ -282,7 +290,7 @@ bool Command(const std::string& line) {
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: virtual_input FIFO  (then write 'move DX DY', 'down', 'up', 'click', 'key NAME', 'quit')\n");
+        std::fprintf(stderr, "usage: virtual_input FIFO  (then write 'move DX DY', 'at X Y W H', 'down', 'up', 'click', 'key NAME', 'quit')\n");
         return 2;
     }
     if (!Connect()) {

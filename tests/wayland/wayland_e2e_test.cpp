@@ -128,9 +128,9 @@ Started StartMenu(const std::string& name, Size size, int mode) {
     for (const auto& l : e2e::PinnedFontSettings(dir)) lines.push_back(l);
     e2e::WriteFile(dir + "/Veldrune.cfg", e2e::SettingsText(lines));
     Started s;
+    sway::ParkPointer();
     const auto start = Clock::now();
     s.Program = e2e::Start(dir);
-    sway::Forget();
     if (e2e::WaitUntil([&] { return (s.Window = sway::VisibleWindowOf(s.Program.Pid)).Id != 0; }, 20))
         s.Seconds = SecondsSince(start);
     return s;
@@ -153,13 +153,11 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     EXPECT_LE(s.Seconds, WindowDeadline) << what << ": the window took " << s.Seconds << " s";
 
     // The window says which program it is, as the desktop entry does.
-    if (driver == Driver::Wayland) {
-        EXPECT_EQ(s.Window.AppId, sway::DesktopId()) << "the app id does not name the desktop entry";
-    } else {
-        EXPECT_TRUE(s.Window.XClass == sway::DesktopWmClass() || s.Window.XClass == sway::DesktopId())
-            << "the X class " << s.Window.XClass << " is neither the desktop entry's StartupWMClass "
-            << sway::DesktopWmClass() << " nor its name";
-    }
+    const std::string id = driver == Driver::Wayland ? s.Window.AppId : s.Window.XClass;
+    EXPECT_TRUE(id == sway::DesktopWmClass() || id == sway::DesktopId())
+        << what << ": the window's " << (driver == Driver::Wayland ? "app id " : "X class ") << id
+        << " is neither the desktop entry's StartupWMClass " << sway::DesktopWmClass() << " nor its name "
+        << sway::DesktopId();
 
     // The first drawn frame, then the pointer where the reference pictures
     // have it, then one steady picture. (A window is listed at once, full
@@ -170,6 +168,8 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
         box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), mode, size);
         return AnythingLit(screen, box);
     })) << what << ": the window never shows a drawn frame";
+    // Where the program puts its pointer at the start.
+    sway::PointerOnto(sway::VisibleWindowOf(s.Program.Pid), box, size.W, size.H, 400, 300);
     sway::PointerTo(size.W - 30, 30);
     ASSERT_TRUE(sway::WaitUntilSettled(&rest)) << what << ": the screen never comes to rest";
     box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), mode, size);
