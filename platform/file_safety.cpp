@@ -42,8 +42,19 @@ void FailLocksForTests(int errnoValue) { Safety.LockFailure = errnoValue; }
 
 void FailWriteStepForTests(int step) { Safety.FailingStep = step; }
 
+// [SECTION] Paths
+
+std::string NativePath(const std::string& gamePath) {
+    std::string path = gamePath;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
 // [SECTION] Locks
 
+// A real sleep, not the platform's Pause: the recording platform's Pause
+// only advances its clock, and another process holding the lock must really
+// be waited for.
 static void SleepMilliseconds(int ms) {
     timespec t{ms / 1000, long(ms % 1000) * 1000000L};
     nanosleep(&t, nullptr);

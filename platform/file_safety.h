@@ -8,6 +8,12 @@
 
 #include "platform/platform.h"
 
+// [SECTION] Paths
+
+// Game paths use backslashes as folder separators ("Media\Fonts\x.ttf");
+// on this system the separator is "/".
+std::string NativePath(const std::string& gamePath);
+
 // [SECTION] Locks
 
 enum LockOutcome : int {

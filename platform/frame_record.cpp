@@ -1,7 +1,7 @@
 // frame_record.cpp — the frame's record of what it drew on the screen, its
 // comparison with the last presented frame, and the plan of what to render
 // and present. The replay is sdl_graphics.cpp's; when to present and how to
-// wait is sdl_platform.cpp's.
+// wait is sdl_screen.cpp's.
 #include "platform/frame_record.h"
 
 #include <algorithm>

@@ -2,9 +2,11 @@
 //
 // The game logic (core/, menu/, assets/) calls nothing but what is declared
 // here. Two implementations fill it in:
-//   platform/sdl_platform.cpp      the real one, over SDL2, SDL2_ttf, libpng
-//                                  and fontconfig (game controllers in
-//                                  platform/sdl_controller.cpp);
+//   platform/sdl_*.cpp             the program's, over SDL2, SDL2_ttf, libpng
+//                                  and fontconfig (sdl_platform.cpp: life
+//                                  cycle and events; the others a concern
+//                                  each), with time, the thread and
+//                                  processes over POSIX (posix_services.cpp);
 //   tests/recording/recording_platform.cpp
 //                                  a scripted one that replays keyboard and
 //                                  mouse snapshots and records every call.

@@ -447,7 +447,8 @@ bool BeginTextOn(int target) {
     return true;
 }
 
-void SetTextTransparent() { Sdl.Graphics.TextTransparent = true; }
+// Text is always drawn without a background box; nothing to set.
+void SetTextTransparent() {}
 
 void UseFont(int font) { Sdl.Graphics.SelectedFont = font; }
 

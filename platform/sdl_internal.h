@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_safety.h"
 #include "platform/frame_record.h"
 #include "platform/platform.h"
 #include "platform/png_file.h"
@@ -75,7 +76,6 @@ struct SdlGraphics {
     std::map<int, SdlFont> Fonts;
     int SelectedFont = -1;
     int TextTarget = NoTextTarget;      // NoTextTarget, TextOnScreen, or a sprite number
-    bool TextTransparent = true;
     // Font files registered for the run: path -> (family, registrations).
     struct Registration {
         std::string Family;
@@ -99,7 +99,7 @@ struct SdlScreen {
     bool FocusLostPending = false;      // full screen: focus went away, not yet judged
     bool Lost = false;                  // full screen: inactive until opened again
     bool SoftwareSurface = false;       // SDL's software renderer: the window's frame is a surface we keep
-    // Pacing (sdl_platform.cpp): passes end one refresh period apart.
+    // Pacing (sdl_screen.cpp): passes end one refresh period apart.
     double FramePeriodMs = 1000.0 / 60.0;  // the display's refresh period, read again when it may change
     uint64_t NextDueTicks = 0;          // SDL performance counter when the next pass may end (0: a period after it starts)
 };
@@ -151,8 +151,6 @@ extern SdlPlatform Sdl;
 
 // [SECTION] Helpers shared by the source files
 
-// Game paths use backslashes as folder separators ("Media\Fonts\x.ttf").
-std::string NativePath(const std::string& gamePath);
 // Frees every sprite, blendable and font (StopPlatform).
 void FreeAllGraphics();
 // Drops every sprite's texture; they are uploaded again on their next use.

@@ -12,12 +12,6 @@
 
 SdlPlatform Sdl;
 
-std::string NativePath(const std::string& gamePath) {
-    std::string path = gamePath;
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
-}
-
 // [SECTION] Events
 
 namespace {

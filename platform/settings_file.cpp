@@ -176,8 +176,7 @@ static OpenOutcome OpenAndLock(const std::string& path, int waitMs, std::string&
 // a link. A chain that does not end (a loop) is left as it is: opening it
 // then fails and nothing is written.
 static std::string ResolveSettingsPath(const std::string& given) {
-    std::string path = given;
-    std::replace(path.begin(), path.end(), '\\', '/');
+    std::string path = NativePath(given);
     for (int hop = 0; hop < 40; ++hop) {
         struct stat link {};
         if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
