@@ -103,7 +103,8 @@ wait_window() {
 }
 # The X server's process: it does the copying of every presented frame to the
 # screen, so its CPU is counted beside each program's own.
-xserver=$(pgrep -o -f "^(/usr/lib/xorg/)?(Xorg|Xvfb) ${DISPLAY}( |\$)" || true)
+xserver=""
+[ -n "${DISPLAY:-}" ] && xserver=$(pgrep -o -f "^(/usr/lib/xorg/)?(Xorg|Xvfb) ${DISPLAY}( |\$)" || true)
 # CPU seconds of a process over the sample, as a share of one core, then the
 # same with the X server's share over the same time added.
 share() {
@@ -337,7 +338,7 @@ fi   # the rows on this display
         }
         n = split("full800 full1280 borderless panel wl800 wl1280", configs, " ")
         split("800x600 full|1280x720 full|800x600 borderless, stretched|800x600 full, 1920x1080 panel|" \
-              "800x600 full, Wayland 1280x720|1280x720 full, Wayland", labels, "|")
+              "Wayland 800x600|Wayland 1280x720", labels, "|")
         for (i = 1; i <= n; ++i) {
             c = configs[i]; label = labels[i]
             if (!((c ",rest") in cpu)) continue
