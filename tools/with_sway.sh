@@ -49,7 +49,7 @@ if [ "$(id -u)" = 0 ]; then
   user=veldrune-sway
   id "$user" >/dev/null 2>&1 || useradd -M -s /usr/sbin/nologin "$user" ||
     { echo "with_sway: cannot make the user $user" >&2; exit 1; }
-  as_user=(setpriv --reuid="$user" --regid="$user" --clear-groups --)
+  as_user=(setpriv --pdeathsig TERM --reuid="$user" --regid="$user" --clear-groups --)
   # XWayland puts its socket in /tmp/.X11-unix and refuses a folder that is
   # neither root's nor its own: the first X server of a user to start would
   # otherwise make it that user's, and every other user's XWayland fails.
@@ -58,7 +58,7 @@ if [ "$(id -u)" = 0 ]; then
   chmod 1777 /tmp/.X11-unix
 else
   user="$(id -un)"
-  as_user=()
+  as_user=(setpriv --pdeathsig TERM --)
 fi
 run="$(mktemp -d /tmp/veldrune-sway.XXXXXX)"
 chmod 0700 "$run"
@@ -73,7 +73,8 @@ chmod 0644 "$run/sway.conf"
 
 # Whether a child has ended (it stays a zombie until it is waited for).
 ended() { [ ! -e "/proc/$1" ] || [ "$(awk '{ sub(/.*\) /, ""); print $1 }' "/proc/$1/stat" 2>/dev/null)" = Z ]; }
-# What was started, sway first; stopped in the other order.
+# What was started, sway first; stopped in the other order. (sway also ends
+# with this script, by its parent-death signal, if the script is killed.)
 pids=()
 cleanup() {
   local i p
