@@ -10,9 +10,11 @@
 //       back buffer, presenting one colour every frame ("every"), or once and
 //       then only polling its events at the display's refresh rate ("once",
 //       the floor of a page that does not change); SECONDS 0 runs until
-//       killed. "software": SDL's software renderer shown through X shared
-//       memory, which never waits for the vertical blank, so the program
-//       sleeps to the display's rate itself. Prints the frames presented.
+//       killed. "software": SDL's software renderer, shown through X shared
+//       memory on X11 (on Wayland SDL has no such window surface and shows
+//       it through a GL texture, as it does the menu's); it never waits for
+//       the vertical blank, so the program sleeps to the display's rate
+//       itself. Prints the frames presented.
 //   bare_sdl decode [ROUNDS]
 //       decodes the 91 embedded PNG images with libpng; prints the fastest
 //       round in ms.
@@ -53,11 +55,10 @@ double MsSince(Clock::time_point t) {
 // [SECTION] present
 
 int Present(int w, int h, double seconds, bool white, bool full, bool desktop, bool once, bool software) {
-    if (software) {
-        SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_OVERRIDE);
-        SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
-    }
+    if (software) SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, "software", SDL_HINT_OVERRIDE);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
+    if (software && std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0)
+        SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
     uint32_t flags = SDL_WINDOW_SHOWN;
     SDL_DisplayMode mode{};
     if (desktop) {

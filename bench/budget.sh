@@ -29,10 +29,18 @@
 #              one when pulseaudio is installed, else SDL's disk audio into a
 #              scratch file); targets: at most 0.5 % of a core, 20 ms and
 #              6 MB more than with music off
+#   Wayland    the same three rows on a headless sway (tools/with_sway.sh),
+#              natively (SDL's wayland driver), full screen at 800x600 and
+#              1280x720 on its 1280x720 output, against the same bare program
+#              on that display (its software frames go through a GL texture
+#              there, as the menu's do); and peak memory there. Targets: the
+#              still page 1.5x the bare program presenting once, the pointer
+#              moving 1.0x the bare one presenting every refresh.
 #
 #   bench/budget.sh [RUNS]      default 5 start-ups of each
 #   BUDGET_SECONDS=N            CPU sample length (default 10 s)
 #   BUDGET_MUSIC=1              only the music rows
+#   BUDGET_ONLY=wayland         only the Wayland rows (about 2 minutes at 10 s)
 #
 # Runs as root with no display: it then starts its own Xorg with the dummy
 # driver (85 Hz, real mode switches), else Xvfb (no full-screen modes; the
@@ -57,26 +65,26 @@ runs="${1:-5}"
 seconds="${BUDGET_SECONDS:-10}"
 if [ -z "${VELDRUNE_BENCH_DIR:-}" ]; then
     { cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDRUNE_BENCH=ON >/dev/null &&
-      cmake --build "$root/build" -j"$(nproc)" --target veldrune bare_sdl x11_platform >&2; } ||
+      cmake --build "$root/build" -j"$(nproc)" --target veldrune bare_sdl x11_platform virtual_input >&2; } ||
         { echo "budget: the build failed" >&2; exit 2; }
     export VELDRUNE_BENCH_DIR="$root/build/bench"   # built: the run under X below need not again
 fi
 bin="$(realpath "${VELDRUNE_BIN:-$root/build/veldrune}")"
 benchdir="$(realpath "${VELDRUNE_BENCH_DIR:-$root/build/bench}")"
 bare="$benchdir/bare_sdl"
-if [ -z "${DISPLAY:-}" ]; then
+if [ -z "${DISPLAY:-}" ] && [ "${BUDGET_ONLY:-}" != wayland ]; then
     if command -v Xorg >/dev/null && [ "$(id -u)" = 0 ]; then
         exec "$root/tools/with_x.sh" --xorg "$0" "$@"
     fi
     exec "$root/tools/with_x.sh" "$0" "$@"
 fi
 [ -x "$bin" ] && [ -x "$bare" ] || { echo "budget: no $bin or $bare (cmake -DVELDRUNE_BENCH=ON, targets veldrune bare_sdl)" >&2; exit 2; }
-command -v xdotool >/dev/null || { echo "budget: needs xdotool (tools/install_deps.sh)" >&2; exit 2; }
+[ "${BUDGET_ONLY:-}" = wayland ] || command -v xdotool >/dev/null || { echo "budget: needs xdotool (tools/install_deps.sh)" >&2; exit 2; }
 hz=$(getconf CLK_TCK)
 work="$(mktemp -d /tmp/veldrune-budget.XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-echo "budget: display $DISPLAY, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); about 5 minutes" >&2
+echo "budget: display ${WAYLAND_DISPLAY:-${DISPLAY:-none}}, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); about 5 minutes" >&2
 
 settings() {   # settings W H MODE [STRETCH]
     mkdir -p Media/Fonts
@@ -102,7 +110,8 @@ wait_window() {
 }
 # The X server's process: it does the copying of every presented frame to the
 # screen, so its CPU is counted beside each program's own.
-xserver=$(pgrep -o -f "^(/usr/lib/xorg/)?(Xorg|Xvfb) ${DISPLAY}( |\$)" || true)
+xserver=""
+[ -n "${DISPLAY:-}" ] && xserver=$(pgrep -o -f "^(/usr/lib/xorg/)?(Xorg|Xvfb) ${DISPLAY}( |\$)" || true)
 # CPU seconds of a process over the sample, as a share of one core, then the
 # same with the X server's share over the same time added.
 share() {
@@ -148,12 +157,17 @@ screens() {
             full1280) w=1280 h=720 mode=3 how=full ;;
             borderless) w=800 h=600 mode=2 how=desktop ;;
             panel) w=800 h=600 mode=3 how=desktop ;;
+            # Wayland cannot switch modes: the bare program covers the
+            # desktop with its 800x600 back buffer scaled, as the menu does.
+            wl800) w=800 h=600 mode=3 how=desktop ;;
+            wl1280) w=1280 h=720 mode=3 how=full ;;
         esac
         for floor in every once; do
             "$bare" present "$w" "$h" $((seconds + 4)) black "$how" "$floor" software >/dev/null &
             p=$!
             sleep 3
             echo "cpu $config,sw_$floor $(share $p)"
+            [ "$floor" = every ] && echo "peak $config,bare $(peak_mb $p)"
             wait $p
         done
         settings "$w" "$h" "$mode" 1
@@ -167,6 +181,7 @@ screens() {
         stop $pid
         menu_on_page capture "${w}x$h"
         echo "cpu $config,capture $(share $pid)"
+        echo "peak $config,menu $(peak_mb $pid)"
         stop $pid
     done
 }
@@ -222,12 +237,54 @@ if [ -n "${BUDGET_MUSIC:-}" ]; then
     exit 0
 fi
 
+# [Wayland]: this script again under tools/with_sway.sh, natively. The keys
+# and the pointer go through the virtual keyboard and pointer the desktop holds,
+# the windows are sway's, and sway's CPU is counted where the X server's was.
+if [ -n "${BUDGET_WAYLAND:-}" ]; then
+    export SDL_VIDEODRIVER=wayland
+    pointer() { echo "$*" >"$VELDRUNE_INPUT_FIFO"; }
+    press() { pointer key "$1"; sleep 0.4; }
+    click_at() {
+        pointer move -4000 -4000; sleep 0.1
+        pointer move "$1" "$2"; sleep 0.1
+        pointer down; sleep 0.1; pointer up; sleep 0.3
+    }
+    move_pointer() {
+        while :; do
+            pointer move 3 -2; sleep 0.02
+            pointer move -3 2; sleep 0.02
+        done
+    }
+    wait_window() {
+        for _ in $(seq 1 300); do
+            swaymsg -t get_tree | jq -e --arg title "$1" \
+                '[.. | objects | select(.pid? != null and ((.name // "") | test($title)))] | length > 0' \
+                >/dev/null && return 0
+            sleep 0.1
+        done
+        return 1
+    }
+    xserver="${SWAYSOCK%.sock}"; xserver="${xserver##*.}"
+    screens wl800 wl1280
+    exit 0
+fi
+wayland_rows() {
+    VELDRUNE_VIRTUAL_INPUT="${VELDRUNE_VIRTUAL_INPUT:-$root/build/tests/virtual_input}" \
+        "$root/tools/with_sway.sh" env BUDGET_WAYLAND=1 BUDGET_SECONDS="$seconds" "$here/budget.sh" 2>/dev/null
+}
 if [ -n "${BUDGET_SCREENS:-}" ]; then
     # A run of its own on another display (the panel): only these rows.
     # shellcheck disable=SC2086
     screens $BUDGET_SCREENS
     exit 0
 fi
+declare -A cpu rate
+table_only=0
+if [ "${BUDGET_ONLY:-}" = wayland ]; then
+    wayland_rows >screen_rows || { echo "budget: the Wayland run failed" >&2; exit 1; }
+    table_only=1
+fi
+if [ "$table_only" = 0 ]; then
 
 # [start-up]
 settings 800 600 1
@@ -236,7 +293,6 @@ bare_ms=$(for _ in $(seq 1 "$runs"); do "$bare" watch "$bare" present 800 600 0;
 decode_ms=$("$bare" decode 5)
 
 # [idle and changing pages]: the bare programs' rows first, then the menu's.
-declare -A cpu rate
 for size in 800x600 1024x768 1280x720 window; do
     if [ "$size" = window ]; then w=800 h=600 mode=1 screen=window; else w=${size%x*} h=${size#*x} mode=3 screen=full; fi
     for how in every once; do
@@ -264,6 +320,8 @@ if command -v Xorg >/dev/null && [ "$(id -u)" = 0 ]; then
     "$root/tools/with_x.sh" --xorg=panel env BUDGET_SCREENS=panel BUDGET_SECONDS="$seconds" "$here/budget.sh" \
         >>screen_rows 2>/dev/null
 fi
+# Natively on a Wayland desktop (a sway of its own).
+command -v sway >/dev/null && wayland_rows >>screen_rows
 
 # [screenshot]
 shot_ms=nan
@@ -287,14 +345,17 @@ press F12
 sleep 1.5
 menu_peak=$(peak_mb $pid)
 stop $pid
+fi   # the rows on this display
 
+# The table: with table_only, the screens' rows alone.
 {
     for k in "${!cpu[@]}"; do echo "cpu $k ${cpu[$k]}"; done
-    [ -n "$xserver" ] || echo "nox"
+    [ -n "$xserver" ] || [ "$table_only" = 1 ] || echo "nox"
     for k in "${!rate[@]}"; do echo "rate $k ${rate[$k]}"; done
     cat screen_rows
-} | awk -v g="$game_ms" -v b="$bare_ms" -v d="$decode_ms" -v shot="$shot_ms" -v mp="$menu_peak" '
+} | awk -v only="$table_only" -v g="${game_ms:-nan}" -v b="${bare_ms:-nan}" -v d="${decode_ms:-nan}" -v shot="${shot_ms:-nan}" -v mp="${menu_peak:-nan}" '
     $1 == "cpu" { cpu[$2] = $3; cpux[$2] = $4 } $1 == "rate" { rate[$2] = $3 } $1 == "nox" { nox = 1 }
+    $1 == "peak" { peak[$2] = $3 }
     function row(name, v, f, unit, target, vx, fx,   ratio, ratiox) {
         ratio = (f > 0 ? sprintf("%.2f", v / f) : "-")
         if (unit == "%") {
@@ -308,6 +369,7 @@ stop $pid
         print line
         printf "| %-48s | %10s | %10s | %6s | %10s | %10s | %6s | %-8s |\n", "measure", "Veldrune", "floor", "ratio", "Veldrune+X", "floor+X", "ratio", "target"
         print line
+        if (!only) {
         row("start-up to first frame", g, b + d, "ms", "<= 1.3")
         row("  floor: window + 1 frame", b, b, "ms", "")
         row("  floor: bare image decode", d, d, "ms", "")
@@ -332,22 +394,26 @@ stop $pid
         }
         row("peak RSS 1280x720, every page shown", mp, cpu["bare_peak"], "MB", "<= 1.3")
         print line
-        n = split("full800 full1280 borderless panel", configs, " ")
-        split("800x600 full|1280x720 full|800x600 borderless, stretched|800x600 full, 1920x1080 panel", labels, "|")
+        }
+        n = split("full800 full1280 borderless panel wl800 wl1280", configs, " ")
+        split("800x600 full|1280x720 full|800x600 borderless, stretched|800x600 full, 1920x1080 panel|" \
+              "Wayland 800x600|Wayland 1280x720", labels, "|")
         for (i = 1; i <= n; ++i) {
             c = configs[i]; label = labels[i]
             if (!((c ",rest") in cpu)) continue
-            target = (c ~ /^full/ ? "<= 0.5" : "")
+            target = (c ~ /^full/ ? "<= 0.5" : c ~ /^wl/ ? "<= 1.0" : "")
             cpurow("bare software: frame every refresh, " label, c ",sw_every", c ",sw_every", "")
             cpurow("bare software: present once, poll, " label, c ",sw_once", c ",sw_once", "")
             cpurow("still main page, " label, c ",rest", c ",sw_once", "<= 1.5")
             cpurow("pointer moving, main page, " label, c ",moving", c ",sw_every", target)
-            cpurow("capture page (blinking), " label, c ",capture", c ",sw_every", target)
+            cpurow("capture page (blinking), " label, c ",capture", c ",sw_every", c ~ /^full/ ? target : "")
+            if (c ~ /^wl/) row("peak RSS, " label ", capture page", peak[c ",menu"], peak[c ",bare"], "MB", "<= 1.3")
         }
         print line
         if (nox) print "(the X server was not found: the +X columns count the programs alone)"
         print "CPU: share of one core over the sample; +X: with the X server CPU over the same time, which"
-        print "does the copying of presented frames to the screen (for every renderer, more so for X shared memory)."
-        printf "frames presented per second by the bare program: %s (800x600) %s (1024x768) %s (1280x720) %s (window)\n", rate["800x600"], rate["1024x768"], rate["1280x720"], rate["window"]
+        print "does the copying of presented frames to the screen (for every renderer, more so for X shared memory);"
+        print "on Wayland sway CPU, the compositor, in its place."
+        if (!only) printf "frames presented per second by the bare program: %s (800x600) %s (1024x768) %s (1280x720) %s (window)\n", rate["800x600"], rate["1024x768"], rate["1280x720"], rate["window"]
     }'
 music_rows

@@ -197,10 +197,12 @@ bool WindowCloseRequested() {
 // [SECTION] Life cycle
 
 // Which program the windows belong to, for docks and task bars: the X11
-// window class and the Wayland app id, equal to the desktop entry's
-// StartupWMClass (packaging/org.veldrune.veldrune.desktop), whatever the
-// program's file is called. The environment may still choose another.
-constexpr const char* DesktopAppId = "veldrune";
+// window class and the Wayland app id, the desktop entry's name, which is
+// also its StartupWMClass (packaging/org.veldrune.veldrune.desktop): Wayland
+// desktops match an app id to the entry's file name, X11 ones the class to
+// StartupWMClass. Whatever the program's file is called; the environment may
+// still choose another.
+constexpr const char* DesktopAppId = "org.veldrune.veldrune";
 
 bool StartPlatform() {
     if (Sdl.Started) return true;

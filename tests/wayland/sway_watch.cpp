@@ -1,0 +1,342 @@
+// sway_watch.cpp — grim read-backs, swaymsg's window list, the virtual
+// keyboard and pointer's FIFO and xdotool keys, for the Wayland end-to-end
+// tests.
+#include "sway_watch.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+#include "e2e_support.h"
+
+namespace sway {
+
+namespace {
+
+// Where the menu's pointer is in its picture, once pushed into the corner.
+bool PointerKnown = false;
+int PointerAtX = 0, PointerAtY = 0;
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+// Equal reads in a row that make a settled screen: grim takes a few tens of
+// milliseconds, so five reads span about a third of a second.
+constexpr int SettledReads = 5;
+
+bool Same(const RgbaImage& a, const RgbaImage& b) {
+    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
+}
+
+// The brightest channel: the dividers are grey, the menu's text red or white.
+int Light(const RgbaImage& p, int x, int y) {
+    const uint8_t* s = &p.pixels[(size_t(y) * p.width + x) * 4];
+    return std::max({s[0], s[1], s[2]});
+}
+
+// The longest run of lit pixels in each row, and where it starts.
+struct Run {
+    int Start = 0, Length = 0;
+};
+std::vector<Run> LongestRuns(const RgbaImage& p) {
+    constexpr int Lit = 60;
+    std::vector<Run> runs(size_t(p.height));
+    for (int y = 0; y < p.height; ++y) {
+        int start = 0;
+        for (int x = 0; x <= p.width; ++x) {
+            if (x < p.width && Light(p, x, y) >= Lit) continue;
+            if (x - start > runs[size_t(y)].Length) runs[size_t(y)] = {start, x - start};
+            start = x + 1;
+        }
+    }
+    return runs;
+}
+
+// The dividers: rows whose longest run is nearly the longest of all (the
+// ornaments beside the title are shorter), grouped into lines of adjacent
+// rows; each line is given by its middle row and its longest run.
+struct Line {
+    double Y = 0;
+    Run Span;
+};
+std::vector<Line> Dividers(const RgbaImage& p) {
+    const std::vector<Run> runs = LongestRuns(p);
+    int longest = 0;
+    for (const Run& r : runs) longest = std::max(longest, r.Length);
+    std::vector<Line> lines;
+    if (longest < p.width / 3) return lines;
+    int first = -1;
+    for (int y = 0; y <= p.height; ++y) {
+        const bool divider = y < p.height && runs[size_t(y)].Length * 10 >= longest * 9;
+        if (divider && first < 0) first = y;
+        if (!divider && first >= 0) {
+            Line line{(first + y - 1) / 2.0, runs[size_t(first)]};
+            for (int k = first; k < y; ++k)
+                if (runs[size_t(k)].Length > line.Span.Length) line.Span = runs[size_t(k)];
+            lines.push_back(line);
+            first = -1;
+        }
+    }
+    return lines;
+}
+
+}  // namespace
+
+bool HasDesktop(std::string& reason) {
+    if (Env("SWAYSOCK").empty() || Env("WAYLAND_DISPLAY").empty()) {
+        reason = "no sway desktop (run under tools/with_sway.sh)";
+        return false;
+    }
+    if (Env("VELDRUNE_INPUT_FIFO").empty() || Env("VELDRUNE_XWAYLAND_DISPLAY").empty()) {
+        reason = "tools/with_sway.sh gave no virtual input or no XWayland display";
+        return false;
+    }
+    if (e2e::Run("swaymsg -t get_version >/dev/null 2>&1 && echo ok") != "ok") {
+        reason = "sway does not answer on " + Env("SWAYSOCK");
+        return false;
+    }
+    return true;
+}
+
+// [SECTION] Windows and outputs
+
+std::vector<Window> Windows() {
+    const std::string table = e2e::Run(
+        "swaymsg -t get_tree | jq -r '.. | objects | select(.pid? != null and .window_rect? != null) | "
+        "[.id, .pid, .name, (.app_id // \"\"), (.window_properties.class // \"\"), "
+        ".rect.x + .window_rect.x, .rect.y + .window_rect.y, .window_rect.width, .window_rect.height, "
+        ".visible, .focused] | map(tostring) | join(\"\\u001f\")'");
+    std::vector<Window> windows;
+    std::istringstream lines(table);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> f;
+        std::istringstream fields(line);
+        for (std::string s; std::getline(fields, s, '\x1f');) f.push_back(s);
+        if (f.size() != 11) continue;
+        Window w;
+        w.Id = std::atol(f[0].c_str());
+        w.Pid = pid_t(std::atol(f[1].c_str()));
+        w.Title = f[2];
+        w.AppId = f[3];
+        w.XClass = f[4];
+        w.X = std::atoi(f[5].c_str());
+        w.Y = std::atoi(f[6].c_str());
+        w.W = std::atoi(f[7].c_str());
+        w.H = std::atoi(f[8].c_str());
+        w.Visible = f[9] == "true";
+        w.Focused = f[10] == "true";
+        windows.push_back(w);
+    }
+    return windows;
+}
+
+Window VisibleWindowOf(pid_t pid) {
+    Window found;
+    for (const Window& w : Windows())
+        if (w.Pid == pid && w.Visible && w.W > 0 && w.H > 0 && w.Id > found.Id) found = w;
+    return found;
+}
+
+double OutputScale() {
+    const std::string s = e2e::Run("swaymsg -t get_outputs | jq -r '.[0].scale'");
+    const double scale = std::atof(s.c_str());
+    return scale > 0 ? scale : 1.0;
+}
+
+bool Command(const std::string& command) {
+    return e2e::Run("swaymsg -- '" + command + "' >/dev/null 2>&1 && echo ok") == "ok";
+}
+
+// The one desktop entry in packaging/.
+std::string DesktopId() {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(VELDRUNE_SOURCE_DIR) + "/packaging", ec))
+        if (entry.path().extension() == ".desktop") return entry.path().stem().string();
+    return "";
+}
+
+std::string DesktopWmClass() {
+    const std::string entry =
+        e2e::ReadFile(std::string(VELDRUNE_SOURCE_DIR) + "/packaging/" + DesktopId() + ".desktop");
+    std::istringstream lines(entry);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("StartupWMClass=", 0) == 0) return line.substr(std::strlen("StartupWMClass="));
+    return "";
+}
+
+// [SECTION] The screen
+
+// grim's PPM: "P6", width, height, 255, then RGB rows.
+bool Screen(RgbaImage& out) {
+    FILE* f = popen("grim -t ppm - 2>/dev/null", "r");
+    if (!f) return false;
+    int w = 0, h = 0, max = 0;
+    bool ok = std::fscanf(f, "P6 %d %d %d", &w, &h, &max) == 3 && max == 255 && w > 0 && h > 0 &&
+              std::fgetc(f) != EOF;
+    std::vector<uint8_t> rgb;
+    if (ok) {
+        rgb.resize(size_t(w) * h * 3);
+        ok = std::fread(rgb.data(), 1, rgb.size(), f) == rgb.size();
+    }
+    ok = pclose(f) == 0 && ok;
+    if (!ok) return false;
+    out.width = w;
+    out.height = h;
+    out.pixels.resize(size_t(w) * h * 4);
+    for (size_t i = 0, n = size_t(w) * h; i < n; ++i) {
+        std::memcpy(&out.pixels[i * 4], &rgb[i * 3], 3);
+        out.pixels[i * 4 + 3] = 255;
+    }
+    return true;
+}
+
+bool WaitUntilSettled(RgbaImage* out, double timeoutSeconds) {
+    RgbaImage last, now;
+    int same = 0;
+    const bool settled = e2e::WaitUntil([&] {
+        if (!Screen(now)) {
+            same = 0;
+            return false;
+        }
+        same = Same(now, last) ? same + 1 : 1;
+        std::swap(last, now);
+        return same >= SettledReads;
+    }, timeoutSeconds);
+    if (out) *out = last;
+    return settled;
+}
+
+bool WaitForScreen(const std::function<bool(const RgbaImage&)>& want, RgbaImage* out, double timeoutSeconds) {
+    RgbaImage now;
+    const bool shown = e2e::WaitUntil([&] { return WaitUntilSettled(&now, 5) && want(now); },
+                                      timeoutSeconds);
+    if (out) *out = now;
+    return shown;
+}
+
+bool ActAndSettle(const std::function<void()>& act, double timeoutSeconds) {
+    RgbaImage before, now;
+    if (!Screen(before)) return false;
+    act();
+    return e2e::WaitUntil([&] { return Screen(now) && !Same(now, before); }, timeoutSeconds) &&
+           WaitUntilSettled(nullptr, timeoutSeconds);
+}
+
+// [SECTION] Where the menu's picture is, and its shape
+
+double AgreementInBox(const RgbaImage& screen, const Box& box, const RgbaImage& want, int tolerance) {
+    if (want.width == 0 || box.W <= 0 || box.H <= 0) return 0.0;
+    size_t on = 0, same = 0;
+    for (int py = 0; py < want.height; ++py)
+        for (int px = 0; px < want.width; ++px) {
+            const int sx = box.X + int((px + 0.5) * box.W / want.width);
+            const int sy = box.Y + int((py + 0.5) * box.H / want.height);
+            if (sx < 0 || sy < 0 || sx >= screen.width || sy >= screen.height) continue;
+            ++on;
+            const uint8_t* s = &screen.pixels[(size_t(sy) * screen.width + sx) * 4];
+            const uint8_t* w = &want.pixels[(size_t(py) * want.width + px) * 4];
+            bool close = true;
+            for (int c = 0; c < 3; ++c)
+                if (std::abs(s[c] - w[c]) > tolerance) close = false;
+            same += close;
+        }
+    if (on * 2 < size_t(want.width) * want.height) return 0.0;
+    return double(same) / double(on);
+}
+
+double DividerAspect(const RgbaImage& picture) {
+    const std::vector<Line> lines = Dividers(picture);
+    if (lines.size() < 2 || lines.back().Y - lines.front().Y < 1) return 0.0;
+    return lines.front().Span.Length / (lines.back().Y - lines.front().Y);
+}
+
+bool DividerSpan(const RgbaImage& picture, int& left, int& right) {
+    const std::vector<Line> lines = Dividers(picture);
+    if (lines.empty()) return false;
+    left = lines.front().Span.Start;
+    right = left + lines.front().Span.Length;
+    return true;
+}
+
+// [SECTION] Input
+
+// One line at a time; a line shorter than a pipe's buffer arrives whole.
+static void Send(const std::string& line) {
+    const int fd = open(Env("VELDRUNE_INPUT_FIFO").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    const std::string text = line + "\n";
+    (void)!write(fd, text.data(), text.size());
+    close(fd);
+}
+
+// The virtual keyboard holds the key 80 ms itself.
+void Key(Driver driver, const std::string& keysym) {
+    if (driver == Driver::Wayland) Send("key " + keysym);
+    else e2e::Run("xdotool keydown " + keysym + " && sleep 0.08 && xdotool keyup " + keysym);
+}
+
+bool Press(Driver driver, const std::string& keysym) {
+    return ActAndSettle([&] { Key(driver, keysym); });
+}
+
+void Move(int dx, int dy) { Send("move " + std::to_string(dx) + " " + std::to_string(dy)); }
+
+// Pressed and released at once: the platform reports a press let go before
+// its next poll as down for that one poll.
+void Click() { Send("click"); }
+
+// The push into the corner and the move from there must reach the program in
+// different frames (in one, they add up and the sum is clamped).
+void PointerTo(int x, int y) {
+    if (!PointerKnown) {
+        ActAndSettle([] { Move(-4000, -4000); });
+        PointerKnown = true;
+        PointerAtX = PointerAtY = 0;
+    }
+    const int dx = x - PointerAtX, dy = y - PointerAtY;
+    if (dx == 0 && dy == 0) return;
+    ActAndSettle([&] { Move(dx, dy); });
+    PointerAtX = x;
+    PointerAtY = y;
+}
+
+// The output's size in logical pixels, as "W H".
+static std::string OutputSize(int& w, int& h) {
+    const std::string size = e2e::Run("swaymsg -t get_outputs | jq -r '.[0].rect | \"\\(.width) \\(.height)\"'");
+    w = h = 0;
+    std::sscanf(size.c_str(), "%d %d", &w, &h);
+    return size;
+}
+
+void ParkPointer() {
+    int outW = 0, outH = 0;
+    const std::string size = OutputSize(outW, outH);
+    Send("at " + std::to_string(outW - 1) + " " + std::to_string(outH - 1) + " " + size);
+}
+
+void PointerOnto(const Window& w, const Box& picture, int pictureW, int pictureH, int startX, int startY) {
+    int outW = 0, outH = 0;
+    const std::string size = OutputSize(outW, outH);
+    const bool covers = w.X <= 0 && w.Y <= 0 && w.X + w.W >= outW && w.Y + w.H >= outH;
+    PointerKnown = false;
+    // A window that covers the output holds the pointer whatever it does:
+    // pushing it into the corner finds it.
+    if (covers || outW <= 0) return;
+    const double s = OutputScale();
+    const int x = int((picture.X + (startX + 0.5) * picture.W / pictureW) / s);
+    const int y = int((picture.Y + (startY + 0.5) * picture.H / pictureH) / s);
+    Send("at " + std::to_string(x) + " " + std::to_string(y) + " " + size);
+    PointerKnown = true;
+    PointerAtX = startX;
+    PointerAtY = startY;
+}
+
+}  // namespace sway

@@ -1,0 +1,294 @@
+// The menu on a Wayland desktop that never minimises a window (sway,
+// headless, one 1280 x 720 output at 60 Hz, every window floating), natively
+// (SDL's wayland driver) and through the desktop's XWayland, watched and
+// driven as a player would: the output read back with grim, the windows
+// listed by swaymsg, keys and one pointer through the desktop.
+//
+// In every screen mode at 800 x 600 and 1280 x 720: a window appears; the
+// menu shows one steady picture at rest, in the shape of its own pixels
+// (full screen: the largest box of that shape, centred on black); keys and
+// the pointer drive it; the window says which program it is; and after the
+// player switches to another workspace and back, or focuses the game's
+// window from there, the same page is back. On an output with scale 2 the
+// full screen fills the output as at scale 1.
+//
+// Runs under tools/with_sway.sh (tools/test.sh does so). Times the issue sets
+// for a quiet machine (a window within 2 s, back within 1 s) are printed;
+// the assertions allow a loaded machine more.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "e2e_support.h"
+#include "screen_watch.h"
+#include "wayland/sway_watch.h"
+
+using sway::Box;
+using sway::Driver;
+
+namespace {
+
+#define NEED_SWAY()                                       \
+    do {                                                  \
+        std::string reason;                               \
+        if (std::getenv("SWAYSOCK") == nullptr)           \
+            GTEST_SKIP() << "no sway desktop (run under tools/with_sway.sh)"; \
+        if (!sway::HasDesktop(reason)) FAIL() << reason;  \
+    } while (0)
+
+// Bounds for a loaded 2-core machine; the quiet-machine figures are printed.
+constexpr double WindowDeadline = 8.0;   // 2 s quiet
+constexpr double BackDeadline = 5.0;     // 1 s quiet
+
+struct Size {
+    int W, H;
+};
+const Size Sizes[] = {{800, 600}, {1280, 720}};
+
+using Clock = std::chrono::steady_clock;
+double SecondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+RgbaImage Reference(Size size, const std::string& page) {
+    RgbaImage image;
+    DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_" + std::to_string(size.W) + "x" +
+                      std::to_string(size.H) + "_" + page + ".png",
+                  image);
+    return image;
+}
+
+// The program's driver, through the environment it inherits.
+struct DriverChoice {
+    explicit DriverChoice(Driver driver) { setenv("SDL_VIDEODRIVER", driver == Driver::Wayland ? "wayland" : "x11", 1); }
+    ~DriverChoice() { unsetenv("SDL_VIDEODRIVER"); }
+};
+
+// The output's scale for one test, set back to 1 however it ends.
+struct OutputScale {
+    explicit OutputScale(int scale) { sway::Command("output * scale " + std::to_string(scale)); }
+    ~OutputScale() { sway::Command("output * scale 1"); }
+};
+
+// Where the window shows the menu's picture, in grim's pixels: stretched over
+// the whole window (ScreenS = 1) in modes 1 and 2; full screen the largest
+// box of the picture's shape, centred.
+Box PictureBox(const sway::Window& w, int mode, Size size) {
+    const double s = sway::OutputScale();
+    Box box{int(std::lround(w.X * s)), int(std::lround(w.Y * s)), int(std::lround(w.W * s)), int(std::lround(w.H * s))};
+    if (mode != 3) return box;
+    const double fit = std::min(double(box.W) / size.W, double(box.H) / size.H);
+    const int bw = int(size.W * fit), bh = int(size.H * fit);
+    return {box.X + (box.W - bw) / 2, box.Y + (box.H - bh) / 2, bw, bh};
+}
+
+// Scaled pictures are compared more loosely (filtering blurs every edge).
+bool Shows(const RgbaImage& screen, const Box& box, const RgbaImage& want, Size size) {
+    const bool scaled = box.W != size.W || box.H != size.H;
+    return sway::AgreementInBox(screen, box, want, scaled ? 48 : 24) >= (scaled ? 0.995 : 0.998);
+}
+
+bool AnythingLit(const RgbaImage& screen, const Box& box) {
+    for (int y = std::max(box.Y, 0); y < std::min(box.Y + box.H, screen.height); ++y)
+        for (int x = std::max(box.X, 0); x < std::min(box.X + box.W, screen.width); ++x) {
+            const uint8_t* p = &screen.pixels[(size_t(y) * screen.width + x) * 4];
+            if (p[0] | p[1] | p[2]) return true;
+        }
+    return false;
+}
+
+// The screen as it is now, kept in the program's folder for a failure's message.
+std::string Kept(const e2e::Program& p, const std::string& name) {
+    const std::string path = p.Dir + "/" + name + ".png";
+    e2e::Run("grim " + path);
+    return "; the screen is " + path;
+}
+
+std::string Describe(Driver driver, int mode, Size size) {
+    return std::string(driver == Driver::Wayland ? "native" : "XWayland") + ", mode " + std::to_string(mode) + ", " +
+           std::to_string(size.W) + " x " + std::to_string(size.H);
+}
+
+// Starts the program with `lines` of settings, waits for its window to be
+// listed and to show a drawn frame at rest; returns the seconds to the window.
+struct Started {
+    e2e::Program Program;
+    sway::Window Window;
+    double Seconds = -1;
+};
+Started StartMenu(const std::string& name, Size size, int mode) {
+    const std::string dir = e2e::MakeWorkDir(name);
+    std::vector<std::string> lines = {"[Screen]", "ScreenW = " + std::to_string(size.W),
+                                      "ScreenH = " + std::to_string(size.H), "ScreenS = 1", "[Settings]",
+                                      "settings.screenmode = " + std::to_string(mode), "settings.language = English"};
+    for (const auto& l : e2e::PinnedFontSettings(dir)) lines.push_back(l);
+    e2e::WriteFile(dir + "/Veldrune.cfg", e2e::SettingsText(lines));
+    Started s;
+    sway::ParkPointer();
+    const auto start = Clock::now();
+    s.Program = e2e::Start(dir);
+    if (e2e::WaitUntil([&] { return (s.Window = sway::VisibleWindowOf(s.Program.Pid)).Id != 0; }, 20))
+        s.Seconds = SecondsSince(start);
+    return s;
+}
+
+// [SECTION] Every mode, both sizes, native and through XWayland
+
+class WaylandDesktop : public ::testing::TestWithParam<std::tuple<Driver, int, int>> {};
+
+TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
+    NEED_SWAY();
+    const Driver driver = std::get<0>(GetParam());
+    const Size size = Sizes[std::get<1>(GetParam())];
+    const int mode = std::get<2>(GetParam());
+    const std::string what = Describe(driver, mode, size);
+    DriverChoice choice(driver);
+    Started s = StartMenu(std::string(driver == Driver::Wayland ? "wayland-" : "xwayland-") + std::to_string(mode) + "-" + std::to_string(size.W), size, mode);
+    ASSERT_GE(s.Seconds, 0) << what << ": no window appears";
+    std::printf("[ figure   ] %s: window after %.2f s\n", what.c_str(), s.Seconds);
+    EXPECT_LE(s.Seconds, WindowDeadline) << what << ": the window took " << s.Seconds << " s";
+
+    // The window says which program it is, as the desktop entry does.
+    const std::string id = driver == Driver::Wayland ? s.Window.AppId : s.Window.XClass;
+    EXPECT_TRUE(id == sway::DesktopWmClass() || id == sway::DesktopId())
+        << what << ": the window's " << (driver == Driver::Wayland ? "app id " : "X class ") << id
+        << " is neither the desktop entry's StartupWMClass " << sway::DesktopWmClass() << " nor its name "
+        << sway::DesktopId();
+
+    // The first drawn frame, then the pointer where the reference pictures
+    // have it, then one steady picture. (A window is listed at once, full
+    // screen or not: the box is read again once the screen is at rest.)
+    Box box;
+    RgbaImage rest;
+    ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) {
+        box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), mode, size);
+        return AnythingLit(screen, box);
+    })) << what << ": the window never shows a drawn frame";
+    // Where the program puts its pointer at the start.
+    sway::PointerOnto(sway::VisibleWindowOf(s.Program.Pid), box, size.W, size.H, 400, 300);
+    sway::PointerTo(size.W - 30, 30);
+    ASSERT_TRUE(sway::WaitUntilSettled(&rest)) << what << ": the screen never comes to rest";
+    box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), mode, size);
+    for (int read = 0; read < 8; ++read) {
+        RgbaImage again;
+        ASSERT_TRUE(sway::Screen(again));
+        ASSERT_EQ(again.pixels, rest.pixels) << what << ": the picture at rest changed";
+        e2e::Sleep(0.05);   // the interval of the reads, not a wait for the program
+    }
+    EXPECT_TRUE(Shows(rest, box, Reference(size, "main"), size))
+        << what << ": the main page is not the reference picture in the window's box (" << box.X << ", " << box.Y
+        << ", " << box.W << " x " << box.H << ")" << Kept(s.Program, "main");
+
+    // Full screen keeps the picture's shape, centred on black.
+    if (mode == 3) {
+        const double want = sway::DividerAspect(Reference(size, "main")), got = sway::DividerAspect(rest);
+        EXPECT_NEAR(got / want, 1.0, 0.04) << what << ": the dividers' aspect is " << got << ", the menu's own " << want
+                                           << " (the picture is stretched)";
+        int left = 0, right = 0;
+        EXPECT_TRUE(sway::DividerSpan(rest, left, right) && std::abs(left + right - rest.width) <= rest.width / 100)
+            << what << ": the picture is not centred (dividers from " << left << " to " << right << ")";
+        EXPECT_TRUE(e2e::BlackOutside(rest, box.X, box.Y, box.W, box.H)) << what << ": the border is not black";
+    }
+
+    // A hotkey opens Credits; a click on Options in the main row opens Options.
+    ASSERT_TRUE(sway::Press(driver, "c")) << what << ": the key C showed nothing new";
+    RgbaImage page;
+    EXPECT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) { return Shows(screen, box, Reference(size, "credits"), size); }, &page))
+        << what << ": after the key C the screen is not the Credits page" << Kept(s.Program, "credits");
+    sway::PointerTo(size.W / 2, size.W == 800 ? 510 : 630);
+    EXPECT_TRUE(sway::ActAndSettle(sway::Click)) << what << ": the click showed nothing new" << Kept(s.Program, "click");
+    sway::PointerTo(size.W - 30, 30);
+    ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) { return Shows(screen, box, Reference(size, "options"), size); }, &page))
+        << what << ": after the click on Options the screen is not the Options page" << Kept(s.Program, "options");
+
+    // Focus rounds: another workspace and back; another workspace, then the
+    // game's window focused from there. The same page comes back.
+    const RgbaImage shown = e2e::PictureInBox(page, box.X, box.Y, box.W, box.H, box.W, box.H);
+    auto round = [&](const std::string& back) {
+        ASSERT_TRUE(sway::Command("workspace 2"));
+        ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) {
+            return sway::AgreementInBox(screen, box, shown, 24) < 0.998;
+        })) << what << ": the page stays on the screen on workspace 2 (or the game took it back by itself)"
+           << Kept(s.Program, "away");
+        const auto start = Clock::now();
+        ASSERT_TRUE(sway::Command(back));
+        sway::Window w;
+        const bool back_ = e2e::WaitUntil([&] {
+            w = sway::VisibleWindowOf(s.Program.Pid);
+            RgbaImage screen;
+            return w.Id != 0 && sway::Screen(screen) &&
+                   sway::AgreementInBox(screen, PictureBox(w, mode, size), shown, 24) >= 0.998;
+        }, 20);
+        ASSERT_TRUE(back_) << what << ": after '" << back << "' the page is not back" << Kept(s.Program, "back");
+        const double seconds = SecondsSince(start);
+        std::printf("[ figure   ] %s: back %.2f s after '%s'\n", what.c_str(), seconds, back.c_str());
+        EXPECT_LE(seconds, BackDeadline) << what << ": the page took " << seconds << " s to come back";
+        box = PictureBox(w, mode, size);
+        ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) {
+            return sway::AgreementInBox(screen, box, shown, 24) >= 0.998;
+        })) << what << ": the page came back but did not stay";
+    };
+    round("workspace 1");
+    if (HasFatalFailure()) return;
+    round("[title=\"^Veldrune$\"] focus");
+    if (HasFatalFailure()) return;
+
+    // Keys still reach it: back to the main page, and Escape there ends it.
+    EXPECT_TRUE(sway::Press(driver, "Escape")) << what << ": Escape on the Options page showed nothing new";
+    sway::Key(driver, "Escape");
+    EXPECT_EQ(e2e::WaitExit(s.Program), 0) << what << ": Escape on the main page did not end the program";
+}
+
+std::string DesktopName(const ::testing::TestParamInfo<std::tuple<Driver, int, int>>& info) {
+    static const char* const modes[] = {"", "Framed", "Borderless", "FullScreen"};
+    return std::string(std::get<0>(info.param) == Driver::Wayland ? "Native" : "XWayland") + "_" +
+           modes[std::get<2>(info.param)] + "_" + (std::get<1>(info.param) ? "1280x720" : "800x600");
+}
+
+INSTANTIATE_TEST_SUITE_P(ModesAndSizes, WaylandDesktop,
+                         ::testing::Combine(::testing::Values(Driver::Wayland, Driver::XWayland),
+                                            ::testing::Values(0, 1), ::testing::Values(1, 2, 3)),
+                         DesktopName);
+
+// [SECTION] An output with scale 2
+
+class WaylandScale2 : public ::testing::TestWithParam<Driver> {};
+
+TEST_P(WaylandScale2, FullScreenFillsTheOutputAsAtScale1) {
+    NEED_SWAY();
+    const Driver driver = GetParam();
+    const Size size{800, 600};
+    const std::string what = Describe(driver, 3, size) + ", output scale 2";
+    OutputScale scale(2);
+    ASSERT_EQ(sway::OutputScale(), 2.0);
+    DriverChoice choice(driver);
+    Started s = StartMenu(driver == Driver::Wayland ? "wayland-scale2" : "xwayland-scale2", size, 3);
+    ASSERT_GE(s.Seconds, 0) << what << ": no window appears";
+    RgbaImage rest;
+    Box box;
+    ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) {
+        box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), 3, size);
+        return AnythingLit(screen, box) && box.H == 720;
+    }, &rest)) << what << ": the window never shows a drawn frame filling the output's height";
+    EXPECT_EQ(rest.width, 1280) << "grim reads the output in its own pixels";
+    EXPECT_EQ(box.W * 720, box.H * 960) << what << ": the picture's box is " << box.W << " x " << box.H;
+    // The pointer is wherever the start put it: the reference differs there alone.
+    EXPECT_GE(sway::AgreementInBox(rest, box, Reference(size, "main"), 48), 0.99)
+        << what << ": the main page is not the reference picture filling the output" << Kept(s.Program, "scale2");
+    const double want = sway::DividerAspect(Reference(size, "main")), got = sway::DividerAspect(rest);
+    EXPECT_NEAR(got / want, 1.0, 0.04) << what << ": the dividers' aspect is " << got << ", the menu's own " << want;
+    EXPECT_TRUE(e2e::BlackOutside(rest, box.X, box.Y, box.W, box.H)) << what << ": the border is not black";
+    sway::Key(driver, "Escape");
+    EXPECT_EQ(e2e::WaitExit(s.Program), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(NativeAndXWayland, WaylandScale2, ::testing::Values(Driver::Wayland, Driver::XWayland),
+                         [](const ::testing::TestParamInfo<Driver>& info) {
+                             return std::string(info.param == Driver::Wayland ? "Native" : "XWayland");
+                         });
+
+}  // namespace
