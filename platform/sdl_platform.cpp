@@ -210,6 +210,12 @@ bool StartPlatform() {
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", DesktopAppId, 0);
     // Where SDL2 runs on a newer SDL underneath, the app id is this hint.
     SDL_SetHintWithPriority("SDL_APP_ID", DesktopAppId, SDL_HINT_DEFAULT);
+    // The software renderer's window surface would otherwise be shown
+    // through a GL texture: a GL start-up and a GL draw every frame for
+    // nothing. X's shared-memory images show it directly. (Only the default:
+    // SDL_FRAMEBUFFER_ACCELERATION in the environment still decides.) Set
+    // here, before any other thread runs: SDL's hints have no lock.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
     // SDL turns SIGTERM and SIGINT (a session logout, Ctrl-C, a plain kill)
     // into a quit request, so they end the program by the same clean
     // shutdown as the close box, also while it waits in the stand-by window.

@@ -58,11 +58,6 @@ SDL_Renderer* CreateRenderer(SDL_Window* window) {
     // draws this menu's keyed pictures for a fraction of the CPU (measured:
     // bench/budget.sh). SDL_RENDER_DRIVER, when set, chooses instead.
     const char* chosen = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
-    // The software renderer's window surface would otherwise be shown
-    // through a GL texture: a GL start-up and a GL draw every frame for
-    // nothing. X's shared-memory images show it directly. (Only the default:
-    // SDL_FRAMEBUFFER_ACCELERATION in the environment still decides.)
-    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
     if ((!chosen || !*chosen) && OnlySoftwareGl()) {
         const int software = SoftwareRendererIndex();
         if (software >= 0)
