@@ -1,6 +1,6 @@
 // png_codec.h — PNG decoding and encoding over libpng, on bytes in memory,
 // used by the SDL platform (embedded images, screenshots), the PNG files
-// (platform/png_file.h), the image generator, the tests and the benchmarks.
+// (platform/shared/png_file.h), the image generator, the tests and the benchmarks.
 // No file I/O, no SDL.
 #pragma once
 
@@ -37,7 +37,7 @@ bool EncodeRgbPng(int width, int height, const uint8_t* rgb, size_t stride, std:
 // 0, Z_FILTERED 1, Z_HUFFMAN_ONLY 2, Z_RLE 3) and the libpng row filter mask
 // (PNG_FILTER_NONE 0x08 ... PNG_ALL_FILTERS 0xF8). The image generator and the
 // decoding benchmark choose among these; the defaults are what
-// WriteRgbaPng (platform/png_file.h) writes.
+// WriteRgbaPng (platform/shared/png_file.h) writes.
 struct PngEncoding {
     int zlibLevel = 9;
     int zlibStrategy = 0;

@@ -121,7 +121,7 @@ Every word exists in German and English, switched while it runs. It runs
 at 800x600, 1024x768 or 1280x720, full screen or in a window.")
 # The libraries come from the binary; the fonts are looked up by name at run
 # time (Linux Biolinum for the menu, DejaVu Serif when it is missing), and
-# SDL2_mixer is loaded when music is first wanted (platform/sdl_sound.cpp),
+# SDL2_mixer is loaded when music is first wanted (platform/sdl/sdl_sound.cpp),
 # so the binary does not name it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-linuxlibertine, fonts-dejavu-core, libsdl2-mixer-2.0-0 (>= 2.6.0)")

@@ -2,20 +2,18 @@
 //
 // The game logic (core/, menu/, assets/) calls nothing but what is declared
 // here. Two implementations fill it in:
-//   platform/sdl_*.cpp             the program's, over SDL2, SDL2_ttf, libpng
-//                                  and fontconfig (sdl_platform.cpp: life
-//                                  cycle and events; the others a concern
-//                                  each), with time, the thread and
-//                                  processes over POSIX (posix_services.cpp)
-//                                  and music over SDL2_mixer
-//                                  (sdl_sound.cpp);
+//   platform/sdl/ with platform/posix/
+//                                  the program's: SDL2, SDL2_ttf, SDL2_mixer,
+//                                  libpng and fontconfig, a file a concern
+//                                  (sdl_platform.cpp: life cycle and events);
+//                                  time, the thread and processes over POSIX;
 //   tests/recording/recording_platform.cpp
 //                                  a scripted one that replays keyboard and
 //                                  mouse snapshots and records every call.
-// The settings-file operations (platform/settings_file.cpp, over the text
-// format in formats/settings_text.cpp) are plain file I/O and are shared by
-// both, as is the rule of when a key or button counts as let go
-// (platform/input_edges.h).
+// platform/shared/ holds what both use and neither wraps: the settings file
+// on disk (over the text format in formats/settings_text.cpp), file safety,
+// PNG files, the frame record, the pictures decoded ahead, and the rule of
+// when a key or button counts as let go.
 //
 // No SDL type appears here, so the game can be linked against either side.
 // Numbers of sprites, blendable objects and fonts are chosen by the caller;
@@ -188,7 +186,7 @@ int ModeHeight();
 int ModeDepth();
 int ModeRefreshRate();
 
-// [SECTION] Settings file (platform/settings_file.cpp)
+// [SECTION] Settings file (platform/shared/settings_file.cpp)
 
 bool OpenSettingsFile(const std::string& path);   // whether an existing file was opened
 bool SelectGroup(const std::string& group);       // whether the group exists

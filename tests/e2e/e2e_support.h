@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "need_display.h"
-#include "platform/png_file.h"
+#include "platform/shared/png_file.h"
 
 namespace e2e {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "e2e_support.h"
-#include "platform/png_file.h"
+#include "platform/shared/png_file.h"
 
 using namespace e2e;
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/png_file.h"
+#include "platform/shared/png_file.h"
 
 namespace e2e {
 

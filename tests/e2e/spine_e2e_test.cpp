@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "e2e_support.h"
-#include "platform/png_file.h"
+#include "platform/shared/png_file.h"
 
 using namespace e2e;
 

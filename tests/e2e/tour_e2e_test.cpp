@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "e2e_support.h"
-#include "platform/png_file.h"
+#include "platform/shared/png_file.h"
 
 using namespace e2e;
 namespace fs = std::filesystem;

@@ -15,7 +15,7 @@
 #include "menu/menu.h"
 #include "recording/harness.h"
 
-void SetSettingsLockWait(int milliseconds);   // platform/settings_file.cpp
+void SetSettingsLockWait(int milliseconds);   // platform/shared/settings_file.cpp
 
 namespace {
 

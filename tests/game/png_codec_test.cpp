@@ -16,7 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/png_file.h"
+#include "platform/shared/png_file.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // picture_decode_test.cpp — pictures decoded ahead on the second thread are
 // the pictures a plain decode gives, whoever gets to each one first: the
 // thread, the game thread, or both at once. Also run under ThreadSanitizer.
-#include "platform/picture_decode.h"
+#include "platform/shared/picture_decode.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "platform/frame_record.h"
+#include "platform/shared/frame_record.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "core/core.h"   // SettingsFileName, for the snapshot at LaunchProgram
-#include "platform/input_edges.h"
+#include "platform/shared/input_edges.h"
 
 RecordingPlatform Rec;
 
@@ -408,7 +408,7 @@ bool PollKeyboard() {
     return true;
 }
 
-// The real platform's rule (platform/input_edges.h), over the last poll's snapshot.
+// The real platform's rule (platform/shared/input_edges.h), over the last poll's snapshot.
 bool KeyReleased(int key) {
     Record("KeyReleased", {key});
     if (!Keyboard.LastPollOk) return false;

@@ -1,7 +1,7 @@
 // recording_platform.h — a second implementation of platform/platform.h for
 // tests: it replays scripted keyboard, mouse and controller state frame by frame and
 // records every call the game makes, in order. The settings file stays the
-// real one (platform/settings_file.cpp), in a temporary directory.
+// real one (platform/shared/settings_file.cpp), in a temporary directory.
 //
 // Everything scripted or recorded lives in one struct, `Rec`, reset by
 // ResetRecording().

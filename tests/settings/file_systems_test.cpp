@@ -9,7 +9,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 
-#include "platform/file_safety.h"
+#include "platform/shared/file_safety.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 
-int SettingsFilesParsedForTests();   // platform/settings_file.cpp
+int SettingsFilesParsedForTests();   // platform/shared/settings_file.cpp
 
 namespace {
 

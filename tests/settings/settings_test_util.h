@@ -13,10 +13,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/file_safety.h"
+#include "platform/shared/file_safety.h"
 #include "platform/platform.h"
 
-void SetSettingsLockWait(int milliseconds);   // platform/settings_file.cpp
+void SetSettingsLockWait(int milliseconds);   // platform/shared/settings_file.cpp
 
 inline const std::string Mark = "\xEF\xBB\xBF\r\n";
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/png_file.h"
+#include "platform/shared/png_file.h"
 
 namespace sway {
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/png_file.h"
-#include "platform/sdl_internal.h"
+#include "platform/shared/png_file.h"
+#include "platform/sdl/sdl_internal.h"
 #include "../need_display.h"
 
 // The X window behind an SDL window (x_window_id.cpp), 0 when there is none.

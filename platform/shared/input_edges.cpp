@@ -1,5 +1,5 @@
 // input_edges.cpp — the released-since-seen-held rule of input_edges.h.
-#include "platform/input_edges.h"
+#include "platform/shared/input_edges.h"
 
 #include <cassert>
 

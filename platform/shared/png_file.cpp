@@ -1,6 +1,6 @@
 // png_file.cpp — PNG files: reading them whole and writing them crash-safely. See png_file.h.
-#include "platform/png_file.h"
-#include "platform/file_safety.h"
+#include "platform/shared/png_file.h"
+#include "platform/shared/file_safety.h"
 
 #include <cstdio>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // back buffer, windows and full screen, the display's modes, clearing and
 // presenting a frame (by the frame record's plan), and the pacing of the
 // loop at the display's refresh rate.
-#include "platform/sdl_internal.h"
+#include "platform/sdl/sdl_internal.h"
 
 #include <unistd.h>
 

@@ -6,8 +6,8 @@
 // SDL's mapping database (the mappings SDL ships, plus any the player gives
 // through SDL_GAMECONTROLLERCONFIG) decides what is a controller and names
 // its buttons; a device without a mapping never becomes a controller here.
-#include "platform/input_edges.h"
-#include "platform/sdl_internal.h"
+#include "platform/shared/input_edges.h"
+#include "platform/sdl/sdl_internal.h"
 
 #include <algorithm>
 #include <cstdlib>

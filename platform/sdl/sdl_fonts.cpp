@@ -2,7 +2,7 @@
 // fontconfig (with our alias for the default face name), loading it at the
 // density the layout was made for, and the font files the game registers
 // for its run.
-#include "platform/sdl_internal.h"
+#include "platform/sdl/sdl_internal.h"
 
 #include <fontconfig/fontconfig.h>
 

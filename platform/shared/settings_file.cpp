@@ -11,7 +11,7 @@
 // at all, writing goes on without it. Readers that must never wait take no
 // lock: the file is only ever replaced whole. Plain file I/O only; no SDL here.
 #include "platform/platform.h"
-#include "platform/file_safety.h"
+#include "platform/shared/file_safety.h"
 #include "formats/settings_text.h"
 
 #include <algorithm>

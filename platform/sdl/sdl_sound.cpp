@@ -7,7 +7,7 @@
 // SDL2_mixer is loaded by that thread when music is first wanted: the
 // decoders it brings along (and their libraries) cost start-up time and
 // memory that a player with music off never pays.
-#include "platform/sdl_internal.h"
+#include "platform/sdl/sdl_internal.h"
 
 #include <SDL_mixer.h>
 #include <dirent.h>

@@ -1,6 +1,6 @@
 // picture_decode.cpp — keyed, cropped decoding of PNG pictures, and the
 // thread that decodes the program's pictures ahead while its screen opens.
-#include "platform/picture_decode.h"
+#include "platform/shared/picture_decode.h"
 
 #include <algorithm>
 #include <cassert>

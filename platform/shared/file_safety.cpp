@@ -1,7 +1,7 @@
 // file_safety.cpp — the one crash-safe write, locks a file system cannot give,
 // hard links it does not support, and the temporary files of killed runs.
 // See file_safety.h.
-#include "platform/file_safety.h"
+#include "platform/shared/file_safety.h"
 
 #include <algorithm>
 #include <atomic>

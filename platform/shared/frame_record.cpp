@@ -2,7 +2,7 @@
 // comparison with the last presented frame, and the plan of what to render
 // and present. The replay is sdl_graphics.cpp's; when to present and how to
 // wait is sdl_screen.cpp's.
-#include "platform/frame_record.h"
+#include "platform/shared/frame_record.h"
 
 #include <algorithm>
 #include <cassert>

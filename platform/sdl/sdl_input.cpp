@@ -1,7 +1,7 @@
 // sdl_input.cpp — keyboard and mouse snapshots from SDL's events (the
 // events themselves are folded in by sdl_platform.cpp).
-#include "platform/sdl_internal.h"
-#include "platform/input_edges.h"
+#include "platform/sdl/sdl_internal.h"
+#include "platform/shared/input_edges.h"
 
 #include <algorithm>
 

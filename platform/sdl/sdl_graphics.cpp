@@ -8,8 +8,8 @@
 // next one. Sprites that are drawn into (blank sprites for text, captures)
 // keep their pixels in an SDL surface, the truth their texture is uploaded
 // from when it is first needed.
-#include "platform/sdl_internal.h"
-#include "platform/picture_decode.h"
+#include "platform/sdl/sdl_internal.h"
+#include "platform/shared/picture_decode.h"
 
 #include <algorithm>
 #include <cassert>

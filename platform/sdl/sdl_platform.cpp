@@ -4,8 +4,8 @@
 // sdl_input.cpp's, controllers sdl_controller.cpp's, sprites, blending and
 // text sdl_graphics.cpp's, fonts sdl_fonts.cpp's; time, threads and
 // processes are plain POSIX (posix_services.cpp).
-#include "platform/sdl_internal.h"
-#include "platform/picture_decode.h"
+#include "platform/sdl/sdl_internal.h"
+#include "platform/shared/picture_decode.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -20,10 +20,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/file_safety.h"
-#include "platform/frame_record.h"
+#include "platform/shared/file_safety.h"
+#include "platform/shared/frame_record.h"
 #include "platform/platform.h"
-#include "platform/png_file.h"
+#include "platform/shared/png_file.h"
 
 // [SECTION] Limits
 
