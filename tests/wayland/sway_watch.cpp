@@ -277,10 +277,10 @@ static void Send(const std::string& line) {
     close(fd);
 }
 
-// The virtual keyboard holds the key 80 ms itself.
+// A tap: the program keeps a press seen since its last poll.
 void Key(Driver driver, const std::string& keysym) {
     if (driver == Driver::Wayland) Send("key " + keysym);
-    else e2e::Run("xdotool keydown " + keysym + " && sleep 0.08 && xdotool keyup " + keysym);
+    else e2e::Run("xdotool key " + keysym);
 }
 
 bool Press(Driver driver, const std::string& keysym) {

@@ -194,8 +194,9 @@ bool Key(const std::string& name) {
         return true;
     }
     Message down(C.Keyboard, 1), up(C.Keyboard, 1);   // key(time, evdev code, state)
+    // Down and up at once: the program keeps a press seen since its last
+    // poll, so a tap between two frames still counts.
     if (!Send(down.U(NowMs()).U(k - 8).U(1))) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(80));
     return Send(up.U(NowMs()).U(k - 8).U(0));
 }
 
