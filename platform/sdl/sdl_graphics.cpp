@@ -28,15 +28,12 @@ SDL_Surface* NewSurface(int width, int height) {
     return SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
 }
 
-// Exact black becomes see-through, every other colour opaque.
+// Keys an ARGB surface in place, as decoded pictures are keyed.
 void KeyOnBlack(SDL_Surface* s) {
     SDL_LockSurface(s);
     for (int y = 0; y < s->h; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch);
-        for (int x = 0; x < s->w; ++x) {
-            uint32_t rgb = row[x] & 0x00FFFFFFu;
-            row[x] = rgb == 0 ? 0u : (rgb | 0xFF000000u);
-        }
+        for (int x = 0; x < s->w; ++x) row[x] = KeyedOnBlack(row[x]);
     }
     SDL_UnlockSurface(s);
 }

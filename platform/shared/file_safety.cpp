@@ -50,6 +50,32 @@ std::string NativePath(const std::string& gamePath) {
     return path;
 }
 
+// [SECTION] Reading
+
+bool ReadWholeFile(int fd, std::string& bytes, long long limit) {
+    bytes.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return true;
+        if (static_cast<long long>(bytes.size()) + n > limit) return false;
+        bytes.append(buffer, size_t(n));
+    }
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, long long limit) {
+    bytes.clear();
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool read = ReadWholeFile(fd, bytes, limit);
+    close(fd);
+    return read;
+}
+
 // [SECTION] Locks
 
 // A real sleep, not the platform's Pause: the recording platform's Pause

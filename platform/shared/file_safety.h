@@ -4,6 +4,7 @@
 // temporary files a killed run leaves behind. Plain file I/O; no SDL here.
 #pragma once
 
+#include <limits>
 #include <string>
 
 #include "platform/platform.h"
@@ -13,6 +14,16 @@
 // Game paths use backslashes as folder separators ("Media\Fonts\x.ttf");
 // on this system the separator is "/".
 std::string NativePath(const std::string& gamePath);
+
+// [SECTION] Reading
+
+// Reads everything left in fd into bytes, retrying reads a signal broke off.
+// False on a read error, or as soon as the bytes would be more than `limit`
+// (a file that grows while it is read is caught too, not only a large one).
+bool ReadWholeFile(int fd, std::string& bytes, long long limit = std::numeric_limits<long long>::max());
+// The same for the file at path; false also when it cannot be opened.
+bool ReadWholeFile(const std::string& path, std::string& bytes,
+                   long long limit = std::numeric_limits<long long>::max());
 
 // [SECTION] Locks
 

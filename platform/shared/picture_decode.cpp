@@ -52,10 +52,8 @@ bool DecodeKeyedPicture(const uint8_t* png, size_t size, KeyedPicture& out) {
     for (int y = top; y <= bottom; ++y) {
         const uint32_t* r = row(y) + left;
         for (int x = 0; x < out.CropW; ++x) {
-            // RGBA bytes to ARGB: see-through black, every other colour opaque.
-            const uint32_t v = r[x];
-            const uint32_t rgb = ((v & 0xFFu) << 16) | (v & 0xFF00u) | ((v >> 16) & 0xFFu);
-            *o++ = rgb == 0 ? 0u : (rgb | 0xFF000000u);
+            const uint32_t v = r[x];   // RGBA bytes, red in the low byte
+            *o++ = KeyedOnBlack(((v & 0xFFu) << 16) | (v & 0xFF00u) | ((v >> 16) & 0xFFu));
         }
     }
     return true;

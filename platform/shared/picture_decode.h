@@ -19,6 +19,14 @@ struct KeyedPicture {
     std::vector<uint32_t> Pixels;       // CropW * CropH pixels, ARGB, rows top to bottom
 };
 
+// The key itself, one ARGB pixel at a time (its alpha is ignored). The SDL
+// platform keys its captures and the labels written on with the same rule,
+// so that a picture looks the same however it came to be.
+inline uint32_t KeyedOnBlack(uint32_t argb) {
+    const uint32_t rgb = argb & 0x00FFFFFFu;
+    return rgb == 0 ? 0u : (rgb | 0xFF000000u);
+}
+
 // Decodes, keys and crops. False on bytes that are no readable PNG.
 bool DecodeKeyedPicture(const uint8_t* png, size_t size, KeyedPicture& out);
 

@@ -89,21 +89,6 @@ static bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-static bool ReadWhole(int fd, std::string& bytes) {
-    bytes.clear();
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) return true;
-        bytes.append(buffer, size_t(n));
-        if (static_cast<long long>(bytes.size()) > SettingsFileLimit) return false;
-    }
-}
-
 // Opens the file (or notes that it is missing) with the lock held. Locking
 // and renaming race: the file may be replaced by another instance while we
 // wait for its lock, so after locking the path must still name the file we
@@ -159,7 +144,7 @@ static OpenOutcome OpenAndLock(const std::string& path, int waitMs, std::string&
             writable = false;
             busy = true;
         }
-        if (!S_ISREG(mine.st_mode) || mine.st_size > SettingsFileLimit || !ReadWhole(fd, bytes)) {
+        if (!S_ISREG(mine.st_mode) || mine.st_size > SettingsFileLimit || !ReadWholeFile(fd, bytes, SettingsFileLimit)) {
             close(fd);
             return OpenedUnreadable;
         }
@@ -219,7 +204,7 @@ static OpenOutcome ReadWithoutLock(const std::string& path) {
         return OpenedExisting;
     }
     std::string bytes;
-    const bool read = ReadWhole(fd, bytes);
+    const bool read = ReadWholeFile(fd, bytes, SettingsFileLimit);
     close(fd);
     if (!read) return OpenedUnreadable;
     Settings.Text = ParseCounted(bytes);

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "core/core.h"
+#include "platform/shared/file_safety.h"
 
 // [SECTION] Test fixture
 
@@ -49,11 +49,9 @@ void WriteSettingsFile(const std::string& bytes) {
 }
 
 std::string ReadSettingsFile() {
-    std::ifstream in(SettingsFileName, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    std::string bytes;
+    ReadWholeFile(SettingsFileName, bytes);
+    return bytes;
 }
 
 bool FileExists(const std::string& path) {

@@ -6,11 +6,11 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 
 #include "core/core.h"   // SettingsFileName, for the snapshot at LaunchProgram
+#include "platform/shared/file_safety.h"
 #include "platform/shared/input_edges.h"
 
 RecordingPlatform Rec;
@@ -60,14 +60,6 @@ RecordedCall& Record(const char* op, std::initializer_list<int64_t> args = {},
     call.Text = text;
     Rec.Calls.push_back(std::move(call));
     return Rec.Calls.back();
-}
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 // Width and height from a PNG's IHDR chunk; false when the bytes are not a PNG.
@@ -594,6 +586,8 @@ std::string ProgramPath() {
 bool LaunchProgram(const std::string& path) {
     Record("LaunchProgram", {}, path);
     Rec.Launched.push_back(path);
-    Rec.SettingsAtLaunch.push_back(ReadWholeFile(SettingsFileName));
+    std::string settings;   // "" when there is none
+    ReadWholeFile(SettingsFileName, settings);
+    Rec.SettingsAtLaunch.push_back(settings);
     return !Rec.LaunchFails;
 }
