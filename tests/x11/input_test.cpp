@@ -3,9 +3,10 @@
 // to SDL's own queue (or by xdotool to the X server), so the platform's
 // translation is what is tested.
 #include "platform_fixture.h"
-
+#include "../contract/key_release_contract.h"
 
 #include <cstdio>
+#include <set>
 #include <string>
 
 namespace {
@@ -49,35 +50,22 @@ bool Shell(const std::string& command) { return std::system(command.c_str()) == 
 
 // [SECTION] KeyReleased
 
-TEST_F(PlatformTest, KeyReleasedIsFalseBeforeTheFirstPoll) {
-    PushKey(KeyA, true);
-    EXPECT_FALSE(KeyReleased(KeyA));
-    PushKey(KeyA, false);
-    EXPECT_FALSE(KeyReleased(KeyA));
-    EXPECT_FALSE(KeyReleased(KeyAny));
-}
+// The SDL platform under the rules every platform keeps.
+struct SdlKeyboard : PlatformTest {
+    std::set<int> Down;   // the keys this test holds down
+    void SetKeys(std::initializer_list<int> keys) {
+        const std::set<int> now(keys);
+        for (int key : Down)
+            if (!now.count(key)) PushKey(key, false);
+        for (int key : now)
+            if (!Down.count(key)) PushKey(key, true);
+        Down = now;
+    }
+};
+INSTANTIATE_TYPED_TEST_SUITE_P(Sdl, KeyReleaseContract, SdlKeyboard);
 
-TEST_F(PlatformTest, AHeldKeyIsReportedOnceAfterItIsLetGo) {
-    PushKey(KeyReturn, true);
-    ASSERT_TRUE(PollKeyboard());
-    EXPECT_FALSE(KeyReleased(KeyReturn)) << "still held";
-    ASSERT_TRUE(PollKeyboard());
-    EXPECT_FALSE(KeyReleased(KeyReturn)) << "still held";
-    PushKey(KeyReturn, false);
-    ASSERT_TRUE(PollKeyboard());
-    EXPECT_TRUE(KeyReleased(KeyReturn));
-    EXPECT_FALSE(KeyReleased(KeyReturn)) << "a second call in the frame: consumed";
-    ASSERT_TRUE(PollKeyboard());
-    EXPECT_FALSE(KeyReleased(KeyReturn)) << "and in the next frame";
-}
-
-TEST_F(PlatformTest, AKeyNobodyTestedWhileHeldIsNeverReported) {
-    PushKey(KeyW, true);
-    ASSERT_TRUE(PollKeyboard());
-    PushKey(KeyW, false);
-    ASSERT_TRUE(PollKeyboard());
-    EXPECT_FALSE(KeyReleased(KeyW));
-}
+// What only events can do: come and go between two snapshots, repeat, or
+// name a key beyond the slots.
 
 TEST_F(PlatformTest, AQuickTapBetweenTwoPollsIsDownOnceThenUp) {
     PushKey(KeyF12, true);
@@ -95,41 +83,7 @@ TEST_F(PlatformTest, AQuickTapBetweenTwoPollsIsDownOnceThenUp) {
     EXPECT_FALSE(MouseButtonDown(1));
 }
 
-TEST_F(PlatformTest, AnyKeyConsumesEveryReleaseAtOnce) {
-    PushKey(KeyLeftCtrl, true);
-    PushKey(KeyKeypad1, true);
-    ASSERT_TRUE(PollKeyboard());
-    EXPECT_FALSE(KeyReleased(KeyAny)) << "both held; both marked";
-    PushKey(KeyLeftCtrl, false);
-    PushKey(KeyKeypad1, false);
-    ASSERT_TRUE(PollKeyboard());
-    EXPECT_TRUE(KeyReleased(KeyAny));
-    EXPECT_FALSE(KeyReleased(KeyLeftCtrl)) << "consumed by the any-key test";
-    EXPECT_FALSE(KeyReleased(KeyKeypad1));
-    EXPECT_FALSE(KeyReleased(KeyAny));
-}
-
-TEST_F(PlatformTest, AnyKeyTakesMarksOfSingleTestsAndCoversTheHighestSlot) {
-    PushKey(254, true);
-    PushKey(KeySpace, true);
-    ASSERT_TRUE(PollKeyboard());
-    EXPECT_FALSE(KeyReleased(KeySpace));   // marks Space only
-    PushKey(254, false);
-    PushKey(KeySpace, false);
-    ASSERT_TRUE(PollKeyboard());
-    EXPECT_TRUE(KeyReleased(KeyAny)) << "Space was seen down by its own test";
-    EXPECT_FALSE(KeyReleased(KeySpace)) << "consumed";
-    PushKey(254, true);
-    ASSERT_TRUE(PollKeyboard());
-    EXPECT_FALSE(KeyReleased(KeyAny));
-    PushKey(254, false);
-    ASSERT_TRUE(PollKeyboard());
-    EXPECT_TRUE(KeyReleased(KeyAny)) << "slot 254 is one of the 255";
-}
-
-TEST_F(PlatformTest, KeysOutsideTheSlotsAndRepeatsAreHarmless) {
-    EXPECT_FALSE(KeyReleased(255));
-    EXPECT_FALSE(KeyReleased(-7));
+TEST_F(PlatformTest, RepeatsAndScancodesBeyondTheSlotsAreHarmless) {
     PushKey(SDL_SCANCODE_AUDIONEXT, true);   // beyond the 255 slots
     ASSERT_TRUE(PollKeyboard());
     EXPECT_FALSE(KeyReleased(KeyAny));
