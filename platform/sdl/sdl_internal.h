@@ -142,8 +142,13 @@ struct SdlPlatform {
     // over: a desktop that never minimises keeps it where the player left
     // it (its workspace), and coming back there activates it. A new window
     // would open wherever the player is now.
+    // When the player comes back, the stand-by window is parked again and
+    // becomes the new full screen where it can (FULLSCREEN_DESKTOP both
+    // times): a Wayland compositor may give a window made in that moment
+    // its floating size instead of the output's.
     SDL_Window* ParkedWindow = nullptr;
     SDL_Renderer* ParkedRenderer = nullptr;
+    int ParkedStandBy = -1;             // the window number of a stand-by window that is a parked one, -1: none
     SdlScreen Screen;
     SdlGraphics Graphics;
     SdlInput Input;

@@ -247,6 +247,7 @@ void StopPlatform() {
         SDL_DestroyWindow(window);
     }
     Sdl.Windows.clear();
+    Sdl.ParkedStandBy = -1;
     StopDecodingAhead();
     FreeAllGraphics();
     StopControllers();

@@ -236,6 +236,7 @@ bool OpenGameWindow(int window, int x, int y, int innerW, int innerH, const std:
         SDL_MinimizeWindow(Sdl.ParkedWindow);
         Sdl.ParkedWindow = nullptr;
         Sdl.ParkedRenderer = nullptr;
+        Sdl.ParkedStandBy = window;
         PumpEvents();
         return true;
     }
@@ -310,8 +311,11 @@ bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool st
 
 bool OpenGameScreen(int width, int height, int depthBits, const std::string& title, bool /*vsync: always on*/,
                     int refreshHz) {
-    CloseGameScreen();
-    if (!Sdl.Started || !ValidScreenSize(width, height)) return false;
+    if (Sdl.Screen.Renderer || Sdl.Screen.Window) CloseGameScreen();   // a parked window stays for below
+    if (!Sdl.Started || !ValidScreenSize(width, height)) {
+        DropParkedWindow();
+        return false;
+    }
     SDL_DisplayMode want{};
     want.format = depthBits == 16 ? SDL_PIXELFORMAT_RGB565 : depthBits == 15 ? SDL_PIXELFORMAT_RGB555
                                                                              : SDL_PIXELFORMAT_RGB888;
@@ -327,8 +331,19 @@ bool OpenGameScreen(int width, int height, int depthBits, const std::string& tit
     // output's own pixels, not drawn small and blown up by the compositor.
     const uint32_t flags = (exact ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP) | SDL_WINDOW_HIDDEN |
                            SDL_WINDOW_ALLOW_HIGHDPI;
-    SDL_Window* w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                                     flags);
+    // The window of a full screen lost earlier, if it still covers the
+    // output, is this one's: it is where the player came back to.
+    SDL_Window* w = nullptr;
+    if (Sdl.ParkedWindow && !exact &&
+        (SDL_GetWindowFlags(Sdl.ParkedWindow) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP) {
+        w = Sdl.ParkedWindow;
+        SDL_DestroyRenderer(Sdl.ParkedRenderer);   // one renderer to a window
+        Sdl.ParkedWindow = nullptr;
+        Sdl.ParkedRenderer = nullptr;
+        SDL_SetWindowTitle(w, title.c_str());
+    }
+    DropParkedWindow();
+    if (!w) w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     if (!w) return false;
     if (exact) SDL_SetWindowDisplayMode(w, &closest);
     SDL_ShowWindow(w);
@@ -389,6 +404,17 @@ void CloseGameWindow(int window) {
     auto it = Sdl.Windows.find(window);
     if (it == Sdl.Windows.end()) return;
     if (Sdl.Screen.WindowNumber == window) CloseGameScreen();
+    if (Sdl.ParkedStandBy == window) {
+        // The lost full screen's own window: parked again for the full
+        // screen that follows (OpenGameScreen), or dropped by whatever else comes.
+        Sdl.ParkedStandBy = -1;
+        DropParkedWindow();
+        Sdl.ParkedWindow = it->second;
+        Sdl.ParkedRenderer = Sdl.WindowRenderers.count(window) ? Sdl.WindowRenderers[window] : nullptr;
+        Sdl.WindowRenderers.erase(window);
+        Sdl.Windows.erase(it);
+        return;
+    }
     if (auto r = Sdl.WindowRenderers.find(window); r != Sdl.WindowRenderers.end()) {
         SDL_DestroyRenderer(r->second);
         Sdl.WindowRenderers.erase(r);
