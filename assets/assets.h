@@ -83,6 +83,9 @@ extern const KeyNameRow KeyNameTable[KeyNameRowCount];
 int KeyFromName(const std::string& name);   // KeyNone when no row matches
 const char* NameFromKey(int key);           // nullptr for unnamed keys
 void DrawKeyGlyph(const std::string& name, int x, int y, int alpha);
+// The key a stored name denotes, as a player says it ("W", "F12", "Umschalt",
+// "Control"); the menu's "no key" for a name that denotes none.
+std::string SpokenKeyName(const std::string& name);
 void CaptureKey(const char* settingKey);
 
 // [SECTION] Loaded state

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "assets/assets.h"
+#include "assets/menu_words.h"
 #include "core/core.h"
 
 // [SECTION] The table
@@ -71,31 +72,31 @@ static_assert(FunctionRowsMatchTheirLabels(), "the function-key rows must be F1.
 // Shift, Space and Return show the German key-cap words on a German screen.
 struct SpecialGlyph {
     const char* Name;
-    int German;   // blendable while the language is "German"
-    int Other;    // blendable otherwise
+    int German;   // the text label while the language is "German"
+    int Other;    // the text label otherwise
 };
 constexpr SpecialGlyph SpecialGlyphs[] = {
-    {"Strg",   TextLabelBlend(TextStrg),      TextLabelBlend(TextStrg)},
-    {"Alt",    TextLabelBlend(TextAlt),       TextLabelBlend(TextAlt)},
-    {"Tab",    TextLabelBlend(TextTab),       TextLabelBlend(TextTab)},
-    {"Shift",  TextLabelBlend(TextUmschalt),  TextLabelBlend(TextShift)},
-    {"Space",  TextLabelBlend(TextLeertaste), TextLabelBlend(TextSpace)},
-    {"Return", TextLabelBlend(TextEnter),     TextLabelBlend(TextReturn)},
+    {"Strg",   TextStrg,      TextStrg},
+    {"Alt",    TextAlt,       TextAlt},
+    {"Tab",    TextTab,       TextTab},
+    {"Shift",  TextUmschalt,  TextShift},
+    {"Space",  TextLeertaste, TextSpace},
+    {"Return", TextEnter,     TextReturn},
 };
 
-// The blendable that shows `name`, or -1. Names are compared whole and
-// case-sensitively; the lower-case aliases of the function and special keys
-// have no glyph, the small letters do.
-int GlyphOf(const std::string& name) {
+// The place in TextLabels of the label that shows `name`, or -1. Names are
+// compared whole and case-sensitively; the lower-case aliases of the
+// function and special keys have no glyph, the small letters do.
+int GlyphPlace(const std::string& name) {
     if (name.size() == 1) {
         char c = name[0];
-        if (c >= '0' && c <= '9') return TextLabelBlend(TextDigitFirst + (c - '0'));
-        if (c >= 'A' && c <= 'Z') return TextLabelBlend(TextCapitalFirst + (c - 'A'));
-        if (c >= 'a' && c <= 'z') return TextLabelBlend(TextSmallFirst + (c - 'a'));
+        if (c >= '0' && c <= '9') return TextDigitFirst + (c - '0');
+        if (c >= 'A' && c <= 'Z') return TextCapitalFirst + (c - 'A');
+        if (c >= 'a' && c <= 'z') return TextSmallFirst + (c - 'a');
         return -1;
     }
     for (int f = 0; f < 12; ++f)
-        if (name == KeyNameTable[KeyRowFunctionFirst + f].Name) return TextLabelBlend(TextFunctionFirst + f);
+        if (name == KeyNameTable[KeyRowFunctionFirst + f].Name) return TextFunctionFirst + f;
     for (const SpecialGlyph& g : SpecialGlyphs)
         if (name == g.Name) return IsGerman() ? g.German : g.Other;
     return -1;
@@ -107,6 +108,18 @@ int GlyphOf(const std::string& name) {
 // The language is read at every call, so a language switch changes the
 // Shift/Space/Return glyphs from the next frame on.
 void DrawKeyGlyph(const std::string& name, int x, int y, int alpha) {
-    int blendable = GlyphOf(name);
-    if (blendable >= 0) DrawBlended(blendable, x, y, alpha);
+    const int place = GlyphPlace(name);
+    if (place >= 0) DrawBlended(TextLabelBlend(place), x, y, alpha);
+}
+
+// The key a stored name denotes, said as its glyph reads in the menu's
+// language, with the two abbreviations spelled out as words: "Strg" would
+// be read letter by letter.
+std::string SpokenKeyName(const std::string& name) {
+    const char* stored = NameFromKey(KeyFromName(name));   // "w" and "f12" are W and F12
+    if (stored == nullptr) return Words().NoKey;
+    const std::string canonical = stored;
+    if (canonical == "Strg") return Words().CtrlKey;
+    if (canonical == "Tab") return Words().TabKey;
+    return TextLabels[GlyphPlace(canonical)];
 }

@@ -55,6 +55,8 @@ struct GameSettings {
         std::string language = "German"; // "German" or anything else (English)
         int32_t screenmode = 3;          // 1 framed window, 2 borderless, 3 full screen
         int32_t music = 1;               // 1 = music plays, 0 = not; any other value plays nothing
+        std::string speech = "desktop";  // "1" = the menu speaks, "0" = never; anything else
+                                         // follows the desktop's screen reader
         int32_t effects = 1;             // read, not used by the menu
         int32_t debugger = 0;            // 1 = debug overlay shown
         struct {                         // (the file spells these keys "debbuger")
@@ -77,6 +79,9 @@ extern GameSettings Cfg;
 
 // True when every language-dependent choice takes the German form.
 bool IsGerman();
+// The menu's words in its language (assets/menu_words.h).
+struct MenuWords;
+const MenuWords& Words();
 
 // Reads every key of [Screen], [Settings] and [Controls] from the open file
 // (a group that is absent gives the defaults).

@@ -21,6 +21,7 @@ void RunFrame() {
         if (App.QuitRequested != 1) {
             // Nothing plays while the game waits in the background.
             MusicToBackground();
+            SpeechToBackground();
             FocusLossPath();
             if (App.QuitRequested != 1) MusicFromBackground();
         }
@@ -50,6 +51,9 @@ void RunFrame() {
     RenderPage();
     if (App.RestartRequested == 1) RunRestart();
     CheckScreenshotKey();
+    // Before the present, which may wait for the display: the words leave
+    // in the frame that shows what they say.
+    SpeakMenu();
     PresentFrame();
     BeginMusic();
 }

@@ -6,6 +6,7 @@
 
 #include "assets/assets.h"
 #include "core/core.h"
+#include "menu/menu.h"
 
 namespace {
 
@@ -42,8 +43,10 @@ void TakeScreenshot() {
     for (int skipped = 0;; ++skipped) {
         // A taken name is passed over by its name alone; the exclusive save
         // still decides when another writer takes the number meanwhile.
-        if (!PathTaken(ScreenshotName(n)) && SaveSpriteAsPng(SpriteScratch, ScreenshotName(n), true) != SaveExists)
-            break;
+        const SaveResult saved =
+            PathTaken(ScreenshotName(n)) ? SaveExists : SaveSpriteAsPng(SpriteScratch, ScreenshotName(n), true);
+        if (saved == SaveOk) AnnounceScreenshot(int32_t(n));
+        if (saved != SaveExists) break;
         // Give up on the last number tried; the counter is 32 bits.
         if (skipped == MaxNumbersSkipped || n == std::numeric_limits<int32_t>::max()) break;
         ++n;

@@ -2,9 +2,12 @@
 // settings file through the key table, and the captured bindings.
 #include "core/core.h"
 
+#include "assets/menu_words.h"
+
 GameSettings Cfg;
 
 bool IsGerman() { return Cfg.settings.language == "German"; }
+const MenuWords& Words() { return IsGerman() ? GermanWords : EnglishWords; }
 
 // [SECTION] Reads
 

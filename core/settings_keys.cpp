@@ -37,6 +37,7 @@ constexpr SettingKeyRow SettingKeys[SettingKeyCount] = {
     TEXT_KEY(SettingLanguage, "Settings", settings.language, WrittenByLanguagePage, true),
     NUMBER_KEY(SettingScreenMode, "Settings", settings.screenmode, WrittenByNobody, true),
     NUMBER_KEY(SettingMusic, "Settings", settings.music, WrittenByMusicPage, true),
+    TEXT_KEY(SettingSpeech, "Settings", settings.speech, WrittenByNobody, true),
     NUMBER_KEY(SettingEffects, "Settings", settings.effects, WrittenByNobody, false),
     NUMBER_KEY(SettingDebugger, "Settings", settings.debugger, WrittenByOverlayKey, true),
     NUMBER_KEY(SettingTitleRed, "Settings", settings.debbuger.titlered, WrittenByNobody, true),

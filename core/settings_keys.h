@@ -17,7 +17,7 @@ enum SettingKey : int {
     SettingScreenW, SettingScreenH, SettingScreenD, SettingScreenF, SettingScreenS,
     // [Settings]
     SettingFps, SettingInfo, SettingPage, SettingScreenshots, SettingFont, SettingFontSize,
-    SettingFontStyle, SettingLanguage, SettingScreenMode, SettingMusic, SettingEffects, SettingDebugger,
+    SettingFontStyle, SettingLanguage, SettingScreenMode, SettingMusic, SettingSpeech, SettingEffects, SettingDebugger,
     SettingTitleRed, SettingTitleGreen, SettingTitleBlue, SettingTextRed, SettingTextGreen, SettingTextBlue,
     // [Controls]: the stored key names of the eight bindings, Forward first
     SettingForward, SettingBackward, SettingLeft, SettingRight, SettingDuck, SettingJump,

@@ -83,6 +83,7 @@ void StartUp() {
     LoadAssets();
     PlaceMouse(400, 300);
     ReturnToResolutionPage();
+    StartSpeechFollowing();
     StartThread(RuntimeWorker, 0);
 }
 
@@ -218,4 +219,5 @@ void ResetGameState() {
     Assets = AssetState{};
     CapturedBindings = BindingWrites{};
     Music = MusicState{};
+    Speech = SpeechState{};
 }

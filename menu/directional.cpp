@@ -152,20 +152,9 @@ int FirstItem(const ClickableItem* items, int count) {
 }
 
 void MovePointer(int32_t state, Direction dir) {
-    ClickableItem all[MaxClickableItems];
-    const int allCount = ClickableItems(state, all);
     ClickableItem items[MaxClickableItems];
-    int count = 0;
-    const bool subColumn = SubColumnDrawn(state);
-    for (int i = 0; i < allCount; ++i) {
-        if (all[i].Box->w <= 0 || all[i].Box->h <= 0) continue;   // a size without a layout
-        if (IsSubColumnItem(all[i]) && !subColumn) continue;
-        items[count++] = all[i];
-    }
-    // The item under the pointer, as pointing would take it: the first hit.
-    int current = -1;
-    for (int i = 0; i < count && current < 0; ++i)
-        if (IsHovered(*items[i].Box)) current = i;
+    const int count = ReachableItems(state, items);
+    const int current = ItemUnderPointer(items, count);
     const int target = current < 0 ? FirstItem(items, count)
                                    : NearestInDirection(*items[current].Box, dir, items, count);
     if (target < 0) return;   // nothing that way: the pointer stays
@@ -174,6 +163,27 @@ void MovePointer(int32_t state, Direction dir) {
 }
 
 }  // namespace
+
+// [SECTION] The items the arrows reach
+
+int ReachableItems(int32_t state, ClickableItem out[MaxClickableItems]) {
+    ClickableItem all[MaxClickableItems];
+    const int allCount = ClickableItems(state, all);
+    int count = 0;
+    const bool subColumn = SubColumnDrawn(state);
+    for (int i = 0; i < allCount; ++i) {
+        if (all[i].Box->w <= 0 || all[i].Box->h <= 0) continue;   // a size without a layout
+        if (IsSubColumnItem(all[i]) && !subColumn) continue;
+        out[count++] = all[i];
+    }
+    return count;
+}
+
+int ItemUnderPointer(const ClickableItem* items, int count) {
+    for (int i = 0; i < count; ++i)
+        if (IsHovered(*items[i].Box)) return i;
+    return -1;
+}
 
 // [SECTION] Per frame
 

@@ -12,6 +12,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+#include "assets/numbered_objects.h"
+#include "core/settings_keys.h"
 
 enum MenuSelectValue : int32_t {
     MenuMain = 0,
@@ -45,6 +49,15 @@ enum MenuSelectValue : int32_t {
     MenuStateCount = 28,
 };
 
+// The label of the item that leads to a state: the labels stand in the order
+// of the states they lead to, New Game's first.
+constexpr MenuLabel ItemLabel(int32_t state) { return static_cast<MenuLabel>(state - MenuNewGame); }
+static_assert(ItemLabel(MenuNewGame) == LabelNewGame && ItemLabel(MenuForward) == LabelForward &&
+                  ItemLabel(MenuGerman) == LabelGerman && ItemLabel(MenuRes800x600) == LabelRes800 &&
+                  ItemLabel(MenuMusicOn) == LabelOn && ItemLabel(MenuQuit) == LabelQuit &&
+                  MenuStateCount - MenuNewGame == MenuLabelCount,
+              "the labels follow the states their items lead to");
+
 struct MenuStateInfo {
     const char* Identifier;   // "MenuMain", ...
     const char* GermanName;   // overlay name, nullptr for states without one
@@ -70,6 +83,18 @@ struct DirectionalState {
                                 // held; pointing takes it as the left button held
 };
 extern DirectionalState Directional;
+
+// What the menu has said (menu/speech.cpp), compared every frame with what
+// the player could see, so that each change is said once.
+struct SpeechState {
+    bool On = false;             // speaking: settings.speech is 1, or the desktop's screen reader is on
+    bool Started = false;        // the speech service was asked for (once, when speech first turned on)
+    bool DesktopHeard = false;   // the desktop's switch has been read: it turning on later is news
+    int32_t Page = -1;           // the page whose name was said last; -1: say the page again
+    std::string Item;            // what was said of the item under the pointer ("" nothing)
+    int32_t SavedScreenshot = 0; // a screenshot saved in this frame, to be said; 0 none
+};
+extern SpeechState Speech;
 
 struct ItemBox;   // assets/assets.h
 
@@ -97,9 +122,31 @@ int ClickableItems(int32_t state, ClickableItem out[MaxClickableItems]);
 // The pointer strictly inside the box (its edge pixels do not count); the
 // one hover and hit test of pointing and drawing.
 bool IsHovered(const ItemBox& box);
+// The items the arrows move between on the page `state`: the clickable
+// items that are drawn there (the sub column only where it shows, no item of
+// a size without a layout), in the pointing table's order.
+int ReachableItems(int32_t state, ClickableItem out[MaxClickableItems]);
+// The item under the pointer as pointing takes it (the first hit), -1 none.
+int ItemUnderPointer(const ClickableItem* items, int count);
 void RenderPage();
+// The sizes of the Resolution page's items, in their order (MenuRes800x600 ...).
+struct OfferedSize {
+    int Width, Height;
+};
+extern const OfferedSize OfferedSizes[3];
+// Whether the display lists the size at the depth and rate the Resolution
+// page offers (its item is drawn only then).
+bool DisplayOffersSize(int width, int height);
+// The [Controls] key a capture state edits (MenuForward ... MenuScreenshot).
+SettingKey BindingSetting(int32_t state);
 void SlideStep();
 int ComputeBlinkAlpha(uint32_t milliseconds);
 void ApplyLanguage(const char* language);
 void ChooseScreenSize(int width, int height);
 void ChooseMusic(int32_t music);   // settings.music: 1 on, 0 off
+// Speech: the desktop's switch is followed from the start (unless
+// settings.speech decides); the frame's words are said at its end.
+void StartSpeechFollowing();
+void SpeakMenu();
+void AnnounceScreenshot(int32_t number);   // a screenshot was saved under this number
+void SpeechToBackground();                 // before the focus-loss wait

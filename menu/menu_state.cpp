@@ -1,6 +1,7 @@
 // menu_state.cpp — the menu's states: one row per MenuSelect value with its
 // identifier and the names the debug overlay prints, which pages are the
 // main-row pages, and the page reset that re-arms the Options hotkey delay.
+#include "assets/menu_words.h"
 #include "menu/menu.h"
 
 MenuPageState Menu;
@@ -12,37 +13,22 @@ MenuPageState Menu;
 // 19, 20, 21, 24, 25) never last until an overlay is drawn, so they carry no
 // overlay name. Where Escape leads is in
 // each page's key list (navigation.cpp), in its place among the page's keys.
+// A page is named by the label of the item that opens it (ItemLabel); the
+// main page has a name of its own.
+#define PAGE(id) {#id, GermanWords.Labels[ItemLabel(id)].Text, EnglishWords.Labels[ItemLabel(id)].Text}
+#define ACTION(id) {#id, nullptr, nullptr}   // one frame
 const MenuStateInfo MenuStates[MenuStateCount] = {
-    //  Identifier           German name       English name
-    {"MenuMain",          "Hauptmenü",      "Main Menu"},
-    {"MenuNewGame",       "Neues Spiel",    "New Game"},
-    {"MenuLoadGame",      "Spiel Laden",    "Load Game"},
-    {"MenuOptions",       "Optionen",       "Options"},
-    {"MenuControl",       "Steuerung",      "Control"},
-    {"MenuForward",       "Vorwärts",       "Forward"},
-    {"MenuBackward",      "Rückwärts",      "Backward"},
-    {"MenuLeft",          "Links",          "Left"},
-    {"MenuRight",         "Rechts",         "Right"},
-    {"MenuDuck",          "Ducken",         "Duck"},
-    {"MenuJump",          "Springen",       "Jump"},
-    {"MenuJournal",       "Journal",        "Journal"},
-    {"MenuScreenshot",    "Bildaufnahme",   "Screenshot"},
-    {"MenuGameplay",      "Gameplay",       "Gameplay"},
-    {"MenuLanguage",      "Sprache",        "Language"},
-    {"MenuGerman",        nullptr,          nullptr},   // action, one frame
-    {"MenuEnglish",       nullptr,          nullptr},   // action, one frame
-    {"MenuGraphic",       "Grafik",         "Graphic"},
-    {"MenuResolution",    "Auflösung",      "Resolution"},
-    {"MenuRes800x600",    nullptr,          nullptr},   // action, one frame
-    {"MenuRes1024x768",   nullptr,          nullptr},   // action, one frame
-    {"MenuRes1280x720",   nullptr,          nullptr},   // action, one frame
-    {"MenuSound",         "Audio",          "Sound"},
-    {"MenuMusic",         "Musik",          "Music"},
-    {"MenuMusicOn",       nullptr,          nullptr},   // action, one frame
-    {"MenuMusicOff",      nullptr,          nullptr},   // action, one frame
-    {"MenuCredits",       "Mitwirkende",    "Credits"},
-    {"MenuQuit",          "Beenden",        "Quit"},
+    {"MenuMain", GermanWords.MainPage, EnglishWords.MainPage},
+    PAGE(MenuNewGame),    PAGE(MenuLoadGame),  PAGE(MenuOptions),     PAGE(MenuControl),
+    PAGE(MenuForward),    PAGE(MenuBackward),  PAGE(MenuLeft),        PAGE(MenuRight),
+    PAGE(MenuDuck),       PAGE(MenuJump),      PAGE(MenuJournal),     PAGE(MenuScreenshot),
+    PAGE(MenuGameplay),   PAGE(MenuLanguage),  ACTION(MenuGerman),    ACTION(MenuEnglish),
+    PAGE(MenuGraphic),    PAGE(MenuResolution), ACTION(MenuRes800x600), ACTION(MenuRes1024x768),
+    ACTION(MenuRes1280x720), PAGE(MenuSound),  PAGE(MenuMusic),       ACTION(MenuMusicOn),
+    ACTION(MenuMusicOff), PAGE(MenuCredits),   PAGE(MenuQuit),
 };
+#undef PAGE
+#undef ACTION
 
 // [SECTION] Page kinds
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "assets/assets.h"
+#include "assets/menu_words.h"
 #include "core/core.h"
 #include "menu/menu.h"
 #include "platform/platform.h"
@@ -167,32 +168,33 @@ void DrawLanguageChoices() {
     DrawLabel(LabelEnglish, Layout.EnglishBox, IsHovered(Layout.EnglishBox) || (onPage && !german));
 }
 
-struct SizeOffer {
-    int Width, Height;
-    int Blendable;   // the size labels are the same in both languages
-    ItemBox LayoutTable::*Box;
-};
+// In the order of OfferedSizes; the size labels are the same in both languages.
+constexpr ItemBox LayoutTable::*SizeBoxes[] = {&LayoutTable::Res800Box, &LayoutTable::Res1024Box,
+                                               &LayoutTable::Res1280Box};
+constexpr int SizeBlendable(int index) { return BlendLabelDeFirst + LabelRes800 + index; }
+static_assert(LabelRes1280 == LabelRes800 + 2, "the size labels follow each other");
 
 constexpr int OfferedDepth = 32;
 constexpr int OfferedRefresh = 85;
-constexpr SizeOffer SizeOffers[] = {
-    {800, 600, BlendLabelDeFirst + LabelRes800, &LayoutTable::Res800Box},
-    {1024, 768, BlendLabelDeFirst + LabelRes1024, &LayoutTable::Res1024Box},
-    {1280, 720, BlendLabelDeFirst + LabelRes1280, &LayoutTable::Res1280Box},
-};
+
+// The mode the last AdvanceScreenMode reached is the size at the offered
+// depth and rate.
+bool ModeIsOffer(const OfferedSize& size) {
+    return ModeWidth() == size.Width && ModeHeight() == size.Height && ModeDepth() == OfferedDepth &&
+           ModeRefreshRate() == OfferedRefresh;
+}
 
 // The mode list is rebuilt every frame; a size appears once for every
 // 32-bit 85 Hz entry the display reports for it.
 void DrawSizeItems() {
     if (!ListScreenModes()) return;
     while (AdvanceScreenMode()) {
-        const int w = ModeWidth(), h = ModeHeight(), depth = ModeDepth(), hz = ModeRefreshRate();
-        for (const SizeOffer& offer : SizeOffers) {
-            if (w != offer.Width || h != offer.Height || depth != OfferedDepth || hz != OfferedRefresh)
-                continue;
-            const ItemBox& box = Layout.*offer.Box;
-            const bool current = Cfg.ScreenW == offer.Width && Cfg.ScreenH == offer.Height;
-            DrawBlended(offer.Blendable, box.x, box.y, Alpha(IsHovered(box) || current));
+        for (int i = 0; i < 3; ++i) {
+            const OfferedSize& size = OfferedSizes[i];
+            if (!ModeIsOffer(size)) continue;
+            const ItemBox& box = Layout.*SizeBoxes[i];
+            const bool current = Cfg.ScreenW == size.Width && Cfg.ScreenH == size.Height;
+            DrawBlended(SizeBlendable(i), box.x, box.y, Alpha(IsHovered(box) || current));
         }
     }
 }
@@ -200,7 +202,7 @@ void DrawSizeItems() {
 void ChooseSizeOfState() {
     const int index = Menu.MenuSelect - MenuRes800x600;
     assert(index >= 0 && index < 3 && "not a screen-size state");
-    ChooseScreenSize(SizeOffers[index].Width, SizeOffers[index].Height);
+    ChooseScreenSize(OfferedSizes[index].Width, OfferedSizes[index].Height);
 }
 
 void DrawOnOffItems() {
@@ -211,10 +213,10 @@ void DrawOnOffItems() {
 
 // [SECTION] Credits text
 
+// The lines of the menu's words (Credits), in their order: roles end at the
+// middle, names start there.
 struct CreditsLine {
-    const char* German;
-    const char* English;
-    bool IsRole;        // roles end at the middle, names start there
+    bool IsRole;
     int Y800, YOther;   // y at 800x600, and at 1024x768 and 1280x720
     Color Colour;
 };
@@ -222,23 +224,24 @@ struct CreditsLine {
 constexpr Color RoleColour{255, 255, 255};
 constexpr Color NameColour{140, 140, 140};
 constexpr CreditsLine CreditsLines[] = {
-    {"Projektleitung", "Project Management", true, 180, 220, RoleColour},
-    {"Talvenor", "Talvenor", false, 210, 250, NameColour},
-    {"Programmierung", "Programming", true, 240, 280, RoleColour},
-    {"Talvenor", "Talvenor", false, 270, 310, NameColour},
-    {"Quorvath", "Quorvath", false, 300, 340, NameColour},
+    {true, 180, 220, RoleColour},
+    {false, 210, 250, NameColour},
+    {true, 240, 280, RoleColour},
+    {false, 270, 310, NameColour},
+    {false, 300, 340, NameColour},
 };
+static_assert(std::size(CreditsLines) == CreditsLineCount, "a place for every line of the credits");
 
 void DrawCreditsText() {
     const int size = ScreenSizeIndex();
     if (size < 0) return;
     const int half = Cfg.ScreenW / 2;
-    const bool german = IsGerman();
     BeginTextOn(TextOnScreen);
     SetTextTransparent();
     UseFont(FontCredits);
-    for (const CreditsLine& line : CreditsLines) {
-        const std::string text = german ? line.German : line.English;
+    for (int i = 0; i < CreditsLineCount; ++i) {
+        const CreditsLine& line = CreditsLines[i];
+        const std::string text = Words().Credits[i];
         const int x = line.IsRole ? half - MeasureTextWidth(text) : half;
         DrawTextAt(x, size == 0 ? line.Y800 : line.YOther, text, line.Colour);
     }
@@ -386,6 +389,17 @@ void RunStep(PageStep step, int32_t pageState) {
 }  // namespace
 
 // [SECTION] Procedures
+
+const OfferedSize OfferedSizes[3] = {{800, 600}, {1024, 768}, {1280, 720}};
+
+bool DisplayOffersSize(int width, int height) {
+    if (!ListScreenModes()) return false;
+    while (AdvanceScreenMode())
+        if (ModeIsOffer({width, height})) return true;
+    return false;
+}
+
+SettingKey BindingSetting(int32_t state) { return Bindings[CaptureRow(state)].Key; }
 
 // The four sub-column boxes move together, 5 pixels a frame, towards the
 // home column on the main-level pages and the shifted column below Options.

@@ -224,6 +224,36 @@ void StopMusic(int fadeOutMs);    // fades out, then stops
 void PauseMusic(int fadeOutMs);   // fades out, then holds its place
 void ResumeMusic(int fadeInMs);   // from where it was paused, fading in
 
+// [SECTION] Speech
+
+// Words spoken through the desktop's speech service, and the desktop's
+// screen-reader switch. Both live on threads of their own: reaching the
+// speech service can start its server (over half a second), and a server or
+// session bus that never answers must not hold up the frame. None of these
+// waits. Without a speech service, or without a session bus, they do
+// nothing and the switch reads off.
+//
+// Begins following the desktop's screen-reader switch, once; nothing else
+// reads it. Never starts a session bus or the desktop's accessibility
+// service where none runs.
+void WatchScreenReader();
+enum ScreenReaderSwitch : int {
+    ScreenReaderNotKnown = 0,   // the watch has not heard from the desktop yet
+    ScreenReaderOff,            // off, or no session bus, or no such switch on it
+    ScreenReaderOn,
+};
+// The desktop's screen-reader switch as last seen.
+ScreenReaderSwitch ScreenReaderState();
+// Begins reaching the speech service, in the background, once. Nothing of
+// it is loaded before.
+void StartSpeech();
+// Speaks a text in a language ("de", "en"), cutting off whatever is being
+// said or waiting to be said: of several quick calls only the last is heard
+// in full. While words are spoken the music plays lower.
+void Say(const std::string& utf8, const char* language);
+// Cuts off what is being said.
+void StopSpeech();
+
 // [SECTION] Process
 
 void ShowMessage(const std::string& title, const std::string& text);

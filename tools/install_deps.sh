@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libvorbis-dev libpng-dev zlib1g-dev libfontconfig-dev
+  libspeechd-dev libdbus-1-dev
   libgtest-dev libbenchmark-dev clang
   xvfb openbox xdotool x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy libxdamage-dev libxrandr-dev
   sway xwayland grim jq libxkbcommon-dev xkb-data

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/menu_words.h"
 #include "formats/png_codec.h"
 
 #ifndef VELDRUNE_IMAGE_DIR
@@ -75,42 +76,11 @@ const BackdropPageRow BackdropPages[11] = {
     {"QuitEn", "Quit"},
 };
 
-struct LabelRow {
-    const char* name;      // identifier part: "NewGame", ...
-    const char* textDe;
-    char hotkeyDe;         // the letter drawn in red, 0 for none
-    const char* textEn;
-    char hotkeyEn;
-};
-const LabelRow Labels[27] = {
-    {"NewGame", "Neues Spiel", 'N', "New Game", 'N'},
-    {"LoadGame", "Spiel Laden", 'S', "Load Game", 'L'},
-    {"Options", "Optionen", 'O', "Options", 'O'},
-    {"Control", "Steuerung", 't', "Control", 't'},
-    {"Forward", "Vorw\u00e4rts", 0, "Forward", 0},
-    {"Backward", "R\u00fcckw\u00e4rts", 0, "Backward", 0},
-    {"Left", "Links", 0, "Left", 0},
-    {"Right", "Rechts", 0, "Right", 0},
-    {"Duck", "Ducken", 0, "Duck", 0},
-    {"Jump", "Springen", 0, "Jump", 0},
-    {"Journal", "Journal", 0, "Journal", 0},
-    {"Screenshot", "Bildaufnahme", 0, "Screenshot", 0},
-    {"Gameplay", "Gameplay", 'a', "Gameplay", 'a'},
-    {"Language", "Sprache", 0, "Language", 0},
-    {"German", "Deutsch", 0, "German", 0},
-    {"English", "Englisch", 0, "English", 0},
-    {"Graphic", "Grafik", 'r', "Graphic", 'r'},
-    {"Resolution", "Aufl\u00f6sung", 0, "Resolution", 0},
-    {"Res800", "800x600", 0, "800x600", 0},
-    {"Res1024", "1024x768", 0, "1024x768", 0},
-    {"Res1280", "1280x720", 0, "1280x720", 0},
-    {"Sound", "Audio", 'u', "Sound", 'u'},
-    {"Music", "Musik", 0, "Music", 0},
-    {"On", "An", 0, "On", 0},
-    {"Off", "Aus", 0, "Off", 0},
-    {"Credits", "Mitwirkende", 'M', "Credits", 'C'},
-    {"Quit", "Beenden", 'B', "Quit", 'Q'},
-};
+// The labels' words and hotkey letters are the menu's own (assets/menu_words.h);
+// only their pictures' names are made here, from the catalogue's label list.
+#define VELDRUNE_LABEL_NAME(kind, name, lang) #name,
+const char* const LabelNames[MenuLabelCount] = {VELDRUNE_MENU_LABELS(VELDRUNE_LABEL_NAME, )};
+#undef VELDRUNE_LABEL_NAME
 
 constexpr int LabelWidth = 150, LabelHeight = 25;
 constexpr int PointerSize = 32;
@@ -878,8 +848,10 @@ int main(int argc, char** argv) {
     }
 
     Font labelFont = OpenFont(LabelFontPath, 18);
-    for (const LabelRow& row : Labels) Save(folder, std::string("Label") + row.name + "De", MakeLabel(labelFont, row.textDe, row.hotkeyDe));
-    for (const LabelRow& row : Labels) Save(folder, std::string("Label") + row.name + "En", MakeLabel(labelFont, row.textEn, row.hotkeyEn));
+    for (const MenuWords* words : {&GermanWords, &EnglishWords})
+        for (int label = 0; label < MenuLabelCount; ++label)
+            Save(folder, std::string("Label") + LabelNames[label] + (words == &GermanWords ? "De" : "En"),
+                 MakeLabel(labelFont, words->Labels[label].Text, words->Labels[label].Hotkey));
     FT_Done_Face(labelFont.face);
     SaveIcons(iconFolder);
     FT_Done_FreeType(FreeType);

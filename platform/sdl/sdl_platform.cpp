@@ -5,6 +5,7 @@
 // text sdl_graphics.cpp's, fonts sdl_fonts.cpp's; time, threads and
 // processes are plain POSIX (posix_services.cpp).
 #include "platform/sdl/sdl_internal.h"
+#include "platform/desktop/desktop.h"
 #include "platform/shared/picture_decode.h"
 
 #include <algorithm>
@@ -233,6 +234,10 @@ bool StartPlatform() {
 
 void StopPlatform() {
     if (!Sdl.Started) return;
+    // Words being said are cut off at once; a speech server that does not
+    // answer is not waited for.
+    StopSpeechService();
+    StopScreenReaderWatch();
     // The music's last fade-out is heard to its end first (0.3 s at most).
     const bool soundClosed = StopSound();
     CloseGameScreen();

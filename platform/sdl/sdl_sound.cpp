@@ -8,6 +8,7 @@
 // decoders it brings along (and their libraries) cost start-up time and
 // memory that a player with music off never pays.
 #include "platform/sdl/sdl_internal.h"
+#include "platform/desktop/desktop.h"
 
 #include <SDL_mixer.h>
 #include <dirent.h>
@@ -311,6 +312,10 @@ void PlayMusic(const uint8_t* ogg, size_t size, int fadeInMs) {
 void StopMusic(int fadeOutMs) { Ask({MusicRequestKind::Stop, fadeOutMs, nullptr, 0}); }
 void PauseMusic(int fadeOutMs) { Ask({MusicRequestKind::Pause, fadeOutMs, nullptr, 0}); }
 void ResumeMusic(int fadeInMs) { Ask({MusicRequestKind::Resume, fadeInMs, nullptr, 0}); }
+
+// [SECTION] Lowered for speech
+
+void LowerMusicForSpeech(bool) {}
 
 // [SECTION] Life cycle
 

@@ -570,6 +570,22 @@ void ResumeMusic(int fadeInMs) {
     if (Rec.Music == MusicPaused) Rec.Music = MusicPlaying;
 }
 
+// [SECTION] Speech
+
+void WatchScreenReader() { Record("WatchScreenReader"); }
+
+// Not recorded: the game asks every frame.
+ScreenReaderSwitch ScreenReaderState() { return Rec.ScreenReader; }
+
+void StartSpeech() { Record("StartSpeech"); }
+
+void Say(const std::string& utf8, const char* language) {
+    Record("Say", {}, utf8);
+    Rec.Spoken.push_back({Rec.Booting ? -1 : Rec.Frame, language, utf8});
+}
+
+void StopSpeech() { Record("StopSpeech"); }
+
 // [SECTION] Process
 
 void ShowMessage(const std::string& title, const std::string& text) {

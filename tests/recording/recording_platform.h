@@ -48,6 +48,13 @@ enum HeardMusic : int {
     MusicPaused,
 };
 
+// One Say: in which frame, in which language, what.
+struct SpokenWords {
+    int Frame = 0;
+    std::string Language;          // "de", "en"
+    std::string Text;
+};
+
 struct RecordingPlatform {
     // [SECTION] What the next polls see (set by the test)
     bool KeyDown[KeySlotCount] = {};   // physical state of each key
@@ -73,7 +80,8 @@ struct RecordingPlatform {
     int CharWidth = 8, TextHeight = 16;  // MeasureTextWidth = CharWidth * UTF-8 code points
     std::string ProgramFile = "/opt/veldrune/bin/veldrune";   // ProgramPath()
     bool LaunchFails = false;
-    SaveResult NextSaveResult = SaveOk;  // SaveSpriteAsPng answers this (and writes a small file on SaveOk)
+    SaveResult NextSaveResult = SaveOk;
+    ScreenReaderSwitch ScreenReader = ScreenReaderOff;   // the desktop's switch  // SaveSpriteAsPng answers this (and writes a small file on SaveOk)
 
     // [SECTION] Recorded
     int Frame = 0;                     // counts PresentFrame calls
@@ -97,6 +105,7 @@ struct RecordingPlatform {
     bool SoundOutputStarted = false;   // StartSoundOutput was called
     HeardMusic Music = MusicSilent;    // what the sound calls so far would play
     const uint8_t* MusicTrack = nullptr;   // the file PlayMusic was last given
+    std::vector<SpokenWords> Spoken;   // every Say, in order
 };
 extern RecordingPlatform Rec;
 
