@@ -125,6 +125,10 @@ at 800x600, 1024x768 or 1280x720, full screen or in a window.")
 # so the binary does not name it.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-linuxlibertine, fonts-dejavu-core, libsdl2-mixer-2.0-0 (>= 2.6.0)")
+# Speech goes through speech-dispatcher's client library, loaded only when
+# the menu speaks (platform/desktop/speech_service.cpp): recommended, not
+# needed, so a machine without it installs and runs the menu silently.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "speech-dispatcher, libspeechd2")
 set(CPACK_STRIP_FILES ON)
 # Control files 0644 and scripts 0755, as policy wants, whatever the umask.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
