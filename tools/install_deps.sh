@@ -12,6 +12,7 @@ PACKAGES=(
   sway xwayland grim jq libxkbcommon-dev xkb-data
   fonts-dejavu-core fonts-linuxlibertine python3 dosfstools
   pulseaudio pulseaudio-utils
+  speech-dispatcher speech-dispatcher-espeak-ng dbus at-spi2-core libglib2.0-bin
   dpkg-dev file lintian desktop-file-utils appstream
 )
 missing=()
