@@ -40,6 +40,7 @@
 #   bench/budget.sh [RUNS]      default 5 start-ups of each
 #   BUDGET_SECONDS=N            CPU sample length (default 10 s)
 #   BUDGET_MUSIC=1              only the music rows
+#   BUDGET_SPEECH=1             only the speech rows
 #   BUDGET_ONLY=wayland         only the Wayland rows (about 2 minutes at 10 s)
 #
 # Runs as root with no display: it then starts its own Xorg with the dummy
@@ -232,8 +233,48 @@ music_rows() {
         print "played into " via
     }'
 }
+# [speech]: its own small table: settings.speech 1 (speech-dispatcher,
+# started by the program in a private runtime folder, has said the page and
+# then nothing more) beside 0, and beside the default with no session bus
+# (the desktop's switch reads off at once): CPU at rest, start-up, memory.
+speech_rows() {
+    local s p runtime
+    declare -A scpu sstart speak
+    runtime="$(mktemp -d)"
+    chmod 700 "$runtime"
+    for s in 1 0 desktop; do
+        settings 800 600 1
+        printf 'settings.music = 0\r\nsettings.speech = %s\r\n' "$s" >>Veldrune.cfg
+        sstart[$s]=$(for _ in $(seq 1 "$runs"); do
+            XDG_RUNTIME_DIR="$runtime" DBUS_SESSION_BUS_ADDRESS= "$bare" watch "$bin"; sleep 0.5; done | median)
+        XDG_RUNTIME_DIR="$runtime" DBUS_SESSION_BUS_ADDRESS= "$bin" >/dev/null 2>&1 &
+        p=$!
+        wait_window '^Veldrune$'
+        sleep 3   # past the page's words
+        scpu[$s]=$(share $p | cut -d' ' -f1)
+        speak[$s]=$(peak_mb $p)
+        stop $p
+    done
+    kill "$(cat "$runtime/speech-dispatcher/pid/speech-dispatcher.pid" 2>/dev/null)" 2>/dev/null
+    rm -rf "$runtime"
+    awk -v c1="${scpu[1]}" -v c0="${scpu[0]}" -v cd="${scpu[desktop]}" -v s1="${sstart[1]}" -v s0="${sstart[0]}" \
+        -v sd="${sstart[desktop]}" -v p1="${speak[1]}" -v p0="${speak[0]}" -v pd="${speak[desktop]}" 'BEGIN {
+        line = "+--------------------------------------+------------+------------+------------+------------+--------------+"
+        print line
+        printf "| %-36s | %10s | %10s | %10s | %10s | %-12s |\n", "speech, main page at rest, 800x600", "speech 1", "speech 0", "1 added", "no bus", "target"
+        print line
+        printf "| %-36s | %9.2f%% | %9.2f%% | %9.2f%% | %9.2f%% | %-12s |\n", "CPU, share of one core", c1 * 100, c0 * 100, (c1 - c0) * 100, cd * 100, "+0.2%, same"
+        printf "| %-36s | %7.1f ms | %7.1f ms | %7.1f ms | %7.1f ms | %-12s |\n", "start-up to first frame", s1, s0, s1 - s0, sd, "no bus = 0"
+        printf "| %-36s | %7.1f MB | %7.1f MB | %7.1f MB | %7.1f MB | %-12s |\n", "peak resident memory", p1, p0, p1 - p0, pd, "no bus = 0"
+        print line
+    }'
+}
 if [ -n "${BUDGET_MUSIC:-}" ]; then
     music_rows
+    exit 0
+fi
+if [ -n "${BUDGET_SPEECH:-}" ]; then
+    speech_rows
     exit 0
 fi
 
@@ -417,3 +458,4 @@ fi   # the rows on this display
         if (!only) printf "frames presented per second by the bare program: %s (800x600) %s (1024x768) %s (1280x720) %s (window)\n", rate["800x600"], rate["1024x768"], rate["1280x720"], rate["window"]
     }'
 music_rows
+speech_rows

@@ -77,7 +77,8 @@ ASAN_OPTIONS=detect_leaks=0 \
 
 step "ThreadSanitizer build: every test that starts a second thread"
 build_preset tsan
-tools/with_x.sh --xorg bash -c 'cd build-tsan && ctest -L thread --output-on-failure' || failed=1
+TSAN_OPTIONS="suppressions=$PWD/tools/tsan.supp" \
+  tools/with_x.sh --xorg bash -c 'cd build-tsan && ctest -L thread --output-on-failure' || failed=1
 
 echo
 if [ $failed -ne 0 ]; then echo "SOME TESTS FAILED"; exit 1; fi

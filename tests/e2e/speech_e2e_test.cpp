@@ -221,12 +221,16 @@ TEST(SpeechE2e, SaysThePageThenEachItemReachedInItsLanguageSoonAfterTheKey) {
 // GNOME and KDE run it; the switch is flipped as their shortcut does.
 class PrivateSessionBus {
 public:
-    PrivateSessionBus() {
+    explicit PrivateSessionBus(bool withAccessibility = true) {
         const std::string out = e2e::Run("dbus-daemon --session --fork --print-address=1 --print-pid=1 --nopidfile");
         const size_t newline = out.find('\n');
         if (newline == std::string::npos) return;
         Address = out.substr(0, newline);
         DaemonPid = std::atoi(out.c_str() + newline + 1);
+        if (!withAccessibility) {
+            Ready = true;
+            return;
+        }
         Launcher = e2e::Run("DBUS_SESSION_BUS_ADDRESS='" + Address +
                        "' sh -c '/usr/libexec/at-spi-bus-launcher >/dev/null 2>&1 & echo $!'");
         // It starts as the desktop's settings say; the test starts from off.
@@ -282,6 +286,31 @@ TEST(SpeechE2e, FollowsTheDesktopsScreenReaderSwitchWhileTheMenuRuns) {
     Key("c");
     ASSERT_TRUE(WaitForWindowState(InputWindow(), WindowState::Focused));
     EXPECT_EQ(server.Said().size(), 1u) << "the switch is off: nothing more is said";
+    Key("Escape");
+    Key("Escape");
+    EXPECT_EQ(WaitExit(p), 0);
+}
+
+// A bus without the desktop's accessibility service is off, and asking it
+// starts no such service (the bus could start one for whoever asks).
+TEST(SpeechE2e, ABusWithoutTheSwitchIsOffAndGetsNoServiceStarted) {
+    NEED_DISPLAY();
+    const std::string dir = MakeWorkDir("speech-bare-bus");
+    StandInSpeechServer server(dir);
+    PrivateSessionBus bus(/*withAccessibility=*/false);
+    ASSERT_TRUE(bus.Ready);
+    ScopedEnv address("SPEECHD_ADDRESS", server.Address());
+    ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", bus.Address);
+    WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1"}));
+    Program p = Start(dir);
+    ASSERT_NE(WaitForWindow(), "");
+    EXPECT_TRUE(Press("o"));
+    EXPECT_EQ(e2e::Run("DBUS_SESSION_BUS_ADDRESS='" + bus.Address +
+                       "' gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus "
+                       "--method org.freedesktop.DBus.NameHasOwner org.a11y.Bus 2>&1"),
+              "(false,)")
+        << "asking for the switch started the desktop's accessibility service";
+    EXPECT_TRUE(server.Said().empty());
     Key("Escape");
     Key("Escape");
     EXPECT_EQ(WaitExit(p), 0);
