@@ -255,7 +255,7 @@ speech_rows() {
         speak[$s]=$(peak_mb $p)
         stop $p
     done
-    kill "$(cat "$runtime/speech-dispatcher/pid/speech-dispatcher.pid" 2>/dev/null)" 2>/dev/null
+    pkill -f -- "--socket-path $runtime/" 2>/dev/null   # the speech server the program started
     rm -rf "$runtime"
     awk -v c1="${scpu[1]}" -v c0="${scpu[0]}" -v cd="${scpu[desktop]}" -v s1="${sstart[1]}" -v s0="${sstart[0]}" \
         -v sd="${sstart[desktop]}" -v p1="${speak[1]}" -v p0="${speak[0]}" -v pd="${speak[desktop]}" 'BEGIN {
