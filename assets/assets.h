@@ -96,7 +96,8 @@ struct AssetState {
 };
 extern AssetState Assets;
 
-std::string FontFilePath();         // "Media/Fonts/" + settings.font + ".ttf"
+std::string FontFilePath();         // "Media\\Fonts\\" + settings.font + ".ttf"; the game path
+                                    // is made native where files are opened
 void LoadAssets();
 void DecodeEmbeddedImagesAhead();   // before the screen opens: a hint to the platform
 void RenderTextLabel(int sprite, const std::string& text);

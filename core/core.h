@@ -12,6 +12,8 @@
 //   App      the ways out of the frame loop and the running-time counter.
 //            Never cleared.
 //   FrameRate  the frame-rate counter. Never cleared.
+//   CapturedBindings  key bindings captured while another instance held the
+//            settings file, waiting to be written. Cleared when written.
 //   Music    whether the menu's music has been asked to play. Never cleared.
 // The menu's state is in menu/menu.h, the loaded assets' in assets/assets.h.
 #pragma once

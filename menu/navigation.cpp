@@ -103,7 +103,7 @@ template <size_t Count>
 constexpr NavList List(const NavTest (&tests)[Count]) {
     return {tests, static_cast<int>(Count)};
 }
-constexpr NavList NoKeys{nullptr, 0};   // the one-frame action states and 24, 25
+constexpr NavList NoKeys{nullptr, 0};   // the one-frame action states
 
 // Indexed by MenuSelect.
 constexpr NavList NavLists[MenuStateCount] = {

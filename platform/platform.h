@@ -7,13 +7,17 @@
 //                                  libpng and fontconfig, a file a concern
 //                                  (sdl_platform.cpp: life cycle and events);
 //                                  time, the thread and processes over POSIX;
+//                                  speech and the screen-reader switch in
+//                                  platform/desktop/;
 //   tests/recording/recording_platform.cpp
 //                                  a scripted one that replays keyboard and
 //                                  mouse snapshots and records every call.
-// platform/shared/ holds what both use and neither wraps: the settings file
-// on disk (over the text format in formats/settings_text.cpp), file safety,
-// PNG files, the frame record, the pictures decoded ahead, and the rule of
-// when a key or button counts as let go.
+// platform/shared/ holds what neither wraps: the settings file on disk (over
+// the text format in formats/settings_text.cpp), file safety, PNG files and
+// the rule of when a key or button counts as let go, which both use; and the
+// frame record and the pictures decoded ahead, which only the SDL side uses.
+// platform/desktop/ holds the desktop's services the SDL side adds: speech
+// and the screen-reader switch.
 //
 // No SDL type appears here, so the game can be linked against either side.
 // Numbers of sprites, blendable objects and fonts are chosen by the caller;
@@ -86,7 +90,7 @@ constexpr int TextOnScreen = -1;         // BeginTextOn target: the back buffer
 
 // [SECTION] Platform life cycle
 
-bool StartPlatform();             // brings up memory, text, window, timer services
+bool StartPlatform();             // brings up the video, text and timer services
 void StopPlatform();              // closes screen and windows, frees every object
 
 // [SECTION] Start-up of services (each returns success)

@@ -29,7 +29,8 @@ uint64_t MonotonicMs() {
     return uint64_t(t.tv_sec) * 1000u + uint64_t(t.tv_nsec) / 1000000u;
 }
 
-// The clock counts from the first time anything asks (the platform's start).
+// The clock counts from the program's start: this is set as the program is
+// loaded, before main.
 const uint64_t ClockStartMs = MonotonicMs();
 
 }  // namespace
