@@ -359,3 +359,37 @@ TEST(MusicE2e, AFrozenSoundServerDoesNotHoldUpTheQuit) {
     }
     server.Stop();
 }
+
+// On chosen inside Off's fade: the music turns back from where the fade had
+// got to and rises again, neither silent in between nor back at full at once.
+TEST(MusicE2e, OnInsideTheOffFadeFadesInFromWhereTheMusicIs) {
+    NEED_DISPLAY();
+    const std::string dir = MakeWorkDir("music-turn"), file = dir + "/sound.raw";
+    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
+    Program p = StartWith(dir, DiskAudio(file));
+    ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
+    Sound sound;
+    ASSERT_TRUE(WaitForSound(file, true, sound));
+    ASSERT_TRUE(OpenMusicPage());
+    PointerTo(OffX, OffY);
+    ASSERT_TRUE(WaitUntil([&] { return ReadSound(file).RmsOfLast(1.0) > Heard; }));
+    sound = ReadSound(file);
+    const long clicked = sound.Frames();
+    const double full = sound.RmsOfLast(1.0);
+    // Off, then On 0.15 s later (half way through the 0.3 s fade), in one go.
+    e2e::Run("xdotool mousedown 1 mouseup 1 sleep 0.15 mousemove_relative -- 0 " + std::to_string(OnY - OffY) +
+             " mousedown 1 mouseup 1");
+    constexpr long Window = Rate / 50;
+    ASSERT_TRUE(WaitUntil([&] {
+        sound = ReadSound(file);
+        return sound.Frames() > clicked + Rate;
+    }));
+    long lowest = clicked;
+    for (long at = clicked; at + Window <= clicked + Rate; at += Window)
+        if (sound.Rms(at, at + Window) < sound.Rms(lowest, lowest + Window)) lowest = at;
+    const double low = sound.Rms(lowest, lowest + Window), after = sound.Rms(lowest + Window, lowest + 6 * Window);
+    std::printf("full %.3f, lowest %.3f, the 0.1 s after it %.3f\n", full, low, after);
+    EXPECT_GT(low, Silent) << "the music fell silent and started again";
+    EXPECT_LT(after, 0.85 * full) << "the music jumped back to full";
+    Kill(p);
+}
