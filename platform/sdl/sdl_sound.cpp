@@ -65,6 +65,9 @@ struct SdlSound {
     // The output is being opened (sound thread) and so may be stuck on a
     // sound server that never answers: the quit then cuts the connection.
     std::atomic<bool> Opening{false};
+    // The output may be a sound server's (no other driver was named): only
+    // then is there a connection to cut.
+    std::atomic<bool> ThroughServer{false};
 };
 SdlSound Sound;
 
@@ -217,6 +220,9 @@ bool IsSoundServerPath(const std::string& path) {
 }
 
 void CutSoundServerConnections() {
+    if (!Sound.ThroughServer.load()) return;
+    // Another thread may close a descriptor meanwhile, or open another under
+    // its number: only a socket whose far end is the server's is cut.
     DIR* dir = opendir("/proc/self/fd");
     if (!dir) return;
     while (dirent* entry = readdir(dir)) {
@@ -253,6 +259,8 @@ struct OpenWatch {
 bool OpenOutput(Mixer& mix, SDL_AudioDeviceID& device) {
     if (!mix.Init && !LoadMixer(mix)) return false;
     const char* named = std::getenv("SDL_AUDIODRIVER");
+    Sound.ThroughServer.store(named == nullptr || *named == '\0' || std::strstr(named, "pulse") != nullptr ||
+                              std::strstr(named, "pipewire") != nullptr);
     if (named == nullptr || *named == '\0') {
         const std::string drivers = DriversToTry();
         if (drivers.empty()) return false;   // nothing could play yet
@@ -538,8 +546,9 @@ void LowerMusicForSpeech(bool lowered) { Gain.Lowered.store(lowered, std::memory
 
 // Waits for the sound thread to hear its last fade-out and close the output.
 // Where the sound server was frozen the thread waits inside SDL for it: after
-// a third of a second the connection to the server is cut, which ends that
-// wait, and the thread is always joined.
+// 0.45 s (the quit's fade is 0.25 s, and SDL lets a closing output play on
+// for two chunks) the connection to the server is cut, which ends that wait,
+// and the thread is always joined.
 void StopSound() {
     if (!Sound.Started) return;
     {
@@ -547,7 +556,7 @@ void StopSound() {
         Sound.HandOver.Ending = true;
         Sound.HandOver.Wake.notify_all();
         if (Sound.Opening.load()) CutSoundServerConnections();
-        if (!Sound.HandOver.Wake.wait_for(lock, std::chrono::milliseconds(340), [] { return Sound.HandOver.Ended; })) {
+        if (!Sound.HandOver.Wake.wait_for(lock, std::chrono::milliseconds(450), [] { return Sound.HandOver.Ended; })) {
             CutSoundServerConnections();
             Sound.HandOver.Wake.wait(lock, [] { return Sound.HandOver.Ended; });
         }
