@@ -68,6 +68,8 @@ struct SdlSound {
     // The output may be a sound server's (no other driver was named): only
     // then is there a connection to cut.
     std::atomic<bool> ThroughServer{false};
+    // The program ends: waits of the sound thread's own stop short.
+    std::atomic<bool> EndAsked{false};
 };
 SdlSound Sound;
 
@@ -304,7 +306,8 @@ bool OpenOutput(Mixer& mix, SDL_AudioDeviceID& device) {
     Sound.Opening.store(false);
     if (!open) return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    while (!Sound.FirstMixDone.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline)
+    while (!Sound.FirstMixDone.load(std::memory_order_acquire) && !Sound.EndAsked.load() &&
+           std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     // The mixer's output is the only device this process opens: the first
     // one running is it (its number is kept inside the mixer).
@@ -523,6 +526,7 @@ void StartSoundOutput() {
     Sound.HandOver.Requests.clear();
     Sound.HandOver.Ending = false;
     Sound.HandOver.Ended = false;
+    Sound.EndAsked.store(false);
     try {
         Sound.Thread = std::thread(SoundThread);
     } catch (const std::system_error&) {
@@ -554,6 +558,7 @@ void StopSound() {
     {
         std::unique_lock<std::mutex> lock(Sound.HandOver.Lock);
         Sound.HandOver.Ending = true;
+        Sound.EndAsked.store(true);
         Sound.HandOver.Wake.notify_all();
         if (Sound.Opening.load()) CutSoundServerConnections();
         if (!Sound.HandOver.Wake.wait_for(lock, std::chrono::milliseconds(450), [] { return Sound.HandOver.Ended; })) {
