@@ -262,6 +262,7 @@ namespace {
 // frozen without touching the shared one.
 struct PrivateServer {
     std::string Dir;
+    ~PrivateServer() { Stop(); }   // also where an assertion ended the test early
     std::string Socket() const { return "unix:" + Dir + "/pulse/native"; }
     bool Start() const {
         e2e::Run("XDG_RUNTIME_DIR=" + Dir + " pulseaudio -n --daemonize=yes --exit-idle-time=-1"
@@ -272,7 +273,8 @@ struct PrivateServer {
     pid_t Pid() const { return pid_t(std::atol(ReadFile(Dir + "/pulse/pid").c_str())); }
     void Stop() const {
         const pid_t pid = Pid();
-        if (pid <= 0) return;
+        if (pid <= 0 || kill(pid, 0) != 0) return;
+        if (ReadFile("/proc/" + std::to_string(pid) + "/cmdline").rfind("pulseaudio", 0) != 0) return;
         kill(pid, SIGCONT);
         kill(pid, SIGTERM);
         WaitUntil([&] { return kill(pid, 0) != 0; }, 10);
