@@ -70,6 +70,8 @@ struct MenuPageState {
     int32_t MenuSelect = MenuMain;
     int FadeInLevels[4] = {0, 0, 0, 0};   // Control, Gameplay, Graphic, Sound: 0..140
     int BlinkAlpha = 255;                 // 1..255 on the capture pages
+    int32_t HeldMusicChoice = -1;         // the music value the button still held chose and wrote
+                                          // (-1: none); not written again until it is let go
 };
 extern MenuPageState Menu;
 

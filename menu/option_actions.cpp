@@ -30,14 +30,18 @@ void ChooseScreenSize(int width, int height) {
     App.RestartRequested = 1;
 }
 
-// As the language: written every time, even when it is already the setting,
-// and in force at once whatever the write did. The music fades in or out
-// within half a second; the state goes back to the Music page after the
-// frame's drawing.
+// Written at every press, even when it is already the setting, but once for
+// a button held over the item (chosen again in every frame it is held), and
+// in force at once whatever the write did. The music fades in or out within
+// half a second; the state goes back to the Music page after the frame's
+// drawing.
 void ChooseMusic(int32_t music) {
-    OpenSettingsFile(SettingsFileName);
-    WriteSetting(SettingMusic, music);
-    CloseSettingsFile();
+    if (Menu.HeldMusicChoice != music) {
+        OpenSettingsFile(SettingsFileName);
+        WriteSetting(SettingMusic, music);
+        CloseSettingsFile();
+        Menu.HeldMusicChoice = music;
+    }
     Cfg.settings.music = music;
     FollowMusicSetting(MusicChoiceFadeMs);
 }

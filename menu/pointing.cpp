@@ -76,7 +76,10 @@ int ClickableItems(int32_t state, ClickableItem out[MaxClickableItems]) {
 // entry, without waiting for a release. Directional navigation's select
 // (Return, the controller's south button) is the same held button.
 void PointWithMouse() {
-    if (!MouseButtonDown(1) && !Directional.SelectHeld) return;
+    if (!MouseButtonDown(1) && !Directional.SelectHeld) {
+        Menu.HeldMusicChoice = -1;
+        return;
+    }
     const int32_t state = Menu.MenuSelect;
     for (const PointEntry& entry : PointEntries) {
         if (entry.OnlyOnPage != AnyPage && entry.OnlyOnPage != state) continue;

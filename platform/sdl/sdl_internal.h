@@ -216,15 +216,15 @@ void StopControllers();
 
 // [SECTION] Music (sdl_sound.cpp)
 
-// Held by the sound thread whenever it calls into SDL (SDL keeps its
-// subsystem counts and its hints without a lock of its own); the game thread
-// only ever tries it, where it starts a subsystem and sets hints (the
-// controllers), and tries again at a later frame rather than wait.
+// Held by the sound thread while it starts or ends SDL's audio (SDL keeps
+// its subsystem counts and its hints without a lock of its own), never longer
+// than the open's time limit; the game thread only ever tries it, where it
+// starts a subsystem and sets hints (the controllers), and tries again at a
+// later frame rather than wait.
 extern std::mutex SdlInitLock;
-// Ends the music's thread after its last fade-out; false when the thread was
-// stuck opening the audio output and was left behind (SDL's audio must then
-// be left alone).
-bool StopSound();
+// Ends the music's thread after its last fade-out, always joined: a sound
+// server that never answers has its connection cut.
+void StopSound();
 
 // [SECTION] Views for the platform tests
 

@@ -239,7 +239,7 @@ void StopPlatform() {
     StopSpeechService();
     StopScreenReaderWatch();
     // The music's last fade-out is heard to its end first (0.3 s at most).
-    const bool soundClosed = StopSound();
+    StopSound();
     CloseGameScreen();
     DropParkedWindow();
     for (auto& [number, renderer] : Sdl.WindowRenderers) {
@@ -258,9 +258,7 @@ void StopPlatform() {
     StopControllers();
     StopFontLookup();
     TTF_Quit();
-    // With the music's thread stuck inside SDL's audio start, quitting SDL
-    // would pull the audio from under it; the process is ending anyway.
-    if (soundClosed) SDL_Quit();
+    SDL_Quit();
     Sdl.Screen = SdlScreen{};
     Sdl.Input = SdlInput{};
     Sdl.Modes = SdlModes{};

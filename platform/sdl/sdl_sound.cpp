@@ -13,10 +13,15 @@
 #include <SDL_mixer.h>
 #include <dirent.h>
 #include <dlfcn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -58,8 +63,34 @@ struct SdlSound {
     bool Started = false;                  // game thread only
     // Set by SDL's audio thread in its first mix, read by the sound thread.
     std::atomic<bool> FirstMixDone{false};
+    // The output is being opened (sound thread) and so may be stuck on a
+    // sound server that never answers: the quit then cuts the connection.
+    std::atomic<bool> Opening{false};
+    // The output may be a sound server's (no other driver was named): only
+    // then is there a connection to cut.
+    std::atomic<bool> ThroughServer{false};
+    // The program ends: waits of the sound thread's own stop short.
+    std::atomic<bool> EndAsked{false};
 };
 SdlSound Sound;
+
+// Every fade is one gain applied to the mixed output, sample by sample, so
+// a fade that turns back starts from where the music is. The targets are
+// set by any thread; the levels move only in SDL's audio thread.
+struct MusicGain {
+    std::atomic<float> FadeTarget{0};      // 0 or 1
+    std::atomic<float> FadeStep{1};        // change per sample frame
+    std::atomic<float> FadeNow{0};         // the fade's level; set elsewhere only while no music plays
+    std::atomic<bool> Lowered{false};      // speech is heard: the music at a quarter of its loudness
+    float SpeechNow = 1;                   // audio thread only: the speech ducking's level
+    int Channels = 2;                      // of the opened output, set before the first mix
+};
+MusicGain Gain;
+
+constexpr int OutputRate = 48000;
+constexpr float LoweredLevel = 0.25f;      // -12 dB
+constexpr float LowerStep = (1 - LoweredLevel) / (0.1f * OutputRate);   // down in 100 ms
+constexpr float RaiseStep = (1 - LoweredLevel) / (0.3f * OutputRate);   // up again in 300 ms
 
 // The SDL2_mixer functions the thread uses, looked up in the loaded library.
 struct Mixer {
@@ -70,13 +101,12 @@ struct Mixer {
     decltype(&Mix_LoadMUS_RW) LoadMUS_RW;
     decltype(&Mix_FreeMusic) FreeMusic;
     decltype(&Mix_FadeInMusicPos) FadeInMusicPos;
-    decltype(&Mix_FadeOutMusic) FadeOutMusic;
     decltype(&Mix_HaltMusic) HaltMusic;
     decltype(&Mix_PlayingMusic) PlayingMusic;
-    decltype(&Mix_FadingMusic) FadingMusic;
     decltype(&Mix_GetMusicPosition) GetMusicPosition;
     decltype(&Mix_MusicDuration) MusicDuration;
     decltype(&Mix_SetPostMix) SetPostMix;
+    decltype(&Mix_QuerySpec) QuerySpec;
 };
 
 // [SECTION] Opening the output (sound thread)
@@ -134,134 +164,339 @@ bool LoadMixer(Mixer& mix) {
     find(mix.LoadMUS_RW, "Mix_LoadMUS_RW");
     find(mix.FreeMusic, "Mix_FreeMusic");
     find(mix.FadeInMusicPos, "Mix_FadeInMusicPos");
-    find(mix.FadeOutMusic, "Mix_FadeOutMusic");
     find(mix.HaltMusic, "Mix_HaltMusic");
     find(mix.PlayingMusic, "Mix_PlayingMusic");
-    find(mix.FadingMusic, "Mix_FadingMusic");
     find(mix.GetMusicPosition, "Mix_GetMusicPosition");
     find(mix.MusicDuration, "Mix_MusicDuration");
     find(mix.SetPostMix, "Mix_SetPostMix");
+    find(mix.QuerySpec, "Mix_QuerySpec");
     return all;
 }
 
-void NoteFirstMix(void*, Uint8*, int) { Sound.FirstMixDone.store(true, std::memory_order_release); }
+// SDL's audio thread, after each mix: the fade and the speech ducking move
+// towards their targets, one sample frame at a time, and scale the output.
+// The output is always float (only rate and channels may differ).
+void ApplyGain(void*, Uint8* stream, int bytes) {
+    float* samples = reinterpret_cast<float*>(stream);
+    const int channels = Gain.Channels > 0 ? Gain.Channels : 2;
+    const int frames = bytes / int(sizeof(float)) / channels;
+    const float target = Gain.FadeTarget.load(std::memory_order_relaxed);
+    const float step = Gain.FadeStep.load(std::memory_order_relaxed);
+    const float speechTarget = Gain.Lowered.load(std::memory_order_relaxed) ? LoweredLevel : 1.0f;
+    float fade = Gain.FadeNow.load(std::memory_order_relaxed);
+    float speech = Gain.SpeechNow;
+    for (int f = 0; f < frames; ++f) {
+        if (fade < target) fade = std::min(target, fade + step);
+        else if (fade > target) fade = std::max(target, fade - step);
+        if (speech > speechTarget) speech = std::max(speechTarget, speech - LowerStep);
+        else if (speech < speechTarget) speech = std::min(speechTarget, speech + RaiseStep);
+        const float gain = fade * speech;
+        for (int c = 0; c < channels; ++c) samples[f * channels + c] *= gain;
+    }
+    Gain.SpeechNow = speech;
+    Gain.FadeNow.store(fade, std::memory_order_relaxed);
+    Sound.FirstMixDone.store(true, std::memory_order_release);
+}
+
+// Sets where the fade goes and how fast: a whole fade (0 to 1) takes fadeMs,
+// a fade from part way takes its part of that.
+void FadeTowards(float target, int fadeMs) {
+    Gain.FadeStep.store(fadeMs > 0 ? 1000.0f / (float(fadeMs) * OutputRate) : 2.0f, std::memory_order_relaxed);
+    Gain.FadeTarget.store(target, std::memory_order_relaxed);
+}
+
+// The sockets of this process connected to the sound server: where the
+// server was frozen (it accepts connections but never answers), SDL's open
+// and close wait for it without a time limit; cutting the connection from
+// this side makes them fail at once.
+bool IsSoundServerPath(const std::string& path) {
+    const char* named = std::getenv("PULSE_SERVER");
+    if (named != nullptr) {
+        std::string server = named;
+        if (server.rfind("unix:", 0) == 0) server.erase(0, 5);
+        if (path == server) return true;
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && (path == std::string(runtime) + "/pulse/native" || path == std::string(runtime) + "/pipewire-0"))
+        return true;
+    return path == "/var/run/pulse/native" || path == "/run/pulse/native";
+}
+
+void CutSoundServerConnections() {
+    if (!Sound.ThroughServer.load()) return;
+    // Another thread may close a descriptor meanwhile, or open another under
+    // its number: only a socket whose far end is the server's is cut.
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir) return;
+    while (dirent* entry = readdir(dir)) {
+        char* end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (end == entry->d_name || *end != '\0' || fd == dirfd(dir)) continue;
+        struct stat info {};
+        if (fstat(int(fd), &info) != 0 || !S_ISSOCK(info.st_mode)) continue;
+        sockaddr_un peer {};
+        socklen_t length = sizeof peer;
+        if (getpeername(int(fd), reinterpret_cast<sockaddr*>(&peer), &length) != 0 || peer.sun_family != AF_UNIX) continue;
+        if (length <= offsetof(sockaddr_un, sun_path) || peer.sun_path[0] == '\0') continue;
+        const std::string path(peer.sun_path, strnlen(peer.sun_path, length - offsetof(sockaddr_un, sun_path)));
+        if (IsSoundServerPath(path)) shutdown(int(fd), SHUT_RDWR);
+    }
+    closedir(dir);
+}
+
+// The open waits for the server at most this long, then the connection is
+// cut (by a watch of its own, so that SdlInitLock is never held longer).
+constexpr auto OpenTimeLimit = std::chrono::milliseconds(1500);
+
+struct OpenWatch {
+    std::mutex Lock;
+    std::condition_variable Done;
+    bool Finished = false;   // the open returned
+};
 
 // SDL's audio is started under SdlInitLock (the caller holds it): SDL counts
 // its subsystems and keeps its hints without a lock of its own, and the game
 // thread starts the controllers and sets their hints. The lock is kept until
 // SDL's audio thread has mixed once, past the hints it reads as it starts.
-bool OpenOutput(Mixer& mix) {
-    if (!LoadMixer(mix)) return false;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    mix.Init(MIX_INIT_OGG);
-    // 48 kHz float stereo, the track's own rate, in chunks of about 85 ms:
-    // measured, half the CPU of 43 ms chunks, and a choice is still heard
-    // within half a second (the chunk, then a 0.3 s fade).
-    Sound.FirstMixDone.store(false, std::memory_order_relaxed);
-    mix.SetPostMix(NoteFirstMix, nullptr);
-    if (mix.OpenAudioDevice(48000, AUDIO_F32SYS, 2, 4096, nullptr, SDL_AUDIO_ALLOW_ANY_CHANGE) != 0) {
-        mix.Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
+// A server that does not answer within OpenTimeLimit counts as none.
+bool OpenOutput(Mixer& mix, SDL_AudioDeviceID& device) {
+    if (!mix.Init && !LoadMixer(mix)) return false;
+    const char* named = std::getenv("SDL_AUDIODRIVER");
+    Sound.ThroughServer.store(named == nullptr || *named == '\0' || std::strstr(named, "pulse") != nullptr ||
+                              std::strstr(named, "pipewire") != nullptr);
+    if (named == nullptr || *named == '\0') {
+        const std::string drivers = DriversToTry();
+        if (drivers.empty()) return false;   // nothing could play yet
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, drivers.c_str());
     }
+    OpenWatch watch;
+    Sound.Opening.store(true);
+    std::thread watcher([&watch] {
+        std::unique_lock<std::mutex> lock(watch.Lock);
+        if (!watch.Done.wait_for(lock, OpenTimeLimit, [&watch] { return watch.Finished; })) CutSoundServerConnections();
+    });
+    bool open = false;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+        mix.Init(MIX_INIT_OGG);
+        // 48 kHz float stereo, the track's own rate, in chunks of about 85 ms:
+        // measured, half the CPU of 43 ms chunks, and a choice is still heard
+        // within half a second (the chunk, then a 0.3 s fade).
+        Sound.FirstMixDone.store(false, std::memory_order_relaxed);
+        Gain.FadeNow.store(0);
+        Gain.FadeTarget.store(0);
+        Gain.SpeechNow = Gain.Lowered.load() ? LoweredLevel : 1.0f;
+        const int changes = SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE;
+        if (mix.OpenAudioDevice(OutputRate, AUDIO_F32SYS, 2, 4096, nullptr, changes) == 0) {
+            int frequency = 0, channels = 0;
+            Uint16 format = 0;
+            mix.QuerySpec(&frequency, &format, &channels);
+            Gain.Channels = channels;
+            mix.SetPostMix(ApplyGain, nullptr);
+            open = true;
+        } else {
+            mix.Quit();
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        }
+    }
+    {
+        std::lock_guard<std::mutex> lock(watch.Lock);
+        watch.Finished = true;
+    }
+    watch.Done.notify_all();
+    watcher.join();
+    Sound.Opening.store(false);
+    if (!open) return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-    while (!Sound.FirstMixDone.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline)
+    while (!Sound.FirstMixDone.load(std::memory_order_acquire) && !Sound.EndAsked.load() &&
+           std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    mix.SetPostMix(nullptr, nullptr);
+    // The mixer's output is the only device this process opens: the first
+    // one running is it (its number is kept inside the mixer).
+    device = 0;
+    for (SDL_AudioDeviceID id = 2; id < 64 && device == 0; ++id)
+        if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED) device = id;
     return true;
 }
 
 // [SECTION] Carrying out requests (sound thread)
 
+enum class Wanted { Stopped, Playing, Paused };
+
 struct Playback {
     Mix_Music* Music = nullptr;
-    const uint8_t* Track = nullptr;   // the file Music was loaded from
-    bool Paused = false;              // stopped by a pause: a resume goes on from PausedAt
-    double PausedAt = 0;              // seconds into the track
+    const uint8_t* Track = nullptr;   // the file asked for last
+    size_t Size = 0;
+    Wanted State = Wanted::Stopped;   // what the game asked for, kept over a lost output
+    double PausedAt = 0;              // seconds into the track: where a resume goes on
+    bool HaltAtSilence = false;       // a fade-out under way ends the track when it is silent
 };
 
-void Carry(Mixer& mix, Playback& now, const MusicRequest& request) {
+// Starts the track (loaded if need be) at a position, fading in from silence.
+void StartTrack(Mixer& mix, Playback& now, double at, int fadeMs) {
+    if (!now.Music && now.Track) now.Music = mix.LoadMUS_RW(SDL_RWFromConstMem(now.Track, int(now.Size)), 1);
+    if (!now.Music) return;
+    FadeTowards(0, 0);
+    Gain.FadeNow.store(fadeMs > 0 ? 0.0f : 1.0f);
+    mix.FadeInMusicPos(now.Music, -1, 0, at);
+    FadeTowards(1, fadeMs);
+}
+
+// Where the track will be once a fade-out from the present level has ended;
+// the track loops, so past its end is its start again.
+double PositionAfterFade(Mixer& mix, Playback& now, int fadeMs) {
+    double at = mix.GetMusicPosition(now.Music) + Gain.FadeNow.load() * fadeMs / 1000.0;
+    if (double length = mix.MusicDuration(now.Music); length > 0)
+        while (at >= length) at -= length;
+    return at < 0 ? 0 : at;
+}
+
+// Without an output (open is false) only what is wanted is noted: it is
+// carried out when the output opens again.
+void Carry(Mixer& mix, Playback& now, const MusicRequest& request, bool open) {
+    const bool sounding = open && now.Music && mix.PlayingMusic();
     switch (request.Kind) {
     case MusicRequestKind::Play:
-        if (now.Music && now.Track != request.Track) {
-            mix.HaltMusic();
-            mix.FreeMusic(now.Music);
-            now.Music = nullptr;
-        }
-        if (!now.Music && request.Track) {
-            now.Music = mix.LoadMUS_RW(SDL_RWFromConstMem(request.Track, int(request.Size)), 1);
+        if (now.Track != request.Track) {
+            if (now.Music) {
+                mix.HaltMusic();
+                mix.FreeMusic(now.Music);
+                now.Music = nullptr;
+            }
             now.Track = request.Track;
+            now.Size = request.Size;
+        } else if (sounding) {
+            // Still fading out: it fades in again from where it is.
+            now.State = Wanted::Playing;
+            now.HaltAtSilence = false;
+            FadeTowards(1, request.FadeMs);
+            break;
         }
-        now.Paused = false;
-        if (now.Music) mix.FadeInMusicPos(now.Music, -1, request.FadeMs, 0.0);
+        now.State = Wanted::Playing;
+        now.HaltAtSilence = false;
+        if (open) StartTrack(mix, now, 0.0, request.FadeMs);
         break;
     case MusicRequestKind::Stop:
-        now.Paused = false;
-        if (request.FadeMs > 0) mix.FadeOutMusic(request.FadeMs);
-        else mix.HaltMusic();
+        now.State = Wanted::Stopped;
+        now.PausedAt = 0;
+        if (!sounding) break;
+        FadeTowards(0, request.FadeMs);
+        now.HaltAtSilence = true;
         break;
     case MusicRequestKind::Pause:
-        if (!now.Music || !mix.PlayingMusic()) break;
-        // Where the fade will have ended; the track loops, so past its end
-        // is its start again.
-        now.PausedAt = mix.GetMusicPosition(now.Music) + request.FadeMs / 1000.0;
-        if (double length = mix.MusicDuration(now.Music); length > 0)
-            while (now.PausedAt >= length) now.PausedAt -= length;
-        now.Paused = true;
-        if (request.FadeMs > 0) mix.FadeOutMusic(request.FadeMs);
-        else mix.HaltMusic();
+        if (now.State != Wanted::Playing) break;
+        now.State = Wanted::Paused;
+        if (!sounding) break;
+        now.PausedAt = PositionAfterFade(mix, now, request.FadeMs);
+        FadeTowards(0, request.FadeMs);
+        now.HaltAtSilence = true;
         break;
     case MusicRequestKind::Resume:
-        if (!now.Paused || !now.Music) break;
-        now.Paused = false;
-        mix.FadeInMusicPos(now.Music, -1, request.FadeMs, now.PausedAt);
+        if (now.State != Wanted::Paused) break;
+        now.State = Wanted::Playing;
+        if (sounding) {
+            now.HaltAtSilence = false;
+            FadeTowards(1, request.FadeMs);
+        } else if (open) {
+            StartTrack(mix, now, now.PausedAt, request.FadeMs);
+        }
         break;
     }
 }
 
-// The fade-out a program's end asked for is heard to its end (it is short),
-// then everything is closed (the caller holds SdlInitLock).
-void Close(Mixer& mix, Playback& now) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
-    while (mix.PlayingMusic() && mix.FadingMusic() == MIX_FADING_OUT && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+// A fade-out that has reached silence ends the track.
+void HaltIfSilent(Mixer& mix, Playback& now) {
+    if (!now.HaltAtSilence || Gain.FadeNow.load() > 0) return;
+    mix.HaltMusic();
+    now.HaltAtSilence = false;
+}
+
+// Closes the output (a lost one too); what was wanted is kept, and a track
+// that was playing goes on from where it was when the output comes back.
+void CloseOutput(Mixer& mix, Playback& now) {
+    if (now.Music && mix.PlayingMusic() && now.State == Wanted::Playing) now.PausedAt = mix.GetMusicPosition(now.Music);
+    else if (now.State == Wanted::Playing) now.PausedAt = 0;
     mix.HaltMusic();
     if (now.Music) mix.FreeMusic(now.Music);
     now.Music = nullptr;
+    now.HaltAtSilence = false;
+    mix.SetPostMix(nullptr, nullptr);
     mix.CloseAudio();
     mix.Quit();
+    std::lock_guard<std::mutex> lock(SdlInitLock);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-// Every call into SDL and SDL2_mixer here is made holding SdlInitLock, which
-// the game thread only ever tries (see OpenOutput).
+// The fade-out a program's end asked for is heard to its end (it is short).
+void FinishFade(Mixer& mix, Playback& now) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(320);
+    while (now.HaltAtSilence && mix.PlayingMusic() && Gain.FadeNow.load() > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+// Waits between tries to open the output: from a quarter second up to two
+// seconds, so a server that comes back is heard within three seconds and a
+// machine without one costs nearly nothing.
+constexpr auto FirstRetry = std::chrono::milliseconds(250);
+constexpr auto LongestRetry = std::chrono::milliseconds(2000);
+// How often an open output is checked for having gone (its server ended).
+// A track coming back with its output fades in over this long.
+constexpr int ComebackFadeMs = 300;
+constexpr auto OutputCheck = std::chrono::milliseconds(250);
+
 void SoundThread() {
     Mixer mix{};
+    SDL_AudioDeviceID device = 0;
     bool open;
     {
         std::lock_guard<std::mutex> lock(SdlInitLock);
-        open = OpenOutput(mix);
+        open = OpenOutput(mix, device);
     }
     Playback now;
+    auto retry = FirstRetry;
+    auto nextTry = std::chrono::steady_clock::now() + retry;
     for (;;) {
         std::vector<MusicRequest> requests;
         bool ending;
         {
             std::unique_lock<std::mutex> lock(Sound.HandOver.Lock);
-            Sound.HandOver.Wake.wait(lock, [] { return !Sound.HandOver.Requests.empty() || Sound.HandOver.Ending; });
+            auto until = std::chrono::steady_clock::now() + OutputCheck;
+            if (open && now.HaltAtSilence) until = std::chrono::steady_clock::now() + std::chrono::milliseconds(10);
+            if (!open) until = nextTry;
+            // Without an output and nothing to play, nothing is tried.
+            auto idle = [&] { return !open && now.State != Wanted::Playing; };
+            auto woken = [] { return !Sound.HandOver.Requests.empty() || Sound.HandOver.Ending; };
+            if (idle()) Sound.HandOver.Wake.wait(lock, woken);
+            else Sound.HandOver.Wake.wait_until(lock, until, woken);
             requests.swap(Sound.HandOver.Requests);
             ending = Sound.HandOver.Ending;
         }
-        // Without an output the requests are taken and dropped: silence.
-        if (open) {
-            std::lock_guard<std::mutex> lock(SdlInitLock);
-            for (const MusicRequest& request : requests) Carry(mix, now, request);
-        }
+        for (const MusicRequest& request : requests) Carry(mix, now, request, open);
         if (ending) break;
+        if (open) {
+            HaltIfSilent(mix, now);
+            if (device != 0 && SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED) {
+                CloseOutput(mix, now);
+                open = false;
+                retry = FirstRetry;
+                nextTry = std::chrono::steady_clock::now() + retry;
+            }
+        } else if (now.State == Wanted::Playing && std::chrono::steady_clock::now() >= nextTry) {
+            {
+                std::lock_guard<std::mutex> lock(SdlInitLock);
+                open = OpenOutput(mix, device);
+            }
+            if (open) {
+                StartTrack(mix, now, now.PausedAt, ComebackFadeMs);
+                retry = FirstRetry;
+            } else {
+                retry = std::min(LongestRetry, retry * 2);
+                nextTry = std::chrono::steady_clock::now() + retry;
+            }
+        }
     }
     if (open) {
-        std::lock_guard<std::mutex> lock(SdlInitLock);
-        Close(mix, now);
+        FinishFade(mix, now);
+        CloseOutput(mix, now);
     }
     std::lock_guard<std::mutex> lock(Sound.HandOver.Lock);
     Sound.HandOver.Ended = true;
@@ -283,19 +518,16 @@ void Ask(const MusicRequest& request) {
 
 void StartSoundOutput() {
     if (Sound.Started || !Sdl.Started) return;
-    // Hints are set here, on the game thread, before the sound thread reads them.
-    const char* named = SDL_GetHint(SDL_HINT_AUDIODRIVER);
-    if (named == nullptr || *named == '\0') {
-        const std::string drivers = DriversToTry();
-        if (drivers.empty()) return;   // nothing could play: no thread, silence
-        SDL_SetHint(SDL_HINT_AUDIODRIVER, drivers.c_str());
-    }
+    // Hints are set here, on the game thread, before the sound thread reads
+    // them; the driver to try is the sound thread's to choose, each time
+    // (a sound server may come later).
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Veldrune");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Music");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, "game");
     Sound.HandOver.Requests.clear();
     Sound.HandOver.Ending = false;
     Sound.HandOver.Ended = false;
+    Sound.EndAsked.store(false);
     try {
         Sound.Thread = std::thread(SoundThread);
     } catch (const std::system_error&) {
@@ -315,25 +547,30 @@ void ResumeMusic(int fadeInMs) { Ask({MusicRequestKind::Resume, fadeInMs, nullpt
 
 // [SECTION] Lowered for speech
 
-void LowerMusicForSpeech(bool) {}
+// A quarter of its loudness while speech is heard (down in 0.1 s, up again
+// in 0.3 s); the gain ramps on the mixed output.
+void LowerMusicForSpeech(bool lowered) { Gain.Lowered.store(lowered, std::memory_order_relaxed); }
 
 // [SECTION] Life cycle
 
-// Waits for the sound thread to close the output, up to a second (a fade-out
-// under way takes at most 0.4 s of it). A thread still stuck opening the
-// output (a sound server that never answers) is left behind, and false
-// tells StopPlatform to leave SDL's audio alone.
-bool StopSound() {
-    if (!Sound.Started) return true;
-    bool ended;
+// Waits for the sound thread to hear its last fade-out and close the output.
+// Where the sound server was frozen the thread waits inside SDL for it: after
+// 0.45 s (the quit's fade is 0.25 s, and SDL lets a closing output play on
+// for two chunks) the connection to the server is cut, which ends that wait,
+// and the thread is always joined.
+void StopSound() {
+    if (!Sound.Started) return;
     {
         std::unique_lock<std::mutex> lock(Sound.HandOver.Lock);
         Sound.HandOver.Ending = true;
+        Sound.EndAsked.store(true);
         Sound.HandOver.Wake.notify_all();
-        ended = Sound.HandOver.Wake.wait_for(lock, std::chrono::seconds(1), [] { return Sound.HandOver.Ended; });
+        if (Sound.Opening.load()) CutSoundServerConnections();
+        if (!Sound.HandOver.Wake.wait_for(lock, std::chrono::milliseconds(450), [] { return Sound.HandOver.Ended; })) {
+            CutSoundServerConnections();
+            Sound.HandOver.Wake.wait(lock, [] { return Sound.HandOver.Ended; });
+        }
     }
-    if (ended) Sound.Thread.join();
-    else Sound.Thread.detach();
+    Sound.Thread.join();
     Sound.Started = false;
-    return ended;
 }

@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -251,4 +253,150 @@ TEST(MusicE2e, ASoundServerPlaysTheMusic) {
     EXPECT_EQ(WaitExit(p), 0);
     kill(recorder, SIGTERM);
     waitpid(recorder, nullptr, 0);
+}
+
+namespace {
+
+// A sound server of the test's own, as tools/test.sh starts the shared one, in
+// its own folder: it can be killed, started again on the same socket, or
+// frozen without touching the shared one.
+struct PrivateServer {
+    std::string Dir;
+    ~PrivateServer() { Stop(); }   // also where an assertion ended the test early
+    std::string Socket() const { return "unix:" + Dir + "/pulse/native"; }
+    bool Start() const {
+        e2e::Run("XDG_RUNTIME_DIR=" + Dir + " pulseaudio -n --daemonize=yes --exit-idle-time=-1"
+                 " --load=module-native-protocol-unix --load='module-null-sink sink_name=vr'"
+                 " --load=module-always-sink >/dev/null 2>&1");
+        return WaitUntil([&] { return e2e::Run("PULSE_SERVER=" + Socket() + " pactl info >/dev/null 2>&1 && echo up") == "up"; }, 10);
+    }
+    pid_t Pid() const { return pid_t(std::atol(ReadFile(Dir + "/pulse/pid").c_str())); }
+    void Stop() const {
+        const pid_t pid = Pid();
+        if (pid <= 0 || kill(pid, 0) != 0) return;
+        if (ReadFile("/proc/" + std::to_string(pid) + "/cmdline").rfind("pulseaudio", 0) != 0) return;
+        kill(pid, SIGCONT);
+        kill(pid, SIGTERM);
+        WaitUntil([&] { return kill(pid, 0) != 0; }, 10);
+    }
+};
+
+// Records the server's sink into file until ended.
+pid_t RecordSink(const std::string& server, const std::string& file) {
+    const pid_t recorder = fork();
+    if (recorder == 0) {
+        setenv("PULSE_SERVER", server.c_str(), 1);
+        const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out >= 0) dup2(out, 1);
+        execlp("parec", "parec", "-d", "vr.monitor", "--format=float32le", "--rate=48000", "--channels=2",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return recorder;
+}
+
+void EndRecording(pid_t recorder) {
+    kill(recorder, SIGTERM);
+    waitpid(recorder, nullptr, 0);
+}
+
+// Seconds from the Escape key (let go) to the program's end, its exit code in code.
+double SecondsToQuit(Program& p, int& code) {
+    Key("Escape");
+    const auto pressed = std::chrono::steady_clock::now();
+    code = WaitExit(p);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count();
+}
+
+}  // namespace
+
+// The server ends (a crash, an update) and comes back on the same socket:
+// the music comes back by itself, the figure printed.
+TEST(MusicE2e, MusicComesBackWhenTheSoundServerDoes) {
+    NEED_DISPLAY();
+    const std::string dir = MakeWorkDir("music-server-restart");
+    const PrivateServer server{dir};
+    ASSERT_TRUE(server.Start());
+    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
+    Program p = StartWith(dir, {{"SDL_AUDIODRIVER", ""}, {"PULSE_SERVER", server.Socket()}});
+    ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
+    Sound sound;
+    pid_t recorder = RecordSink(server.Socket(), dir + "/before.raw");
+    EXPECT_TRUE(WaitForSound(dir + "/before.raw", true, sound)) << "no music before the restart";
+    EndRecording(recorder);
+    server.Stop();
+    ASSERT_TRUE(server.Start());
+    const auto back = std::chrono::steady_clock::now();
+    recorder = RecordSink(server.Socket(), dir + "/after.raw");
+    EXPECT_TRUE(WaitForSound(dir + "/after.raw", true, sound, 10)) << "no music after the server came back";
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - back).count();
+    std::printf("music back %.2f s after the server\n", seconds);
+    EXPECT_LE(seconds, 6.0);   // within 3 s; the rest is room for a busy machine
+    EndRecording(recorder);
+    int code = -1;
+    SecondsToQuit(p, code);
+    EXPECT_EQ(code, 0);
+    server.Stop();
+}
+
+// The quit, timed: with a server that answers and with one that accepts
+// connections but never answers (stopped), in the first second while the
+// output is opening and later. Each is quick and ends cleanly (the sound
+// thread joined, SDL ended: exit code 0).
+TEST(MusicE2e, TheQuitIsQuickEvenWithAFrozenSoundServer) {
+    NEED_DISPLAY();
+    const std::string dir = MakeWorkDir("music-server-frozen");
+    const PrivateServer server{dir};
+    ASSERT_TRUE(server.Start());
+    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
+    for (const bool frozen : {false, true}) {
+        if (frozen) {
+            ASSERT_EQ(kill(server.Pid(), SIGSTOP), 0);
+        }
+        for (const double wait : {0.0, 3.0}) {
+            Program p = StartWith(dir, {{"SDL_AUDIODRIVER", ""}, {"PULSE_SERVER", server.Socket()}});
+            ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
+            if (wait > 0) WaitUntil([] { return false; }, wait);   // past the open and its time limit
+            int code = -1;
+            const double seconds = SecondsToQuit(p, code);
+            std::printf("quit %.2f s, %s server, %.0f s after the window\n", seconds, frozen ? "frozen" : "live", wait);
+            EXPECT_EQ(code, 0);
+            EXPECT_LT(seconds, 1.0) << "the sound thread held up the end";   // 0.5 s; room for a busy machine
+        }
+    }
+    server.Stop();
+}
+
+// On chosen inside Off's fade: the music turns back from where the fade had
+// got to and rises again, neither silent in between nor back at full at once.
+TEST(MusicE2e, OnInsideTheOffFadeFadesInFromWhereTheMusicIs) {
+    NEED_DISPLAY();
+    const std::string dir = MakeWorkDir("music-turn"), file = dir + "/sound.raw";
+    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
+    Program p = StartWith(dir, DiskAudio(file));
+    ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
+    Sound sound;
+    ASSERT_TRUE(WaitForSound(file, true, sound));
+    ASSERT_TRUE(OpenMusicPage());
+    PointerTo(OffX, OffY);
+    ASSERT_TRUE(WaitUntil([&] { return ReadSound(file).RmsOfLast(1.0) > Heard; }));
+    sound = ReadSound(file);
+    const long clicked = sound.Frames();
+    const double full = sound.RmsOfLast(1.0);
+    // Off, then On 0.15 s later (half way through the 0.3 s fade), in one go.
+    e2e::Run("xdotool mousedown 1 mouseup 1 sleep 0.15 mousemove_relative -- 0 " + std::to_string(OnY - OffY) +
+             " mousedown 1 mouseup 1");
+    constexpr long Window = Rate / 50;
+    ASSERT_TRUE(WaitUntil([&] {
+        sound = ReadSound(file);
+        return sound.Frames() > clicked + Rate;
+    }));
+    long lowest = clicked;
+    for (long at = clicked; at + Window <= clicked + Rate; at += Window)
+        if (sound.Rms(at, at + Window) < sound.Rms(lowest, lowest + Window)) lowest = at;
+    const double low = sound.Rms(lowest, lowest + Window), after = sound.Rms(lowest + Window, lowest + 6 * Window);
+    std::printf("full %.3f, lowest %.3f, the 0.1 s after it %.3f\n", full, low, after);
+    EXPECT_GT(low, Silent) << "the music fell silent and started again";
+    EXPECT_LT(after, 0.85 * full) << "the music jumped back to full";
+    Kill(p);
 }

@@ -103,6 +103,25 @@ TEST_F(GameTest, ChoosingWhatPlaysAlreadyChangesNothingHeard) {
     EXPECT_NE(ReadSettingsFile().find("settings.music = 1"), std::string::npos) << "written all the same";
 }
 
+// A held button is chosen again in every frame, but the file is written at
+// the press alone (a file edited meanwhile is left as it is); the next press
+// writes again.
+TEST_F(GameTest, AHeldButtonOnOffWritesTheFileOnce) {
+    BootWithMusic();
+    OpenMusicPage();
+    HoldLeftButton(true);
+    PointAt(OffX, OffY);
+    Frame();
+    EXPECT_NE(ReadSettingsFile().find("settings.music = 0"), std::string::npos);
+    WriteSettingsFile(SettingsText({"[Settings]", "settings.music = 7"}));
+    Frames(3);
+    EXPECT_NE(ReadSettingsFile().find("settings.music = 7"), std::string::npos) << "rewritten while held";
+    HoldLeftButton(false);
+    Frame();
+    ClickAt(OffX, OffY);
+    EXPECT_NE(ReadSettingsFile().find("settings.music = 0"), std::string::npos) << "a new press writes";
+}
+
 TEST_F(GameTest, AnotherValueLightsNeitherItemAndOffFromItStopsNothing) {
     BootWithMusic("7");
     OpenMusicPage();
