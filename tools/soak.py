@@ -52,6 +52,12 @@ faults = []
 notes = []
 
 
+def fault(message):
+    """Records a fault; the soak ends its loop at the first and reports them all."""
+    faults.append(message)
+    print("soak: FAULT: " + message, flush=True)
+
+
 def press(key, hold=0.05):
     x("keydown", key)
     time.sleep(hold)

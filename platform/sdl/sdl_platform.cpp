@@ -5,6 +5,7 @@
 // text sdl_graphics.cpp's, fonts sdl_fonts.cpp's; time, threads and
 // processes are plain POSIX (posix_services.cpp).
 #include "platform/sdl/sdl_internal.h"
+#include "platform/posix/session_bus.h"
 #include "platform/shared/picture_decode.h"
 
 #include <algorithm>
@@ -216,6 +217,9 @@ bool StartPlatform() {
     // SDL_FRAMEBUFFER_ACCELERATION in the environment still decides.) Set
     // here, before any other thread runs: SDL's hints have no lock.
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    // SDL asks D-Bus for the session bus (screensaver, input methods); where
+    // there is none, that must not start one that outlives us.
+    KeepSessionBusFromStarting();
     // SDL turns SIGTERM and SIGINT (a session logout, Ctrl-C, a plain kill)
     // into a quit request, so they end the program by the same clean
     // shutdown as the close box, also while it waits in the stand-by window.
