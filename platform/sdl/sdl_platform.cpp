@@ -112,6 +112,11 @@ int HandleEvent(const SDL_Event& e) {
     if (screen && (e.window.event == SDL_WINDOWEVENT_MOVED || e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED))
         // Moved, the window may now be on an output with another rate.
         ReadRefreshRate();
+    if (screen && (e.window.event == SDL_WINDOWEVENT_RESIZED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                   e.window.event == SDL_WINDOWEVENT_MOVED || e.window.event == SDL_WINDOWEVENT_MAXIMIZED ||
+                   e.window.event == SDL_WINDOWEVENT_RESTORED))
+        // The desktop may have taken full screen away or given it back.
+        FollowDesktopFullScreen();
     switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
             in.CloseRequested = true;
