@@ -16,7 +16,7 @@ PLAY=(
 TOUR=(xvfb openbox xdotool python3)
 TEST=(
   libgtest-dev libbenchmark-dev clang
-  x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy libxdamage-dev libxrandr-dev
+  x11-xserver-utils wmctrl xserver-xorg-core xserver-xorg-video-dummy libxdamage-dev libxrandr-dev
   sway xwayland grim jq libxkbcommon-dev xkb-data
   dosfstools dbus-x11
   pulseaudio pulseaudio-utils
