@@ -10,15 +10,15 @@
 set -euo pipefail
 PLAY=(
   build-essential cmake pkg-config
-  libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libvorbis-dev libpng-dev zlib1g-dev libfontconfig-dev
-  fonts-dejavu-core fonts-linuxlibertine x11-utils
+  libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libvorbis-dev libpng-dev zlib1g-dev libfontconfig-dev libx11-dev
+  fonts-dejavu-core x11-utils
 )
 TOUR=(xvfb openbox xdotool python3)
 TEST=(
   libgtest-dev libbenchmark-dev clang
   x11-xserver-utils wmctrl xserver-xorg-core xserver-xorg-video-dummy libxdamage-dev libxrandr-dev
   sway xwayland grim jq libxkbcommon-dev xkb-data
-  dosfstools dbus-x11
+  fonts-linuxlibertine dosfstools dbus-x11
   pulseaudio pulseaudio-utils
   dpkg-dev file lintian desktop-file-utils appstream
 )
