@@ -314,6 +314,13 @@ def main():
             next_cpu = now
 
         if now >= next_focus:
+            # The round starts from the game at rest with the focus: an
+            # instance a restart has just started (slow on a busy machine)
+            # would otherwise still be opening, and take the focus from the
+            # other window as the window the player just asked for.
+            if not come_back(screen):
+                fault("the game's window did not hold the focus before focus round %d" % (focus_rounds + 1))
+                break
             rss_before_round = rss_kb(current)
             # Another client takes the focus; the game gives way and waits.
             other = subprocess.Popen(["xmessage", "-center", "soak: focus taken"],

@@ -405,8 +405,14 @@ bool OpenGameScreen(int width, int height, int depthBits, const std::string& tit
     Sdl.Screen.WindowNumber = -1;
     SDL_RaiseWindow(w);
     WaitForFocus(w, 1000);
-    if (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) Sdl.Screen.FocusLostPending = false;
-    Sdl.Screen.HasFocus = (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    const bool focused = (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    // An X window manager may hand the focus to a window that appeared while
+    // ours was opening (a message, a launcher), and ours then never gets it,
+    // nor a focus-loss event: without the focus full screen is lost as after
+    // a loss, or it would cover the screen deaf to the keys for good. (A
+    // Wayland compositor focuses a window once it has drawn, when it will.)
+    Sdl.Screen.FocusLostPending = focused ? false : (Sdl.Screen.FocusLostPending || DisplaySwitchesModes());
+    Sdl.Screen.HasFocus = focused;
     ReadRefreshRate();
     return true;
 }
