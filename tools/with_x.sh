@@ -39,8 +39,10 @@ else
        >"$logdir/server.out" 2>&1 &
 fi
 xpid=$!
-for _ in $(seq 1 100); do
+# Up to 30 s while the server lives: on a busy machine a start takes long.
+for _ in $(seq 1 300); do
   xdpyinfo >/dev/null 2>&1 && break
+  kill -0 "$xpid" 2>/dev/null || break
   sleep 0.1
 done
 if ! xdpyinfo >/dev/null 2>&1; then
