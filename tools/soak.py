@@ -331,7 +331,11 @@ def main():
             # where the game's record of the monkey's last key reaches the
             # window manager late. Activated as a pager would, it always gets it.
             if not wait_until(lambda: other_window_focused(other), every=0.2):
-                fault("no other window could take the focus in round %d" % (focus_rounds + 1))
+                holder = x("getwindowfocus")
+                fault("no other window could take the focus in round %d (xmessage %s; the focus is on %s \"%s\", "
+                      "the game's window is %s)" % (focus_rounds + 1, "running" if other.poll() is None else "ended",
+                                                    holder, x("getwindowname", holder) if holder else "",
+                                                    game_window()))
             # Windowed, its window is minimised; full screen, the screen
             # closes and a minimised stand-by window waits.
             if not wait_until(lambda: minimised(game_window()), every=0.1):
