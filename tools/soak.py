@@ -325,11 +325,11 @@ def main():
             # Another client takes the focus; the game gives way and waits.
             other = subprocess.Popen(["xmessage", "-center", "soak: focus taken"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            # The player clicks it if need be: openbox declines to hand a new
-            # window the focus when the last input to the focused window looks
-            # newer than the new window's map, as it does on a busy machine,
-            # where the game's record of the monkey's last key reaches the
-            # window manager late. Activated as a pager would, it always gets it.
+            # The player clicks it if need be: a window manager may decline to
+            # hand a new window the focus (openbox's focus-stealing prevention
+            # weighs the focused window's last input against the new map).
+            # Activated as a pager would, it should get it; when it cannot,
+            # the fault says who keeps the focus.
             if not wait_until(lambda: other_window_focused(other), every=0.2):
                 holder = x("getwindowfocus")
                 fault("no other window could take the focus in round %d (xmessage %s; the focus is on %s \"%s\", "
