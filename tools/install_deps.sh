@@ -1,20 +1,35 @@
 #!/usr/bin/env bash
-# Installs what building, running, packaging and testing Veldrune needs, from
-# Debian's packages (dpkg-dev for the package's library dependencies, the
-# checkers for its test). Does nothing when everything is already there.
+# Installs from Debian's packages what Veldrune needs. Does nothing when
+# everything asked for is already there.
+#   tools/install_deps.sh            everything: building, running, packaging,
+#                                    testing (dpkg-dev for the package's library
+#                                    dependencies, the checkers for its test)
+#   tools/install_deps.sh --play     only what building and starting the menu needs
+#   tools/install_deps.sh --tour     the virtual X display the menu's tour runs on
+#                                    where there is no display (tools/start.sh)
 set -euo pipefail
-PACKAGES=(
+PLAY=(
   build-essential cmake pkg-config
-  libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libvorbis-dev libpng-dev zlib1g-dev libfontconfig-dev
+  libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libvorbis-dev libpng-dev zlib1g-dev libfontconfig-dev libx11-dev
   libspeechd-dev libdbus-1-dev
+  fonts-dejavu-core x11-utils
+)
+TOUR=(xvfb openbox xdotool python3)
+TEST=(
   libgtest-dev libbenchmark-dev clang
-  xvfb openbox xdotool x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy libxdamage-dev libxrandr-dev
+  x11-xserver-utils wmctrl xserver-xorg-core xserver-xorg-video-dummy libxdamage-dev libxrandr-dev
   sway xwayland grim jq libxkbcommon-dev xkb-data
-  fonts-dejavu-core fonts-linuxlibertine python3 dosfstools
+  fonts-linuxlibertine dosfstools dbus-x11
   pulseaudio pulseaudio-utils
   speech-dispatcher speech-dispatcher-espeak-ng dbus at-spi2-core libglib2.0-bin
   dpkg-dev file lintian desktop-file-utils appstream
 )
+case "${1:-}" in
+  "") PACKAGES=("${PLAY[@]}" "${TOUR[@]}" "${TEST[@]}") ;;
+  --play) PACKAGES=("${PLAY[@]}") ;;
+  --tour) PACKAGES=("${TOUR[@]}") ;;
+  *) echo "usage: install_deps.sh [--play|--tour]" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

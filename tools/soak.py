@@ -52,6 +52,12 @@ faults = []
 notes = []
 
 
+def fault(message):
+    """Records a fault; the soak ends its loop at the first and reports them all."""
+    faults.append(message)
+    print("soak: FAULT: " + message, flush=True)
+
+
 def press(key, hold=0.05):
     x("keydown", key)
     time.sleep(hold)
@@ -113,6 +119,17 @@ def minimised(wid):
 
 def focused(wid):
     return bool(wid) and x("getwindowfocus") == wid
+
+
+def other_window_focused(process):
+    """Whether the soak's other window (xmessage, started as `process`) holds
+    the focus; activates it when it is shown without."""
+    ids = x("search", "--onlyvisible", "--class", "Xmessage").split()
+    if process.poll() is not None or not ids:
+        return False
+    if not focused(ids[-1]):
+        x("windowactivate", "--sync", ids[-1], timeout=5)
+    return focused(ids[-1])
 
 
 def come_back(screen):
@@ -297,10 +314,28 @@ def main():
             next_cpu = now
 
         if now >= next_focus:
+            # The round starts from the game at rest with the focus: an
+            # instance a restart has just started (slow on a busy machine)
+            # would otherwise still be opening, and take the focus from the
+            # other window as the window the player just asked for.
+            if not come_back(screen):
+                fault("the game's window did not hold the focus before focus round %d" % (focus_rounds + 1))
+                break
             rss_before_round = rss_kb(current)
             # Another client takes the focus; the game gives way and waits.
             other = subprocess.Popen(["xmessage", "-center", "soak: focus taken"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            # The player clicks it if need be: a window manager may decline to
+            # hand a new window the focus (openbox's focus-stealing prevention
+            # weighs the focused window's last input against the new map).
+            # Activated as a pager would, it should get it; when it cannot,
+            # the fault says who keeps the focus.
+            if not wait_until(lambda: other_window_focused(other), every=0.2):
+                holder = x("getwindowfocus")
+                fault("no other window could take the focus in round %d (xmessage %s; the focus is on %s \"%s\", "
+                      "the game's window is %s)" % (focus_rounds + 1, "running" if other.poll() is None else "ended",
+                                                    holder, x("getwindowname", holder) if holder else "",
+                                                    game_window()))
             # Windowed, its window is minimised; full screen, the screen
             # closes and a minimised stand-by window waits.
             if not wait_until(lambda: minimised(game_window()), every=0.1):

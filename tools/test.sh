@@ -4,7 +4,8 @@
 #      under a private X server (Xorg with the dummy driver, an 85 Hz
 #      display) with a private sound server (a null sink) for the music; then
 #      the display test again on a 60 Hz-only display and on
-#      a fixed 1920x1080 panel; then the Wayland leg: the menu on a headless
+#      a fixed 1920x1080 panel; full screen on Xvfb without a window
+#      manager; then the Wayland leg: the menu on a headless
 #      sway, natively and through its XWayland (tools/with_sway.sh);
 #      then the bounded abuse runs (soak, kill test, settings fuzzer);
 #      then the Debian package: its checkers, and the extracted program
@@ -56,6 +57,8 @@ for display in 60 panel; do
   step "the menu in every screen mode and renderer on the '$display' display"
   tools/with_x.sh --xorg=$display bash -c 'cd build && ctest -L e2e -R DisplayMatrix --output-on-failure' || failed=1
 done
+step "full screen on bare X, without a window manager"
+tools/with_x.sh --bare bash -c 'cd build && ctest -L e2e -R DesktopFullScreen --output-on-failure' || failed=1
 step "the menu on a Wayland desktop (sway), natively and through XWayland"
 tools/with_sway.sh bash -c 'cd build && ctest -L wayland --output-on-failure' || failed=1
 

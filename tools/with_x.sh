@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
 # Runs a command under a private X server with a window manager:
-#   tools/with_x.sh [--xorg[=DISPLAY]] COMMAND ...
+#   tools/with_x.sh [--xorg[=DISPLAY] | --bare] COMMAND ...
 # Xvfb by default (1280x768x24); --xorg starts Xorg with the dummy driver
 # (tools/xorg-dummy.conf), which switches real modes and reports 85 Hz, for
 # the full-screen tests. --xorg=60 is a display that offers only 60 Hz modes
 # (tools/xorg-dummy-60.conf), --xorg=panel a fixed panel with a single
 # 1920x1080 mode (tools/xorg-dummy-panel.conf).
-# openbox runs as the window manager. The server and
+# openbox runs as the window manager, except with --bare: Xvfb alone, as in a
+# kiosk or a `startx` with the game alone. The server and
 # the window manager are stopped when the command ends; its exit code is kept.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 server=xvfb
 conf="$here/xorg-dummy.conf"
+wm=openbox
 case "${1:-}" in
+  --bare) wm=""; shift ;;
   --xorg) server=xorg; shift ;;
   --xorg=*) server=xorg; conf="$here/xorg-dummy-${1#--xorg=}.conf"; shift
             [ -f "$conf" ] || { echo "with_x: no display called ${conf##*/}" >&2; exit 2; } ;;
@@ -36,8 +39,10 @@ else
        >"$logdir/server.out" 2>&1 &
 fi
 xpid=$!
-for _ in $(seq 1 100); do
+# Up to 30 s while the server lives: on a busy machine a start takes long.
+for _ in $(seq 1 300); do
   xdpyinfo >/dev/null 2>&1 && break
+  kill -0 "$xpid" 2>/dev/null || break
   sleep 0.1
 done
 if ! xdpyinfo >/dev/null 2>&1; then
@@ -48,27 +53,30 @@ if ! xdpyinfo >/dev/null 2>&1; then
 fi
 flock -u 9
 exec 9>&-
-openbox >"$logdir/openbox.out" 2>&1 &
-wmpid=$!
-for _ in $(seq 1 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
-  sleep 0.1
-done
-# openbox announces itself a little before it has finished starting, and now
-# and then never maps the first client window it is given (SDL then waits for
-# that window for ever). Wait for its client list, and let a throwaway client
-# take the first map.
-for _ in $(seq 1 50); do
-  xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q WINDOW && break
-  sleep 0.1
-done
-timeout 3 xmessage -timeout 1 -geometry +0+0 ready >/dev/null 2>&1 || true
+wmpid=""
+if [ -n "$wm" ]; then
+  openbox >"$logdir/openbox.out" 2>&1 &
+  wmpid=$!
+  for _ in $(seq 1 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
+    sleep 0.1
+  done
+  # openbox announces itself a little before it has finished starting, and now
+  # and then never maps the first client window it is given (SDL then waits for
+  # that window for ever). Wait for its client list, and let a throwaway client
+  # take the first map.
+  for _ in $(seq 1 50); do
+    xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -q WINDOW && break
+    sleep 0.1
+  done
+  timeout 3 xmessage -timeout 1 -geometry +0+0 ready >/dev/null 2>&1 || true
+fi
 
 "$@"
 rc=$?
 
-kill "$wmpid" 2>/dev/null
+[ -n "$wmpid" ] && kill "$wmpid" 2>/dev/null
 kill "$xpid" 2>/dev/null
-wait "$wmpid" "$xpid" 2>/dev/null
+wait $wmpid "$xpid" 2>/dev/null
 rm -rf "$logdir"
 exit $rc

@@ -2,6 +2,7 @@
 // millisecond clock, the sleep, the background thread, the program's own
 // path and launching a new instance of it.
 #include "platform/platform.h"
+#include "platform/posix/session_bus.h"
 
 #include <pthread.h>
 #include <spawn.h>
@@ -16,6 +17,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 extern char** environ;
 
@@ -111,7 +113,8 @@ bool LaunchProgram(const std::string& path) {
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, path.c_str(), nullptr, &attr, argv, environ);
+    std::vector<char*> env = EnvironmentForNewInstance();
+    const int rc = posix_spawn(&pid, path.c_str(), nullptr, &attr, argv, env.data());
     posix_spawnattr_destroy(&attr);
     if (rc != 0) return false;
     // Not waited for, but reaped when it ends, so no zombie stays behind

@@ -100,6 +100,7 @@ struct SdlScreen {
     bool HasFocus = false;              // windowed: the screen's window holds the input focus
     bool FocusLostPending = false;      // full screen: focus went away, not yet judged
     bool Lost = false;                  // full screen: inactive until opened again
+    bool TakenAway = false;             // full screen the desktop took away: a window of the desktop's, followed
     bool SoftwareSurface = false;       // SDL's software renderer: the window's frame is a surface we keep
     // Pacing (sdl_screen.cpp): passes end one refresh period apart.
     double FramePeriodMs = 1000.0 / 60.0;  // the display's refresh period, read again when it may change
@@ -182,6 +183,12 @@ void WaitForFocus(SDL_Window* window, int milliseconds);
 void RecreateBackBufferAfterReset();
 // Reads the display's refresh rate again (a mode switch, another output).
 void ReadRefreshRate();
+// Whether the window manager holds an X window full screen (its
+// _NET_WM_STATE); true where that cannot be read (sdl_x11_state.cpp).
+bool X11WindowHeldFullScreen(SDL_Window* window);
+// Follows the desktop when it takes full screen away from the screen's window
+// or gives it back (sdl_screen.cpp).
+void FollowDesktopFullScreen();
 // Destroys the parked full-screen window, if any (see SdlPlatform).
 void DropParkedWindow();
 

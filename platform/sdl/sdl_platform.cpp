@@ -6,6 +6,7 @@
 // processes are plain POSIX (posix_services.cpp).
 #include "platform/sdl/sdl_internal.h"
 #include "platform/desktop/desktop.h"
+#include "platform/posix/session_bus.h"
 #include "platform/shared/picture_decode.h"
 
 #include <algorithm>
@@ -112,6 +113,11 @@ int HandleEvent(const SDL_Event& e) {
     if (screen && (e.window.event == SDL_WINDOWEVENT_MOVED || e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED))
         // Moved, the window may now be on an output with another rate.
         ReadRefreshRate();
+    if (screen && (e.window.event == SDL_WINDOWEVENT_RESIZED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                   e.window.event == SDL_WINDOWEVENT_MOVED || e.window.event == SDL_WINDOWEVENT_MAXIMIZED ||
+                   e.window.event == SDL_WINDOWEVENT_RESTORED))
+        // The desktop may have taken full screen away or given it back.
+        FollowDesktopFullScreen();
     switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
             in.CloseRequested = true;
@@ -217,6 +223,9 @@ bool StartPlatform() {
     // SDL_FRAMEBUFFER_ACCELERATION in the environment still decides.) Set
     // here, before any other thread runs: SDL's hints have no lock.
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    // SDL asks D-Bus for the session bus (screensaver, input methods); where
+    // there is none, that must not start one that outlives us.
+    KeepSessionBusFromStarting();
     // SDL turns SIGTERM and SIGINT (a session logout, Ctrl-C, a plain kill)
     // into a quit request, so they end the program by the same clean
     // shutdown as the close box, also while it waits in the stand-by window.

@@ -132,6 +132,7 @@ bool CreateScreenOn(SDL_Window* window, int width, int height, bool fullScreen) 
     s.Height = height;
     s.FullScreen = fullScreen;
     s.Lost = false;
+    s.TakenAway = false;
     s.FocusLostPending = false;
     s.FramePeriodMs = RefreshPeriodMs(window, fullScreen);
     s.SoftwareSurface = info.name && std::strcmp(info.name, "software") == 0;
@@ -218,9 +219,50 @@ void RecreateBackBufferAfterReset() {
     ForgetBackBuffer();
 }
 
+namespace {
+
+// Whether the full screen's window still covers its display as full
+// screen. SDL on Wayland learns the compositor's state and says it by the
+// window's flags (its size stays the output's). SDL on X11 never learns a
+// window manager's toggle and keeps its flags: the window's state says it.
+bool WindowCoversDisplay(SDL_Window* window) {
+    if (!DisplaySwitchesModes()) return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+    return X11WindowHeldFullScreen(window);
+}
+
+}  // namespace
+
+// The desktop has the last word on the window: its full-screen toggle
+// (mod+f, a window manager's _NET_WM_STATE_FULLSCREEN) may take full screen
+// away or give it back. Taken away, the screen becomes a window of the
+// menu's own size, centred, showing the page as it is drawn; SDL is told, so
+// that a switched display mode is given back and SDL's idea of the window
+// (and the size it draws at) is the desktop's. From then on the picture
+// follows whatever window the desktop gives, letterboxed (PresentArea); the
+// same toggle gives full screen back, at the desktop's size.
+void FollowDesktopFullScreen() {
+    SdlScreen& s = Sdl.Screen;
+    if (!s.FullScreen || s.Lost || !s.Window || !s.Renderer || s.WindowNumber >= 0) return;
+    const bool covers = WindowCoversDisplay(s.Window);
+    if (covers == !s.TakenAway) return;
+    s.TakenAway = !covers;
+    SpoilScreen();
+    ForgetBackBuffer();
+    if (s.TakenAway) {
+        if (SDL_GetWindowFlags(s.Window) & SDL_WINDOW_FULLSCREEN) SDL_SetWindowFullscreen(s.Window, 0);
+        // Resizable, so that SDL drops the fixed size it would otherwise ask
+        // of an X window manager, which would then keep that size when it
+        // gives full screen back (and a tiling desktop may size it as it will).
+        SDL_SetWindowResizable(s.Window, SDL_TRUE);
+        SDL_SetWindowSize(s.Window, s.Width, s.Height);
+        SDL_SetWindowPosition(s.Window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    s.FramePeriodMs = RefreshPeriodMs(s.Window, !s.TakenAway);
+}
+
 void ReadRefreshRate() {
     SdlScreen& s = Sdl.Screen;
-    if (s.Window && s.Renderer) s.FramePeriodMs = RefreshPeriodMs(s.Window, s.FullScreen);
+    if (s.Window && s.Renderer) s.FramePeriodMs = RefreshPeriodMs(s.Window, s.FullScreen && !s.TakenAway);
 }
 
 // [SECTION] Screen and windows
@@ -343,7 +385,15 @@ bool OpenGameScreen(int width, int height, int depthBits, const std::string& tit
         SDL_SetWindowTitle(w, title.c_str());
     }
     DropParkedWindow();
-    if (!w) w = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+    if (!w) {
+        // A window that keeps the desktop's size is made at that size and
+        // place: without a window manager nothing else would ever make it
+        // cover the screen, while SDL would take it for the desktop's size
+        // and draw a picture of that size into the smaller window, cut off.
+        SDL_Rect at{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+        if (!exact && DisplaySwitchesModes()) SDL_GetDisplayBounds(0, &at);
+        w = SDL_CreateWindow(title.c_str(), at.x, at.y, at.w, at.h, flags);
+    }
     if (!w) return false;
     if (exact) SDL_SetWindowDisplayMode(w, &closest);
     SDL_ShowWindow(w);
@@ -355,8 +405,14 @@ bool OpenGameScreen(int width, int height, int depthBits, const std::string& tit
     Sdl.Screen.WindowNumber = -1;
     SDL_RaiseWindow(w);
     WaitForFocus(w, 1000);
-    if (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) Sdl.Screen.FocusLostPending = false;
-    Sdl.Screen.HasFocus = (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    const bool focused = (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    // An X window manager may hand the focus to a window that appeared while
+    // ours was opening (a message, a launcher), and ours then never gets it,
+    // nor a focus-loss event: without the focus full screen is lost as after
+    // a loss, or it would cover the screen deaf to the keys for good. (A
+    // Wayland compositor focuses a window once it has drawn, when it will.)
+    Sdl.Screen.FocusLostPending = focused ? false : (Sdl.Screen.FocusLostPending || DisplaySwitchesModes());
+    Sdl.Screen.HasFocus = focused;
     ReadRefreshRate();
     return true;
 }
@@ -462,6 +518,10 @@ void ClearFrame(Color c) {
 
 void PresentFrame() {
     PumpEvents();
+    // A Wayland compositor's toggle need not come with a change of size;
+    // SDL's flags say it at no cost. (Under X11 a toggle always moves or
+    // resizes the window, and its state is read then.)
+    if (!DisplaySwitchesModes()) FollowDesktopFullScreen();
     SdlScreen& s = Sdl.Screen;
     if (!s.Renderer || !s.BackBuffer || s.Lost) {
         // Nothing to show; still never let a loop around us spin.

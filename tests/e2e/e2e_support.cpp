@@ -127,8 +127,11 @@ bool WindowPicture(const std::string& id, RgbaImage& out) {
     Window child;
     int x = 0, y = 0;
     if (!XTranslateCoordinates(display, window, a.root, 0, 0, &x, &y, &child)) return false;
-    const int screenW = DisplayWidth(display, DefaultScreen(display));
-    const int screenH = DisplayHeight(display, DefaultScreen(display));
+    // The screen's size as the server has it now: Xlib's DisplayWidth keeps
+    // the size the connection opened with, across mode switches.
+    XWindowAttributes rootAttributes{};
+    if (!XGetWindowAttributes(display, a.root, &rootAttributes)) return false;
+    const int screenW = rootAttributes.width, screenH = rootAttributes.height;
     const int left = std::max(x, 0), top = std::max(y, 0);
     const int w = std::min(x + a.width, screenW) - left, h = std::min(y + a.height, screenH) - top;
     if (w <= 0 || h <= 0) return false;

@@ -12,13 +12,17 @@
 #      1024x768 ends it with 0 and starts the new instance in the same folder.
 #   The new instance opens on the Resolution page; four Escapes end it.
 #   2nd start from the entry: the kept 1024x768, Screenshot_2.png; Escape, 0.
-# Nothing else appears in HOME.
+# Nothing else appears in HOME, and nothing of the runs outlives them: with
+# no session bus named and none in the runtime folder, as on bare X or in a
+# kiosk, and dbus-x11 installed, no session bus is started through X (it
+# would write ~/.dbus and keep running).
 set -uo pipefail
 root="$(cd "$1" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/../../tools/xdo.sh"
 program="$root/usr/games/veldrune"
 home="$(mktemp -d /tmp/veldrune-home.XXXXXX)"
+runtime="$(mktemp -d /tmp/veldrune-runtime.XXXXXX)"
 folder="$home/.local/share/veldrune"
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
@@ -32,10 +36,18 @@ instances() {
       && echo "${p#/proc/}"
   done
 }
+# Processes started with this HOME (the instances, and whatever they started).
+with_our_home() {
+  local p
+  for p in /proc/[0-9]*; do
+    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "HOME=$home" && echo "$(cat "$p/comm" 2>/dev/null)[${p#/proc/}]"
+  done
+}
 cleanup() {
   local pid
   for pid in $(instances); do kill -9 "$pid" 2>/dev/null; done
-  rm -rf "$home"
+  for pid in $(with_our_home | sed 's/.*\[\(.*\)\]/\1/'); do kill "$pid" 2>/dev/null; done
+  rm -rf "$home" "$runtime"
 }
 trap cleanup EXIT
 trap 'exit 1' TERM INT
@@ -47,9 +59,11 @@ command_path="$(command -v "${exec_line%% *}")"
 [ "$command_path" = "$root/usr/games/veldrune-launcher" ] && pass "Exec=$exec_line is the extracted launcher" \
   || { fail "Exec=$exec_line resolves to '$command_path'"; exit 1; }
 
+command -v dbus-launch >/dev/null || fail "dbus-launch is missing (dbus-x11; tools/install_deps.sh installs it)"
 start_from_entry() {
   # shellcheck disable=SC2086  # the Exec line is split into words as a desktop does
-  (cd "$home" && exec env -u XDG_DATA_HOME HOME="$home" $exec_line >/dev/null 2>&1) &
+  (cd "$home" && exec env -u XDG_DATA_HOME -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XDG_RUNTIME_DIR="$runtime" \
+     $exec_line >/dev/null 2>&1) &
   started=$!
 }
 png_width() { od -An -tu1 -j16 -N4 "$1" | awk '{print $1*16777216 + $2*65536 + $3*256 + $4}'; }
@@ -121,4 +135,6 @@ done
 found="$(cd "$home" && find . -mindepth 1 | sort | tr '\n' ' ')"
 want="./.local ./.local/share ./.local/share/veldrune ./.local/share/veldrune/Screenshot_1.png ./.local/share/veldrune/Screenshot_2.png ./.local/share/veldrune/Veldrune.cfg "
 [ "$found" = "$want" ] && pass "HOME holds only the player's folder" || fail "HOME holds: $found"
+left="$(with_our_home | tr '\n' ' ')"
+[ -z "$left" ] && pass "nothing of the runs outlives them (no session bus started)" || fail "still running: $left"
 exit $failed

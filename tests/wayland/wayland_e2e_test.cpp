@@ -291,4 +291,70 @@ INSTANTIATE_TEST_SUITE_P(NativeAndXWayland, WaylandScale2, ::testing::Values(Dri
                              return std::string(info.param == Driver::Wayland ? "Native" : "XWayland");
                          });
 
+// [SECTION] The desktop's full-screen toggle
+
+// Whether the screen outside the window's box (widened by sway's border,
+// and its title bar above) is the desktop's own colour, the one at its
+// top-left corner: nothing of the program is drawn there. The desktop's
+// pointer, parked in a corner, may differ (a few hundred pixels).
+bool DesktopOutside(const RgbaImage& screen, const Box& window) {
+    const uint8_t* desk = &screen.pixels[0];
+    size_t outside = 0, other = 0;
+    for (int y = 0; y < screen.height; ++y)
+        for (int x = 0; x < screen.width; ++x) {
+            if (x >= window.X - 4 && x < window.X + window.W + 4 && y >= window.Y - 40 && y < window.Y + window.H + 4)
+                continue;
+            const uint8_t* p = &screen.pixels[(size_t(y) * screen.width + x) * 4];
+            ++outside;
+            if (std::abs(p[0] - desk[0]) > 8 || std::abs(p[1] - desk[1]) > 8 || std::abs(p[2] - desk[2]) > 8) ++other;
+        }
+    return other * 200 < outside;
+}
+
+class WaylandToggle : public ::testing::TestWithParam<Driver> {};
+
+// sway's fullscreen toggle (mod+f) takes full screen away: the page shows
+// whole at its own size in the window sway gives it, nothing drawn beside
+// it; the same toggle gives full screen back, the page over the output.
+TEST_P(WaylandToggle, TakenAwayAndGivenBackTheWindowShowsThePageWhole) {
+    NEED_SWAY();
+    const Driver driver = GetParam();
+    const Size size{800, 600};
+    const std::string what = Describe(driver, 3, size);
+    DriverChoice choice(driver);
+    Started s = StartMenu(driver == Driver::Wayland ? "wayland-toggle" : "xwayland-toggle", size, 3);
+    ASSERT_GE(s.Seconds, 0) << what << ": no window appears";
+    const RgbaImage main = Reference(size, "main");
+    const std::string pid = "[pid=" + std::to_string(s.Program.Pid) + "] ";
+    auto fillsOutput = [&](const RgbaImage& screen) {
+        const Box box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), 3, size);
+        return box.H == screen.height && sway::AgreementInBox(screen, box, main, 48) >= 0.99 &&
+               e2e::BlackOutside(screen, box.X, box.Y, box.W, box.H);
+    };
+    RgbaImage screen;
+    ASSERT_TRUE(sway::WaitForScreen(fillsOutput, &screen)) << what << ": full screen never shows the main page"
+                                                           << Kept(s.Program, "toggle-start");
+
+    ASSERT_TRUE(sway::Command(pid + "fullscreen toggle"));
+    sway::Window w;
+    EXPECT_TRUE(sway::WaitForScreen([&](const RgbaImage& shown) {
+        w = sway::VisibleWindowOf(s.Program.Pid);
+        const Box box{w.X, w.Y, w.W, w.H};
+        return w.W == size.W && w.H == size.H && sway::AgreementInBox(shown, box, main, 24) >= 0.99 &&
+               DesktopOutside(shown, box);
+    }, &screen)) << what << ": taken away, the window (" << w.W << " x " << w.H
+                 << ") does not show the page whole, or the program draws beside it" << Kept(s.Program, "toggle-off");
+
+    ASSERT_TRUE(sway::Command(pid + "fullscreen toggle"));
+    EXPECT_TRUE(sway::WaitForScreen(fillsOutput, &screen)) << what << ": given back, full screen does not show the "
+                                                           << "main page over the output" << Kept(s.Program, "toggle-on");
+    sway::Key(driver, "Escape");
+    EXPECT_EQ(e2e::WaitExit(s.Program), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(NativeAndXWayland, WaylandToggle, ::testing::Values(Driver::Wayland, Driver::XWayland),
+                         [](const ::testing::TestParamInfo<Driver>& info) {
+                             return std::string(info.param == Driver::Wayland ? "Native" : "XWayland");
+                         });
+
 }  // namespace
