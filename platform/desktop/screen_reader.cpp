@@ -12,6 +12,7 @@
 // libdbus is loaded at run time, and only where there is a bus to ask.
 #include "platform/desktop/desktop.h"
 #include "platform/platform.h"
+#include "platform/shared/library_functions.h"
 
 #include <dbus/dbus.h>
 #include <dlfcn.h>
@@ -25,7 +26,6 @@
 #include <string>
 #include <system_error>
 #include <thread>
-#include <type_traits>
 
 // [SECTION] State
 
@@ -77,11 +77,7 @@ const char* SessionBusAddress() {
 bool LoadBus(Bus& bus) {
     void* library = dlopen("libdbus-1.so.3", RTLD_LAZY | RTLD_LOCAL);
     if (!library) return false;
-    bool all = true;
-    auto find = [&](auto& function, const char* name) {
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
-        all = all && function != nullptr;
-    };
+    LibraryFunctions find{library};
     find(bus.ErrorInit, "dbus_error_init");
     find(bus.ErrorFree, "dbus_error_free");
     find(bus.OpenPrivate, "dbus_connection_open_private");
@@ -102,7 +98,7 @@ bool LoadBus(Bus& bus) {
     find(bus.IterArgType, "dbus_message_iter_get_arg_type");
     find(bus.IterRecurse, "dbus_message_iter_recurse");
     find(bus.IterBasic, "dbus_message_iter_get_basic");
-    return all;
+    return find.All;
 }
 
 // [SECTION] The watch (its own thread)

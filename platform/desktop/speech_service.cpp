@@ -9,6 +9,7 @@
 // without it only stays silent.
 #include "platform/desktop/desktop.h"
 #include "platform/platform.h"
+#include "platform/shared/library_functions.h"
 
 #include <dlfcn.h>
 #include <libspeechd.h>
@@ -21,7 +22,6 @@
 #include <string>
 #include <system_error>
 #include <thread>
-#include <type_traits>
 
 // [SECTION] State
 
@@ -79,18 +79,14 @@ constexpr auto EndWait = std::chrono::milliseconds(150);
 bool LoadLibrary(SpeechLibrary& spd) {
     void* library = dlopen("libspeechd.so.2", RTLD_LAZY | RTLD_LOCAL);
     if (!library) return false;
-    bool all = true;
-    auto find = [&](auto& function, const char* name) {
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
-        all = all && function != nullptr;
-    };
+    LibraryFunctions find{library};
     find(spd.Open, "spd_open2");
     find(spd.Close, "spd_close");
     find(spd.SayText, "spd_say");
     find(spd.Cancel, "spd_cancel");
     find(spd.SetLanguage, "spd_set_language");
     find(spd.NotificationOn, "spd_set_notification_on");
-    return all;
+    return find.All;
 }
 
 // In the library's event thread: a message began, ended or was cut off.

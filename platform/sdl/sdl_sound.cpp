@@ -9,6 +9,7 @@
 // memory that a player with music off never pays.
 #include "platform/sdl/sdl_internal.h"
 #include "platform/desktop/desktop.h"
+#include "platform/shared/library_functions.h"
 
 #include <SDL_mixer.h>
 #include <dirent.h>
@@ -29,7 +30,6 @@
 #include <string>
 #include <system_error>
 #include <thread>
-#include <type_traits>
 #include <vector>
 
 std::mutex SdlInitLock;
@@ -152,11 +152,7 @@ bool LoadMixer(Mixer& mix) {
     if (!library) return false;
     // Kept loaded to the end of the process: its decoders may have threads
     // and handlers of their own.
-    bool all = true;
-    auto find = [&](auto& function, const char* name) {
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
-        all = all && function != nullptr;
-    };
+    LibraryFunctions find{library};
     find(mix.Init, "Mix_Init");
     find(mix.Quit, "Mix_Quit");
     find(mix.OpenAudioDevice, "Mix_OpenAudioDevice");
@@ -170,7 +166,7 @@ bool LoadMixer(Mixer& mix) {
     find(mix.MusicDuration, "Mix_MusicDuration");
     find(mix.SetPostMix, "Mix_SetPostMix");
     find(mix.QuerySpec, "Mix_QuerySpec");
-    return all;
+    return find.All;
 }
 
 // SDL's audio thread, after each mix: the fade and the speech ducking move
