@@ -67,7 +67,7 @@ struct SpeechService {
 SpeechService& Service = *new SpeechService;
 
 // Tries again to reach the speech service no sooner than this after a
-// failure, doubling up to the limit; words asked for meanwhile are dropped.
+// failure, doubling up to the limit; the latest words wait meanwhile.
 constexpr auto FirstRetry = std::chrono::seconds(1);
 constexpr auto LastRetry = std::chrono::seconds(30);
 
@@ -123,19 +123,29 @@ void SpeechThread() {
     for (;;) {
         std::string words, wordsLanguage;
         bool hasWords;
+        bool reach = false;   // words wait and no server is reached yet: try now
         {
+            using Clock = std::chrono::steady_clock;
             std::unique_lock<std::mutex> lock(Service.HandOver.Lock);
-            Service.HandOver.Wake.wait(lock, [] {
-                return Service.HandOver.HasWords || Service.HandOver.Cut || Service.HandOver.Ending;
-            });
-            if (Service.HandOver.Ending) break;
-            hasWords = Service.HandOver.HasWords;
-            words.swap(Service.HandOver.Words);
-            wordsLanguage.swap(Service.HandOver.Language);
-            Service.HandOver.HasWords = Service.HandOver.Cut = false;
+            SpeechHandOver& h = Service.HandOver;
+            // Words wait in the slot while no server is reached, and are said
+            // once one is, unless newer words replace them meanwhile.
+            auto waitingForServer = [&] { return loaded && !connection && h.HasWords; };
+            while (!h.Ending && !h.Cut && !(h.HasWords && !waitingForServer()) &&
+                   !(waitingForServer() && Clock::now() >= retry)) {
+                if (waitingForServer()) h.Wake.wait_until(lock, retry);
+                else h.Wake.wait(lock);
+            }
+            if (h.Ending) break;
+            reach = waitingForServer() && !h.Cut;
+            if (!reach) {
+                hasWords = h.HasWords;
+                words.swap(h.Words);
+                wordsLanguage.swap(h.Language);
+                h.HasWords = h.Cut = false;
+            }
         }
-        if (!loaded) continue;   // no library: silence
-        if (!connection && hasWords && std::chrono::steady_clock::now() >= retry) {
+        if (reach) {
             connection = Connect(spd);
             language.clear();
             if (!connection) {
@@ -144,8 +154,9 @@ void SpeechThread() {
             } else {
                 backOff = FirstRetry;
             }
+            continue;
         }
-        if (!connection) continue;
+        if (!connection) continue;   // no library, or a cut with nothing reached: silence
         // Our own messages only: what is said now and what waits.
         spd.Cancel(connection);
         LowerMusicForSpeech(false);
