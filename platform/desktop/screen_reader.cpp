@@ -67,10 +67,14 @@ constexpr const char* A11yService = "org.a11y.Bus";
 constexpr const char* A11yObject = "/org/a11y/bus";
 constexpr int AnswerTimeoutMs = 1000;   // a bus that does not answer reads as off meanwhile
 
-// The session bus the desktop names, or nullptr: never one to be started.
+// The session bus the desktop names, or nullptr: never one to be started,
+// nor the "disabled:" stand-in the platform sets for SDL where the desktop
+// names none (platform/posix/session_bus.cpp), which no thread need try.
 const char* SessionBusAddress() {
     const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    if (address == nullptr || *address == '\0' || std::strncmp(address, "autolaunch:", 11) == 0) return nullptr;
+    if (address == nullptr || *address == '\0' || std::strncmp(address, "autolaunch:", 11) == 0 ||
+        std::strncmp(address, "disabled:", 9) == 0)
+        return nullptr;
     return address;
 }
 
