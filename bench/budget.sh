@@ -255,7 +255,7 @@ speech_rows() {
         speak[$s]=$(peak_mb $p)
         stop $p
     done
-    pkill -f -- "--socket-path $runtime/" 2>/dev/null   # the speech server the program started
+    pkill -KILL -f -- "--socket-path $runtime/" 2>/dev/null   # the speech server the program started (it outlives a TERM here)
     rm -rf "$runtime"
     awk -v c1="${scpu[1]}" -v c0="${scpu[0]}" -v cd="${scpu[desktop]}" -v s1="${sstart[1]}" -v s0="${sstart[0]}" \
         -v sd="${sstart[desktop]}" -v p1="${speak[1]}" -v p0="${speak[0]}" -v pd="${speak[desktop]}" 'BEGIN {
