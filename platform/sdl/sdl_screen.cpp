@@ -96,13 +96,23 @@ void ShowBlack(SDL_Renderer* renderer) {
     SDL_RenderPresent(renderer);
 }
 
+// Whether SDL talks to a Wayland compositor itself (not through XWayland).
+bool OnWaylandDriver() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "wayland") == 0;
+}
+
 // Whether full screen can really switch the display to another mode. A
 // Wayland compositor never switches: what SDL offers there as modes only
 // stretches the picture over the output, so full screen keeps the output's
 // size and shows the picture letterboxed, as on a panel that cannot switch.
+// XWayland is the same compositor: the modes it lists (its outputs are named
+// XWAYLAND0, ...) are emulated, for some windows and not others depending on
+// timing and focus, by stretching a 4:3 picture over a 16:9 output.
 bool DisplaySwitchesModes() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return !(driver && std::strcmp(driver, "wayland") == 0);
+    if (OnWaylandDriver()) return false;
+    const char* name = SDL_GetDisplayName(0);
+    return !(name && std::strncmp(name, "XWAYLAND", 8) == 0);
 }
 
 // Makes the renderer and back buffer on the window. On failure nothing is
@@ -226,7 +236,7 @@ namespace {
 // window's flags (its size stays the output's). SDL on X11 never learns a
 // window manager's toggle and keeps its flags: the window's state says it.
 bool WindowCoversDisplay(SDL_Window* window) {
-    if (!DisplaySwitchesModes()) return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (OnWaylandDriver()) return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
     return X11WindowHeldFullScreen(window);
 }
 
@@ -391,7 +401,7 @@ bool OpenGameScreen(int width, int height, int depthBits, const std::string& tit
         // cover the screen, while SDL would take it for the desktop's size
         // and draw a picture of that size into the smaller window, cut off.
         SDL_Rect at{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
-        if (!exact && DisplaySwitchesModes()) SDL_GetDisplayBounds(0, &at);
+        if (!exact && !OnWaylandDriver()) SDL_GetDisplayBounds(0, &at);
         w = SDL_CreateWindow(title.c_str(), at.x, at.y, at.w, at.h, flags);
     }
     if (!w) return false;
@@ -521,7 +531,7 @@ void PresentFrame() {
     // A Wayland compositor's toggle need not come with a change of size;
     // SDL's flags say it at no cost. (Under X11 a toggle always moves or
     // resizes the window, and its state is read then.)
-    if (!DisplaySwitchesModes()) FollowDesktopFullScreen();
+    if (OnWaylandDriver()) FollowDesktopFullScreen();
     SdlScreen& s = Sdl.Screen;
     if (!s.Renderer || !s.BackBuffer || s.Lost) {
         // Nothing to show; still never let a loop around us spin.
