@@ -161,7 +161,7 @@ constexpr int MusicStartFadeMs = 2000;       // the first notes at start-up
 constexpr int MusicChoiceFadeMs = 300;       // On or Off on the Music page: heard within 0.5 s
 constexpr int MusicBackgroundFadeMs = 300;   // into the focus-loss wait
 constexpr int MusicReturnFadeMs = 1000;      // back from it
-constexpr int MusicQuitFadeMs = 250;         // the program ends
+constexpr int MusicQuitFadeMs = 150;         // the program ends (its end is heard within 0.5 s of the key)
 
 // [SECTION] Procedures
 

@@ -55,6 +55,10 @@ struct SoundHandOver {
     std::vector<MusicRequest> Requests;    // not yet carried out, oldest first
     bool Ending = false;                   // the program ends: finish the fade and close
     bool Ended = false;                    // the sound thread has closed everything
+    // When the latest fade-out asked for (Stop, Pause) is over: the end
+    // waits for the thread that long, and a little more, before it cuts the
+    // connection to a server that holds the close up.
+    std::chrono::steady_clock::time_point FadeOutEnds{};
 };
 
 struct SdlSound {
@@ -274,15 +278,16 @@ bool OpenOutput(Mixer& mix, SDL_AudioDeviceID& device) {
     bool open = false;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         mix.Init(MIX_INIT_OGG);
-        // 48 kHz float stereo, the track's own rate, in chunks of about 85 ms:
-        // measured, half the CPU of 43 ms chunks, and a choice is still heard
-        // within half a second (the chunk, then a 0.3 s fade).
+        // 48 kHz float stereo, the track's own rate, in chunks of about 43 ms.
+        // SDL lets a closing output play on for two chunks, on top of the
+        // quit's fade: with 85 ms chunks a quit took 0.45 s, with these
+        // 0.3 s, for about 0.2 % of a core more while the music plays.
         Sound.FirstMixDone.store(false, std::memory_order_relaxed);
         Gain.FadeNow.store(0);
         Gain.FadeTarget.store(0);
         Gain.SpeechNow = Gain.Lowered.load() ? LoweredLevel : 1.0f;
         const int changes = SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE;
-        if (mix.OpenAudioDevice(OutputRate, AUDIO_F32SYS, 2, 4096, nullptr, changes) == 0) {
+        if (mix.OpenAudioDevice(OutputRate, AUDIO_F32SYS, 2, 2048, nullptr, changes) == 0) {
             int frequency = 0, channels = 0;
             Uint16 format = 0;
             mix.QuerySpec(&frequency, &format, &channels);
@@ -504,6 +509,8 @@ void SoundThread() {
 void Ask(const MusicRequest& request) {
     if (!Sound.Started) return;
     std::lock_guard<std::mutex> lock(Sound.HandOver.Lock);
+    if (request.Kind == MusicRequestKind::Stop || request.Kind == MusicRequestKind::Pause)
+        Sound.HandOver.FadeOutEnds = std::chrono::steady_clock::now() + std::chrono::milliseconds(request.FadeMs);
     Sound.HandOver.Requests.push_back(request);
     Sound.HandOver.Wake.notify_all();
 }
@@ -550,10 +557,11 @@ void LowerMusicForSpeech(bool lowered) { Gain.Lowered.store(lowered, std::memory
 // [SECTION] Life cycle
 
 // Waits for the sound thread to hear its last fade-out and close the output.
-// Where the sound server was frozen the thread waits inside SDL for it: after
-// 0.45 s (the quit's fade is 0.25 s, and SDL lets a closing output play on
-// for two chunks) the connection to the server is cut, which ends that wait,
-// and the thread is always joined.
+// The close waits inside SDL until the server asks for more sound: a frozen
+// server never does, and a live one just after the output opened may not for
+// half a second. So 0.1 s after the last fade-out is over (by then its end
+// has been heard; what is left is silence) the connection to the server is
+// cut, which ends that wait, and the thread is always joined.
 void StopSound() {
     if (!Sound.Started) return;
     {
@@ -562,7 +570,9 @@ void StopSound() {
         Sound.EndAsked.store(true);
         Sound.HandOver.Wake.notify_all();
         if (Sound.Opening.load()) CutSoundServerConnections();
-        if (!Sound.HandOver.Wake.wait_for(lock, std::chrono::milliseconds(450), [] { return Sound.HandOver.Ended; })) {
+        const auto cut = std::max(std::chrono::steady_clock::now(), Sound.HandOver.FadeOutEnds) +
+                         std::chrono::milliseconds(100);
+        if (!Sound.HandOver.Wake.wait_until(lock, cut, [] { return Sound.HandOver.Ended; })) {
             CutSoundServerConnections();
             Sound.HandOver.Wake.wait(lock, [] { return Sound.HandOver.Ended; });
         }

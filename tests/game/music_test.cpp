@@ -169,7 +169,7 @@ TEST_F(GameTest, ClosingTheStandByWindowFadesTheMusicOutInsteadOfResuming) {
     Rec.WindowEvents = {WindowEventClosed};
     Frame();
     ShutDown();
-    EXPECT_EQ(Described(-1, SoundOps), (Lines{"PauseMusic 300", "StopMusic 250"}));
+    EXPECT_EQ(Described(-1, SoundOps), (Lines{"PauseMusic 300", "StopMusic 150"}));
 }
 
 // A screen that never opened (screen mode 0): the first frames wait in the
@@ -191,7 +191,7 @@ TEST_F(GameTest, ARestartFadesThisInstanceOutAndTheNewOneIn) {
     Frame();
     ASSERT_EQ(Rec.Launched.size(), 1u);
     ShutDown();
-    EXPECT_EQ(Described(-1, SoundOps), Lines{"StopMusic 250"});
+    EXPECT_EQ(Described(-1, SoundOps), Lines{"StopMusic 150"});
     // The new instance, with what the restart wrote.
     ResetGameState();
     ResetRecording();
@@ -206,7 +206,7 @@ TEST_F(GameTest, QuittingFadesOutWithinAQuarterSecondAndOnlyWhatPlays) {
     Release({KeyEscape});
     ASSERT_EQ(App.QuitRequested, 1);
     ShutDown();
-    EXPECT_EQ(Described(-1, {"StopMusic"}), Lines{"StopMusic 250"});
+    EXPECT_EQ(Described(-1, {"StopMusic"}), Lines{"StopMusic 150"});
     ResetGameState();
     ResetRecording();
     BootWithMusic("0");
