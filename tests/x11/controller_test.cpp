@@ -7,6 +7,12 @@
 // type gets none and must be ignored.
 #include "platform_fixture.h"
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <functional>
 
 #include "assets/assets.h"
@@ -187,6 +193,42 @@ TEST_F(ControllerTest, TheStickPastItsDeadZoneMovesTheMenuPointerAndRepeatsWhile
     }
     EXPECT_EQ(PointerY(), restY) << "a stick at rest moves nothing";
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
+}
+
+// [SECTION] A sound server that never answers
+
+// A server that takes the connection and never answers (a stopped one) holds
+// the music's thread inside SDL's audio open for a while: the controllers
+// start all the same, on a later poll, and the end does not wait for it.
+TEST_F(PlatformTest, ASoundServerThatNeverAnswersHoldsUpNeitherTheControllersNorTheEnd) {
+    char dir[] = "/tmp/veldrune-hung-server-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/native";
+    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(server, 8), 0);   // connections wait in the backlog, unanswered
+    setenv("PULSE_SERVER", ("unix:" + path).c_str(), 1);
+    unsetenv("SDL_AUDIODRIVER");
+
+    StartSoundOutput();
+    PlayMusic(MenuMusicTrack.Data, MenuMusicTrack.Size, 0);
+    pollfd waiting{server, POLLIN, 0};
+    EXPECT_EQ(poll(&waiting, 1, 10000), 1) << "the music's thread never reached the sound server";
+    EXPECT_TRUE(need_display::PollFor(10, [] {
+        PollController();
+        return SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0;
+    })) << "the controllers did not start while the sound server hung";
+    const auto asked = std::chrono::steady_clock::now();
+    StopSound();
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count(), 2.0)
+        << "the end waited for the sound server";   // 0.1 s quiet; room for a busy machine
+
+    unsetenv("PULSE_SERVER");
+    close(server);
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
