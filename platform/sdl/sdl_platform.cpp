@@ -247,7 +247,7 @@ void StopPlatform() {
     // answer is not waited for.
     StopSpeechService();
     StopScreenReaderWatch();
-    // The music's last fade-out is heard to its end first (0.3 s at most).
+    // The music's last fade-out (the quit's: 0.15 s) is heard to its end first.
     StopSound();
     CloseGameScreen();
     DropParkedWindow();

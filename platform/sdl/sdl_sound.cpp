@@ -427,9 +427,9 @@ void CloseOutput(Mixer& mix, Playback& now) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-// The fade-out a program's end asked for is heard to its end (it is short).
-void FinishFade(Mixer& mix, Playback& now) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(320);
+// The fade-out a program's end asked for is heard to its end, which the
+// request set (StopSound cuts a server that holds the close up soon after).
+void FinishFade(Mixer& mix, Playback& now, std::chrono::steady_clock::time_point deadline) {
     while (now.HaltAtSilence && mix.PlayingMusic() && Gain.FadeNow.load() > 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
@@ -458,6 +458,7 @@ void SoundThread() {
     for (;;) {
         std::vector<MusicRequest> requests;
         bool ending;
+        std::chrono::steady_clock::time_point fadeOutEnds;
         {
             std::unique_lock<std::mutex> lock(Sound.HandOver.Lock);
             auto until = std::chrono::steady_clock::now() + OutputCheck;
@@ -470,9 +471,13 @@ void SoundThread() {
             else Sound.HandOver.Wake.wait_until(lock, until, woken);
             requests.swap(Sound.HandOver.Requests);
             ending = Sound.HandOver.Ending;
+            fadeOutEnds = Sound.HandOver.FadeOutEnds;
         }
         for (const MusicRequest& request : requests) Carry(mix, now, request, open);
-        if (ending) break;
+        if (ending) {
+            if (open) FinishFade(mix, now, fadeOutEnds);
+            break;
+        }
         if (open) {
             HaltIfSilent(mix, now);
             if (device != 0 && SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED) {
@@ -495,10 +500,7 @@ void SoundThread() {
             }
         }
     }
-    if (open) {
-        FinishFade(mix, now);
-        CloseOutput(mix, now);
-    }
+    if (open) CloseOutput(mix, now);
     std::lock_guard<std::mutex> lock(Sound.HandOver.Lock);
     Sound.HandOver.Ended = true;
     Sound.HandOver.Wake.notify_all();
