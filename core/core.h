@@ -112,6 +112,20 @@ int PendingBindingCount();
 
 // [SECTION] Application flags and running time
 
+// A value one thread writes and another reads. Copying one (a state struct
+// reset by one assignment) copies its value.
+template <typename T>
+struct SharedValue : std::atomic<T> {
+    using std::atomic<T>::atomic;
+    using std::atomic<T>::operator=;
+    SharedValue() = default;
+    SharedValue(const SharedValue& other) : std::atomic<T>(other.load()) {}
+    SharedValue& operator=(const SharedValue& other) {
+        this->store(other.load());
+        return *this;
+    }
+};
+
 struct AppState {
     int QuitRequested = 0;      // Escape on the main page: end after this frame
     int RestartRequested = 0;   // a new size was chosen: restart after this frame
@@ -119,8 +133,8 @@ struct AppState {
     int NewScreenHeight = 0;
     // Written only by RuntimeWorker; read by the overlay. The text is formed by
     // the reader, so the hand-over is one atomic 32-bit value.
-    std::atomic<int32_t> RuntimeMs{0};
-    std::atomic<int32_t> RuntimePasses{0};  // 0 until the worker's first pass
+    SharedValue<int32_t> RuntimeMs{0};
+    SharedValue<int32_t> RuntimePasses{0};  // 0 until the worker's first pass
 };
 extern AppState App;
 

@@ -206,12 +206,7 @@ int RunProgram() {
 
 void ResetGameState() {
     Cfg = GameSettings{};
-    App.QuitRequested = 0;
-    App.RestartRequested = 0;
-    App.NewScreenWidth = 0;
-    App.NewScreenHeight = 0;
-    App.RuntimeMs = 0;
-    App.RuntimePasses = 0;
+    App = AppState{};
     FrameRate = FrameCounter{};
     Menu = MenuPageState{};
     Directional = DirectionalState{};
