@@ -1,6 +1,7 @@
 // embedded_images.cpp — the 91 PNG files of assets/images/, built into the
 // program with the assembler's .incbin, listed in decoding order.
 #include "assets/assets.h"
+#include "assets/embed_file.h"
 
 #include <iterator>
 #include <string_view>
@@ -11,26 +12,11 @@
 
 // [SECTION] The files
 
-// Each file becomes a read-only symbol VeldruneImage_<id>, followed by its
-// length in bytes as VeldruneImage_<id>_Size (the assembler measures it);
-// both are hidden, so the data is addressed directly. The identifier is the
-// three pieces of the catalogue's lists pasted together (numbered_objects.h).
-#define VELDRUNE_EMBED(kind, name, variant)                                                  \
-    asm(".pushsection .rodata.veldrune_images,\"a\",@progbits\n"                             \
-        ".balign 16\n"                                                                       \
-        ".globl VeldruneImage_" #kind #name #variant "\n"                                    \
-        ".hidden VeldruneImage_" #kind #name #variant "\n"                                   \
-        "VeldruneImage_" #kind #name #variant ":\n"                                          \
-        ".incbin \"" VELDRUNE_IMAGE_DIR "/" #kind #name #variant ".png\"\n"                  \
-        "VeldruneImage_" #kind #name #variant "_End:\n"                                      \
-        ".balign 8\n"                                                                        \
-        ".globl VeldruneImage_" #kind #name #variant "_Size\n"                               \
-        ".hidden VeldruneImage_" #kind #name #variant "_Size\n"                              \
-        "VeldruneImage_" #kind #name #variant "_Size:\n"                                     \
-        ".quad VeldruneImage_" #kind #name #variant "_End - VeldruneImage_" #kind #name #variant "\n" \
-        ".popsection\n");                                                                    \
-    extern "C" const uint8_t VeldruneImage_##kind##name##variant[];                          \
-    extern "C" const uint64_t VeldruneImage_##kind##name##variant##_Size;
+// Each file becomes a read-only symbol VeldruneImage_<id> with its length
+// VeldruneImage_<id>_Size. The identifier is the three pieces of the
+// catalogue's lists pasted together (numbered_objects.h).
+#define VELDRUNE_EMBED(kind, name, variant) \
+    VELDRUNE_EMBED_FILE(VeldruneImage_##kind##name##variant, VELDRUNE_IMAGE_DIR "/" #kind #name #variant ".png")
 
 #define VELDRUNE_ROW(kind, name, variant) \
     {#kind #name #variant, VeldruneImage_##kind##name##variant, size_t(VeldruneImage_##kind##name##variant##_Size)},
