@@ -21,14 +21,6 @@ Lines OverlayTexts(int frame) {
     return texts;
 }
 
-int32_t StoredDebugger() {
-    OpenSettingsFile(SettingsFileName);
-    SelectGroup("Settings");
-    int32_t value = ReadSettingNumber("settings.debugger", -99);
-    CloseSettingsFile();
-    return value;
-}
-
 }  // namespace
 
 // [SECTION] Drawing
@@ -114,7 +106,7 @@ TEST_F(GameTest, GraveFollowsTheStoredFlagNotTheOneInMemory) {
     Frame();
     EXPECT_EQ(OverlayTexts(0).size(), 2u) << "shown from the first frame";
     Release({KeyGrave});
-    EXPECT_EQ(StoredDebugger(), 0);
+    EXPECT_EQ(StoredNumber(SettingDebugger), 0);
     EXPECT_EQ(Cfg.settings.debugger, 0);
     Frame();
     EXPECT_EQ(OverlayTexts(3), Lines{}) << "hidden from the next frame on";
@@ -123,21 +115,21 @@ TEST_F(GameTest, GraveFollowsTheStoredFlagNotTheOneInMemory) {
     // reads the file and switches it off again.
     WriteSettingsFile(SettingsText({"[Settings]", "settings.debugger = 1"}));
     Release({KeyGrave});
-    EXPECT_EQ(StoredDebugger(), 0);
+    EXPECT_EQ(StoredNumber(SettingDebugger), 0);
     EXPECT_EQ(Cfg.settings.debugger, 0);
 }
 
 TEST_F(GameTest, GraveWithTheFlagMissingOrOddSwitchesTheOverlayOn) {
     Boot();
     Release({KeyGrave});
-    EXPECT_EQ(StoredDebugger(), 1) << "a missing key counts as 0";
+    EXPECT_EQ(StoredNumber(SettingDebugger), 1) << "a missing key counts as 0";
     EXPECT_EQ(Cfg.settings.debugger, 1);
 
     WriteSettingsFile(SettingsText({"[Settings]", "settings.debugger = 7"}));
     Release({KeyGrave});
-    EXPECT_EQ(StoredDebugger(), 1);
+    EXPECT_EQ(StoredNumber(SettingDebugger), 1);
     Frame({KeyGrave});   // held: nothing yet
-    EXPECT_EQ(StoredDebugger(), 1);
+    EXPECT_EQ(StoredNumber(SettingDebugger), 1);
 }
 
 // [SECTION] Running time

@@ -15,14 +15,6 @@ namespace {
 
 const std::vector<std::string> ShotOps = {"CaptureFrame", "SaveSpriteAsPng", "DeleteSprite"};
 
-int32_t StoredCount() {
-    OpenSettingsFile(SettingsFileName);
-    SelectGroup("Settings");
-    int32_t value = ReadSettingNumber("settings.screenshots", -99);
-    CloseSettingsFile();
-    return value;
-}
-
 void TouchFile(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr) << path;
@@ -61,7 +53,7 @@ TEST_F(GameTest, ScreenshotNumberContinuesFromTheFileAndCapturesTheScreenSize) {
     Boot();
     Release({KeyF12});
     EXPECT_TRUE(FileExists("Screenshot_42.png"));
-    EXPECT_EQ(StoredCount(), 42);
+    EXPECT_EQ(StoredNumber(SettingScreenshots), 42);
     EXPECT_EQ(Described(1, {"CaptureFrame"}), Lines{"CaptureFrame 0 0 0 1280 720"});
 }
 
@@ -70,7 +62,7 @@ TEST_F(GameTest, AnUnreadableCountCountsAsZero) {
     Boot();
     Release({KeyF12});
     EXPECT_TRUE(FileExists("Screenshot_1.png"));
-    EXPECT_EQ(StoredCount(), 1);
+    EXPECT_EQ(StoredNumber(SettingScreenshots), 1);
 }
 
 TEST_F(GameTest, HoldingTheKeyTakesNothingLettingGoTakesExactlyOne) {
@@ -80,7 +72,7 @@ TEST_F(GameTest, HoldingTheKeyTakesNothingLettingGoTakesExactlyOne) {
     EXPECT_EQ(CallsOf("CaptureFrame").size(), 0u);
     Frames(3);
     EXPECT_EQ(CallsOf("CaptureFrame").size(), 1u);
-    EXPECT_EQ(StoredCount(), 1);
+    EXPECT_EQ(StoredNumber(SettingScreenshots), 1);
 }
 
 TEST_F(GameTest, TheBoundKeyIsTheScreenshotKeyAndNoneMeansNone) {
@@ -106,7 +98,7 @@ TEST_F(GameTest, AScreenshotNeverReplacesAnEarlierOne) {
     EXPECT_EQ(FileText("Screenshot_3.png"), "old picture");
     EXPECT_EQ(FileText("Screenshot_4.png"), "old picture");
     EXPECT_TRUE(FileExists("Screenshot_5.png"));
-    EXPECT_EQ(StoredCount(), 5) << "the number used is written back";
+    EXPECT_EQ(StoredNumber(SettingScreenshots), 5) << "the number used is written back";
     EXPECT_EQ(Described(1, {"PathTaken", "SaveSpriteAsPng"}),
               (Lines{"PathTaken Screenshot_3.png", "PathTaken Screenshot_4.png", "PathTaken Screenshot_5.png",
                      "SaveSpriteAsPng 0 1 Screenshot_5.png"}))
@@ -137,7 +129,7 @@ TEST_F(GameTest, AFailedSaveStillAdvancesTheCount) {
     Rec.NextSaveResult = SaveFailed;
     Release({KeyF12});
     EXPECT_FALSE(FileExists("Screenshot_1.png"));
-    EXPECT_EQ(StoredCount(), 1);
+    EXPECT_EQ(StoredNumber(SettingScreenshots), 1);
     EXPECT_EQ(CallsOf("SaveSpriteAsPng").size(), 1u) << "a failure is not retried";
     Rec.NextSaveResult = SaveOk;
     Release({KeyF12});
@@ -153,7 +145,7 @@ TEST_F(GameTest, ManyTakenNumbersCostOneSave) {
     Release({KeyF12});
     EXPECT_EQ(Described(1, {"SaveSpriteAsPng"}), Lines{"SaveSpriteAsPng 0 1 Screenshot_2008.png"});
     EXPECT_EQ(FileText("Screenshot_2007.png"), "old picture");
-    EXPECT_EQ(StoredCount(), 2008);
+    EXPECT_EQ(StoredNumber(SettingScreenshots), 2008);
 }
 
 TEST_F(GameTest, ScreenshotSearchForAFreeNumberIsBounded) {
@@ -163,5 +155,5 @@ TEST_F(GameTest, ScreenshotSearchForAFreeNumberIsBounded) {
     size_t tries = CallsOf("SaveSpriteAsPng").size();
     EXPECT_GT(tries, 100u);
     EXPECT_LT(tries, 100000u);
-    EXPECT_EQ(StoredCount(), int32_t(tries)) << "the count moves past every number tried";
+    EXPECT_EQ(StoredNumber(SettingScreenshots), int32_t(tries)) << "the count moves past every number tried";
 }

@@ -410,10 +410,7 @@ TEST_F(HostileSettings, ScreenshotCounterAtItsLimitNeverWrapsBelowZero) {
     Boot();
     Release({KeyF12});
     Release({KeyF12});
-    OpenSettingsFile(SettingsFileName);
-    SelectGroup("Settings");
-    const int32_t stored = ReadSettingNumber("settings.screenshots", -1);
-    CloseSettingsFile();
+    const int32_t stored = StoredNumber(SettingScreenshots);
     EXPECT_GE(stored, 0) << "the screenshot counter ran backwards";
     for (const RecordedCall& call : CallsOf("SaveSpriteAsPng"))
         EXPECT_EQ(call.Text.find('-'), std::string::npos) << call.Text;

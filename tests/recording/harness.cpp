@@ -54,6 +54,14 @@ std::string ReadSettingsFile() {
     return bytes;
 }
 
+int32_t StoredNumber(SettingKey key) {
+    OpenSettingsFile(SettingsFileName);
+    SelectGroup(SettingKeys[key].Group);
+    const int32_t value = ReadSettingNumber(SettingKeys[key].Key, NotStored);
+    CloseSettingsFile();
+    return value;
+}
+
 bool FileExists(const std::string& path) {
     std::error_code ignored;
     return std::filesystem::exists(path, ignored);

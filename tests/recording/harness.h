@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "core/settings_keys.h"
 #include "recording/recording_platform.h"
 
 class GameTest : public ::testing::Test {
@@ -29,6 +30,10 @@ protected:
 // The settings file of the working directory, byte for byte ("" when absent).
 void WriteSettingsFile(const std::string& bytes);
 std::string ReadSettingsFile();
+// The number the settings file holds under a key of the table; NotStored
+// where it holds none.
+constexpr int32_t NotStored = -99;
+int32_t StoredNumber(SettingKey key);
 bool FileExists(const std::string& path);
 // A settings file as the program writes it: mark, empty line, then the given
 // lines, each ended by CR LF ("[Screen]", "ScreenW = 1024", ...).
