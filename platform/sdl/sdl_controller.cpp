@@ -187,15 +187,11 @@ bool PollController() {
         Pads.NextDetectMs = now + DetectIntervalMs;
         TakeControllerEvents();
     }
-    // A button that went down since the last poll shows held in this
-    // snapshot even if it is up again, so a quick tap is never lost.
+    // Held on any pad.
     for (int b = 0; b < PadButtonCount; ++b) {
         bool held = false;
-        for (PadSlot& slot : Pads.Slots) {
-            if (!slot.Pad) continue;
-            held = held || slot.Physical[b] || slot.PressedSincePoll[b];
-            slot.PressedSincePoll[b] = false;
-        }
+        for (PadSlot& slot : Pads.Slots)
+            if (slot.Pad) held = TakeHeld(slot.Physical[b], slot.PressedSincePoll[b]) || held;
         Pads.Snapshot[b] = held;
     }
     Pads.StickX = Pads.StickY = 0;

@@ -12,12 +12,7 @@ bool PollKeyboard() {
     SdlInput& in = Sdl.Input;
     in.LastPollOk = Sdl.Started && in.KeyboardStarted;
     if (!in.LastPollOk) return false;
-    // A key that went down since the last poll shows down in this snapshot
-    // even if it is already up again, so a quick tap is never lost.
-    for (int k = 0; k < KeySlotCount; ++k) {
-        in.KeySnapshot[k] = in.KeyPhysical[k] || in.KeyPressedSincePoll[k];
-        in.KeyPressedSincePoll[k] = false;
-    }
+    for (int k = 0; k < KeySlotCount; ++k) in.KeySnapshot[k] = TakeHeld(in.KeyPhysical[k], in.KeyPressedSincePoll[k]);
     in.KeyboardPolled = true;
     return true;
 }
@@ -47,10 +42,7 @@ bool PollMouse() {
         in.PointerX = std::clamp(in.PointerX, 0, Sdl.Screen.Width - 1);
         in.PointerY = std::clamp(in.PointerY, 0, Sdl.Screen.Height - 1);
     }
-    for (int b = 1; b <= 3; ++b) {
-        in.ButtonSnapshot[b] = in.ButtonPhysical[b] || in.ButtonPressedSincePoll[b];
-        in.ButtonPressedSincePoll[b] = false;
-    }
+    for (int b = 1; b <= 3; ++b) in.ButtonSnapshot[b] = TakeHeld(in.ButtonPhysical[b], in.ButtonPressedSincePoll[b]);
     return true;
 }
 

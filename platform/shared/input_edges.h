@@ -1,8 +1,19 @@
-// input_edges.h — the one rule by which every input snapshot tells that a key
-// or button was let go: "up now, and seen held by an earlier call". Plain code
+// input_edges.h — the two rules of every input snapshot: what it holds
+// ("down now, or pressed since the last poll") and how it tells that a key
+// or button was let go ("up now, and seen held by an earlier call"). Plain code
 // over the caller's flags, no SDL, so that the real platform and the test
 // platform answer KeyReleased and ControllerButtonReleased alike.
 #pragma once
+
+// [SECTION] Snapshots
+
+// Held in a snapshot: down now, or gone down since the last poll even if it
+// is up again, so a quick tap is never lost. The press's mark is taken.
+inline bool TakeHeld(bool down, bool& pressedSincePoll) {
+    const bool held = down || pressedSincePoll;
+    pressedSincePoll = false;
+    return held;
+}
 
 // [SECTION] Releases
 
