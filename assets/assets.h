@@ -67,6 +67,11 @@ int ScreenSizeIndex();
 // The home and shifted column x of the sub column at the current size (0 when unknown).
 int HomeColumnX();
 int ShiftedColumnX();
+// The four boxes of the sub column, which move together (the slide).
+inline constexpr ItemBox LayoutTable::*SubColumnBoxes[] = {&LayoutTable::ControlBox, &LayoutTable::GameplayBox,
+                                                           &LayoutTable::GraphicBox, &LayoutTable::SoundBox};
+// Puts the whole sub column at x (the home or the shifted column).
+void PlaceSubColumn(int x);
 void FillLayoutTable();
 
 // [SECTION] Key names

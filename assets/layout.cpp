@@ -100,6 +100,10 @@ int ShiftedColumnX() {
     return size < 0 ? 0 : HomeColumnAt[size] - ColumnDistance;
 }
 
+void PlaceSubColumn(int x) {
+    for (ItemBox LayoutTable::*box : SubColumnBoxes) (Layout.*box).x = x;
+}
+
 // [SECTION] Filling
 
 // Writes the column of the current size; a size without a layout leaves the

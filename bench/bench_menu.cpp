@@ -45,7 +45,7 @@ void PrepareMenu(int32_t page) {
     Menu.MenuSelect = page;
     const bool home = page <= MenuOptions || page == MenuCredits || page == MenuQuit;
     const int x = home ? HomeColumnX() : ShiftedColumnX();
-    Layout.ControlBox.x = Layout.GameplayBox.x = Layout.GraphicBox.x = Layout.SoundBox.x = x;
+    PlaceSubColumn(x);
 }
 
 // [SECTION] Input handling on every state

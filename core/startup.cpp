@@ -113,13 +113,7 @@ void ReturnToResolutionPage() {
     OpenSettingsFile(SettingsFileName);
     WriteSetting(SettingPage, "Main");
     CloseSettingsFile();
-    if (ScreenSizeIndex() >= 0) {
-        int x = ShiftedColumnX();
-        Layout.ControlBox.x = x;
-        Layout.GameplayBox.x = x;
-        Layout.GraphicBox.x = x;
-        Layout.SoundBox.x = x;
-    }
+    if (ScreenSizeIndex() >= 0) PlaceSubColumn(ShiftedColumnX());
     Menu.MenuSelect = MenuResolution;
 }
 

@@ -406,11 +406,12 @@ SettingKey BindingSetting(int32_t state) { return Bindings[CaptureRow(state)].Ke
 void SlideStep() {
     if (ScreenSizeIndex() < 0) return;
     const int target = SubColumnGoesHome(Menu.MenuSelect) ? HomeColumnX() : ShiftedColumnX();
-    for (ItemBox* box : {&Layout.ControlBox, &Layout.GameplayBox, &Layout.GraphicBox, &Layout.SoundBox}) {
-        if (box->x < target)
-            box->x = std::min(box->x + SlideSpeed, target);
-        else if (box->x > target)
-            box->x = std::max(box->x - SlideSpeed, target);
+    for (ItemBox LayoutTable::*member : SubColumnBoxes) {
+        ItemBox& box = Layout.*member;
+        if (box.x < target)
+            box.x = std::min(box.x + SlideSpeed, target);
+        else if (box.x > target)
+            box.x = std::max(box.x - SlideSpeed, target);
     }
 }
 

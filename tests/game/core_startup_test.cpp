@@ -165,8 +165,7 @@ TEST_F(GameTest, GraphicResReturnsToTheResolutionPageWithTheColumnSlidOver) {
     Boot();
     EXPECT_EQ(Menu.MenuSelect, MenuResolution);
     ASSERT_GE(ScreenSizeIndex(), 0);
-    for (int x : {Layout.ControlBox.x, Layout.GameplayBox.x, Layout.GraphicBox.x, Layout.SoundBox.x})
-        EXPECT_EQ(x, ShiftedColumnX());
+    for (ItemBox LayoutTable::*box : SubColumnBoxes) EXPECT_EQ((Layout.*box).x, ShiftedColumnX());
     std::string file = ReadSettingsFile();
     EXPECT_NE(file.find("settings.page = Main\r\n"), std::string::npos) << file;
     EXPECT_EQ(file.find("GraphicRes"), std::string::npos) << file;

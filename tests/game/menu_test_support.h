@@ -20,10 +20,6 @@ inline void UseScreen(int width, int height) {
     FillLayoutTable();
 }
 
-inline void PlaceSubColumn(int x) {
-    Layout.ControlBox.x = Layout.GameplayBox.x = Layout.GraphicBox.x = Layout.SoundBox.x = x;
-}
-
 inline void HoldOnly(std::initializer_list<int> keys) {
     for (bool& down : Rec.KeyDown) down = false;
     for (int key : keys) Rec.KeyDown[key] = true;

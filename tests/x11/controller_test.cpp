@@ -151,7 +151,7 @@ TEST_F(ControllerTest, TheStickPastItsDeadZoneMovesTheMenuPointerAndRepeatsWhile
     Cfg.ScreenW = 800;
     Cfg.ScreenH = 600;
     FillLayoutTable();
-    Layout.ControlBox.x = Layout.GameplayBox.x = Layout.GraphicBox.x = Layout.SoundBox.x = ShiftedColumnX();
+    PlaceSubColumn(ShiftedColumnX());
     Menu.MenuSelect = MenuControl;
     const ItemBox& forward = Layout.ForwardBox;
     PlaceMouse(forward.x + 75, forward.y + 10);
