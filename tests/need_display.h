@@ -1,7 +1,8 @@
 // need_display.h — the one way the X and end-to-end tests find out whether
 // they can run: NEED_DISPLAY() skips a test where there is no X display,
 // fails it where the display or the tools to drive it are broken, and waits
-// for the window manager before the first window on a new server.
+// for the window manager before the first window on a new server. Also what
+// both ask of the X desktop as a player's would (through xdotool).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -64,6 +65,31 @@ inline Verdict Check(std::string& reason) {
         case Verdict::Run: reason.clear(); break;
     }
     return verdict;
+}
+
+// [SECTION] Asking the X desktop
+// None of these waits for the answer unless `sync` says so: a test waits for
+// what it expects to see.
+
+// Raises and focuses; where the window manager does not take
+// _NET_ACTIVE_WINDOW, focuses.
+inline bool ActivateWindow(const std::string& id, bool sync = false) {
+    const std::string how = sync ? " --sync " : " ";
+    return Shell(("xdotool windowactivate" + how + id + " >/dev/null 2>&1 || xdotool windowfocus" + how + id +
+                  " >/dev/null 2>&1").c_str());
+}
+inline bool MinimiseWindow(const std::string& id) {
+    return Shell(("xdotool windowminimize " + id + " >/dev/null 2>&1").c_str());
+}
+inline bool MoveWindow(const std::string& id, int x, int y, bool sync = false) {
+    return Shell(("xdotool windowmove " + std::string(sync ? "--sync " : "") + id + " " + std::to_string(x) + " " +
+                  std::to_string(y) + " >/dev/null 2>&1").c_str());
+}
+// A key pressed and let go at once (a tap between two of the program's polls).
+inline bool TapKey(const std::string& keysym) { return Shell(("xdotool key " + keysym).c_str()); }
+// A relative move, from wherever the pointer is.
+inline bool NudgePointer(int dx, int dy) {
+    return Shell(("xdotool mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy)).c_str());
 }
 
 }  // namespace need_display

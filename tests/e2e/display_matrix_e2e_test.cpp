@@ -63,7 +63,7 @@ struct RendererChoice {
 struct PointerMover {
     std::chrono::steady_clock::time_point Next = std::chrono::steady_clock::now();
     int Step = 0;
-    void Move() { Run(std::string("xdotool mousemove_relative -- ") + (Step++ % 2 ? "-3 2" : "3 -2")); }
+    void Move() { Step++ % 2 ? NudgePointer(-3, 2) : NudgePointer(3, -2); }
     void operator()() {
         if (std::chrono::steady_clock::now() < Next) return;
         Next += std::chrono::milliseconds(25);
@@ -92,7 +92,7 @@ TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
     ASSERT_FALSE(id.empty()) << "no window";
     // X reads back only what is on the screen: a framed window goes to the
     // top-left corner, wholly on it.
-    if (mode == 1) e2e::Run("xdotool windowmove --sync " + id + " 0 0");
+    if (mode == 1) e2e::MoveWindow(id, 0, 0, true);
     const DisplayMode display = CurrentDisplayMode();
     ASSERT_GT(display.Hz, 0) << "the display reports no refresh rate";
     PointerTo(W - 30, 30);   // where the reference pictures have it

@@ -127,7 +127,7 @@ bool WindowPicture(const std::string& id, RgbaImage& out) {
     Window child;
     int x = 0, y = 0;
     if (!XTranslateCoordinates(display, window, a.root, 0, 0, &x, &y, &child)) return false;
-    // The screen's size as the server has it now: Xlib's DisplayWidth keeps
+    // The screen's size as the server has it now: Xlib's DesktopWidth keeps
     // the size the connection opened with, across mode switches.
     XWindowAttributes rootAttributes{};
     if (!XGetWindowAttributes(display, a.root, &rootAttributes)) return false;
@@ -325,7 +325,7 @@ std::string WaitForWindow(double timeoutSeconds, pid_t pid) {
         id = FindWindow(pid);
         if (id.empty()) return false;
         if (!WindowIs(id, WindowState::Focused)) {
-            Run("xdotool windowactivate --sync " + id + " >/dev/null 2>&1");
+            ActivateWindow(id, true);
             if (!WindowIs(id, WindowState::Focused)) return false;
         }
         RgbaImage picture;
@@ -381,6 +381,23 @@ void Sleep(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
+// [SECTION] Asking the window manager
+
+int VisibleGameWindows() {
+    const std::string ids = Run("xdotool search --onlyvisible --name '^Veldrune$' 2>/dev/null");
+    if (ids.empty()) return 0;
+    return 1 + int(std::count(ids.begin(), ids.end(), '\n'));
+}
+
+std::pair<int, int> WindowPlace(const std::string& id) {
+    int x = 0, y = 0;
+    std::istringstream(Run("xdotool getwindowgeometry --shell " + id + " | sed -n 's/^[XY]=//p' | tr '\\n' ' '")) >>
+        x >> y;
+    return {x, y};
+}
+
+int DesktopWidth() { return std::atoi(Run("xdotool getdisplaygeometry | cut -d' ' -f1").c_str()); }
+
 // [SECTION] Input
 
 // The hold: the program reads its keys once a frame (a press released
@@ -395,14 +412,14 @@ void Key(const std::string& keysym) {
 // the known place and add up as they should in any frame.
 void PointerTo(int x, int y) {
     if (!PointerKnown) {
-        ActAndSettle(CurrentWindow, [] { Run("xdotool mousemove_relative -- -4000 -4000"); });
+        ActAndSettle(CurrentWindow, [] { NudgePointer(-4000, -4000); });
         PointerKnown = true;
         PointerAtX = PointerAtY = 0;
     }
     const int dx = x - PointerAtX, dy = y - PointerAtY;
     if (dx == 0 && dy == 0) return;
     ActAndSettle(CurrentWindow,
-                 [&] { Run("xdotool mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy)); });
+                 [&] { NudgePointer(dx, dy); });
     PointerAtX = x;
     PointerAtY = y;
 }

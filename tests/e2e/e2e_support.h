@@ -14,6 +14,7 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,15 @@ bool WindowIs(const std::string& id, WindowState state);
 bool WaitForWindowState(const std::string& id, WindowState state, double timeoutSeconds = 20);
 // The id of the newest visible window titled Veldrune (of `pid` when given), "" when none.
 std::string FindWindow(pid_t pid = -1, bool onlyVisible = true);
+int VisibleGameWindows();   // how many windows titled Veldrune are visible
+
+// [SECTION] Asking the window manager, as a player's desktop does
+using need_display::ActivateWindow;
+using need_display::MinimiseWindow;
+using need_display::MoveWindow;
+using need_display::NudgePointer;
+std::pair<int, int> WindowPlace(const std::string& id);           // its top-left on the screen
+int DesktopWidth();
 // A settings file as the program writes it (mark, empty line, CR LF lines).
 std::string SettingsText(const std::vector<std::string>& lines);
 // Pins the menu fonts: copies a DejaVu face into dir/Media/Fonts and returns

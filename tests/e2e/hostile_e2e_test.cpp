@@ -22,14 +22,6 @@ namespace {
 
 // [SECTION] Helpers
 
-int VisibleGameWindows() {
-    std::string ids = Run("xdotool search --onlyvisible --name '^Veldrune$' 2>/dev/null");
-    int n = 0;
-    for (size_t at = 0; at < ids.size(); ++at)
-        if (at == 0 || ids[at - 1] == '\n') ++n;
-    return ids.empty() ? 0 : n;
-}
-
 // Processes named veldrune that have ended and that a living parent never
 // waited for. An orphan is left to the system's first process, which reaps
 // it or not as that system does, so it is not counted.
@@ -191,7 +183,7 @@ TEST(HostileProgram, ScreenModeZeroWaitsInTheStandByWindowThenComesUpFullScreen)
     const std::string standBy = WaitForStandBy(p);
     ASSERT_FALSE(standBy.empty()) << "no stand-by window";
     EXPECT_TRUE(IsRunning(p));
-    e2e::Run("xdotool windowactivate " + standBy + " 2>/dev/null");
+    e2e::ActivateWindow(standBy);
     ASSERT_FALSE(WaitForWindow(20, p.Pid).empty()) << "no full screen after the activation";
     Key("F12");
     EXPECT_TRUE(WaitForFile(dir + "/Screenshot_1.png"));
@@ -221,7 +213,7 @@ TEST(HostileProgram, ImpossibleWindowSizeNeverWaitsWithoutAWindow) {
             << "running with no window at all";
         if (!id.empty()) {
             EXPECT_TRUE(WaitUntil([&] {
-                e2e::Run("xdotool windowactivate --sync " + id + " 2>/dev/null");
+                e2e::ActivateWindow(id, true);
                 return WindowIs(id, WindowState::Focused) || !IsRunning(p);
             })) << "the window never took the focus";
             Key("alt+F4");
@@ -244,7 +236,7 @@ TEST(HostileProgram, ImpossibleFullScreenSizeSurvivesActivationsAndQuitsFromTheS
     std::string id = WaitForStandBy(p);
     for (int round = 0; round < 3; ++round) {
         ASSERT_FALSE(id.empty()) << "no stand-by window in round " << round;
-        e2e::Run("xdotool windowactivate " + id + " 2>/dev/null");
+        e2e::ActivateWindow(id);
         // The activated window goes, the screen cannot open, and a new
         // stand-by window comes.
         id = WaitForStandBy(p, id);

@@ -208,10 +208,10 @@ TEST(MusicE2e, SilentInTheBackgroundBackWhenActivated) {
     ASSERT_FALSE(id.empty());
     Sound sound;
     ASSERT_TRUE(WaitForSound(file, true, sound));
-    e2e::Run("xdotool windowminimize " + id + " 2>/dev/null");
+    e2e::MinimiseWindow(id);
     ASSERT_TRUE(WaitForWindowState(id, WindowState::Minimised));
     EXPECT_TRUE(WaitForSound(file, false, sound)) << "music goes on in the background";
-    e2e::Run("xdotool windowactivate " + id + " 2>/dev/null");
+    e2e::ActivateWindow(id);
     EXPECT_TRUE(WaitForSound(file, true, sound)) << "no music after coming back";
     Kill(p);
 }
@@ -394,9 +394,11 @@ TEST(MusicE2e, OnInsideTheOffFadeFadesInFromWhereTheMusicIs) {
     sound = ReadSound(file);
     const long clicked = sound.Frames();
     const double full = sound.RmsOfLast(1.0);
-    // Off, then On 0.15 s later (half way through the 0.3 s fade), in one go.
-    e2e::Run("xdotool mousedown 1 mouseup 1 sleep 0.15 mousemove_relative -- 0 " + std::to_string(OnY - OffY) +
-             " mousedown 1 mouseup 1");
+    // Off, then On 0.15 s later (half way through the 0.3 s fade).
+    ClickLeft();
+    Sleep(0.15);
+    NudgePointer(0, OnY - OffY);
+    ClickLeft();
     constexpr long Window = Rate / 50;
     ASSERT_TRUE(WaitUntil([&] {
         sound = ReadSound(file);

@@ -30,18 +30,12 @@ TEST(Redraw, AWindowPushedOffTheScreenAndBroughtBackShowsTheWholeMenuAgain) {
     // Somewhere wholly on the screen first (the whole window reads back only
     // there), then mostly off its right edge, then back: each move is over
     // once the window manager has put the window somewhere else.
-    const auto place = [&] {
-        int x = 0, y = 0;
-        std::istringstream(e2e::Run("xdotool getwindowgeometry --shell " + id +
-                                    " | sed -n 's/^[XY]=//p' | tr '\\n' ' '")) >> x >> y;
-        return std::pair{x, y};
-    };
     const auto moveTo = [&](int x, int y) {
-        const auto from = place();
-        e2e::Run("xdotool windowmove " + id + " " + std::to_string(x) + " " + std::to_string(y));
-        EXPECT_TRUE(WaitUntil([&] { return place() != from; })) << "the window was not moved to " << x << "," << y;
+        const auto from = WindowPlace(id);
+        MoveWindow(id, x, y);
+        EXPECT_TRUE(WaitUntil([&] { return WindowPlace(id) != from; })) << "the window was not moved to " << x << "," << y;
     };
-    const int screenW = std::atoi(e2e::Run("xdotool getdisplaygeometry | cut -d' ' -f1").c_str());
+    const int screenW = DesktopWidth();
     RgbaImage want, before, after;
     ASSERT_TRUE(DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_800x600_main.png",
                               want));

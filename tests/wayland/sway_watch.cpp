@@ -280,7 +280,7 @@ static void Send(const std::string& line) {
 // A tap: the program keeps a press seen since its last poll.
 void Key(Driver driver, const std::string& keysym) {
     if (driver == Driver::Wayland) Send("key " + keysym);
-    else e2e::Run("xdotool key " + keysym);
+    else e2e::Key(keysym);
 }
 
 bool Press(Driver driver, const std::string& keysym) {

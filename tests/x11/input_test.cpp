@@ -44,8 +44,6 @@ void PushWindowEvent(SDL_Window* w, uint8_t event) {
     ASSERT_EQ(SDL_PushEvent(&e), 1);
 }
 
-bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
-
 }  // namespace
 
 // [SECTION] KeyReleased
@@ -143,21 +141,19 @@ TEST_F(PlatformTest, XdotoolTapAndRelativeMotionArrive) {
     SDL_Window* w = GameWindowForTests(0);
     const unsigned long xid = XWindowOf(w);
     ASSERT_NE(xid, 0u);
-    if (!(SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS))
-        Shell("xdotool windowactivate --sync " + std::to_string(xid) + " >/dev/null 2>&1 || xdotool windowfocus --sync " +
-            std::to_string(xid) + " >/dev/null 2>&1");
+    if (!(SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS)) need_display::ActivateWindow(std::to_string(xid), true);
     ASSERT_TRUE(ScreenIsActive()) << "the window has no focus; xdotool's keys would go elsewhere";
     ASSERT_TRUE(PollKeyboard());
 
     // `xdotool key` presses and lets go at once; we must still see it.
-    ASSERT_TRUE(Shell("xdotool key q"));
+    ASSERT_TRUE(need_display::TapKey("q"));
     bool released = false;
     need_display::PollFor(20, [&] { return PollKeyboard() && (released = KeyReleased(KeyQ)); });
     EXPECT_TRUE(released) << "a tap between two polls was lost";
 
     PlaceMouse(50, 60);
     ASSERT_TRUE(PollMouse());
-    ASSERT_TRUE(Shell("xdotool mousemove_relative -- 10 5"));
+    ASSERT_TRUE(need_display::NudgePointer(10, 5));
     need_display::PollFor(20, [] { return PollMouse() && PointerX() != 50; });
     EXPECT_EQ(PointerX(), 60);
     EXPECT_EQ(PointerY(), 65);
