@@ -95,16 +95,17 @@ settings() {   # settings W H MODE [STRETCH]
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else print v[int((NR + 1) / 2)] }'; }
 ticks() { awk '{ sub(/.*\) /, ""); split($0, f, " "); print f[12] + f[13] }' "/proc/$1/stat" 2>/dev/null || echo 0; }
-press() { xdotool keydown "$1"; sleep 0.08; xdotool keyup "$1"; sleep 0.3; }
+# shellcheck source=tools/xdo.sh
+. "$root/tools/xdo.sh"
+press() { xdo_key "$1"; sleep 0.3; }
 click_at() {
-    xdotool mousemove_relative -- -4000 -4000; sleep 0.1
-    xdotool mousemove_relative -- "$1" "$2"; sleep 0.1
-    xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 0.3
+    xdo_corner; sleep 0.1
+    xdo_move "$1" "$2"; sleep 0.1
+    xdo_tap; sleep 0.3
 }
 wait_window() {
     for _ in $(seq 1 300); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
-        [ -n "$id" ] && { xdotool windowactivate --sync "$id" 2>/dev/null; return 0; }
+        xdo_activate "$1" && return 0
         sleep 0.1
     done
     return 1
@@ -146,8 +147,8 @@ menu_on_page() {   # menu_on_page PAGE SIZE
 # forth away from every item, for as long as it runs.
 move_pointer() {
     while :; do
-        xdotool mousemove_relative -- 3 -2; sleep 0.02
-        xdotool mousemove_relative -- -3 2; sleep 0.02
+        xdo_move 3 -2; sleep 0.02
+        xdo_move -3 2; sleep 0.02
     done
 }
 screens() {

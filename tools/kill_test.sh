@@ -33,16 +33,13 @@ pictures="$work/.pictures"
 before="$work/.before.cfg"
 : >"$pictures"
 
-press() { xdotool keydown "$1" 2>/dev/null; sleep 0.04; xdotool keyup "$1" 2>/dev/null; }
-pointer_to() {   # relative mode: push to the corner, then move
-    xdotool mousemove_relative -- -4000 -4000 2>/dev/null
-    sleep 0.03
-    xdotool mousemove_relative -- "$1" "$2" 2>/dev/null
-    sleep 0.03
-}
-click_at() {
-    pointer_to "$1" "$2"
-    xdotool mousedown 1 2>/dev/null; sleep 0.06; xdotool mouseup 1 2>/dev/null; sleep 0.05
+# shellcheck source=tools/xdo.sh
+. "$here/xdo.sh"
+press() { xdo_key "$1" 2>/dev/null; }
+click_at() {   # relative mode: push to the corner, then move
+    xdo_corner; sleep 0.03
+    xdo_move "$1" "$2"; sleep 0.03
+    xdo_tap 2>/dev/null; sleep 0.05
 }
 # Keeps the program busy writing until it is killed.
 drive() {
@@ -52,7 +49,7 @@ drive() {
     click_at 400 510          # Options
     click_at 400 190          # Control
     # The sub column slides away: until the picture is at rest.
-    python3 "$here/x_readback.py" settle "$(xdotool search --onlyvisible --name '^Veldrune$' 2>/dev/null | tail -1)"
+    python3 "$here/x_readback.py" settle "$(xdo_find_window '^Veldrune$')"
     while :; do
         case $((RANDOM % 4)) in
             0) press grave ;;
@@ -80,7 +77,7 @@ leftovers_besides() {
 }
 wait_for_window() {
     for _ in $(seq 1 300); do
-        xdotool search --onlyvisible --name '^Veldrune$' >/dev/null 2>&1 && return 0
+        [ -n "$(xdo_find_window '^Veldrune$')" ] && return 0
         sleep 0.1
     done
     return 1
@@ -113,7 +110,7 @@ for ((i = 1; i <= kills; ++i)); do
         kill "$driver" 2>/dev/null
         wait "$driver" 2>/dev/null
     fi
-    xdotool keyup grave F12 2>/dev/null; xdotool mouseup 1 2>/dev/null
+    xdo_release_all
     done_kills=$i
     if ! out="$(python3 "$here/check_outputs.py" "$work" --before "$before" --pictures "$pictures")"; then
         echo "kill $i: $out" >&2

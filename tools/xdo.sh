@@ -1,5 +1,7 @@
 # xdo.sh — driving the menu on the current X display with xdotool; sourced by
-# the scripts that walk through it (tools/tour.sh, tests/package/).
+# the scripts that walk through it (tools/tour.sh, tests/package/) and by
+# those that drive it at a pace of their own (tools/kill_test.sh,
+# bench/budget.sh). The only shell that calls xdotool.
 #
 # Nothing here waits for a fixed time: an input whose answer shows on the
 # screen waits until the window shows another picture and it has come to
@@ -36,9 +38,13 @@ xdo_wait_window() {
   XDO_WINDOW=$wid XDO_PX="" XDO_PY=""
   echo "$wid"
 }
+# The window titled by the pattern $1, when there is one: its id (the newest).
+xdo_find_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1; }
 xdo_settle() { python3 "$xdo_readback" settle "$XDO_WINDOW"; }
 # A key: down, held 80 ms, up. It waits for nothing.
 xdo_key() { xdotool keydown "$1"; sleep 0.08; xdotool keyup "$1"; }
+# What a killed script may have left held, let go.
+xdo_release_all() { xdotool keyup grave F12 2>/dev/null; xdotool mouseup 1 2>/dev/null; true; }
 # A key whose answer is a new picture, waited for.
 xdo_press() { python3 "$xdo_readback" after "$XDO_WINDOW" bash -c "xdotool keydown $1; sleep 0.08; xdotool keyup $1"; }
 # A key the page ignores for a while without showing it (the Options page's
@@ -56,6 +62,16 @@ xdo_point() {
   [ "$dx" = 0 ] && [ "$dy" = 0 ] && return 0
   python3 "$xdo_readback" after "$XDO_WINDOW" xdotool mousemove_relative -- "$dx" "$dy"
   XDO_PX=$1 XDO_PY=$2
+}
+# Without waiting for an answer: the pointer pushed into the top-left corner
+# (where it stops), then a move relative to where it is; the window found by
+# xdo_find_window raised and focused (false while there is none).
+xdo_corner() { xdotool mousemove_relative -- -4000 -4000 2>/dev/null; }
+xdo_move() { xdotool mousemove_relative -- "$1" "$2" 2>/dev/null; }
+xdo_activate() {
+  local id; id=$(xdo_find_window "$1")
+  [ -n "$id" ] && xdotool windowactivate --sync "$id" >/dev/null 2>&1
+  [ -n "$id" ]
 }
 # A click is down and up at once, seen in exactly one frame: a held button
 # fires again in every frame on whatever the new page puts under the pointer.
