@@ -35,7 +35,7 @@ TEST_F(MenuActions, ClickingAnotherLanguageEndsOnTheLanguagePageInIt) {
     Menu.MenuSelect = MenuLanguage;
     PointAt(560, 250);   // English
     HoldLeftButton(true);
-    MenuFrame();
+    Frame();
     HoldLeftButton(false);
     EXPECT_EQ(Menu.MenuSelect, MenuLanguage);
     EXPECT_EQ(Cfg.settings.language, "English");
@@ -79,7 +79,7 @@ TEST_F(MenuActions, ClickOnASizeTheDisplayLacksStillRestarts) {
     Menu.MenuSelect = MenuResolution;
     PointAt(560, 310);   // the 1280x720 box
     HoldLeftButton(true);
-    MenuFrame();
+    Frame();
     EXPECT_EQ(App.RestartRequested, 1);
     EXPECT_EQ(App.NewScreenWidth, 1280);
     EXPECT_EQ(App.NewScreenHeight, 720);
@@ -91,10 +91,11 @@ TEST_F(MenuActions, ClickOnTheCurrentSizeStaysOnTheResolutionPage) {
     Menu.MenuSelect = MenuResolution;
     PointAt(560, 250);   // the 800x600 box
     HoldLeftButton(true);
-    MenuFrame();
+    const std::string before = ReadSettingsFile();
+    Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuResolution);
     EXPECT_EQ(App.RestartRequested, 0);
-    EXPECT_FALSE(FileExists(SettingsFileName));
+    EXPECT_EQ(ReadSettingsFile(), before);
 }
 
 }  // namespace

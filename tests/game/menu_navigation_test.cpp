@@ -222,8 +222,8 @@ protected:
         GameTest::SetUp();
         UseScreen(800, 600);
         PointAt(790, 10);
-        MenuFrame({KeyO});
-        MenuFrame();   // frame 1 of the Options visit
+        Frame({KeyO});
+        Frame();   // frame 1 of the Options visit
         ASSERT_EQ(Menu.MenuSelect, MenuOptions);
     }
 };
@@ -231,9 +231,9 @@ protected:
 TEST_F(MenuOptionsDelay, TappedDuringTheCountDoesNothingEvenAfterwards) {
     for (int frame = 2; frame <= 100; ++frame) {
         if (frame == 20)
-            MenuFrame({KeyT});   // pressed here, let go in frame 21
+            Frame({KeyT});   // pressed here, let go in frame 21
         else
-            MenuFrame();
+            Frame();
     }
     EXPECT_EQ(Menu.MenuSelect, MenuOptions);
 }
@@ -241,28 +241,38 @@ TEST_F(MenuOptionsDelay, TappedDuringTheCountDoesNothingEvenAfterwards) {
 TEST_F(MenuOptionsDelay, HeldUntilTheGateOpensCountsOnlyFromTheFirstFrameItIsAsked) {
     // Held through frame 53 and let go in 54, the first frame T is asked:
     // it was never seen down, so nothing happens.
-    for (int frame = 2; frame <= 53; ++frame) MenuFrame({KeyT});
-    MenuFrame();
+    for (int frame = 2; frame <= 53; ++frame) Frame({KeyT});
+    Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuOptions);
 }
 
 TEST_F(MenuOptionsDelay, HeldPastTheCountOpensControl) {
-    for (int frame = 2; frame <= 54; ++frame) MenuFrame({KeyT});
+    for (int frame = 2; frame <= 54; ++frame) Frame({KeyT});
     EXPECT_EQ(Menu.MenuSelect, MenuOptions);
-    MenuFrame();
+    Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
 }
 
 TEST_F(MenuOptionsDelay, ReturningFromASubPageKeepsTheKeysLive) {
-    for (int frame = 2; frame <= 54; ++frame) MenuFrame({KeyR});
-    MenuFrame();
+    for (int frame = 2; frame <= 54; ++frame) Frame({KeyR});
+    Frame();
     ASSERT_EQ(Menu.MenuSelect, MenuGraphic);
-    MenuFrame({KeyEscape});
-    MenuFrame();
+    Frame({KeyEscape});
+    Frame();
     ASSERT_EQ(Menu.MenuSelect, MenuOptions);
-    MenuFrame({KeyU});
-    MenuFrame();
+    Frame({KeyU});
+    Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuSound);
+}
+
+TEST_F(MenuOptionsDelay, AVisitFromTheMainPageWaitsAgain) {
+    for (int frame = 2; frame <= 60; ++frame) Frame();
+    Release({KeyEscape});
+    ASSERT_EQ(Menu.MenuSelect, MenuMain);
+    Release({KeyO});
+    ASSERT_EQ(Menu.MenuSelect, MenuOptions);
+    Release({KeyT});
+    EXPECT_EQ(Menu.MenuSelect, MenuOptions) << "the letters did not wait again after the main page";
 }
 
 }  // namespace

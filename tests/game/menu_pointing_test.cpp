@@ -168,21 +168,21 @@ TEST_F(MenuPointing, HeldButtonSlidesFromControlOntoForward) {
     PointAt(400, 190);
     HoldLeftButton(true);
     for (int frame = 1; frame <= 15; ++frame) {
-        MenuFrame();
+        Frame();
         ASSERT_EQ(Menu.MenuSelect, MenuControl) << "frame " << frame;
     }
     EXPECT_EQ(Layout.ControlBox.x, 250);   // pointer x 400 is now its right edge
-    MenuFrame();
+    Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuForward);
 }
 
 TEST_F(MenuPointing, AClickOverridesAHotkeyOfTheSameFrame) {
     UseScreen(800, 600);
     PointAt(790, 10);
-    MenuFrame({KeyN});
+    Frame({KeyN});
     PointAt(400, 510);   // Options
     HoldLeftButton(true);
-    MenuFrame();
+    Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuOptions);
 }
 

@@ -249,7 +249,11 @@ TEST_F(MenuRender, ControlAndCapturePagesAtEverySize) {
 }
 
 TEST_F(MenuRender, UnknownSizeDrawsItemsButNoBackdropNoDividerAndNoSlide) {
-    UseScreen(1024, 600);   // a size without a layout: every box empty
+    // A size without a layout: every box empty.
+    Cfg.ScreenW = 1024;
+    Cfg.ScreenH = 600;
+    Layout = LayoutTable{};
+    FillLayoutTable();
     const Lines drawn = Page(MenuMain);
     ASSERT_EQ(drawn.size(), 8u);
     EXPECT_EQ(drawn.at(1), B(De(LabelNewGame), 0, 0, 140));

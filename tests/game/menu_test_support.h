@@ -1,5 +1,6 @@
-// menu_test_support.h — driving the menu's own steps frame by frame on the
-// recording platform, in the frame loop's order, for the menu tests.
+// menu_test_support.h — the menu tests' start at a screen size, their
+// frames (the program's own, RunFrame) and a look at one drawn page, on the
+// recording platform.
 #pragma once
 
 #include <initializer_list>
@@ -11,31 +12,18 @@
 #include "menu/menu.h"
 #include "recording/harness.h"
 
-// The screen size the assets were loaded for: the layout filled as
-// LoadAssets fills it.
+// The program started at this screen size, on its main page, as a player
+// starts it with that size in the settings file.
 inline void UseScreen(int width, int height) {
-    Cfg.ScreenW = width;
-    Cfg.ScreenH = height;
-    Layout = LayoutTable{};
-    FillLayoutTable();
+    WriteSettingsFile(SettingsText({"[Screen]", "ScreenW = " + std::to_string(width),
+                                    "ScreenH = " + std::to_string(height)}));
+    Boot();
+    ASSERT_EQ(Cfg.ScreenW, width) << "the program did not start at " << width << " x " << height;
 }
 
 inline void HoldOnly(std::initializer_list<int> keys) {
     for (bool& down : Rec.KeyDown) down = false;
     for (int key : keys) Rec.KeyDown[key] = true;
-}
-
-// One frame of the menu with these keys held: polls, navigation, pointing,
-// the page reset, the page, then the frame is presented.
-inline void MenuFrame(std::initializer_list<int> held = {}) {
-    HoldOnly(held);
-    PollKeyboard();
-    PollMouse();
-    NavigateByKeyboard();
-    PointWithMouse();
-    ResetFadeInOnMainPages();
-    RenderPage();
-    PresentFrame();
 }
 
 // Keyboard navigation alone: the keys held for one pass, then let go for a
