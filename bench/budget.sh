@@ -193,12 +193,8 @@ music_rows() {
     declare -A mcpu mstart mpeak
     if command -v pulseaudio >/dev/null; then
         sound_dir="$(mktemp -d)"
-        XDG_RUNTIME_DIR="$sound_dir" pulseaudio -n --daemonize=yes --exit-idle-time=-1 \
-            --load=module-native-protocol-unix --load="module-null-sink sink_name=vr" --load=module-always-sink \
-            >/dev/null 2>&1
-        export PULSE_SERVER="unix:$sound_dir/pulse/native"
-        for _ in $(seq 1 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-        pactl info >/dev/null 2>&1 || { echo "budget: the sound server did not start" >&2; unset PULSE_SERVER; }
+        if PULSE_SERVER=$("$root/tools/sound_server.sh" start "$sound_dir"); then export PULSE_SERVER
+        else echo "budget: the sound server did not start" >&2; unset PULSE_SERVER; fi
     fi
     [ -n "${PULSE_SERVER:-}" ] || export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw"
     for m in 1 0; do
@@ -215,7 +211,7 @@ music_rows() {
     done
     unset SDL_AUDIODRIVER SDL_DISKAUDIOFILE
     if [ -n "$sound_dir" ]; then
-        XDG_RUNTIME_DIR="$sound_dir" pulseaudio --kill 2>/dev/null
+        "$root/tools/sound_server.sh" stop "$sound_dir"
         unset PULSE_SERVER
         rm -rf "$sound_dir"
     fi

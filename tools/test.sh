@@ -39,24 +39,13 @@ fail() {
 }
 
 # A sound server with a null sink, for the music test that records what a
-# player would hear (as root it warns, and works). Its socket is in a folder
-# of its own and is named to that test alone, so no other program finds it.
+# player would hear; its address is named to that test alone.
 sound_dir=$(mktemp -d)
-stop_sound_server() { XDG_RUNTIME_DIR="$sound_dir" pulseaudio --kill 2>/dev/null || true; rm -rf "$sound_dir"; }
+stop_sound_server() { tools/sound_server.sh stop "$sound_dir"; rm -rf "$sound_dir"; }
 trap stop_sound_server EXIT
 start_sound_server() {
-  XDG_RUNTIME_DIR="$sound_dir" pulseaudio -n --daemonize=yes --exit-idle-time=-1 \
-    --load=module-native-protocol-unix --load="module-null-sink sink_name=vr" --load=module-always-sink \
-    >/dev/null 2>&1 || true
-  local server="unix:$sound_dir/pulse/native"
-  for _ in $(seq 100); do   # up to 10 s for the server to answer
-    if PULSE_SERVER="$server" pactl info >/dev/null 2>&1; then
-      export VELDRUNE_TEST_PULSE_SERVER="$server"
-      return 0
-    fi
-    sleep 0.1
-  done
-  echo "the test sound server did not start"; return 1
+  VELDRUNE_TEST_PULSE_SERVER=$(tools/sound_server.sh start "$sound_dir") || return 1
+  export VELDRUNE_TEST_PULSE_SERVER
 }
 build_preset() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j"$(nproc)"; }
 

@@ -260,28 +260,17 @@ TEST(MusicE2e, ASoundServerPlaysTheMusic) {
 
 namespace {
 
-// A sound server of the test's own, as tools/test.sh starts the shared one, in
-// its own folder: it can be killed, started again on the same socket, or
-// frozen without touching the shared one.
+// A sound server of the test's own (tools/sound_server.sh, as tools/test.sh
+// starts the shared one) in its own folder: it can be killed, started again
+// on the same socket, or frozen without touching the shared one.
 struct PrivateServer {
     std::string Dir;
     ~PrivateServer() { Stop(); }   // also where an assertion ended the test early
     std::string Socket() const { return "unix:" + Dir + "/pulse/native"; }
-    bool Start() const {
-        e2e::Run("XDG_RUNTIME_DIR=" + Dir + " pulseaudio -n --daemonize=yes --exit-idle-time=-1"
-                 " --load=module-native-protocol-unix --load='module-null-sink sink_name=vr'"
-                 " --load=module-always-sink >/dev/null 2>&1");
-        return WaitUntil([&] { return e2e::Run("PULSE_SERVER=" + Socket() + " pactl info >/dev/null 2>&1 && echo up") == "up"; }, 10);
-    }
+    bool Start() const { return e2e::Run(Script + " start " + Dir) == Socket(); }
     pid_t Pid() const { return pid_t(std::atol(ReadFile(Dir + "/pulse/pid").c_str())); }
-    void Stop() const {
-        const pid_t pid = Pid();
-        if (pid <= 0 || kill(pid, 0) != 0) return;
-        if (ReadFile("/proc/" + std::to_string(pid) + "/cmdline").rfind("pulseaudio", 0) != 0) return;
-        kill(pid, SIGCONT);
-        kill(pid, SIGTERM);
-        WaitUntil([&] { return kill(pid, 0) != 0; }, 10);
-    }
+    void Stop() const { e2e::Run(Script + " stop " + Dir); }
+    const std::string Script = std::string(VELDRUNE_SOURCE_DIR) + "/tools/sound_server.sh";
 };
 
 // Records the server's sink into file until ended.
