@@ -88,10 +88,8 @@ cd "$work"
 echo "budget: display ${WAYLAND_DISPLAY:-${DISPLAY:-none}}, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); about 5 minutes" >&2
 
 settings() {   # settings W H MODE [STRETCH]
-    mkdir -p Media/Fonts
-    cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "Media/Fonts/DejaVu Sans.ttf"
-    printf '\xef\xbb\xbf\r\n[Screen]\r\nScreenW = %s\r\nScreenH = %s\r\nScreenS = %s\r\n[Settings]\r\nsettings.screenmode = %s\r\nsettings.font = DejaVu Sans\r\n' \
-        "$1" "$2" "${4:-0}" "$3" >Veldrune.cfg
+    "$root/tools/menu_folder.sh" . "[Screen]" "ScreenW = $1" "ScreenH = $2" "ScreenS = ${4:-0}" "[Settings]" \
+        "settings.screenmode = $3" "settings.font = DejaVu Sans"
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else print v[int((NR + 1) / 2)] }'; }
 ticks() { awk '{ sub(/.*\) /, ""); split($0, f, " "); print f[12] + f[13] }' "/proc/$1/stat" 2>/dev/null || echo 0; }

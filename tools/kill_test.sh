@@ -25,10 +25,8 @@ fi
 [ -x "$bin" ] || { echo "kill_test: no program at $bin" >&2; exit 2; }
 
 work="$(mktemp -d /tmp/veldrune-kill.XXXXXX)"
-mkdir -p "$work/Media/Fonts"
-cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$work/Media/Fonts/DejaVu Sans.ttf"
-printf '\xef\xbb\xbf\r\n[Screen]\r\nScreenW = 800\r\nScreenH = 600\r\n[Settings]\r\nsettings.screenmode = 1\r\nsettings.font = DejaVu Sans\r\n; a comment the program must keep\r\nsettings.language = English\r\n' \
-    >"$work/Veldrune.cfg"
+"$here/menu_folder.sh" "$work" "[Screen]" "ScreenW = 800" "ScreenH = 600" "[Settings]" "settings.screenmode = 1" \
+    "settings.font = DejaVu Sans" "; a comment the program must keep" "settings.language = English"
 pictures="$work/.pictures"
 before="$work/.before.cfg"
 : >"$pictures"

@@ -40,6 +40,8 @@ import time
 
 from x_readback import DEADLINE, ReadBack, game_window, wait_until, x
 
+HERE = os.path.dirname(os.path.abspath(__file__))
+
 NAMED = list("abcdefghijklmnopqrstuvwxyz0123456789") + [
     "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12",
     "space", "Return", "Tab", "Shift_L", "Control_L", "Alt_L", "BackSpace",
@@ -244,15 +246,11 @@ def main():
     # are told apart from every other process by their executable.
     binary = os.path.join(work, "veldrune")
     shutil.copy2(program, binary)
-    os.makedirs(os.path.join(work, "Media", "Fonts"))
-    shutil.copy("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-                os.path.join(work, "Media", "Fonts", "DejaVu Sans.ttf"))
     cfg = os.path.join(work, "Veldrune.cfg")
     screenmode = "3" if mode == "fullscreen" else "1"
-    with open(cfg, "wb") as f:
-        f.write(("\ufeff\r\n[Screen]\r\nScreenW = 800\r\nScreenH = 600\r\n[Settings]\r\n"
-                 "settings.screenmode = %s\r\nsettings.font = DejaVu Sans\r\nsettings.fps = 1\r\n"
-                 % screenmode).encode("utf-8"))
+    subprocess.run([os.path.join(HERE, "menu_folder.sh"), work, "[Screen]", "ScreenW = 800", "ScreenH = 600",
+                    "[Settings]", "settings.screenmode = " + screenmode, "settings.font = DejaVu Sans",
+                    "settings.fps = 1"], check=True)
     log = open(os.path.join(work, "program.log"), "wb")
     first = subprocess.Popen([binary], cwd=work, stdout=log, stderr=subprocess.STDOUT)
 

@@ -256,12 +256,6 @@ std::string FindWindow(pid_t pid, bool onlyVisible) {
     return Run(search + "--name '^Veldrune$' 2>/dev/null | tail -1");
 }
 
-std::string SettingsText(const std::vector<std::string>& lines) {
-    std::string s = "\xEF\xBB\xBF\r\n";
-    for (const auto& l : lines) s += l + "\r\n";
-    return s;
-}
-
 std::vector<std::string> PinnedFontSettings(const std::string& dir) {
     const char* face = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
     fs::create_directories(fs::path(dir) / "Media" / "Fonts");

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "need_display.h"
+#include "settings_lines.h"
 #include "platform/shared/png_file.h"
 
 namespace e2e {
@@ -71,8 +72,7 @@ using need_display::MoveWindow;
 using need_display::NudgePointer;
 std::pair<int, int> WindowPlace(const std::string& id);           // its top-left on the screen
 int DesktopWidth();
-// A settings file as the program writes it (mark, empty line, CR LF lines).
-std::string SettingsText(const std::vector<std::string>& lines);
+using ::SettingsText;   // settings_lines.h
 // Pins the menu fonts: copies a DejaVu face into dir/Media/Fonts and returns
 // the settings lines that select it.
 std::vector<std::string> PinnedFontSettings(const std::string& dir);

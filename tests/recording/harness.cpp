@@ -67,12 +67,6 @@ bool FileExists(const std::string& path) {
     return std::filesystem::exists(path, ignored);
 }
 
-std::string SettingsText(std::initializer_list<std::string> lines) {
-    std::string text = "\xEF\xBB\xBF\r\n";
-    for (const std::string& line : lines) text += line + "\r\n";
-    return text;
-}
-
 // [SECTION] Driving frames
 
 // Start-up's calls are recorded as frame -1, so that Described(0) is the

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "core/settings_keys.h"
+#include "settings_lines.h"
 #include "recording/recording_platform.h"
 
 class GameTest : public ::testing::Test {
@@ -35,9 +36,6 @@ std::string ReadSettingsFile();
 constexpr int32_t NotStored = -99;
 int32_t StoredNumber(SettingKey key);
 bool FileExists(const std::string& path);
-// A settings file as the program writes it: mark, empty line, then the given
-// lines, each ended by CR LF ("[Screen]", "ScreenW = 1024", ...).
-std::string SettingsText(std::initializer_list<std::string> lines);
 
 // Runs the program's start-up, as the entry point does before its first frame.
 void Boot();
