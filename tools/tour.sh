@@ -6,10 +6,12 @@
 # is attached.
 set -euo pipefail
 program="$(realpath "$1")"; dir="$2"; language="${3:-English}"
-source "$(dirname "$0")/xdo.sh"
+here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/xdo.sh"
 mkdir -p "$dir"; cd "$dir"
-rm -f Veldrune.cfg Screenshot_*.png
-printf '\xEF\xBB\xBF\r\n[Screen]\r\nScreenW = 800\r\nScreenH = 600\r\n[Settings]\r\nsettings.screenmode = 1\r\nsettings.language = %s\r\n' "$language" > Veldrune.cfg
+rm -f Screenshot_*.png
+"$here/menu_folder.sh" . "[Screen]" "ScreenW = 800" "ScreenH = 600" "[Settings]" "settings.screenmode = 1" \
+  "settings.language = $language"
 
 "$program" >/dev/null 2>&1 &
 pid=$!
