@@ -2,6 +2,7 @@
 // end-to-end tests.
 #include "e2e_support.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -278,17 +279,24 @@ Program& Program::operator=(Program&& other) noexcept {
 
 Program::~Program() { Kill(*this); }
 
-Program Start(const std::string& dir, const std::string& binary) {
+Program Start(const std::string& dir, const std::string& binary, const Environment& env) {
     Program p;
     p.Dir = dir;
     std::string exe = binary.empty() ? std::string(VELDRUNE_PROGRAM) : binary;
     pid_t pid = fork();
     if (pid == 0) {
         if (chdir(dir.c_str()) != 0) _exit(126);
-        // Keep the program's own output out of the test log unless asked for.
+        for (const auto& [name, value] : env) {
+            if (value.empty()) unsetenv(name.c_str());
+            else setenv(name.c_str(), value.c_str(), 1);
+        }
+        // The program's own output stays out of the test log unless asked
+        // for; what it says on its error output is kept in dir/stderr.txt.
         if (!std::getenv("VELDRUNE_E2E_VERBOSE")) {
-            FILE* devnull = std::fopen("/dev/null", "w");
-            if (devnull) { dup2(fileno(devnull), 1); dup2(fileno(devnull), 2); }
+            const int devnull = open("/dev/null", O_WRONLY);
+            const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (devnull >= 0) dup2(devnull, 1);
+            if (err >= 0) dup2(err, 2);
         }
         execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
         _exit(127);

@@ -88,7 +88,9 @@ struct Program {
     Program(const Program&) = delete;
     ~Program();
 };
-Program Start(const std::string& dir, const std::string& binary = "");
+// Variables added to (or, with an empty value, taken from) the program's environment.
+using Environment = std::vector<std::pair<std::string, std::string>>;
+Program Start(const std::string& dir, const std::string& binary = "", const Environment& env = {});
 // The program's window id once it is mapped, holds the focus and shows its
 // first drawn frame at rest ("" after the timeout). With a pid, only that
 // process's window.

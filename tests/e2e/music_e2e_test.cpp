@@ -90,28 +90,9 @@ double FadeSeconds(const Sound& sound, long from, bool out, double level) {
     return -1;
 }
 
-// Starts the program with these variables added to (or, empty, taken from)
-// its environment, its error output kept in dir/stderr.txt.
-Program StartWith(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& env) {
-    Program p;
-    p.Dir = dir;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        for (const auto& [name, value] : env) {
-            if (value.empty()) unsetenv(name.c_str());
-            else setenv(name.c_str(), value.c_str(), 1);
-        }
-        const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (err >= 0) dup2(err, 2);
-        execl(VELDRUNE_PROGRAM, VELDRUNE_PROGRAM, static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    p.Pid = pid;
-    return p;
-}
+Program StartWith(const std::string& dir, const Environment& env) { return Start(dir, "", env); }
 
-std::vector<std::pair<std::string, std::string>> DiskAudio(const std::string& file) {
+Environment DiskAudio(const std::string& file) {
     return {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", file}};
 }
 
