@@ -16,6 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "../temp_dir.h"
 #include "platform/shared/png_file.h"
 
 namespace {
@@ -24,13 +25,9 @@ namespace {
 
 class PngCodecTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/veldrune-png-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        Dir = pattern;
-    }
-    void TearDown() override { std::system(("rm -rf '" + Dir + "'").c_str()); }
-    std::string Dir;
+    void SetUp() override { ASSERT_FALSE(Temp.Path.empty()); }
+    TempDir Temp{"veldrune-png"};
+    const std::string Dir = Temp.Path.string();
 };
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {

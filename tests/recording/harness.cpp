@@ -18,26 +18,15 @@ void GameTest::SetUp() {
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr) << "cannot read the working directory";
     OldDir = cwd;
-    std::string pattern = (std::filesystem::temp_directory_path() / "veldrune-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr) << "cannot create a temporary directory";
-    Dir = pattern;
+    ASSERT_FALSE(Folder.Path.empty()) << "cannot create a temporary directory";
+    Dir = Folder.Path.string();
     ASSERT_EQ(chdir(Dir.c_str()), 0) << "cannot enter " << Dir;
     ResetGameState();
     ResetRecording();
 }
 
 void GameTest::TearDown() {
-    if (!OldDir.empty()) (void)chdir(OldDir.c_str());
-    if (!Dir.empty()) {
-        std::error_code ignored;
-        // A test may have left a read-only file or folder behind.
-        std::filesystem::permissions(Dir, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-        for (auto& entry : std::filesystem::recursive_directory_iterator(Dir, ignored))
-            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(Dir, ignored);
-    }
+    if (!OldDir.empty()) (void)chdir(OldDir.c_str());   // the folder goes with the fixture
 }
 
 // [SECTION] Files

@@ -18,13 +18,15 @@
 
 #include "core/settings_keys.h"
 #include "settings_lines.h"
+#include "temp_dir.h"
 #include "recording/recording_platform.h"
 
 class GameTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    std::string Dir;        // the temporary working directory
+    TempDir Folder;         // removed with the fixture
+    std::string Dir;        // the temporary working directory, Folder's path
     std::string OldDir;
 };
 

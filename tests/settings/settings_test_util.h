@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "../temp_dir.h"
 #include "platform/shared/file_safety.h"
 #include "platform/platform.h"
 
@@ -43,13 +44,13 @@ inline std::vector<std::string> FolderListing(const std::string& folder) {
 // no settings file open and no hook set behind it.
 class SettingsTest : public ::testing::Test {
 protected:
-    std::string Folder;
+    TempDir Temp{"veldrune-settings"};
+    std::string Folder;   // Temp's path
     std::string Cfg;
 
     void SetUp() override {
-        char pattern[] = "/tmp/veldrune-settings-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        Folder = pattern;
+        ASSERT_FALSE(Temp.Path.empty());
+        Folder = Temp.Path.string();
         chmod(Folder.c_str(), 0777);   // reachable by the unprivileged helper
         Cfg = Folder + "/Veldrune.cfg";
     }
@@ -57,9 +58,6 @@ protected:
         CloseSettingsFile();
         FailWriteStepForTests(FailNothing);
         SetSettingsLockWait(2000);
-        chmod(Folder.c_str(), 0777);
-        std::error_code ignored;
-        std::filesystem::remove_all(Folder, ignored);
     }
 };
 

@@ -201,9 +201,8 @@ TEST_F(ControllerTest, TheStickPastItsDeadZoneMovesTheMenuPointerAndRepeatsWhile
 // the music's thread inside SDL's audio open for a while: the controllers
 // start all the same, on a later poll, and the end does not wait for it.
 TEST_F(PlatformTest, ASoundServerThatNeverAnswersHoldsUpNeitherTheControllersNorTheEnd) {
-    char dir[] = "/tmp/veldrune-hung-server-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string path = std::string(dir) + "/native";
+    const TempDir dir("veldrune-hung-server");
+    const std::string path = (dir.Path / "native").string();
     const int server = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -228,7 +227,6 @@ TEST_F(PlatformTest, ASoundServerThatNeverAnswersHoldsUpNeitherTheControllersNor
 
     unsetenv("PULSE_SERVER");
     close(server);
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

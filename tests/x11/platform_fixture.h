@@ -18,22 +18,11 @@
 #include "platform/shared/png_file.h"
 #include "platform/sdl/sdl_internal.h"
 #include "../need_display.h"
+#include "../temp_dir.h"
 
 // The X window behind an SDL window (x_window_id.cpp), 0 when there is none.
 unsigned long XWindowOf(SDL_Window* w);
 
-// A fresh temporary directory, removed with the object.
-struct TempDir {
-    std::filesystem::path Path;
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "veldrune-x11.XXXXXX").string();
-        Path = mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(Path, ec);
-    }
-};
 
 inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& p) {
     std::ifstream f(p, std::ios::binary);
