@@ -4,6 +4,7 @@
 #include <cassert>
 #include <iterator>
 
+#include "assets/menu_words.h"
 #include "core/core.h"
 #include "menu/menu.h"
 #include "platform/platform.h"
@@ -12,23 +13,29 @@
 
 namespace {
 
-// A hotkey as the player sees it: three main-row letters differ between the
-// German and the English labels, every other key is the same in both.
+// A hotkey as the player sees it: the red letter of an item's label, in
+// each language (three main-row letters differ between the German and the
+// English labels).
 struct HotKey {
     int German;
     int English;
 };
 
+constexpr int KeyOfLetter(char letter) { return KeyA + (letter >= 'a' ? letter - 'a' : letter - 'A'); }
+constexpr HotKey RedLetterOf(MenuLabel label) {
+    return {KeyOfLetter(GermanWords.Labels[label].Hotkey), KeyOfLetter(EnglishWords.Labels[label].Hotkey)};
+}
+
 constexpr HotKey Esc{KeyEscape, KeyEscape};
-constexpr HotKey N{KeyN, KeyN};
-constexpr HotKey SL{KeyS, KeyL};   // Spiel Laden / Load Game
-constexpr HotKey O{KeyO, KeyO};
-constexpr HotKey MC{KeyM, KeyC};   // Mitwirkende / Credits
-constexpr HotKey BQ{KeyB, KeyQ};   // Beenden / Quit
-constexpr HotKey T{KeyT, KeyT};
-constexpr HotKey A{KeyA, KeyA};
-constexpr HotKey R{KeyR, KeyR};
-constexpr HotKey U{KeyU, KeyU};
+constexpr HotKey N = RedLetterOf(LabelNewGame);
+constexpr HotKey SL = RedLetterOf(LabelLoadGame);   // Spiel Laden / Load Game
+constexpr HotKey O = RedLetterOf(LabelOptions);
+constexpr HotKey MC = RedLetterOf(LabelCredits);    // Mitwirkende / Credits
+constexpr HotKey BQ = RedLetterOf(LabelQuit);       // Beenden / Quit
+constexpr HotKey T = RedLetterOf(LabelControl);
+constexpr HotKey A = RedLetterOf(LabelGameplay);
+constexpr HotKey R = RedLetterOf(LabelGraphic);
+constexpr HotKey U = RedLetterOf(LabelSound);
 
 // Escape on the main page ends the program instead of changing the page.
 constexpr int32_t ToQuit = -1;
