@@ -19,37 +19,32 @@ RecordingPlatform Rec;
 
 namespace {
 
-// The snapshot taken by the last PollKeyboard and the seen-down marks of
-// KeyReleased. They are not in `Rec` because a test sets the physical state
-// (Rec.KeyDown); what the game sees is only what the last poll took.
-struct KeyboardState {
-    bool Snapshot[KeySlotCount] = {};
-    bool SeenDown[KeySlotCount] = {};
-    bool LastPollOk = false;   // false before the first poll and after a failed one
+// What the game sees apart from what the test sets: the snapshots the last
+// polls took and the seen-down marks of the released-tests. They are not in
+// `Rec` because a test sets the physical state (Rec.KeyDown); what the game
+// sees is only what the last poll took. Reset with the recording.
+struct HiddenState {
+    struct {
+        bool Snapshot[KeySlotCount] = {};
+        bool SeenDown[KeySlotCount] = {};
+        bool LastPollOk = false;   // false before the first poll and after a failed one
+    } Keyboard;
+    struct {
+        int X = 0, Y = 0;
+        bool Buttons[4] = {};
+    } Mouse;
+    struct {   // kept as the keyboard's are
+        bool Snapshot[PadButtonCount] = {};
+        bool SeenDown[PadButtonCount] = {};
+        int StickX = 0, StickY = 0;
+    } Controller;
+    size_t ModeCursor = 0;     // 1-based position in Rec.Modes; 0 = before the first
+    bool ModesListed = false;
+    // Only the game thread records; the runtime worker calls Pause from its
+    // own thread, and that call must neither touch the record nor move the clock.
+    std::thread::id GameThread = std::this_thread::get_id();
 };
-KeyboardState Keyboard;
-
-struct MouseState {
-    int X = 0, Y = 0;
-    bool Buttons[4] = {};
-};
-MouseState Mouse;
-
-// The controller snapshot of the last PollController and the marks of
-// ControllerButtonReleased, kept as the keyboard's are.
-struct ControllerState {
-    bool Snapshot[PadButtonCount] = {};
-    bool SeenDown[PadButtonCount] = {};
-    int StickX = 0, StickY = 0;
-};
-ControllerState Controller;
-
-size_t ModeCursor = 0;         // 1-based position in Rec.Modes; 0 = before the first
-bool ModesListed = false;
-
-// Only the game thread records; the runtime worker calls Pause from its own
-// thread, and that call must neither touch the record nor move the clock.
-std::thread::id GameThread = std::this_thread::get_id();
+HiddenState Hidden;
 
 RecordedCall& Record(const char* op, std::initializer_list<int64_t> args = {},
                      const std::string& text = {}) {
@@ -86,12 +81,7 @@ bool KeyIndexValid(int key) { return key >= 0 && key < KeySlotCount; }
 
 void ResetRecording() {
     Rec = RecordingPlatform{};
-    Keyboard = KeyboardState{};
-    Mouse = MouseState{};
-    Controller = ControllerState{};
-    ModeCursor = 0;
-    ModesListed = false;
-    GameThread = std::this_thread::get_id();
+    Hidden = HiddenState{};
 }
 
 // [SECTION] Reading the record
@@ -392,83 +382,83 @@ bool UnregisterFontFile(const std::string& path) {
 bool PollKeyboard() {
     Record("PollKeyboard");
     if (Rec.PollKeyboardFails) {
-        Keyboard.LastPollOk = false;
+        Hidden.Keyboard.LastPollOk = false;
         return false;
     }
-    for (int key = 0; key < KeySlotCount; ++key) Keyboard.Snapshot[key] = Rec.KeyDown[key];
-    Keyboard.LastPollOk = true;
+    for (int key = 0; key < KeySlotCount; ++key) Hidden.Keyboard.Snapshot[key] = Rec.KeyDown[key];
+    Hidden.Keyboard.LastPollOk = true;
     return true;
 }
 
 // The real platform's rule (platform/shared/input_edges.h), over the last poll's snapshot.
 bool KeyReleased(int key) {
     Record("KeyReleased", {key});
-    if (!Keyboard.LastPollOk) return false;
-    if (key == KeyAny) return TakeAnyRelease(Keyboard.Snapshot, Keyboard.SeenDown, KeySlotCount);
+    if (!Hidden.Keyboard.LastPollOk) return false;
+    if (key == KeyAny) return TakeAnyRelease(Hidden.Keyboard.Snapshot, Hidden.Keyboard.SeenDown, KeySlotCount);
     if (!KeyIndexValid(key)) return false;
-    return TakeRelease(Keyboard.Snapshot[key], Keyboard.SeenDown[key]);
+    return TakeRelease(Hidden.Keyboard.Snapshot[key], Hidden.Keyboard.SeenDown[key]);
 }
 
 bool KeyHeld(int key) {
     Record("KeyHeld", {key});
-    return Keyboard.LastPollOk && key >= 0 && key < KeySlotCount && Keyboard.Snapshot[key];
+    return Hidden.Keyboard.LastPollOk && key >= 0 && key < KeySlotCount && Hidden.Keyboard.Snapshot[key];
 }
 
 bool PollMouse() {
     Record("PollMouse");
-    Mouse.X = Rec.MouseX;
-    Mouse.Y = Rec.MouseY;
-    for (int button = 0; button < 4; ++button) Mouse.Buttons[button] = Rec.ButtonDown[button];
+    Hidden.Mouse.X = Rec.MouseX;
+    Hidden.Mouse.Y = Rec.MouseY;
+    for (int button = 0; button < 4; ++button) Hidden.Mouse.Buttons[button] = Rec.ButtonDown[button];
     return true;
 }
 
 int PointerX() {
     Record("PointerX");
-    return Mouse.X;
+    return Hidden.Mouse.X;
 }
 
 int PointerY() {
     Record("PointerY");
-    return Mouse.Y;
+    return Hidden.Mouse.Y;
 }
 
 bool MouseButtonDown(int button) {
     Record("MouseButtonDown", {button});
-    return button >= 1 && button <= 3 && Mouse.Buttons[button];
+    return button >= 1 && button <= 3 && Hidden.Mouse.Buttons[button];
 }
 
 // As on the real platform, the pointer of the current snapshot moves at once.
 void PlaceMouse(int x, int y) {
     Record("PlaceMouse", {x, y});
-    Rec.MouseX = Mouse.X = x;
-    Rec.MouseY = Mouse.Y = y;
+    Rec.MouseX = Hidden.Mouse.X = x;
+    Rec.MouseY = Hidden.Mouse.Y = y;
 }
 
 // A pulled-out controller leaves no release behind, as on the real platform.
 bool PollController() {
     Record("PollController");
     for (int b = 0; b < PadButtonCount; ++b) {
-        Controller.Snapshot[b] = Rec.PadPlugged && Rec.PadDown[b];
-        if (!Rec.PadPlugged) Controller.SeenDown[b] = false;
+        Hidden.Controller.Snapshot[b] = Rec.PadPlugged && Rec.PadDown[b];
+        if (!Rec.PadPlugged) Hidden.Controller.SeenDown[b] = false;
     }
-    Controller.StickX = Rec.PadPlugged ? Rec.StickX : 0;
-    Controller.StickY = Rec.PadPlugged ? Rec.StickY : 0;
+    Hidden.Controller.StickX = Rec.PadPlugged ? Rec.StickX : 0;
+    Hidden.Controller.StickY = Rec.PadPlugged ? Rec.StickY : 0;
     return Rec.PadPlugged;
 }
 
 bool ControllerButtonDown(int button) {
     Record("ControllerButtonDown", {button});
-    return button >= 0 && button < PadButtonCount && Controller.Snapshot[button];
+    return button >= 0 && button < PadButtonCount && Hidden.Controller.Snapshot[button];
 }
 
 bool ControllerButtonReleased(int button) {
     Record("ControllerButtonReleased", {button});
     if (button < 0 || button >= PadButtonCount) return false;
-    return TakeRelease(Controller.Snapshot[button], Controller.SeenDown[button]);
+    return TakeRelease(Hidden.Controller.Snapshot[button], Hidden.Controller.SeenDown[button]);
 }
 
-int ControllerStickX() { return Controller.StickX; }
-int ControllerStickY() { return Controller.StickY; }
+int ControllerStickX() { return Hidden.Controller.StickX; }
+int ControllerStickY() { return Hidden.Controller.StickY; }
 
 // [SECTION] Time and threads
 
@@ -480,7 +470,7 @@ uint32_t MillisecondsSinceStart() {
 // On the game thread a pause is recorded and moves the clock without
 // sleeping; on any other thread (the runtime worker) it really sleeps.
 void Pause(int milliseconds) {
-    if (std::this_thread::get_id() != GameThread) {
+    if (std::this_thread::get_id() != Hidden.GameThread) {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
         return;
     }
@@ -501,21 +491,21 @@ int StartThread(ThreadProc proc, int param) {
 
 bool ListScreenModes() {
     Record("ListScreenModes");
-    ModeCursor = 0;
-    ModesListed = !Rec.ListModesFails;
-    return ModesListed;
+    Hidden.ModeCursor = 0;
+    Hidden.ModesListed = !Rec.ListModesFails;
+    return Hidden.ModesListed;
 }
 
 bool AdvanceScreenMode() {
     Record("AdvanceScreenMode");
-    if (!ModesListed || ModeCursor >= Rec.Modes.size()) return false;
-    ++ModeCursor;
+    if (!Hidden.ModesListed || Hidden.ModeCursor >= Rec.Modes.size()) return false;
+    ++Hidden.ModeCursor;
     return true;
 }
 
 static const ScreenModeEntry* ModeUnderCursor() {
-    if (!ModesListed || ModeCursor == 0 || ModeCursor > Rec.Modes.size()) return nullptr;
-    return &Rec.Modes[ModeCursor - 1];
+    if (!Hidden.ModesListed || Hidden.ModeCursor == 0 || Hidden.ModeCursor > Rec.Modes.size()) return nullptr;
+    return &Rec.Modes[Hidden.ModeCursor - 1];
 }
 
 int ModeWidth() {
