@@ -16,31 +16,11 @@
 
 namespace {
 
-constexpr int MaxControllers = 8;
-
 // With no controller open, SDL is asked about new devices this often instead
 // of every frame, so a machine without a controller pays next to nothing.
 constexpr uint32_t DetectIntervalMs = 250;
 
-struct PadSlot {
-    SDL_GameController* Pad = nullptr;          // the open controller; nullptr: a free slot
-    SDL_JoystickID Id = -1;                     // its instance id, which SDL's events name
-    bool Physical[PadButtonCount] = {};         // held now, as the button events tell
-    bool PressedSincePoll[PadButtonCount] = {}; // went down since the last poll
-};
-
-struct SdlControllers {
-    bool Started = false;           // the game-controller subsystem is up
-    bool StartFailed = false;       // it would not start: not tried again this run
-    int PollsBeforeStart = 1;       // polls that pass before the subsystem is started
-    uint32_t NextDetectMs = 0;      // no controller open: when SDL is next asked for new ones
-    PadSlot Slots[MaxControllers];
-    bool Snapshot[PadButtonCount] = {};   // merged over every controller at the last poll
-    bool SeenDown[PadButtonCount] = {};   // ControllerButtonReleased's marks
-    int StickX = 0, StickY = 0;     // the stick pushed furthest at the last poll
-    bool Plugged = false;           // a controller was open at the last poll
-};
-SdlControllers Pads;
+SdlControllers& Pads = Sdl.Controllers;
 
 // SDL's positional names are ours: SDL is told (below) to report the face
 // buttons by position, also on pads that print A on the east button.

@@ -76,12 +76,11 @@ bool FindFaceFile(const std::string& face, bool bold, std::string& file, int& in
 // which would make every label too large for its box; it is not used.
 constexpr int LayoutDpi = 96;
 
-float ReportedDpiOverride = 0;   // test seam: what the display reports, 0 = ask SDL
-
 // The density the display reports, for the platform tests: text does not
 // depend on it.
 int DisplayDpi() {
-    if (ReportedDpiOverride > 0) return int(std::lround(ReportedDpiOverride));
+    const float reported = Sdl.Graphics.ReportedDpiForTests;
+    if (reported > 0) return int(std::lround(reported));
     float ddpi = 0, hdpi = 0, vdpi = 0;
     if (SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDisplayDPI(0, &ddpi, &hdpi, &vdpi) == 0 && vdpi >= 48 && vdpi <= 480)
         return int(std::lround(vdpi));
@@ -181,6 +180,6 @@ std::string FontFamilyForTests(int font) {
     return it == Sdl.Graphics.Fonts.end() ? "" : it->second.Family;
 }
 
-void ReportDisplayDpiForTests(float dpi) { ReportedDpiOverride = dpi; }
+void ReportDisplayDpiForTests(float dpi) { Sdl.Graphics.ReportedDpiForTests = dpi; }
 
 int DisplayDpiForTests() { return DisplayDpi(); }

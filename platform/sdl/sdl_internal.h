@@ -11,11 +11,15 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -78,6 +82,7 @@ struct SdlGraphics {
     std::map<int, SdlFont> Fonts;
     int SelectedFont = -1;
     int TextTarget = NoTextTarget;      // NoTextTarget, TextOnScreen, or a sprite number
+    float ReportedDpiForTests = 0;      // what the display reports, for the tests; 0 = ask SDL
     // Font files registered for the run: path -> (family, registrations).
     struct Registration {
         std::string Family;
@@ -132,6 +137,78 @@ struct SdlModes {
     int Cursor = -1;                    // before the first entry
 };
 
+// Game controllers (sdl_controller.cpp).
+constexpr int MaxControllers = 8;
+struct PadSlot {
+    SDL_GameController* Pad = nullptr;          // the open controller; nullptr: a free slot
+    SDL_JoystickID Id = -1;                     // its instance id, which SDL's events name
+    bool Physical[PadButtonCount] = {};         // held now, as the button events tell
+    bool PressedSincePoll[PadButtonCount] = {}; // went down since the last poll
+};
+struct SdlControllers {
+    bool Started = false;           // the game-controller subsystem is up
+    bool StartFailed = false;       // it would not start: not tried again this run
+    int PollsBeforeStart = 1;       // polls that pass before the subsystem is started
+    uint32_t NextDetectMs = 0;      // no controller open: when SDL is next asked for new ones
+    PadSlot Slots[MaxControllers];
+    bool Snapshot[PadButtonCount] = {};   // merged over every controller at the last poll
+    bool SeenDown[PadButtonCount] = {};   // ControllerButtonReleased's marks
+    int StickX = 0, StickY = 0;     // the stick pushed furthest at the last poll
+    bool Plugged = false;           // a controller was open at the last poll
+};
+
+// The music (sdl_sound.cpp): the requests handed to the sound thread, its
+// state, and the gain SDL's audio thread applies.
+enum class MusicRequestKind { Play, Stop, Pause, Resume };
+
+struct MusicRequest {
+    MusicRequestKind Kind;
+    int FadeMs;
+    const uint8_t* Track;   // Play: the Ogg Vorbis file
+    size_t Size;
+};
+
+// Shared by the game thread and the sound thread; every field under Lock,
+// which either side holds only to copy a few values.
+struct SoundHandOver {
+    std::mutex Lock;
+    std::condition_variable Wake;          // a request came, or the end; or the thread ended
+    std::vector<MusicRequest> Requests;    // not yet carried out, oldest first
+    bool Ending = false;                   // the program ends: finish the fade and close
+    bool Ended = false;                    // the sound thread has closed everything
+    // When the latest fade-out asked for (Stop, Pause) is over: the end
+    // waits for the thread that long, and a little more, before it cuts the
+    // connection to a server that holds the close up.
+    std::chrono::steady_clock::time_point FadeOutEnds{};
+};
+
+struct SdlSound {
+    SoundHandOver HandOver;
+    std::thread Thread;                    // game thread only: started once
+    bool Started = false;                  // game thread only
+    // Set by SDL's audio thread in its first mix, read by the sound thread.
+    std::atomic<bool> FirstMixDone{false};
+    // The output is being opened (sound thread) and so may be stuck on a
+    // sound server that never answers: the quit then cuts the connection.
+    std::atomic<bool> Opening{false};
+    // The output may be a sound server's (no other driver was named): only
+    // then is there a connection to cut.
+    std::atomic<bool> ThroughServer{false};
+    // The program ends: waits of the sound thread's own stop short.
+    std::atomic<bool> EndAsked{false};
+};
+// Every fade is one gain applied to the mixed output, sample by sample, so
+// a fade that turns back starts from where the music is. The targets are
+// set by any thread; the levels move only in SDL's audio thread.
+struct MusicGain {
+    std::atomic<float> FadeTarget{0};      // 0 or 1
+    std::atomic<float> FadeStep{1};        // change per sample frame
+    std::atomic<float> FadeNow{0};         // the fade's level; set elsewhere only while no music plays
+    std::atomic<bool> Lowered{false};      // speech is heard: the music at a quarter of its loudness
+    float SpeechNow = 1;                   // audio thread only: the speech ducking's level
+    int Channels = 2;                      // of the opened output, set before the first mix
+};
+
 struct SdlPlatform {
     bool Started = false;
     std::map<int, SDL_Window*> Windows;
@@ -154,6 +231,9 @@ struct SdlPlatform {
     SdlGraphics Graphics;
     SdlInput Input;
     SdlModes Modes;
+    SdlControllers Controllers;
+    SdlSound Sound;
+    MusicGain Gain;
 };
 extern SdlPlatform Sdl;
 

@@ -38,58 +38,8 @@ std::mutex SdlInitLock;
 
 namespace {
 
-enum class MusicRequestKind { Play, Stop, Pause, Resume };
-
-struct MusicRequest {
-    MusicRequestKind Kind;
-    int FadeMs;
-    const uint8_t* Track;   // Play: the Ogg Vorbis file
-    size_t Size;
-};
-
-// Shared by the game thread and the sound thread; every field under Lock,
-// which either side holds only to copy a few values.
-struct SoundHandOver {
-    std::mutex Lock;
-    std::condition_variable Wake;          // a request came, or the end; or the thread ended
-    std::vector<MusicRequest> Requests;    // not yet carried out, oldest first
-    bool Ending = false;                   // the program ends: finish the fade and close
-    bool Ended = false;                    // the sound thread has closed everything
-    // When the latest fade-out asked for (Stop, Pause) is over: the end
-    // waits for the thread that long, and a little more, before it cuts the
-    // connection to a server that holds the close up.
-    std::chrono::steady_clock::time_point FadeOutEnds{};
-};
-
-struct SdlSound {
-    SoundHandOver HandOver;
-    std::thread Thread;                    // game thread only: started once
-    bool Started = false;                  // game thread only
-    // Set by SDL's audio thread in its first mix, read by the sound thread.
-    std::atomic<bool> FirstMixDone{false};
-    // The output is being opened (sound thread) and so may be stuck on a
-    // sound server that never answers: the quit then cuts the connection.
-    std::atomic<bool> Opening{false};
-    // The output may be a sound server's (no other driver was named): only
-    // then is there a connection to cut.
-    std::atomic<bool> ThroughServer{false};
-    // The program ends: waits of the sound thread's own stop short.
-    std::atomic<bool> EndAsked{false};
-};
-SdlSound Sound;
-
-// Every fade is one gain applied to the mixed output, sample by sample, so
-// a fade that turns back starts from where the music is. The targets are
-// set by any thread; the levels move only in SDL's audio thread.
-struct MusicGain {
-    std::atomic<float> FadeTarget{0};      // 0 or 1
-    std::atomic<float> FadeStep{1};        // change per sample frame
-    std::atomic<float> FadeNow{0};         // the fade's level; set elsewhere only while no music plays
-    std::atomic<bool> Lowered{false};      // speech is heard: the music at a quarter of its loudness
-    float SpeechNow = 1;                   // audio thread only: the speech ducking's level
-    int Channels = 2;                      // of the opened output, set before the first mix
-};
-MusicGain Gain;
+SdlSound& Sound = Sdl.Sound;
+MusicGain& Gain = Sdl.Gain;
 
 constexpr int OutputRate = 48000;
 constexpr float LoweredLevel = 0.25f;      // -12 dB
@@ -427,9 +377,15 @@ void CloseOutput(Mixer& mix, Playback& now) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
+// SDL's audio thread mixes a chunk at a time, and an output that plays in
+// real time (no server buffering ahead) mixes the fade's last chunk up to a
+// chunk after the fade was due to end: it is waited for this much longer.
+constexpr auto FadeOutLag = std::chrono::milliseconds(100);
+
 // The fade-out a program's end asked for is heard to its end, which the
 // request set (StopSound cuts a server that holds the close up soon after).
-void FinishFade(Mixer& mix, Playback& now, std::chrono::steady_clock::time_point deadline) {
+void FinishFade(Mixer& mix, Playback& now, std::chrono::steady_clock::time_point fadeOutEnds) {
+    const auto deadline = fadeOutEnds + FadeOutLag;
     while (now.HaltAtSilence && mix.PlayingMusic() && Gain.FadeNow.load() > 0 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
@@ -561,9 +517,9 @@ void LowerMusicForSpeech(bool lowered) { Gain.Lowered.store(lowered, std::memory
 // Waits for the sound thread to hear its last fade-out and close the output.
 // The close waits inside SDL until the server asks for more sound: a frozen
 // server never does, and a live one just after the output opened may not for
-// half a second. So 0.1 s after the last fade-out is over (by then its end
-// has been heard; what is left is silence) the connection to the server is
-// cut, which ends that wait, and the thread is always joined.
+// half a second. So 0.15 s after the last fade-out was due to end (by then
+// its end has been mixed and heard; what is left is silence) the connection
+// to the server is cut, which ends that wait, and the thread is always joined.
 void StopSound() {
     if (!Sound.Started) return;
     {
@@ -572,8 +528,8 @@ void StopSound() {
         Sound.EndAsked.store(true);
         Sound.HandOver.Wake.notify_all();
         if (Sound.Opening.load()) CutSoundServerConnections();
-        const auto cut = std::max(std::chrono::steady_clock::now(), Sound.HandOver.FadeOutEnds) +
-                         std::chrono::milliseconds(100);
+        const auto cut = std::max(std::chrono::steady_clock::now(), Sound.HandOver.FadeOutEnds) + FadeOutLag +
+                         std::chrono::milliseconds(50);
         if (!Sound.HandOver.Wake.wait_until(lock, cut, [] { return Sound.HandOver.Ended; })) {
             CutSoundServerConnections();
             Sound.HandOver.Wake.wait(lock, [] { return Sound.HandOver.Ended; });
