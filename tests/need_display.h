@@ -71,12 +71,14 @@ inline Verdict Check(std::string& reason) {
 // None of these waits for the answer unless `sync` says so: a test waits for
 // what it expects to see.
 
-// Raises and focuses; where the window manager does not take
-// _NET_ACTIVE_WINDOW, focuses.
+// Raises and focuses, through the window manager (fails without one).
 inline bool ActivateWindow(const std::string& id, bool sync = false) {
-    const std::string how = sync ? " --sync " : " ";
-    return Shell(("xdotool windowactivate" + how + id + " >/dev/null 2>&1 || xdotool windowfocus" + how + id +
-                  " >/dev/null 2>&1").c_str());
+    return Shell(("xdotool windowactivate " + std::string(sync ? "--sync " : "") + id + " >/dev/null 2>&1").c_str());
+}
+// Gives the window the focus directly, as where no window manager takes
+// _NET_ACTIVE_WINDOW; waits at most 5 s for it.
+inline bool FocusWindow(const std::string& id) {
+    return Shell(("timeout 5 xdotool windowfocus --sync " + id + " >/dev/null 2>&1").c_str());
 }
 inline bool MinimiseWindow(const std::string& id) {
     return Shell(("xdotool windowminimize " + id + " >/dev/null 2>&1").c_str());

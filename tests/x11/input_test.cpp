@@ -141,7 +141,8 @@ TEST_F(PlatformTest, XdotoolTapAndRelativeMotionArrive) {
     SDL_Window* w = GameWindowForTests(0);
     const unsigned long xid = XWindowOf(w);
     ASSERT_NE(xid, 0u);
-    if (!(SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS)) need_display::ActivateWindow(std::to_string(xid), true);
+    if (!(SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS))
+        need_display::ActivateWindow(std::to_string(xid), true) || need_display::FocusWindow(std::to_string(xid));
     ASSERT_TRUE(ScreenIsActive()) << "the window has no focus; xdotool's keys would go elsewhere";
     ASSERT_TRUE(PollKeyboard());
 
