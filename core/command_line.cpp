@@ -6,12 +6,15 @@
 // folder as it was.
 #include "core/command_line.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "assets/menu_words.h"
 #include "core/core.h"
 #include "core/version.h"
+#include "menu/menu.h"
 
 namespace {
 
@@ -43,8 +46,8 @@ const char* const HelpText =
     "speech-dispatcher.\n"
     "\n"
     "Keys:\n"
-    "  the red letter of an item   opens it (N, S/L, O, M/C, B/Q on the main row;\n"
-    "                              T, A, R, U in Options)\n"
+    "  the red letter of an item   opens it (%s on the main row;\n"
+    "                              %s in Options)\n"
     "  Escape                      back one page; on the main page it ends the program\n"
     "  left mouse button           selects the item under the pointer\n"
     "  arrow keys                  move the pointer to the nearest item that way\n"
@@ -69,6 +72,23 @@ const char* const HelpText =
     "\n"
     "The settings file is plain text; these are the keys a player may edit, with\n"
     "their defaults (man 6 veldrune says what each does):\n";
+
+// The red letters of one row, German's first where the two differ ("S/L").
+std::string RowHotkeys(bool mainRow) {
+    std::string letters;
+    for (int label = 0; label < MenuLabelCount; ++label) {
+        const int32_t target = MenuNewGame + label;
+        if (GermanWords.Labels[label].Hotkey == 0 ||
+            (IsMainRowPage(target) || target == MenuOptions) != mainRow)
+            continue;
+        if (!letters.empty()) letters += ", ";
+        const char german = char(std::toupper(GermanWords.Labels[label].Hotkey));
+        const char english = char(std::toupper(EnglishWords.Labels[label].Hotkey));
+        letters += german;
+        if (english != german) letters += std::string("/") + english;
+    }
+    return letters;
+}
 
 // The keys a player may edit, group by group from the key table, each group's
 // "key = default" pairs wrapped at 79 columns.
@@ -105,6 +125,8 @@ int Finish(std::FILE* stream) {
 
 }  // namespace
 
+std::string HotkeyRows() { return RowHotkeys(true) + " on the main row; " + RowHotkeys(false) + " in Options"; }
+
 int HandleCommandLine(int argc, const char* const* argv) {
     if (argc <= 1) return -1;
     if (argc > 2) {
@@ -113,7 +135,7 @@ int HandleCommandLine(int argc, const char* const* argv) {
     }
     const char* argument = argv[1];
     if (std::strcmp(argument, "--help") == 0) {
-        std::fprintf(stdout, HelpText, GameVersion);
+        std::fprintf(stdout, HelpText, GameVersion, RowHotkeys(true).c_str(), RowHotkeys(false).c_str());
         PrintEditableKeys(stdout);
         return Finish(stdout);
     }

@@ -2,6 +2,12 @@
 // else starts: no window, no SDL, no file is touched on the way.
 #pragma once
 
+#include <string>
+
+// The items' red letters as --help, the README and the manual page list them,
+// from the menu's words: "N, S/L, ... on the main row; T, ... in Options".
+std::string HotkeyRows();
+
 // Exit code for an argument the program does not know.
 constexpr int CommandLineMisuse = 2;
 

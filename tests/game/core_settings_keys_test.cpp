@@ -1,13 +1,16 @@
 // core_settings_keys_test.cpp — the manual page's list of settings against
-// the key table: every key a player may edit, in its group, with its default.
+// the key table: every key a player may edit, in its group, with its default;
+// the hotkeys the README and the manual name against the menu's words.
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/command_line.h"
 #include "core/core.h"
 
 namespace {
@@ -78,4 +81,14 @@ TEST(SettingKeys, TheManualListsEveryKeyAPlayerMayEditInItsGroupWithItsDefault) 
         EXPECT_EQ(found->second.Default, SettingDefaultText(row.Id)) << row.Key;
     }
     EXPECT_EQ(manual.size(), editable) << "the manual lists a key the table does not know";
+}
+
+// The README's key table and the manual page name the items' red letters as
+// --help prints them from the menu's words.
+TEST(SettingKeys, TheReadmeAndTheManualNameTheHotkeysOfTheWordsTable) {
+    for (const char* doc : {VELDRUNE_SOURCE_DIR "/README.md", VELDRUNE_SOURCE_DIR "/packaging/veldrune.6.in"}) {
+        std::ifstream file(doc);
+        const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        EXPECT_NE(text.find("opens it (" + HotkeyRows() + ")"), std::string::npos) << doc;
+    }
 }
