@@ -1,7 +1,9 @@
 // posix_services.cpp — the platform's services that need no SDL: the
 // millisecond clock, the sleep, the background thread, the program's own
-// path and launching a new instance of it.
+// path, launching a new instance of it and that instance's wait for this one
+// to give the display back.
 #include "platform/platform.h"
+#include "platform/posix/instance_handover.h"
 #include "platform/posix/session_bus.h"
 
 #include <pthread.h>
@@ -16,6 +18,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -114,6 +117,8 @@ bool LaunchProgram(const std::string& path) {
     char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
     pid_t pid = 0;
     std::vector<char*> env = EnvironmentForNewInstance();
+    std::string startedBy = std::string(StartedByVariable) + "=" + std::to_string(getpid());
+    env.insert(env.end() - 1, startedBy.data());
     const int rc = posix_spawn(&pid, path.c_str(), nullptr, &attr, argv, env.data());
     posix_spawnattr_destroy(&attr);
     if (rc != 0) return false;
@@ -125,5 +130,15 @@ bool LaunchProgram(const std::string& path) {
         }
     }).detach();
     return true;
+}
+
+// The instance before is our parent until it ends; then we are handed on to
+// another, whether or not anyone has reaped it yet.
+void AwaitTheInstanceBefore() {
+    const char* value = std::getenv(StartedByVariable);
+    if (!value) return;
+    const pid_t before = pid_t(std::atol(value));
+    unsetenv(StartedByVariable);
+    for (int waited = 0; before > 1 && getppid() == before && waited < 3000; waited += 10) Pause(10);
 }
 

@@ -6,6 +6,7 @@
 // processes are plain POSIX (posix_services.cpp).
 #include "platform/sdl/sdl_internal.h"
 #include "platform/desktop/desktop.h"
+#include "platform/posix/instance_handover.h"
 #include "platform/posix/session_bus.h"
 #include "platform/shared/picture_decode.h"
 
@@ -226,6 +227,7 @@ bool StartPlatform() {
     // SDL asks D-Bus for the session bus (screensaver, input methods); where
     // there is none, that must not start one that outlives us.
     KeepSessionBusFromStarting();
+    AwaitTheInstanceBefore();
     // SDL turns SIGTERM and SIGINT (a session logout, Ctrl-C, a plain kill)
     // into a quit request, so they end the program by the same clean
     // shutdown as the close box, also while it waits in the stand-by window.

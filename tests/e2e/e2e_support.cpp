@@ -398,7 +398,11 @@ std::pair<int, int> WindowPlace(const std::string& id) {
     return {x, y};
 }
 
-int DesktopWidth() { return std::atoi(Run("xdotool getdisplaygeometry | cut -d' ' -f1").c_str()); }
+std::pair<int, int> DesktopSize() {
+    int w = 0, h = 0;
+    std::istringstream(Run("xdotool getdisplaygeometry")) >> w >> h;
+    return {w, h};
+}
 
 // [SECTION] Input
 

@@ -71,7 +71,7 @@ using need_display::MinimiseWindow;
 using need_display::MoveWindow;
 using need_display::NudgePointer;
 std::pair<int, int> WindowPlace(const std::string& id);           // its top-left on the screen
-int DesktopWidth();
+std::pair<int, int> DesktopSize();   // the X screen's size now, as a switched mode has it
 using ::SettingsText;   // settings_lines.h
 // Pins the menu fonts: copies a DejaVu face into dir/Media/Fonts and returns
 // the settings lines that select it.

@@ -300,7 +300,9 @@ TEST(HostileProgram, ReadOnlyFolderLosesWritesSilentlyAndKeepsTheOldFile) {
 
 // Twenty restarts for a new size in a row, each chosen on the Resolution
 // page of the instance before: one instance at the end, at the last size,
-// and no instance left unreaped. Needs a display that offers the three sizes
+// no instance left unreaped, and the desktop at its own size once the last
+// has ended (each new instance takes the mode it finds at its start for the
+// desktop's). Needs a display that offers the three sizes
 // at 85 Hz (the Xorg dummy driver).
 TEST(HostileProgram, TwentyResolutionChangesEndOnTheRightSizeWithOneInstance) {
     NEED_DISPLAY();
@@ -316,6 +318,7 @@ TEST(HostileProgram, TwentyResolutionChangesEndOnTheRightSizeWithOneInstance) {
     auto font = PinnedFontSettings(dir);
     lines.insert(lines.end(), font.begin(), font.end());
     WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    const std::pair<int, int> desktop = DesktopSize();
     Program first = Start(dir);
     int current = 0;
     for (int change = 1; change <= 20; ++change) {
@@ -356,4 +359,5 @@ TEST(HostileProgram, TwentyResolutionChangesEndOnTheRightSizeWithOneInstance) {
     WaitUntil([] { return ProcessesOf(VELDRUNE_PROGRAM).empty(); });
     EXPECT_TRUE(ProcessesOf(VELDRUNE_PROGRAM).empty()) << "an instance is still running";
     EXPECT_EQ(VeldruneZombies(), 0);
+    EXPECT_EQ(DesktopSize(), desktop) << "the desktop was left at one of the game's sizes";
 }

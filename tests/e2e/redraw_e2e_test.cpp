@@ -35,7 +35,7 @@ TEST(Redraw, AWindowPushedOffTheScreenAndBroughtBackShowsTheWholeMenuAgain) {
         MoveWindow(id, x, y);
         EXPECT_TRUE(WaitUntil([&] { return WindowPlace(id) != from; })) << "the window was not moved to " << x << "," << y;
     };
-    const int screenW = DesktopWidth();
+    const int screenW = DesktopSize().first;
     RgbaImage want, before, after;
     ASSERT_TRUE(DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_800x600_main.png",
                               want));
