@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "e2e_support.h"
+#include "menu/menu.h"
+#include "menu_layout.h"
 #include "platform/shared/png_file.h"
 
 using namespace e2e;
@@ -308,10 +310,9 @@ TEST(HostileProgram, TwentyResolutionChangesEndOnTheRightSizeWithOneInstance) {
     NEED_DISPLAY();
     if (!DisplayIsXorg())
         GTEST_SKIP() << "the display is not served by Xorg (the dummy driver offers the 85 Hz modes)";
-    struct Size {
-        int W, H, ValueX, FirstRowY;
-    };
-    const Size Sizes[] = {{800, 600, 485, 240}, {1024, 768, 597, 280}, {1280, 720, 725, 280}};
+    // The sizes in the order of their items on the Resolution page.
+    const ItemBox LayoutTable::*const SizeItems[] = {&LayoutTable::Res800Box, &LayoutTable::Res1024Box,
+                                                     &LayoutTable::Res1280Box};
     std::string dir = MakeWorkDir("hostile-restarts");
     std::vector<std::string> lines = {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
                                       "settings.screenmode = 3", "settings.page = GraphicRes"};
@@ -325,18 +326,18 @@ TEST(HostileProgram, TwentyResolutionChangesEndOnTheRightSizeWithOneInstance) {
         SCOPED_TRACE("change " + std::to_string(change));
         ASSERT_FALSE(WaitForWindow(30).empty());
         int next = (current + 1 + (change % 3 == 0)) % 3;
-        const Size& at = Sizes[current];
+        const OfferedSize& at = OfferedSizes[current];
         std::vector<pid_t> before = ProcessesOf(VELDRUNE_PROGRAM);
         ASSERT_EQ(before.size(), 1u);
-        PointerTo(at.ValueX + 75, at.FirstRowY + 30 * next + 10);
+        PointerTo(LayoutAt(at.Width, at.Height).*SizeItems[next]);
         ClickLeft();
         // The old instance ends and a new one takes its place.
         const bool replaced = WaitUntil([&] {
             std::vector<pid_t> now = ProcessesOf(VELDRUNE_PROGRAM);
             return now.size() == 1 && now[0] != before[0];
         }, 30);
-        ASSERT_TRUE(replaced) << "no restart from " << at.W << "x" << at.H << " to "
-                              << Sizes[next].W << "x" << Sizes[next].H;
+        ASSERT_TRUE(replaced) << "no restart from " << at.Width << "x" << at.Height << " to "
+                              << OfferedSizes[next].Width << "x" << OfferedSizes[next].Height;
         if (first.Pid > 0) WaitExit(first, 5);
         current = next;
     }
@@ -344,15 +345,15 @@ TEST(HostileProgram, TwentyResolutionChangesEndOnTheRightSizeWithOneInstance) {
     EXPECT_EQ(ProcessesOf(VELDRUNE_PROGRAM).size(), 1u);
     EXPECT_EQ(VeldruneZombies(), 0);
     std::string cfg = ReadFile(dir + "/Veldrune.cfg");
-    EXPECT_NE(cfg.find("\r\nScreenW = " + std::to_string(Sizes[current].W) + "\r\n"), std::string::npos);
-    EXPECT_NE(cfg.find("\r\nScreenH = " + std::to_string(Sizes[current].H) + "\r\n"), std::string::npos);
+    EXPECT_NE(cfg.find("\r\nScreenW = " + std::to_string(OfferedSizes[current].Width) + "\r\n"), std::string::npos);
+    EXPECT_NE(cfg.find("\r\nScreenH = " + std::to_string(OfferedSizes[current].Height) + "\r\n"), std::string::npos);
     EXPECT_NE(cfg.find("\r\nsettings.page = Main\r\n"), std::string::npos);
     Key("F12");
     EXPECT_TRUE(WaitForFile(dir + "/Screenshot_1.png"));
     RgbaImage shot;
     ASSERT_TRUE(Screenshot(dir, 1, shot));
-    EXPECT_EQ(shot.width, Sizes[current].W);
-    EXPECT_EQ(shot.height, Sizes[current].H);
+    EXPECT_EQ(shot.width, OfferedSizes[current].Width);
+    EXPECT_EQ(shot.height, OfferedSizes[current].Height);
     // Resolution -> Graphic -> Options -> main -> end.
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(Press("Escape"));
     Key("Escape");

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "e2e_support.h"
+#include "menu_layout.h"
 
 using namespace e2e;
 
@@ -22,10 +23,16 @@ Program StartWindowed(const std::string& name, std::vector<std::string> extra = 
     return p;
 }
 
+// The items of an 800 x 600 window, where the program draws them.
+const LayoutTable& Items() {
+    static const LayoutTable items = LayoutAt(800, 600);
+    return items;
+}
+
 // The capture page blinks and never comes to rest: a click that opens it
 // only has to change the picture.
-void ClickIntoCapturePage(int x, int y) {
-    PointerTo(x, y);
+void ClickIntoCapturePage(const ItemBox& box) {
+    PointerTo(box);
     RgbaImage before, now;
     ASSERT_TRUE(WindowPicture(InputWindow(), before));
     ClickLeft();
@@ -38,9 +45,9 @@ void ClickIntoCapturePage(int x, int y) {
 TEST(ProgramMenu, RebindingForwardByClicksAndAKeyWritesTheControlsGroup) {
     NEED_DISPLAY();
     Program p = StartWindowed("rebind");
-    ASSERT_TRUE(ClickAt(400, 510));   // Options in the main row
-    ASSERT_TRUE(ClickAt(400, 190));   // Control, home column; the sub column slides away, Forward appears
-    ASSERT_NO_FATAL_FAILURE(ClickIntoCapturePage(400, 190));   // Forward
+    ASSERT_TRUE(ClickAt(Items().OptionsBox));   // in the main row
+    ASSERT_TRUE(ClickAt(Items().ControlBox));   // home column; the sub column slides away, Forward appears
+    ASSERT_NO_FATAL_FAILURE(ClickIntoCapturePage(Items().ForwardBox));
     Key("k");
     EXPECT_TRUE(WaitForFileLine(p.Dir + "/Veldrune.cfg", "Forward = K"));
     std::string cfg = ReadFile(p.Dir + "/Veldrune.cfg");
@@ -56,10 +63,10 @@ TEST(ProgramMenu, RebindingForwardByClicksAndAKeyWritesTheControlsGroup) {
 TEST(ProgramMenu, ChoosingEnglishWritesTheLanguage) {
     NEED_DISPLAY();
     Program p = StartWindowed("language");
-    ASSERT_TRUE(ClickAt(400, 510));   // Options
-    ASSERT_TRUE(ClickAt(400, 220));   // Gameplay, home column; the sub column slides away
-    ASSERT_TRUE(ClickAt(400, 220));   // Language
-    ASSERT_TRUE(ClickAt(560, 250));   // English: the page is drawn in English
+    ASSERT_TRUE(ClickAt(Items().OptionsBox));
+    ASSERT_TRUE(ClickAt(Items().GameplayBox));   // home column; the sub column slides away
+    ASSERT_TRUE(ClickAt(Items().LanguageBox));
+    ASSERT_TRUE(ClickAt(Items().EnglishBox));    // the page is drawn in English
     EXPECT_TRUE(WaitForFileLine(p.Dir + "/Veldrune.cfg", "settings.language = English"))
         << ReadFile(p.Dir + "/Veldrune.cfg");
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(Press("Escape"));   // Language -> Gameplay -> Options -> main
@@ -70,10 +77,10 @@ TEST(ProgramMenu, ChoosingEnglishWritesTheLanguage) {
 // From the main page of an 800 x 600 window, by clicks: Options, Graphic
 // (the sub column slides to its place), Resolution, then 1024x768.
 static void ChooseResolution1024x768() {
-    ASSERT_TRUE(ClickAt(400, 510));   // Options
-    ASSERT_TRUE(ClickAt(400, 250));   // Graphic, home column; the sub column slides away
-    ASSERT_TRUE(ClickAt(400, 250));   // Resolution
-    PointerTo(560, 280);              // 1024x768
+    ASSERT_TRUE(ClickAt(Items().OptionsBox));
+    ASSERT_TRUE(ClickAt(Items().GraphicBox));   // home column; the sub column slides away
+    ASSERT_TRUE(ClickAt(Items().ResolutionBox));
+    PointerTo(Items().Res1024Box);
     ClickLeft();
 }
 

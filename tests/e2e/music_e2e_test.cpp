@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "e2e_support.h"
+#include "menu_layout.h"
 
 using namespace e2e;
 
@@ -104,12 +105,15 @@ std::string WindowedSettings(const std::string& dir, const std::string& music) {
     return SettingsText(lines);
 }
 
-// From the main page at 800 x 600 to the Music page: Options, Sound, Music.
-bool OpenMusicPage() {
-    return ClickAt(325 + 75, 500 + 10) && ClickAt(325 + 75, 270 + 10) && ClickAt(325 + 75, 270 + 10);
+// The items at the size these tests start at (their settings name none).
+const LayoutTable& Items() {
+    static const LayoutTable items = StartLayout();
+    return items;
 }
 
-constexpr int OnX = 485 + 75, OnY = 270 + 10, OffX = 485 + 75, OffY = 300 + 10;
+// From the main page to the Music page: Options, Sound, Music (the sub
+// column is in its home column when Sound is clicked).
+bool OpenMusicPage() { return ClickAt(Items().OptionsBox) && ClickAt(Items().SoundBox) && ClickAt(Items().MusicBox); }
 
 }  // namespace
 
@@ -138,7 +142,7 @@ TEST(MusicE2e, PlaysWhenOnAndFadesWithinHalfASecondAfterOffAndOn) {
     ASSERT_TRUE(WaitForSound(file, true, sound)) << "no music from the start";
     ASSERT_TRUE(OpenMusicPage());
 
-    PointerTo(OffX, OffY);
+    PointerTo(Items().OffBox);
     long clicked = ReadSound(file).Frames();
     const double level = ReadSound(file).RmsOfLast(1.0) * 0.3;
     ClickLeft();
@@ -154,7 +158,7 @@ TEST(MusicE2e, PlaysWhenOnAndFadesWithinHalfASecondAfterOffAndOn) {
     EXPECT_LE(fade, 0.5);
     EXPECT_TRUE(FileHasLine(dir + "/Veldrune.cfg", "settings.music = 0"));
 
-    PointerTo(OnX, OnY);
+    PointerTo(Items().OnBox);
     clicked = ReadSound(file).Frames();
     ClickLeft();
     ASSERT_TRUE(faded(false)) << "On brought no music back";
@@ -171,7 +175,7 @@ TEST(MusicE2e, OffOpensNoAudioUntilOnIsChosen) {
     ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
     ASSERT_TRUE(OpenMusicPage());   // pages drawn and settled: the program ran a while
     EXPECT_FALSE(Exists(file)) << "the audio output was opened with music off";
-    ASSERT_TRUE(ClickAt(OnX, OnY));
+    ASSERT_TRUE(ClickAt(Items().OnBox));
     Sound sound;
     ASSERT_TRUE(WaitForSound(file, true, sound));
     long heard = 0;
@@ -359,7 +363,7 @@ TEST(MusicE2e, OnInsideTheOffFadeFadesInFromWhereTheMusicIs) {
     Sound sound;
     ASSERT_TRUE(WaitForSound(file, true, sound));
     ASSERT_TRUE(OpenMusicPage());
-    PointerTo(OffX, OffY);
+    PointerTo(Items().OffBox);
     ASSERT_TRUE(WaitUntil([&] { return ReadSound(file).RmsOfLast(1.0) > Heard; }));
     sound = ReadSound(file);
     const long clicked = sound.Frames();
@@ -369,7 +373,7 @@ TEST(MusicE2e, OnInsideTheOffFadeFadesInFromWhereTheMusicIs) {
     ClickLeft();
     ASSERT_TRUE(WaitUntil([&] { return ReadSound(file).RmsOfLast(0.02) < 0.5 * full; }, 5))
         << "Off did not start the fade";
-    NudgePointer(0, OnY - OffY);
+    NudgePointer(0, Middle(Items().OnBox).Y - Middle(Items().OffBox).Y);
     ClickLeft();
     constexpr long Window = Rate / 50;
     ASSERT_TRUE(WaitUntil([&] {

@@ -10,12 +10,16 @@
 // fonts a machine has.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "assets/menu_words.h"
 #include "e2e_support.h"
+#include "menu/menu.h"
+#include "menu_layout.h"
 #include "platform/shared/png_file.h"
 
 using namespace e2e;
@@ -23,16 +27,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Size { int w, h; };
-
-// Row and column positions of the layout (the top-left of each item box).
-struct Geometry {
-    int home, shifted, value, row1, mainY, options;
-};
-Geometry GeometryOf(Size s) {
-    if (s.w == 800) return {325, 165, 485, 180, 500, 325};
-    if (s.w == 1024) return {437, 277, 597, 220, 668, 437};
-    return {565, 405, 725, 220, 620, 565};
+// "1024x768", as the reference pictures are named.
+std::string SizeName(const OfferedSize& size) {
+    return std::to_string(size.Width) + "x" + std::to_string(size.Height);
 }
 
 std::string ReferenceDir() { return std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference"; }
@@ -42,14 +39,14 @@ class Tour : public ::testing::TestWithParam<std::tuple<std::string, int>> {};
 TEST_P(Tour, EveryPageLooksAsTheReferenceShowsIt) {
     NEED_DISPLAY();
     const std::string language = std::get<0>(GetParam());
-    const Size size = std::vector<Size>{{800, 600}, {1024, 768}, {1280, 720}}[std::get<1>(GetParam())];
+    const OfferedSize size = OfferedSizes[std::get<1>(GetParam())];
     const bool german = language == "German";
-    const Geometry g = GeometryOf(size);
-    const std::string tag = language + "_" + std::to_string(size.w) + "x" + std::to_string(size.h);
+    const LayoutTable items = LayoutAt(size.Width, size.Height);   // where the program draws at this size
+    const std::string tag = language + "_" + SizeName(size);
 
     std::string dir = MakeWorkDir("tour-" + tag);
-    std::vector<std::string> lines = {"[Screen]", "ScreenW = " + std::to_string(size.w),
-                                      "ScreenH = " + std::to_string(size.h), "[Settings]",
+    std::vector<std::string> lines = {"[Screen]", "ScreenW = " + std::to_string(size.Width),
+                                      "ScreenH = " + std::to_string(size.Height), "[Settings]",
                                       "settings.screenmode = 1", "settings.language = " + language};
     for (const auto& l : PinnedFontSettings(dir)) lines.push_back(l);
     WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
@@ -59,14 +56,14 @@ TEST_P(Tour, EveryPageLooksAsTheReferenceShowsIt) {
     const bool remake = std::getenv("VELDRUNE_REMAKE_REFERENCES") != nullptr;
 
     std::vector<std::string> pages;
-    auto rest = [&] { PointerTo(size.w - 30, 30); };   // away from every item
+    auto rest = [&] { PointerTo(size.Width - 30, 30); };   // away from every item
     // The page is taken once the window shows it at rest: read back as its
     // reference where the window is wholly on the screen (X reads back only
     // that), and no longer changing (a fade may come close to its end
     // picture before it is over).
     auto shot = [&](const std::string& page) {
         RgbaImage shown, want;
-        if (!remake && WindowPicture(id, shown) && shown.width == size.w && shown.height == size.h &&
+        if (!remake && WindowPicture(id, shown) && shown.width == size.Width && shown.height == size.Height &&
             DecodePngFile(ReferenceDir() + "/" + tag + "_" + page + ".png", want))
             WaitForPicture(id, want);
         WaitUntilSettled(id);
@@ -75,24 +72,27 @@ TEST_P(Tour, EveryPageLooksAsTheReferenceShowsIt) {
         EXPECT_TRUE(WaitForFile(dir + "/Screenshot_" + std::to_string(pages.size()) + ".png"))
             << "no screenshot of page " << page;
     };
-    auto click = [&](int x, int y) { EXPECT_TRUE(ClickAt(x + 75, y + 10)) << "the click showed no new page"; };
-    auto row = [&](int k) { return g.row1 + 30 * (k - 1); };
+    auto click = [&](const ItemBox& box) { EXPECT_TRUE(ClickAt(box)) << "the click showed no new page"; };
+
+    // The key of an item's red letter in the tour's language.
+    const MenuWords& words = german ? GermanWords : EnglishWords;
+    auto hotkey = [&](MenuLabel label) { return std::string(1, char(std::tolower(words.Labels[label].Hotkey))); };
 
     rest();
     shot("main");
-    Key("n"); rest(); shot("newgame");
-    Key(german ? "s" : "l"); shot("loadgame");
-    Key("o"); shot("options");   // its sub column's hotkeys wake up once it has faded in
-    EXPECT_TRUE(PressUntilAnswered("t")) << "no Control page"; shot("control");
-    Key("a"); shot("gameplay");
-    click(g.home, row(2)); rest(); shot("language");
-    Key("r"); shot("graphic");
-    click(g.home, row(3)); rest(); shot("resolution");
-    Key("u"); shot("sound");
-    click(g.home, row(4)); rest(); shot("music");
-    PointerTo(g.value + 75, row(5) + 10); shot("music_hover_off");   // Off lights up under the pointer
-    Key(german ? "m" : "c"); rest(); shot("credits");
-    Key(german ? "b" : "q"); shot("quit");
+    Key(hotkey(LabelNewGame)); rest(); shot("newgame");
+    Key(hotkey(LabelLoadGame)); shot("loadgame");
+    Key(hotkey(LabelOptions)); shot("options");   // its sub column's hotkeys wake up once it has faded in
+    EXPECT_TRUE(PressUntilAnswered(hotkey(LabelControl))) << "no Control page"; shot("control");
+    Key(hotkey(LabelGameplay)); shot("gameplay");
+    click(items.LanguageBox); rest(); shot("language");
+    Key(hotkey(LabelGraphic)); shot("graphic");
+    click(items.ResolutionBox); rest(); shot("resolution");
+    Key(hotkey(LabelSound)); shot("sound");
+    click(items.MusicBox); rest(); shot("music");
+    PointerTo(items.OffBox); shot("music_hover_off");   // Off lights up under the pointer
+    Key(hotkey(LabelCredits)); rest(); shot("credits");
+    Key(hotkey(LabelQuit)); shot("quit");
     Key("Escape");               // the quit page -> main
     ASSERT_TRUE(WaitUntilSettled(id));
     Key("Escape");
@@ -104,8 +104,8 @@ TEST_P(Tour, EveryPageLooksAsTheReferenceShowsIt) {
         std::string refPath = ReferenceDir() + "/" + tag + "_" + pages[i] + ".png";
         RgbaImage got, want;
         ASSERT_TRUE(DecodePngFile(shotPath, got)) << "no screenshot for page " << pages[i];
-        EXPECT_EQ(got.width, size.w);
-        EXPECT_EQ(got.height, size.h);
+        EXPECT_EQ(got.width, size.Width);
+        EXPECT_EQ(got.height, size.Height);
         if (remake) {
             fs::copy_file(shotPath, refPath, fs::copy_options::overwrite_existing);
             continue;
@@ -117,8 +117,7 @@ TEST_P(Tour, EveryPageLooksAsTheReferenceShowsIt) {
 }
 
 std::string TourName(const ::testing::TestParamInfo<std::tuple<std::string, int>>& info) {
-    static const char* const sizes[] = {"800x600", "1024x768", "1280x720"};
-    return std::get<0>(info.param) + "_" + sizes[std::get<1>(info.param)];
+    return std::get<0>(info.param) + "_" + SizeName(OfferedSizes[std::get<1>(info.param)]);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguagesAllSizes, Tour,

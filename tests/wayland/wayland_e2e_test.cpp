@@ -17,6 +17,7 @@
 // the assertions allow a loaded machine more.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -25,7 +26,9 @@
 #include <tuple>
 #include <vector>
 
+#include "assets/menu_words.h"
 #include "e2e_support.h"
+#include "menu_layout.h"
 #include "screen_watch.h"
 #include "wayland/sway_watch.h"
 
@@ -195,11 +198,13 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     }
 
     // A hotkey opens Credits; a click on Options in the main row opens Options.
-    ASSERT_TRUE(sway::Press(driver, "c")) << what << ": the key C showed nothing new";
+    const std::string credits(1, char(std::tolower(EnglishWords.Labels[LabelCredits].Hotkey)));
+    ASSERT_TRUE(sway::Press(driver, credits)) << what << ": the key " << credits << " showed nothing new";
     RgbaImage page;
     EXPECT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) { return Shows(screen, box, Reference(size, "credits"), size); }, &page))
         << what << ": after the key C the screen is not the Credits page" << Kept(s.Program, "credits");
-    sway::PointerTo(size.W / 2, size.W == 800 ? 510 : 630);
+    const e2e::ScreenPoint options = e2e::Middle(e2e::LayoutAt(size.W, size.H).OptionsBox);
+    sway::PointerTo(options.X, options.Y);
     EXPECT_TRUE(sway::ActAndSettle(sway::Click)) << what << ": the click showed nothing new" << Kept(s.Program, "click");
     sway::PointerTo(size.W - 30, 30);
     ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) { return Shows(screen, box, Reference(size, "options"), size); }, &page))

@@ -1,0 +1,25 @@
+// menu_layout.h — where the menu's items stand at a screen size, read from
+// the program's own layout table, so that the end-to-end tests point and
+// click where the program draws.
+#pragma once
+
+#include "assets/assets.h"
+
+namespace e2e {
+
+// The layout table as the program fills it at width x height, the sub column
+// in its home column; at a size without a layout every box is empty.
+LayoutTable LayoutAt(int width, int height);
+// The layout at the size the program starts at when its settings name none.
+LayoutTable StartLayout();
+
+// The middle of an item box: where a click on the item aims.
+struct ScreenPoint {
+    int X, Y;
+};
+inline ScreenPoint Middle(const ItemBox& box) { return {box.x + box.w / 2, box.y + box.h / 2}; }
+
+bool ClickAt(const ItemBox& box);           // the pointer to the box's middle, then a left click
+void PointerTo(const ItemBox& box);
+
+}  // namespace e2e
