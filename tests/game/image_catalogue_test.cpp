@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "assets/assets.h"
+#include "assets/menu_words.h"
 #include "formats/png_codec.h"
 
 namespace {
@@ -25,28 +26,12 @@ const BandRow Bands[3] = {{800, 600, 60, 153}, {1024, 768, 79, 196}, {1280, 720,
 const char* const Pages[11] = {"Main",      "NewGameDe",  "LoadGameDe", "OptionsDe", "CreditsDe", "QuitDe",
                                "NewGameEn", "LoadGameEn", "OptionsEn",  "CreditsEn", "QuitEn"};
 
-struct LabelRow {
-    const char* name;
-    const char* textDe;   // for locating the red letter
-    char hotkeyDe;
-    const char* textEn;
-    char hotkeyEn;
-};
-const LabelRow LabelTable[27] = {
-    {"NewGame", "Neues Spiel", 'N', "New Game", 'N'},  {"LoadGame", "Spiel Laden", 'S', "Load Game", 'L'},
-    {"Options", "Optionen", 'O', "Options", 'O'},      {"Control", "Steuerung", 't', "Control", 't'},
-    {"Forward", "Vorwärts", 0, "Forward", 0},          {"Backward", "Rückwärts", 0, "Backward", 0},
-    {"Left", "Links", 0, "Left", 0},                   {"Right", "Rechts", 0, "Right", 0},
-    {"Duck", "Ducken", 0, "Duck", 0},                  {"Jump", "Springen", 0, "Jump", 0},
-    {"Journal", "Journal", 0, "Journal", 0},           {"Screenshot", "Bildaufnahme", 0, "Screenshot", 0},
-    {"Gameplay", "Gameplay", 'a', "Gameplay", 'a'},    {"Language", "Sprache", 0, "Language", 0},
-    {"German", "Deutsch", 0, "German", 0},             {"English", "Englisch", 0, "English", 0},
-    {"Graphic", "Grafik", 'r', "Graphic", 'r'},        {"Resolution", "Auflösung", 0, "Resolution", 0},
-    {"Res800", "800x600", 0, "800x600", 0},            {"Res1024", "1024x768", 0, "1024x768", 0},
-    {"Res1280", "1280x720", 0, "1280x720", 0},         {"Sound", "Audio", 'u', "Sound", 'u'},
-    {"Music", "Musik", 0, "Music", 0},                 {"On", "An", 0, "On", 0},
-    {"Off", "Aus", 0, "Off", 0},                       {"Credits", "Mitwirkende", 'M', "Credits", 'C'},
-    {"Quit", "Beenden", 'B', "Quit", 'Q'},
+// The label pictures' names, in label order; their words and red letters are
+// the menu's words (assets/menu_words.h), which the pictures must show.
+const char* const LabelNames[MenuLabelCount] = {
+    "NewGame", "LoadGame", "Options", "Control",    "Forward", "Backward", "Left",    "Right",   "Duck",
+    "Jump",    "Journal",  "Screenshot", "Gameplay", "Language", "German", "English", "Graphic", "Resolution",
+    "Res800",  "Res1024",  "Res1280", "Sound",      "Music",   "On",       "Off",     "Credits", "Quit",
 };
 
 enum Kind { KindDivider, KindPointer, KindBackdrop, KindLabel };
@@ -68,10 +53,14 @@ std::vector<Expected> Catalogue() {
         for (const char* page : Pages)
             list.push_back({std::string("Backdrop") + page + std::to_string(Bands[b].width), Bands[b].width,
                             Bands[b].height, KindBackdrop, b});
-    for (const LabelRow& row : LabelTable)
-        list.push_back({std::string("Label") + row.name + "De", 150, 25, KindLabel, -1, row.textDe, row.hotkeyDe});
-    for (const LabelRow& row : LabelTable)
-        list.push_back({std::string("Label") + row.name + "En", 150, 25, KindLabel, -1, row.textEn, row.hotkeyEn});
+    for (int i = 0; i < MenuLabelCount; ++i) {
+        const LabelWord& word = GermanWords.Labels[i];
+        list.push_back({std::string("Label") + LabelNames[i] + "De", 150, 25, KindLabel, -1, word.Text, word.Hotkey});
+    }
+    for (int i = 0; i < MenuLabelCount; ++i) {
+        const LabelWord& word = EnglishWords.Labels[i];
+        list.push_back({std::string("Label") + LabelNames[i] + "En", 150, 25, KindLabel, -1, word.Text, word.Hotkey});
+    }
     return list;
 }
 

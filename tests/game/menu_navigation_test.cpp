@@ -1,67 +1,81 @@
 // menu_navigation_test.cpp — the hotkeys of every page in both languages,
 // the Options delay and the order in which released keys decide.
+#include <cctype>
 #include <map>
+#include <set>
 #include <sstream>
 
+#include "assets/menu_words.h"
 #include "menu_test_support.h"
 
 namespace {
 
 // [SECTION] The transition table, as the player reads it
 
-// "key>target" pairs; "S/L" is S on a German screen and L on an English one;
-// "quit" is Escape on the main page.
+// The key of the red letter of the item that leads to `state`, in a
+// language's words.
+int Hotkey(int32_t state, const MenuWords& words = GermanWords) {
+    const char letter = words.Labels[ItemLabel(state)].Hotkey;
+    return letter == 0 ? KeyNone : KeyA + (std::toupper(letter) - 'A');
+}
+
+// The pages a page's hotkeys lead to, each by the red letter of its item in
+// the language shown; "Esc>n" is where Escape leads, "Esc>quit" Escape on
+// the main page.
 struct PageKeys {
     int State;
     const char* Keys;
 };
 
 const PageKeys Transitions[] = {
-    {0, "Esc>quit N>1 S/L>2 O>3 M/C>26 B/Q>27"},
-    {1, "Esc>0 S/L>2 O>3 M/C>26 B/Q>27"},
-    {2, "Esc>0 N>1 O>3 M/C>26 B/Q>27"},
-    {3, "Esc>0 N>1 S/L>2 M/C>26 B/Q>27 T>4 A>13 R>17 U>22"},   // delay over
-    {4, "Esc>3 N>1 S/L>2 A>13 R>17 U>22 M/C>26 B/Q>27"},
+    {0, "Esc>quit 1 2 3 26 27"},
+    {1, "Esc>0 2 3 26 27"},
+    {2, "Esc>0 1 3 26 27"},
+    {3, "Esc>0 1 2 26 27 4 13 17 22"},   // delay over
+    {4, "Esc>3 1 2 13 17 22 26 27"},
     {5, "Esc>4"}, {6, "Esc>4"}, {7, "Esc>4"}, {8, "Esc>4"},
     {9, "Esc>4"}, {10, "Esc>4"}, {11, "Esc>4"}, {12, "Esc>4"},
-    {13, "Esc>3 N>1 S/L>2 T>4 R>17 U>22 M/C>26 B/Q>27"},
-    {14, "Esc>13 N>1 S/L>2 T>4 R>17 U>22 M/C>26 B/Q>27"},
+    {13, "Esc>3 1 2 4 17 22 26 27"},
+    {14, "Esc>13 1 2 4 17 22 26 27"},
     {15, ""}, {16, ""},
-    {17, "Esc>3 N>1 S/L>2 T>4 A>13 U>22 M/C>26 B/Q>27"},
-    {18, "Esc>17 N>1 S/L>2 T>4 A>13 U>22 M/C>26 B/Q>27"},
+    {17, "Esc>3 1 2 4 13 22 26 27"},
+    {18, "Esc>17 1 2 4 13 22 26 27"},
     {19, ""}, {20, ""}, {21, ""},
-    {22, "Esc>3 N>1 S/L>2 T>4 A>13 R>17 M/C>26 B/Q>27"},
-    {23, "Esc>22 N>1 S/L>2 T>4 A>13 R>17 M/C>26 B/Q>27"},
+    {22, "Esc>3 1 2 4 13 17 26 27"},
+    {23, "Esc>22 1 2 4 13 17 26 27"},
     {24, ""}, {25, ""},
-    {26, "Esc>0 N>1 S/L>2 O>3 B/Q>27"},
-    {27, "Esc>0 N>1 S/L>2 O>3 M/C>26"},
+    {26, "Esc>0 1 2 3 27"},
+    {27, "Esc>0 1 2 3 26"},
 };
 
 constexpr int QuitTarget = -1;
 
-int KeyOfCap(const std::string& cap) {
-    if (cap == "Esc") return KeyEscape;
-    return KeyA + (cap[0] - 'A');
-}
-
 // Released key -> target, for one language.
-std::map<int, int> ExpectedKeys(const char* keys, bool german) {
+std::map<int, int> ExpectedKeys(const char* keys, const MenuWords& words) {
     std::map<int, int> expected;
     std::istringstream in(keys);
     std::string pair;
     while (in >> pair) {
-        const size_t arrow = pair.find('>');
-        std::string cap = pair.substr(0, arrow);
-        const std::string target = pair.substr(arrow + 1);
-        if (cap.size() == 3 && cap[1] == '/') cap = german ? cap.substr(0, 1) : cap.substr(2, 1);
-        expected[KeyOfCap(cap)] = target == "quit" ? QuitTarget : std::stoi(target);
+        if (pair.rfind("Esc>", 0) == 0) {
+            expected[KeyEscape] = pair == "Esc>quit" ? QuitTarget : std::stoi(pair.substr(4));
+            continue;
+        }
+        const int target = std::stoi(pair);
+        EXPECT_NE(Hotkey(target, words), KeyNone) << "the item of state " << target << " has no red letter";
+        expected[Hotkey(target, words)] = target;
     }
     return expected;
 }
 
-// Every key a page could take, and one that no page takes.
-const int AllHotKeys[] = {KeyEscape, KeyN, KeyS, KeyL, KeyO, KeyM, KeyC,
-                          KeyB,      KeyQ, KeyT, KeyA, KeyR, KeyU, KeyW};
+// Every key a page could take: Escape and every red letter in both
+// languages; and W, which no page takes.
+std::set<int> AllHotKeys() {
+    std::set<int> keys = {KeyEscape, KeyW};
+    for (int state = MenuNewGame; state < MenuStateCount; ++state)
+        for (const MenuWords* words : {&GermanWords, &EnglishWords})
+            if (Hotkey(state, *words) != KeyNone) keys.insert(Hotkey(state, *words));
+    return keys;
+}
 
 class MenuNavigation : public GameTest {};
 
@@ -70,8 +84,9 @@ class MenuNavigation : public GameTest {};
 TEST_F(MenuNavigation, EveryPageTakesExactlyItsKeysInBothLanguages) {
     for (const char* language : {"German", "English"}) {
         for (const PageKeys& page : Transitions) {
-            const std::map<int, int> expected = ExpectedKeys(page.Keys, language == std::string("German"));
-            for (int key : AllHotKeys) {
+            const std::map<int, int> expected =
+                ExpectedKeys(page.Keys, language == std::string("German") ? GermanWords : EnglishWords);
+            for (int key : AllHotKeys()) {
                 ResetRecording();
                 Cfg.settings.language = language;
                 Menu = MenuPageState{};
@@ -101,7 +116,7 @@ TEST_F(MenuNavigation, ActionStatesAndReservedStatesAskAboutNoKey) {
     for (int state : {15, 16, 19, 20, 21, 24, 25}) {
         ResetRecording();
         Menu.MenuSelect = state;
-        NavigateRelease({KeyEscape, KeyN, KeyO});
+        NavigateRelease({KeyEscape, Hotkey(MenuNewGame), Hotkey(MenuOptions)});
         EXPECT_TRUE(CallsOf("KeyReleased").empty()) << "state " << state;
         EXPECT_EQ(Menu.MenuSelect, state);
     }
@@ -113,9 +128,9 @@ TEST_F(MenuNavigation, LanguageLettersFollowTheExactLanguageText) {
         ResetRecording();
         Cfg.settings.language = other;
         Menu.MenuSelect = MenuMain;
-        NavigateRelease({KeyB});
+        NavigateRelease({Hotkey(MenuQuit)});
         EXPECT_EQ(Menu.MenuSelect, MenuMain) << other;
-        NavigateRelease({KeyQ});
+        NavigateRelease({Hotkey(MenuQuit, EnglishWords)});
         EXPECT_EQ(Menu.MenuSelect, MenuQuit) << other;
     }
 }
@@ -124,12 +139,12 @@ TEST_F(MenuNavigation, LanguageLettersFollowTheExactLanguageText) {
 
 TEST_F(MenuNavigation, LastReleasedKeyInTheListDecides) {
     Menu.MenuSelect = MenuMain;
-    NavigateRelease({KeyN, KeyO});
+    NavigateRelease({Hotkey(MenuNewGame), Hotkey(MenuOptions)});
     EXPECT_EQ(Menu.MenuSelect, MenuOptions);
 
     ResetRecording();
     Menu.MenuSelect = MenuMain;
-    NavigateRelease({KeyEscape, KeyN});
+    NavigateRelease({KeyEscape, Hotkey(MenuNewGame)});
     EXPECT_EQ(App.QuitRequested, 1);
     EXPECT_EQ(Menu.MenuSelect, MenuNewGame);
 }
@@ -138,11 +153,11 @@ TEST_F(MenuNavigation, TheListOfTheFramesFirstStateStaysInForce) {
     for (int& level : Menu.FadeInLevels) level = 140;
     // T is seen down on Gameplay, then the page becomes Control (no T there).
     Menu.MenuSelect = MenuGameplay;
-    HoldOnly({KeyT});
+    HoldOnly({Hotkey(MenuControl)});
     PollKeyboard();
     NavigateByKeyboard();
     Menu.MenuSelect = MenuControl;
-    HoldOnly({KeyT, KeyEscape});
+    HoldOnly({Hotkey(MenuControl), KeyEscape});
     PollKeyboard();
     NavigateByKeyboard();
     // Both let go: Escape leads to Options, whose T is not asked in this frame.
@@ -158,7 +173,7 @@ TEST_F(MenuNavigation, TheListOfTheFramesFirstStateStaysInForce) {
 
 TEST_F(MenuNavigation, CapturePageLeavesOnlyEscapeToNavigation) {
     Menu.MenuSelect = MenuForward;
-    HoldOnly({KeyN, KeyO, KeyT, KeyQ, KeyEscape});
+    HoldOnly({Hotkey(MenuNewGame), Hotkey(MenuOptions), Hotkey(MenuControl), Hotkey(MenuQuit, EnglishWords), KeyEscape});
     PollKeyboard();
     NavigateByKeyboard();
     for (const RecordedCall& call : CallsOf("KeyReleased")) EXPECT_EQ(call.Args.at(0), KeyEscape);
@@ -170,7 +185,7 @@ TEST_F(MenuNavigation, CapturePageLeavesOnlyEscapeToNavigation) {
 
 TEST_F(MenuNavigation, FailedKeyboardPollNavigatesNowhere) {
     Menu.MenuSelect = MenuMain;
-    HoldOnly({KeyN});
+    HoldOnly({Hotkey(MenuNewGame)});
     PollKeyboard();
     NavigateByKeyboard();
     Rec.PollKeyboardFails = true;
@@ -186,12 +201,12 @@ TEST_F(MenuNavigation, ClosedOptionsGateDoesNotAskAboutTheSubColumnKeys) {
     Menu.MenuSelect = MenuOptions;
     Menu.FadeInLevels[0] = Menu.FadeInLevels[1] = Menu.FadeInLevels[2] = 140;
     Menu.FadeInLevels[3] = 130;
-    HoldOnly({KeyT, KeyA, KeyR, KeyU});
+    HoldOnly({Hotkey(MenuControl), Hotkey(MenuGameplay), Hotkey(MenuGraphic), Hotkey(MenuSound)});
     PollKeyboard();
     NavigateByKeyboard();
     std::vector<int64_t> asked;
     for (const RecordedCall& call : CallsOf("KeyReleased")) asked.push_back(call.Args.at(0));
-    EXPECT_EQ(asked, (std::vector<int64_t>{KeyEscape, KeyN, KeyS, KeyM, KeyB}));
+    EXPECT_EQ(asked, (std::vector<int64_t>{KeyEscape, Hotkey(MenuNewGame), Hotkey(MenuLoadGame), Hotkey(MenuCredits), Hotkey(MenuQuit)}));
 }
 
 TEST_F(MenuNavigation, FadeInLevelsFillOneAfterAnother) {
@@ -222,7 +237,7 @@ protected:
         GameTest::SetUp();
         UseScreen(800, 600);
         PointAt(790, 10);
-        Frame({KeyO});
+        Frame({Hotkey(MenuOptions)});
         Frame();   // frame 1 of the Options visit
         ASSERT_EQ(Menu.MenuSelect, MenuOptions);
     }
@@ -231,7 +246,7 @@ protected:
 TEST_F(MenuOptionsDelay, TappedDuringTheCountDoesNothingEvenAfterwards) {
     for (int frame = 2; frame <= 100; ++frame) {
         if (frame == 20)
-            Frame({KeyT});   // pressed here, let go in frame 21
+            Frame({Hotkey(MenuControl)});   // pressed here, let go in frame 21
         else
             Frame();
     }
@@ -241,26 +256,26 @@ TEST_F(MenuOptionsDelay, TappedDuringTheCountDoesNothingEvenAfterwards) {
 TEST_F(MenuOptionsDelay, HeldUntilTheGateOpensCountsOnlyFromTheFirstFrameItIsAsked) {
     // Held through frame 53 and let go in 54, the first frame T is asked:
     // it was never seen down, so nothing happens.
-    for (int frame = 2; frame <= 53; ++frame) Frame({KeyT});
+    for (int frame = 2; frame <= 53; ++frame) Frame({Hotkey(MenuControl)});
     Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuOptions);
 }
 
 TEST_F(MenuOptionsDelay, HeldPastTheCountOpensControl) {
-    for (int frame = 2; frame <= 54; ++frame) Frame({KeyT});
+    for (int frame = 2; frame <= 54; ++frame) Frame({Hotkey(MenuControl)});
     EXPECT_EQ(Menu.MenuSelect, MenuOptions);
     Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
 }
 
 TEST_F(MenuOptionsDelay, ReturningFromASubPageKeepsTheKeysLive) {
-    for (int frame = 2; frame <= 54; ++frame) Frame({KeyR});
+    for (int frame = 2; frame <= 54; ++frame) Frame({Hotkey(MenuGraphic)});
     Frame();
     ASSERT_EQ(Menu.MenuSelect, MenuGraphic);
     Frame({KeyEscape});
     Frame();
     ASSERT_EQ(Menu.MenuSelect, MenuOptions);
-    Frame({KeyU});
+    Frame({Hotkey(MenuSound)});
     Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuSound);
 }
@@ -269,9 +284,9 @@ TEST_F(MenuOptionsDelay, AVisitFromTheMainPageWaitsAgain) {
     for (int frame = 2; frame <= 60; ++frame) Frame();
     Release({KeyEscape});
     ASSERT_EQ(Menu.MenuSelect, MenuMain);
-    Release({KeyO});
+    Release({Hotkey(MenuOptions)});
     ASSERT_EQ(Menu.MenuSelect, MenuOptions);
-    Release({KeyT});
+    Release({Hotkey(MenuControl)});
     EXPECT_EQ(Menu.MenuSelect, MenuOptions) << "the letters did not wait again after the main page";
 }
 
