@@ -136,6 +136,10 @@ struct OfferedSize {
     int Width, Height;
 };
 extern const OfferedSize OfferedSizes[3];
+// The depth and refresh rate at which the Resolution page offers a size: the
+// full-screen mode a size item switches to.
+constexpr int OfferedDepth = 32;
+constexpr int OfferedRefresh = 85;
 // Whether the display lists the size at the depth and rate the Resolution
 // page offers (its item is drawn only then).
 bool DisplayOffersSize(int width, int height);

@@ -174,9 +174,6 @@ constexpr ItemBox LayoutTable::*SizeBoxes[] = {&LayoutTable::Res800Box, &LayoutT
 constexpr int SizeBlendable(int index) { return BlendLabelDeFirst + LabelRes800 + index; }
 static_assert(LabelRes1280 == LabelRes800 + 2, "the size labels follow each other");
 
-constexpr int OfferedDepth = 32;
-constexpr int OfferedRefresh = 85;
-
 // The mode the last AdvanceScreenMode reached is the size at the offered
 // depth and rate.
 bool ModeIsOffer(const OfferedSize& size) {

@@ -31,9 +31,9 @@ TEST_F(MenuActions, LanguageChangesInMemoryWhenTheFileCannotBeWritten) {
 
 TEST_F(MenuActions, ClickingAnotherLanguageEndsOnTheLanguagePageInIt) {
     UseScreen(800, 600);
-    PlaceSubColumn(165);
+    PlaceSubColumn(ShiftedColumnX());
     Menu.MenuSelect = MenuLanguage;
-    PointAt(560, 250);   // English
+    PointAtItem(Layout.EnglishBox);
     HoldLeftButton(true);
     Frame();
     HoldLeftButton(false);
@@ -74,10 +74,10 @@ TEST_F(MenuActions, SizeWidthAndHeightAreComparedTogether) {
 
 TEST_F(MenuActions, ClickOnASizeTheDisplayLacksStillRestarts) {
     UseScreen(800, 600);
-    PlaceSubColumn(165);
-    Rec.Modes = {{800, 600, 32, 85}};   // 1280x720 is not offered, so not drawn
+    PlaceSubColumn(ShiftedColumnX());
+    Rec.Modes = {ModeOf(OfferedSizes[0])};   // 1280x720 is not offered, so not drawn
     Menu.MenuSelect = MenuResolution;
-    PointAt(560, 310);   // the 1280x720 box
+    PointAtItem(Layout.Res1280Box);
     HoldLeftButton(true);
     Frame();
     EXPECT_EQ(App.RestartRequested, 1);
@@ -87,9 +87,9 @@ TEST_F(MenuActions, ClickOnASizeTheDisplayLacksStillRestarts) {
 
 TEST_F(MenuActions, ClickOnTheCurrentSizeStaysOnTheResolutionPage) {
     UseScreen(800, 600);
-    PlaceSubColumn(165);
+    PlaceSubColumn(ShiftedColumnX());
     Menu.MenuSelect = MenuResolution;
-    PointAt(560, 250);   // the 800x600 box
+    PointAtItem(Layout.Res800Box);
     HoldLeftButton(true);
     const std::string before = ReadSettingsFile();
     Frame();

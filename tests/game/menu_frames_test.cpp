@@ -25,32 +25,36 @@ TEST_F(MenuFrames, KeysLetGoTogetherOnTheMainPage) {
 
 TEST_F(MenuFrames, RebindingForwardByClicksAndAKeyShowsTheKeyNextFrame) {
     Boot();
-    ClickAt(400, 190);   // Control, in the home column on the main page
+    ClickItem(Layout.ControlBox);   // in the home column on the main page
     ASSERT_EQ(Menu.MenuSelect, MenuControl);
-    Frames(32);          // the sub column slides out of the way
-    ASSERT_EQ(Layout.ControlBox.x, 165);
-    ClickAt(400, 190);   // Forward
+    Frames(32);                     // the sub column slides out of the way
+    ASSERT_EQ(Layout.ControlBox.x, ShiftedColumnX());
+    ClickItem(Layout.ForwardBox);
     ASSERT_EQ(Menu.MenuSelect, MenuForward);
     Frame({KeyK});
     const int captureFrame = Rec.Frame;
     Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
     EXPECT_NE(ReadSettingsFile().find("Forward = K"), std::string::npos);
-    EXPECT_FALSE(FrameDraws(captureFrame, "DrawBlended 921 485 180 255"));
+    // The key cap K, drawn in Forward's row.
+    const ItemBox& glyph = Layout.ForwardGlyphBox;
+    const std::string drawnK = "DrawBlended " + std::to_string(TextLabelBlend(TextCapitalFirst + ('K' - 'A'))) + " " +
+                               std::to_string(glyph.x) + " " + std::to_string(glyph.y) + " 255";
+    EXPECT_FALSE(FrameDraws(captureFrame, drawnK));
     Frame();
-    EXPECT_TRUE(FrameDraws(captureFrame + 1, "DrawBlended 921 485 180 255")) << "K in Forward's row";
+    EXPECT_TRUE(FrameDraws(captureFrame + 1, drawnK)) << "K in Forward's row";
 }
 
 TEST_F(MenuFrames, ChoosingAnotherSizeRestartsOnTheResolutionPage) {
     Boot();
-    Rec.Modes = {{800, 600, 32, 85}, {1024, 768, 32, 85}};
-    ClickAt(400, 510);   // Options
-    ClickAt(400, 250);   // Graphic, still in the home column
+    Rec.Modes = {ModeOf(OfferedSizes[0]), ModeOf(OfferedSizes[1])};
+    ClickItem(Layout.OptionsBox);
+    ClickItem(Layout.GraphicBox);   // still in the home column
     ASSERT_EQ(Menu.MenuSelect, MenuGraphic);
     Frames(32);
-    ClickAt(400, 250);   // Resolution
+    ClickItem(Layout.ResolutionBox);
     ASSERT_EQ(Menu.MenuSelect, MenuResolution);
-    ClickAt(560, 280);   // 1024x768
+    ClickItem(Layout.Res1024Box);
     EXPECT_EQ(App.RestartRequested, 1);
     ASSERT_EQ(Rec.Launched.size(), 1u);
     const std::string settings = ReadSettingsFile();
@@ -62,12 +66,14 @@ TEST_F(MenuFrames, ChoosingAnotherSizeRestartsOnTheResolutionPage) {
 TEST_F(MenuFrames, StartingOnTheResolutionPageDrawsItCompleteInTheFirstFrame) {
     WriteSettingsFile(SettingsText({"[Screen]", "ScreenW = 1024", "ScreenH = 768", "[Settings]",
                                     "settings.page = GraphicRes"}));
-    Rec.Modes = {{1024, 768, 32, 85}};
+    Rec.Modes = {ModeOf(OfferedSizes[1])};
     Boot();
     PointAt(1000, 10);
     Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuResolution);
-    EXPECT_TRUE(FrameDraws(0, "DrawBlended 53 277 280 255")) << "Graphic lit in the shifted column";
+    const std::string graphicLit = "DrawBlended " + std::to_string(BlendLabelDeFirst + LabelGraphic) + " " +
+                                   std::to_string(ShiftedColumnX()) + " " + std::to_string(Layout.GraphicBox.y) + " 255";
+    EXPECT_TRUE(FrameDraws(0, graphicLit)) << "Graphic lit in the shifted column";
     EXPECT_TRUE(FrameDraws(0, "DrawBlended 54 437 280 255")) << "Resolution";
     EXPECT_TRUE(FrameDraws(0, "DrawBlended 56 597 310 255")) << "1024x768 lit";
 }

@@ -6,46 +6,34 @@ namespace {
 
 class MenuPointing : public GameTest {};
 
-// Left x and top y of each clickable box at 800x600, 1024x768, 1280x720, with
-// the page it is live on (-1: every page). The sub-column items are listed
-// at their shifted x, where they stand on the pages below Options.
+// Each clickable item: the state it leads to, the page it is live on (-1:
+// every page) and its box in the layout table. The sub-column items are
+// clicked at their shifted x, where they stand on the pages below Options.
 struct ClickCase {
     int Target;
     int Page;
-    int X[3], Y[3];
+    ItemBox LayoutTable::*Box;
 };
 
 const ClickCase Clicks[] = {
-    {1, -1, {5, 117, 245}, {500, 668, 620}},
-    {2, -1, {165, 277, 405}, {500, 668, 620}},
-    {3, -1, {325, 437, 565}, {500, 668, 620}},
-    {4, -1, {165, 277, 405}, {180, 220, 220}},
-    {5, 4, {325, 437, 565}, {180, 220, 220}},
-    {6, 4, {325, 437, 565}, {210, 250, 250}},
-    {7, 4, {325, 437, 565}, {240, 280, 280}},
-    {8, 4, {325, 437, 565}, {270, 310, 310}},
-    {9, 4, {325, 437, 565}, {300, 340, 340}},
-    {10, 4, {325, 437, 565}, {330, 370, 370}},
-    {11, 4, {325, 437, 565}, {360, 400, 400}},
-    {12, 4, {325, 437, 565}, {390, 430, 430}},
-    {13, -1, {165, 277, 405}, {210, 250, 250}},
-    {14, 13, {325, 437, 565}, {210, 250, 250}},
-    {15, 14, {485, 597, 725}, {210, 250, 250}},
-    {16, 14, {485, 597, 725}, {240, 280, 280}},
-    {17, -1, {165, 277, 405}, {240, 280, 280}},
-    {18, 17, {325, 437, 565}, {240, 280, 280}},
-    {19, 18, {485, 597, 725}, {240, 280, 280}},
-    {20, 18, {485, 597, 725}, {270, 310, 310}},
-    {21, 18, {485, 597, 725}, {300, 340, 340}},
-    {22, -1, {165, 277, 405}, {270, 310, 310}},
-    {23, 22, {325, 437, 565}, {270, 310, 310}},
-    {26, -1, {485, 597, 725}, {500, 668, 620}},
-    {27, -1, {645, 757, 885}, {500, 668, 620}},
+    {1, -1, &LayoutTable::NewGameBox},     {2, -1, &LayoutTable::LoadGameBox},
+    {3, -1, &LayoutTable::OptionsBox},     {4, -1, &LayoutTable::ControlBox},
+    {5, 4, &LayoutTable::ForwardBox},      {6, 4, &LayoutTable::BackwardBox},
+    {7, 4, &LayoutTable::LeftBox},         {8, 4, &LayoutTable::RightBox},
+    {9, 4, &LayoutTable::DuckBox},         {10, 4, &LayoutTable::JumpBox},
+    {11, 4, &LayoutTable::JournalBox},     {12, 4, &LayoutTable::ScreenshotBox},
+    {13, -1, &LayoutTable::GameplayBox},   {14, 13, &LayoutTable::LanguageBox},
+    {15, 14, &LayoutTable::GermanBox},     {16, 14, &LayoutTable::EnglishBox},
+    {17, -1, &LayoutTable::GraphicBox},    {18, 17, &LayoutTable::ResolutionBox},
+    {19, 18, &LayoutTable::Res800Box},     {20, 18, &LayoutTable::Res1024Box},
+    {21, 18, &LayoutTable::Res1280Box},    {22, -1, &LayoutTable::SoundBox},
+    {23, 22, &LayoutTable::MusicBox},      {26, -1, &LayoutTable::CreditsBox},
+    {27, -1, &LayoutTable::QuitBox},
 };
 
-const int Sizes[3][2] = {{800, 600}, {1024, 768}, {1280, 720}};
-const int ShiftedX[3] = {165, 277, 405};
-const int HomeX[3] = {325, 437, 565};
+// The middle of a box, where a player aims.
+int MidX(const ItemBox& box) { return box.x + box.w / 2; }
+int MidY(const ItemBox& box) { return box.y + box.h / 2; }
 
 // One pointing pass with the button held (or not) at (x, y).
 void PointOnce(int x, int y, bool held) {
@@ -58,16 +46,19 @@ void PointOnce(int x, int y, bool held) {
 // [SECTION] Every entry
 
 TEST_F(MenuPointing, EveryBoxFiresOnItsPagesAtEverySize) {
-    for (int size = 0; size < 3; ++size) {
+    for (const OfferedSize& size : OfferedSizes) {
         for (const ClickCase& click : Clicks) {
-            const int x = click.X[size] + 75, y = click.Y[size] + 10;
-            SCOPED_TRACE("size " + std::to_string(size) + " target " + std::to_string(click.Target));
+            UseScreen(size.Width, size.Height);
+            PlaceSubColumn(ShiftedColumnX());
+            const ItemBox box = Layout.*click.Box;
+            const int x = MidX(box), y = MidY(box);
+            SCOPED_TRACE("size " + std::to_string(size.Width) + " target " + std::to_string(click.Target));
             const std::vector<int> livePages =
                 click.Page < 0 ? std::vector<int>{0, 3, 5, 12, 18, 26} : std::vector<int>{click.Page};
             for (int page : livePages) {
                 ResetRecording();
-                UseScreen(Sizes[size][0], Sizes[size][1]);
-                PlaceSubColumn(ShiftedX[size]);
+                UseScreen(size.Width, size.Height);
+                PlaceSubColumn(ShiftedColumnX());
                 Menu.MenuSelect = page;
                 PointOnce(x, y, true);
                 EXPECT_EQ(Menu.MenuSelect, click.Target) << "on page " << page;
@@ -77,8 +68,8 @@ TEST_F(MenuPointing, EveryBoxFiresOnItsPagesAtEverySize) {
                 for (int page : {0, 3, 5}) {
                     if (page == click.Page) continue;
                     ResetRecording();
-                    UseScreen(Sizes[size][0], Sizes[size][1]);
-                    PlaceSubColumn(ShiftedX[size]);
+                    UseScreen(size.Width, size.Height);
+                    PlaceSubColumn(ShiftedColumnX());
                     Menu.MenuSelect = page;
                     PointOnce(x, y, true);
                     EXPECT_EQ(Menu.MenuSelect, page) << "on page " << page;
@@ -91,18 +82,19 @@ TEST_F(MenuPointing, EveryBoxFiresOnItsPagesAtEverySize) {
 TEST_F(MenuPointing, HoverWithoutTheButtonChangesNothing) {
     UseScreen(800, 600);
     Menu.MenuSelect = MenuMain;
-    PointOnce(80, 510, false);
+    PointOnce(MidX(Layout.NewGameBox), MidY(Layout.NewGameBox), false);
     EXPECT_EQ(Menu.MenuSelect, MenuMain);
 }
 
 // Pointing only selects the action states; what they do is the music tests'.
 TEST_F(MenuPointing, OnAndOffTakeAClickOnTheMusicPageOnly) {
     UseScreen(800, 600);
-    PlaceSubColumn(165);
+    PlaceSubColumn(ShiftedColumnX());
     for (int page : {int(MenuMusic), int(MenuSound)}) {
         for (int row : {0, 1}) {
             Menu.MenuSelect = page;
-            PointOnce(485 + 75, 270 + 30 * row + 10, true);
+            const ItemBox& box = row == 0 ? Layout.OnBox : Layout.OffBox;
+            PointOnce(MidX(box), MidY(box), true);
             EXPECT_EQ(Menu.MenuSelect, page == MenuMusic ? MenuMusicOn + row : page) << page << " row " << row;
         }
     }
@@ -120,14 +112,14 @@ TEST_F(MenuPointing, AScreenWithoutLayoutTakesNoClick) {
 
 TEST_F(MenuPointing, EdgePixelsAreOutsideOnePixelInIsInside) {
     UseScreen(800, 600);
-    const ItemBox& box = Layout.NewGameBox;   // 5, 500, 150 x 20
-    const int midX = 80, midY = 510;
+    const ItemBox& box = Layout.NewGameBox;
+    const int midX = MidX(box), midY = MidY(box), right = box.x + box.w, bottom = box.y + box.h;
     const struct {
         int X, Y;
         bool Inside;
     } points[] = {
-        {5, midY, false}, {6, midY, true}, {154, midY, true}, {155, midY, false},
-        {midX, 500, false}, {midX, 501, true}, {midX, 519, true}, {midX, 520, false},
+        {box.x, midY, false}, {box.x + 1, midY, true}, {right - 1, midY, true}, {right, midY, false},
+        {midX, box.y, false}, {midX, box.y + 1, true}, {midX, bottom - 1, true}, {midX, bottom, false},
     };
     for (const auto& p : points) {
         PointAt(p.X, p.Y);
@@ -138,26 +130,26 @@ TEST_F(MenuPointing, EdgePixelsAreOutsideOnePixelInIsInside) {
 
 TEST_F(MenuPointing, SubColumnWinsTheOverlapWithTheRowsUnderIt) {
     UseScreen(800, 600);
-    PlaceSubColumn(HomeX[0]);   // not yet slid away
+    PlaceSubColumn(HomeColumnX());   // not yet slid away
     Menu.MenuSelect = MenuControl;
-    PointOnce(400, 190, true);
+    PointOnce(MidX(Layout.ControlBox), MidY(Layout.ControlBox), true);
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
 }
 
 TEST_F(MenuPointing, ControlsHomeBoxOpensControlFromTheMainPage) {
     UseScreen(800, 600);
     Menu.MenuSelect = MenuMain;
-    PointOnce(400, 190, true);
+    PointOnce(MidX(Layout.ControlBox), MidY(Layout.ControlBox), true);
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
 }
 
 TEST_F(MenuPointing, CapturePageKeepsTheMainRowButNotTheOtherBindings) {
     UseScreen(800, 600);
-    PlaceSubColumn(165);
+    PlaceSubColumn(ShiftedColumnX());
     Menu.MenuSelect = MenuForward;
-    PointOnce(325 + 75, 210 + 10, true);   // Backward
+    PointOnce(MidX(Layout.BackwardBox), MidY(Layout.BackwardBox), true);
     EXPECT_EQ(Menu.MenuSelect, MenuForward);
-    PointOnce(485 + 75, 510, true);        // Credits
+    PointOnce(MidX(Layout.CreditsBox), MidY(Layout.CreditsBox), true);
     EXPECT_EQ(Menu.MenuSelect, MenuCredits);
 }
 
@@ -165,13 +157,14 @@ TEST_F(MenuPointing, CapturePageKeepsTheMainRowButNotTheOtherBindings) {
 
 TEST_F(MenuPointing, HeldButtonSlidesFromControlOntoForward) {
     UseScreen(800, 600);
-    PointAt(400, 190);
+    const int pointerX = MidX(Layout.ControlBox);
+    PointAt(pointerX, MidY(Layout.ControlBox));
     HoldLeftButton(true);
     for (int frame = 1; frame <= 15; ++frame) {
         Frame();
         ASSERT_EQ(Menu.MenuSelect, MenuControl) << "frame " << frame;
     }
-    EXPECT_EQ(Layout.ControlBox.x, 250);   // pointer x 400 is now its right edge
+    EXPECT_EQ(Layout.ControlBox.x + Layout.ControlBox.w, pointerX) << "the pointer is now on its right edge";
     Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuForward);
 }
@@ -180,7 +173,7 @@ TEST_F(MenuPointing, AClickOverridesAHotkeyOfTheSameFrame) {
     UseScreen(800, 600);
     PointAt(790, 10);
     Frame({KeyN});
-    PointAt(400, 510);   // Options
+    PointAt(MidX(Layout.OptionsBox), MidY(Layout.OptionsBox));
     HoldLeftButton(true);
     Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuOptions);

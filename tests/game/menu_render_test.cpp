@@ -140,7 +140,7 @@ protected:
         UseScreen(800, 600);
         PointAt(790, 10);
         Rec.ClockMs = 942;
-        Rec.Modes = {{800, 600, 32, 85}, {1024, 768, 32, 85}, {1280, 720, 32, 85}};
+        Rec.Modes = EveryOfferedMode();
     }
     Lines Page(int state, const char* language = "German") {
         Cfg.settings.language = language;
@@ -278,8 +278,7 @@ TEST_F(MenuRender, SubColumnSlidesInThirtyTwoFramesAndItemsAppearOnArrival) {
         const Lines arrived = DrawnPage();
         EXPECT_EQ(Layout.ControlBox.x, g.Home - 160);
         EXPECT_EQ(arrived.at(13), B(De(LabelResolution), g.Home, g.Row1 + 60, 140));
-        for (const ItemBox* box : {&Layout.GameplayBox, &Layout.GraphicBox, &Layout.SoundBox})
-            EXPECT_EQ(box->x, g.Home - 160);
+        for (ItemBox LayoutTable::*box : SubColumnBoxes) EXPECT_EQ((Layout.*box).x, g.Home - 160);
         // Leaving for a main-row page: home again in 32 frames.
         Menu.MenuSelect = MenuCredits;
         for (int frame = 1; frame <= 32; ++frame) RenderPage();
@@ -307,14 +306,14 @@ TEST_F(MenuRender, BlinkFollowsTheClock) {
 }
 
 TEST_F(MenuRender, OnlyThirtyTwoBitEightyFiveHertzModesOfferASize) {
-    Rec.Modes = {{800, 600, 32, 60}, {800, 600, 16, 85}, {1024, 768, 32, 85}, {640, 480, 32, 85},
-                 {1280, 720, 32, 85}, {1024, 768, 32, 85}};
+    Rec.Modes = {ModeOf(OfferedSizes[0], OfferedDepth, 60), ModeOf(OfferedSizes[0], 16), ModeOf(OfferedSizes[1]), ModeOf({640, 480}),
+                 ModeOf(OfferedSizes[2]), ModeOf(OfferedSizes[1])};
     Lines drawn = Page(MenuResolution);
     const Lines sizes(drawn.begin() + 14, drawn.end() - 2);
     EXPECT_EQ(sizes, (Lines{B(De(LabelRes1024), 485, 270, 140), B(De(LabelRes1280), 485, 300, 140), B(De(LabelRes1024), 485, 270, 140)}));
     EXPECT_EQ(CallsOf("ListScreenModes").size(), 1u);
 
-    Rec.Modes = {{800, 600, 32, 60}, {1024, 768, 32, 60}, {1280, 720, 32, 75}};
+    Rec.Modes = {ModeOf(OfferedSizes[0], OfferedDepth, 60), ModeOf(OfferedSizes[1], OfferedDepth, 60), ModeOf(OfferedSizes[2], OfferedDepth, 75)};
     drawn = Page(MenuResolution);
     EXPECT_EQ(drawn.size(), 16u) << "no size item without 85 Hz modes";
     Rec.ListModesFails = true;

@@ -21,6 +21,23 @@ inline void UseScreen(int width, int height) {
     ASSERT_EQ(Cfg.ScreenW, width) << "the program did not start at " << width << " x " << height;
 }
 
+// A display's mode list entry for a size, at the depth and rate the
+// Resolution page offers unless told otherwise.
+inline ScreenModeEntry ModeOf(const OfferedSize& size, int depth = OfferedDepth, int refresh = OfferedRefresh) {
+    return {size.Width, size.Height, depth, refresh};
+}
+// A display that offers every size of the Resolution page.
+inline std::vector<ScreenModeEntry> EveryOfferedMode() {
+    std::vector<ScreenModeEntry> modes;
+    for (const OfferedSize& size : OfferedSizes) modes.push_back(ModeOf(size));
+    return modes;
+}
+
+// The pointer to the middle of an item's box, where a player aims; and a
+// click there.
+inline void PointAtItem(const ItemBox& box) { PointAt(box.x + box.w / 2, box.y + box.h / 2); }
+inline void ClickItem(const ItemBox& box) { ClickAt(box.x + box.w / 2, box.y + box.h / 2); }
+
 inline void HoldOnly(std::initializer_list<int> keys) {
     for (bool& down : Rec.KeyDown) down = false;
     for (int key : keys) Rec.KeyDown[key] = true;

@@ -26,9 +26,6 @@ protected:
     size_t Heard = 0;
 };
 
-ItemBox Centre(const ItemBox& box) { return {box.x + box.w / 2, box.y + box.h / 2, 0, 0}; }
-void PointAtItem(const ItemBox& box) { PointAt(Centre(box).x, Centre(box).y); }
-
 TEST_F(MenuSpeech, SaysThePageAtStartThenEachItemReachedOnceInTheFrameItIsReached) {
     BootWith({"[Settings]", "settings.speech = 1"});
     Frame();
@@ -82,7 +79,7 @@ TEST_F(MenuSpeech, BindingsSayTheirKeyAndTheCapturePageItsPromptThenTheKeyTaken)
 
 TEST_F(MenuSpeech, ChoicesSayWhetherTheyAreInForceAndALanguageSwitchesTheVoiceInItsFrame) {
     BootWith({"[Settings]", "settings.speech = 1"});
-    Rec.Modes = {{1024, 768, 32, 85}, {800, 600, 32, 60}};
+    Rec.Modes = {ModeOf(OfferedSizes[1]), ModeOf(OfferedSizes[0], OfferedDepth, 60)};
     Frame();
     Menu.MenuSelect = MenuResolution;
     PlaceSubColumn(ShiftedColumnX());
@@ -98,7 +95,7 @@ TEST_F(MenuSpeech, ChoicesSayWhetherTheyAreInForceAndALanguageSwitchesTheVoiceIn
     PointAtItem(Layout.OnBox);
     Frame();
     EXPECT_EQ(Said(), Lines{"de: Musik. An, ausgewählt"});
-    ClickAt(Centre(Layout.OffBox).x, Centre(Layout.OffBox).y);
+    ClickItem(Layout.OffBox);
     Frame();
     EXPECT_EQ(Said(), Lines{"de: Aus, ausgewählt"}) << "reached and chosen in one frame: said once, in force";
     Frame();

@@ -2,6 +2,7 @@
 // PNG saving, text on the screen and into sprites, font lookup, and sizes
 // the renderer cannot make.
 #include "platform_fixture.h"
+#include "menu/menu.h"
 
 #include <filesystem>
 #include <utility>
@@ -197,7 +198,7 @@ TEST(PlatformSizes, ImpossibleScreenSizesFailCleanly) {
         EXPECT_FALSE(BeginTextOn(TextOnScreen));
         EXPECT_FALSE(CaptureFrame(0, 0, 0, 10, 10));
         PresentFrame();
-        EXPECT_FALSE(OpenGameScreen(w, h, 32, "Veldrune", true, 85)) << w << " x " << h;
+        EXPECT_FALSE(OpenGameScreen(w, h, OfferedDepth, "Veldrune", true, OfferedRefresh)) << w << " x " << h;
     }
     EXPECT_FALSE(OpenGameWindow(1, 0, 0, 0, 0, "Veldrune", WindowFramed));
     EXPECT_FALSE(OpenGameWindow(1, 0, 0, -5, 100000, "Veldrune", WindowBorderlessMaximised));

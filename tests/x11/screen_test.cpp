@@ -3,6 +3,7 @@
 // threads).
 #include "platform_fixture.h"
 #include "core/core.h"
+#include "menu/menu.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -171,8 +172,9 @@ TEST(PlatformWindows, StandByWindowIsMinimisedAndWaitsForActivation) {
 TEST(PlatformWindows, FullScreenAlwaysShowsAScreenOfTheAskedSize) {
     NEED_DISPLAY();
     ASSERT_TRUE(StartPlatform());
-    // 800 x 600 exists on the Xorg dummy; Xvfb cannot switch and scales instead.
-    ASSERT_TRUE(OpenGameScreen(800, 600, 32, "Veldrune", true, 85));
+    // The smallest offered mode exists on the Xorg dummy; Xvfb cannot switch and scales instead.
+    const OfferedSize size = OfferedSizes[0];
+    ASSERT_TRUE(OpenGameScreen(size.Width, size.Height, OfferedDepth, "Veldrune", true, OfferedRefresh));
     SDL_Window* w = ScreenWindowForTests();
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN);
@@ -181,20 +183,20 @@ TEST(PlatformWindows, FullScreenAlwaysShowsAScreenOfTheAskedSize) {
     EXPECT_TRUE(ScreenIsActive());
     ClearFrame(Color{0, 80, 0});
     PresentFrame();
-    EXPECT_TRUE(CaptureFrame(0, 0, 0, 800, 600));
-    EXPECT_FALSE(CaptureFrame(0, 0, 0, 801, 600));
+    EXPECT_TRUE(CaptureFrame(0, 0, 0, size.Width, size.Height));
+    EXPECT_FALSE(CaptureFrame(0, 0, 0, size.Width + 1, size.Height));
     bool switchable = false;
     for (int i = 0; i < SDL_GetNumDisplayModes(0); ++i) {
         SDL_DisplayMode m{};
         SDL_GetDisplayMode(0, i, &m);
-        switchable |= m.w == 800 && m.h == 600 && m.refresh_rate == 85;
+        switchable |= m.w == size.Width && m.h == size.Height && m.refresh_rate == OfferedRefresh;
     }
     if (switchable) {
         SDL_DisplayMode current{};
         ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &current), 0);
-        EXPECT_EQ(current.w, 800);
-        EXPECT_EQ(current.h, 600);
-        EXPECT_EQ(current.refresh_rate, 85);
+        EXPECT_EQ(current.w, size.Width);
+        EXPECT_EQ(current.h, size.Height);
+        EXPECT_EQ(current.refresh_rate, OfferedRefresh);
     } else {
         EXPECT_EQ(SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
@@ -243,11 +245,14 @@ TEST(PlatformModes, SixteenBitModesFirstThenFourBytesAPixelAsThirtyTwo) {
         EXPECT_EQ(got32[i].hz, sdl32[i].hz) << "entry " << i;
     }
     if (sdl32.size() > 1) {
-        // The Xorg dummy server: its 85 Hz modes are what the resolution page lists.
-        for (auto [w, h] : {std::pair{800, 600}, {1024, 768}, {1280, 720}}) {
+        // The Xorg dummy server: it lists every size of the resolution page
+        // at the page's depth and rate.
+        for (const OfferedSize& size : OfferedSizes) {
             bool found = false;
-            for (const Entry& e : got32) found |= e.w == w && e.h == h && e.hz == 85;
-            EXPECT_TRUE(found) << w << "x" << h << " at 85 Hz, 32 bits";
+            for (const Entry& e : got32)
+                found |= e.w == size.Width && e.h == size.Height && e.d == OfferedDepth && e.hz == OfferedRefresh;
+            EXPECT_TRUE(found) << size.Width << "x" << size.Height << " at " << OfferedRefresh << " Hz, "
+                               << OfferedDepth << " bits";
         }
     } else {
         EXPECT_EQ(list.size(), 1u) << "Xvfb has one mode";
