@@ -13,6 +13,7 @@
 #include "assets/assets.h"
 #include "core/core.h"
 #include "menu/menu.h"
+#include "menu_test_support.h"
 #include "recording/harness.h"
 
 void SetSettingsLockWait(int milliseconds);   // platform/shared/settings_file.cpp
@@ -129,10 +130,11 @@ TEST_F(KeyCapture, ClickingForwardAndReleasingWInTheRunningMenu) {
     WriteSettingsFile(SettingsText({"[Settings]", "settings.screenmode = 1", "[Controls]",
                                     "Forward = S"}));
     Boot();
-    ClickAt(400, 190);   // Control, in the home column
+    ClickItem(Layout.ControlBox);   // in the home column
     ASSERT_EQ(Menu.MenuSelect, MenuControl);
-    Frames(40);          // the sub column slides to the shifted column
-    ClickAt(400, 190);   // Forward now stands there
+    Frames(40);                     // the sub column slides to the shifted column
+    ASSERT_EQ(Layout.ControlBox.x, ShiftedColumnX());
+    ClickItem(Layout.ForwardBox);   // Forward now stands where Control stood
     ASSERT_EQ(Menu.MenuSelect, MenuForward);
     Release({KeyRightCtrl});
     EXPECT_EQ(Menu.MenuSelect, MenuForward);

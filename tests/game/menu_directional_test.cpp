@@ -193,7 +193,7 @@ TEST_F(MenuDirections, TheFirstDirectionOffAnyItemGoesToThePagesFirstItem) {
     Directional = DirectionalState{};
     UseScreen(800, 600);
     Menu.MenuSelect = MenuMain;
-    PointAt(400, 190);
+    PointAtItem(Layout.ControlBox);
     DirectionPass({KeyDown});
     EXPECT_EQ(Pointer(), CentreOf(NG));
 }

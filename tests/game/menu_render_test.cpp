@@ -182,16 +182,16 @@ TEST_F(MenuRender, CapturePageAsksForTheKeyOfItsBindingAfterTheRun) {
 }
 
 TEST_F(MenuRender, HoveredItemsLight) {
-    PointAt(240, 510);   // Load Game
+    PointAtItem(Layout.LoadGameBox);
     EXPECT_EQ(Page(MenuMain).at(5), B(De(LabelLoadGame), 165, 500, 255));
-    PointAt(400, 220);   // Backward row on the Control page
+    PointAtItem(Layout.BackwardBox);   // on the Control page
     EXPECT_EQ(Page(MenuControl).at(14), B(De(LabelBackward), 325, 210, 255));
-    PointAt(560, 250);   // English on the Language page
+    PointAtItem(Layout.EnglishBox);    // on the Language page
     EXPECT_EQ(Page(MenuLanguage).at(15), B(De(LabelEnglish), 485, 240, 255));
 }
 
 TEST_F(MenuRender, CapturePageIgnoresTheHover) {
-    PointAt(400, 220);   // over Backward
+    PointAtItem(Layout.BackwardBox);
     const Lines drawn = Page(MenuForward);
     EXPECT_EQ(drawn.at(9), B(De(LabelBackward), 325, 210, 140));
 }

@@ -24,13 +24,11 @@ void BootWithMusic(const std::string& value = "1") {
     Rec.Calls.clear();
 }
 
-// On the Music page at 800 x 600, the sub column slid over.
+// On the Music page, the sub column slid over.
 void OpenMusicPage() {
     Menu.MenuSelect = MenuMusic;
-    PlaceSubColumn(165);
+    PlaceSubColumn(ShiftedColumnX());
 }
-
-constexpr int OnX = 485 + 75, OnY = 270 + 10, OffX = 485 + 75, OffY = 300 + 10;
 
 int IndexOf(const std::string& op) {
     for (size_t i = 0; i < Rec.Calls.size(); ++i)
@@ -70,7 +68,7 @@ TEST_F(GameTest, OffAndOnOnTheMusicPageWriteTheSettingAndFadeAtOnce) {
     Frame();
     Rec.Calls.clear();
     OpenMusicPage();
-    ClickAt(OffX, OffY);
+    ClickItem(Layout.OffBox);
     EXPECT_EQ(Described(1, SoundOps), Lines{"StopMusic 300"});
     EXPECT_EQ(Rec.Music, MusicSilent);
     EXPECT_EQ(Menu.MenuSelect, MenuMusic) << "the page stays open";
@@ -84,7 +82,7 @@ TEST_F(GameTest, OffAndOnOnTheMusicPageWriteTheSettingAndFadeAtOnce) {
     EXPECT_NE(std::find(drawn.begin(), drawn.end(), "DrawBlended 87 485 270 140"), drawn.end());
 
     Frame();
-    PointAt(OnX, OnY);
+    PointAtItem(Layout.OnBox);
     Release({KeyReturn});   // Return with the pointer on On chooses it as a click does
     EXPECT_EQ(Described(-1, SoundOps), (Lines{"StopMusic 300", "StartSoundOutput", PlayWithFade(300)}));
     EXPECT_EQ(Rec.Music, MusicPlaying);
@@ -96,7 +94,7 @@ TEST_F(GameTest, ChoosingWhatPlaysAlreadyChangesNothingHeard) {
     BootWithMusic();
     OpenMusicPage();
     HoldLeftButton(true);
-    PointAt(OnX, OnY);
+    PointAtItem(Layout.OnBox);
     Frames(3);   // held over On: chosen in every frame, played once
     HoldLeftButton(false);
     EXPECT_EQ(Described(-1, {"PlayMusic"}), Lines{});
@@ -110,7 +108,7 @@ TEST_F(GameTest, AHeldButtonOnOffWritesTheFileOnce) {
     BootWithMusic();
     OpenMusicPage();
     HoldLeftButton(true);
-    PointAt(OffX, OffY);
+    PointAtItem(Layout.OffBox);
     Frame();
     EXPECT_NE(ReadSettingsFile().find("settings.music = 0"), std::string::npos);
     WriteSettingsFile(SettingsText({"[Settings]", "settings.music = 7"}));
@@ -118,7 +116,7 @@ TEST_F(GameTest, AHeldButtonOnOffWritesTheFileOnce) {
     EXPECT_NE(ReadSettingsFile().find("settings.music = 7"), std::string::npos) << "rewritten while held";
     HoldLeftButton(false);
     Frame();
-    ClickAt(OffX, OffY);
+    ClickItem(Layout.OffBox);
     EXPECT_NE(ReadSettingsFile().find("settings.music = 0"), std::string::npos) << "a new press writes";
 }
 
@@ -130,10 +128,10 @@ TEST_F(GameTest, AnotherValueLightsNeitherItemAndOffFromItStopsNothing) {
     const Lines drawn = Described(1, {"DrawBlended"});
     EXPECT_NE(std::find(drawn.begin(), drawn.end(), "DrawBlended 60 485 270 140"), drawn.end());
     EXPECT_NE(std::find(drawn.begin(), drawn.end(), "DrawBlended 61 485 300 140"), drawn.end());
-    ClickAt(OffX, OffY);
+    ClickItem(Layout.OffBox);
     EXPECT_EQ(Described(-1, SoundOps), Lines{}) << "nothing was playing";
     EXPECT_EQ(Cfg.settings.music, 0);
-    ClickAt(OnX, OnY);
+    ClickItem(Layout.OnBox);
     EXPECT_EQ(Described(-1, SoundOps), (Lines{"StartSoundOutput", PlayWithFade(300)}));
 }
 
