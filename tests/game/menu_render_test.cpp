@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "assets/menu_words.h"
 #include "menu_test_support.h"
 
 namespace {
@@ -29,38 +30,60 @@ int Glyph(std::string_view text) {
     return -1;
 }
 
+std::string B(int blendable, const ItemBox& box, int alpha) { return B(blendable, box.x, box.y, alpha); }
+
+// The binding rows of the Control and capture pages, top to bottom: their
+// items and the places of their key glyphs.
+const ItemBox LayoutTable::*const BindingBoxes[8] = {
+    &LayoutTable::ForwardBox, &LayoutTable::BackwardBox, &LayoutTable::LeftBox,    &LayoutTable::RightBox,
+    &LayoutTable::DuckBox,    &LayoutTable::JumpBox,     &LayoutTable::JournalBox, &LayoutTable::ScreenshotBox};
+const ItemBox LayoutTable::*const GlyphBoxes[8] = {
+    &LayoutTable::ForwardGlyphBox, &LayoutTable::BackwardGlyphBox, &LayoutTable::LeftGlyphBox,
+    &LayoutTable::RightGlyphBox,   &LayoutTable::DuckGlyphBox,     &LayoutTable::JumpGlyphBox,
+    &LayoutTable::JournalGlyphBox, &LayoutTable::ScreenshotGlyphBox};
+// The glyph of a binding's default key (the settings file holds none).
+int DefaultGlyph(int row) { return Glyph(SettingDefaultText(SettingKey(SettingForward + row))); }
+
 // [SECTION] The pages at 800x600, pointer at (790, 10), away from every item
 
-// Offsets of the English images from the German ones.
-struct Screen800 {
+// The page's pieces at the places of the layout table of the current size
+// (the backdrops and dividers those of 800x600); the English images in place
+// of the German ones.
+struct Pieces {
     bool German;
     int Label(MenuLabel label) const { return German ? De(label) : En(label); }
     Lines Backdrop(BackdropPage german, BackdropPage english) const {
-        return {B(BlendBackdropFirst + (German ? german : english), 0, 0, 255), B(BlendDivider800, 0, 170, 140),
-                B(BlendDivider800, 0, 490, 140)};
+        return {B(BlendBackdropFirst + (German ? german : english), 0, 0, 255),
+                B(BlendDivider800, Layout.UpperDividerX, Layout.UpperDividerY, 140),
+                B(BlendDivider800, Layout.LowerDividerX, Layout.LowerDividerY, 140)};
     }
     Lines Options() const { return Backdrop(PageOptionsDe, PageOptionsEn); }
     // lit: 0..4 for New Game .. Quit, -1 none
     Lines MainRow(int lit) const {
-        return {B(Label(LabelNewGame), 5, 500, Lit(lit == 0)), B(Label(LabelLoadGame), 165, 500, Lit(lit == 1)),
-                B(Label(LabelOptions), 325, 500, Lit(lit == 2)), B(Label(LabelCredits), 485, 500, Lit(lit == 3)),
-                B(Label(LabelQuit), 645, 500, Lit(lit == 4))};
+        return {B(Label(LabelNewGame), Layout.NewGameBox, Lit(lit == 0)),
+                B(Label(LabelLoadGame), Layout.LoadGameBox, Lit(lit == 1)),
+                B(Label(LabelOptions), Layout.OptionsBox, Lit(lit == 2)),
+                B(Label(LabelCredits), Layout.CreditsBox, Lit(lit == 3)),
+                B(Label(LabelQuit), Layout.QuitBox, Lit(lit == 4))};
     }
+    // The sub column standing at x.
     Lines SubColumn(int x, int lit) const {
-        return {B(Label(LabelControl), x, 180, Lit(lit == 0)), B(Label(LabelGameplay), x, 210, Lit(lit == 1)),
-                B(Label(LabelGraphic), x, 240, Lit(lit == 2)), B(Label(LabelSound), x, 270, Lit(lit == 3))};
+        return {B(Label(LabelControl), x, Layout.ControlBox.y, Lit(lit == 0)),
+                B(Label(LabelGameplay), x, Layout.GameplayBox.y, Lit(lit == 1)),
+                B(Label(LabelGraphic), x, Layout.GraphicBox.y, Lit(lit == 2)),
+                B(Label(LabelSound), x, Layout.SoundBox.y, Lit(lit == 3))};
     }
-    // The default bindings W S A D Strg Alt J F12.
+    // The default bindings' glyphs.
     Lines Glyphs(int pulsingRow, int pulse) const {
-        const int glyphs[8] = {Glyph("W"), Glyph("S"), Glyph("A"), Glyph("D"), Glyph("Strg"), Glyph("Alt"), Glyph("J"), Glyph("F12")};
         Lines lines;
         for (int row = 0; row < 8; ++row)
-            lines.push_back(B(glyphs[row], 485, 180 + 30 * row, row == pulsingRow ? pulse : 255));
+            lines.push_back(B(DefaultGlyph(row), Layout.*GlyphBoxes[row], row == pulsingRow ? pulse : 255));
         return lines;
     }
     Lines Bindings(int litRow) const {
         Lines lines;
-        for (int row = 0; row < 8; ++row) lines.push_back(B(Label(MenuLabel(LabelForward + row)), 325, 180 + 30 * row, Lit(row == litRow)));
+        for (int row = 0; row < 8; ++row)
+            lines.push_back(B(Label(MenuLabel(LabelForward + row)), Layout.*BindingBoxes[row], Lit(row == litRow)));
         return lines;
     }
 };
@@ -68,19 +91,22 @@ struct Screen800 {
 const std::string Begin = "BeginBlending", End = "EndBlending";
 const std::string Pointer = B(BlendPointer, 778, 4, 255);
 
+// Drawn with the layout of the current size filled and the sub column where
+// the page keeps it.
 Lines ExpectedPage(int state, bool german) {
-    const Screen800 s{german};
+    const Pieces s{german};
+    const int home = HomeColumnX(), shifted = ShiftedColumnX();
     Lines lines{Begin};
     auto optionsPage = [&](int lit) {
         Add(lines, s.Options());
         Add(lines, s.MainRow(2));
-        Add(lines, s.SubColumn(165, lit));
+        Add(lines, s.SubColumn(shifted, lit));
     };
     switch (state) {
     case 0: Add(lines, s.Backdrop(PageMain, PageMain)); Add(lines, s.MainRow(-1)); break;
     case 1: Add(lines, s.Backdrop(PageNewGameDe, PageNewGameEn)); Add(lines, s.MainRow(0)); break;
     case 2: Add(lines, s.Backdrop(PageLoadGameDe, PageLoadGameEn)); Add(lines, s.MainRow(1)); break;
-    case 3: Add(lines, s.Options()); Add(lines, s.SubColumn(325, -1)); Add(lines, s.MainRow(2)); break;
+    case 3: Add(lines, s.Options()); Add(lines, s.SubColumn(home, -1)); Add(lines, s.MainRow(2)); break;
     case 4:
         optionsPage(0);
         Add(lines, s.Bindings(-1));
@@ -88,38 +114,38 @@ Lines ExpectedPage(int state, bool german) {
         break;
     case 5: case 6: case 7: case 8: case 9: case 10: case 11: case 12:
         Add(lines, s.Options());
-        Add(lines, s.SubColumn(165, 0));
+        Add(lines, s.SubColumn(shifted, 0));
         Add(lines, s.Bindings(state - 5));
-        lines.push_back(B(german ? BlendPromptChooseKeyDe : BlendPromptChooseKeyEn, 325, 500, 255));
+        lines.push_back(B(german ? BlendPromptChooseKeyDe : BlendPromptChooseKeyEn, Layout.PromptBox, 255));
         Add(lines, s.Glyphs(state - 5, 1));   // the clock stands at 942 ms
         lines.push_back(End);
         return lines;   // no main row, no pointer
-    case 13: optionsPage(1); lines.push_back(B(s.Label(LabelLanguage), 325, 210, 140)); break;
+    case 13: optionsPage(1); lines.push_back(B(s.Label(LabelLanguage), Layout.LanguageBox, 140)); break;
     case 14:
     case 15:
     case 16:
         optionsPage(1);
-        lines.push_back(B(s.Label(LabelLanguage), 325, 210, 255));
-        lines.push_back(B(s.Label(LabelGerman), 485, 210, Lit(state == 14 && german)));
-        lines.push_back(B(s.Label(LabelEnglish), 485, 240, Lit(state == 14 && !german)));
+        lines.push_back(B(s.Label(LabelLanguage), Layout.LanguageBox, 255));
+        lines.push_back(B(s.Label(LabelGerman), Layout.GermanBox, Lit(state == 14 && german)));
+        lines.push_back(B(s.Label(LabelEnglish), Layout.EnglishBox, Lit(state == 14 && !german)));
         break;
-    case 17: optionsPage(2); lines.push_back(B(s.Label(LabelResolution), 325, 240, 140)); break;
+    case 17: optionsPage(2); lines.push_back(B(s.Label(LabelResolution), Layout.ResolutionBox, 140)); break;
     case 18:
     case 19:
         optionsPage(2);
-        lines.push_back(B(s.Label(LabelResolution), 325, 240, 255));
+        lines.push_back(B(s.Label(LabelResolution), Layout.ResolutionBox, 255));
         // the three sizes are reported; the labels are the same in both languages
-        lines.push_back(B(De(LabelRes800), 485, 240, 255));
-        lines.push_back(B(De(LabelRes1024), 485, 270, 140));
-        lines.push_back(B(De(LabelRes1280), 485, 300, 140));
+        lines.push_back(B(De(LabelRes800), Layout.Res800Box, 255));
+        lines.push_back(B(De(LabelRes1024), Layout.Res1024Box, 140));
+        lines.push_back(B(De(LabelRes1280), Layout.Res1280Box, 140));
         break;
-    case 22: optionsPage(3); lines.push_back(B(s.Label(LabelMusic), 325, 270, 140)); break;
+    case 22: optionsPage(3); lines.push_back(B(s.Label(LabelMusic), Layout.MusicBox, 140)); break;
     case 23:
     case 24:
         optionsPage(3);
-        lines.push_back(B(s.Label(LabelMusic), 325, 270, 255));
-        lines.push_back(B(s.Label(LabelOn), 485, 270, 255));   // music is on
-        lines.push_back(B(s.Label(LabelOff), 485, 300, 140));
+        lines.push_back(B(s.Label(LabelMusic), Layout.MusicBox, 255));
+        lines.push_back(B(s.Label(LabelOn), Layout.OnBox, 255));   // music is on
+        lines.push_back(B(s.Label(LabelOff), Layout.OffBox, 140));
         break;
     case 26: Add(lines, s.Backdrop(PageCreditsDe, PageCreditsEn)); Add(lines, s.MainRow(3)); break;
     case 27: Add(lines, s.Backdrop(PageQuitDe, PageQuitEn)); Add(lines, s.MainRow(4)); break;
@@ -145,7 +171,7 @@ protected:
     Lines Page(int state, const char* language = "German") {
         Cfg.settings.language = language;
         Menu.MenuSelect = state;
-        PlaceSubColumn(SubColumnRestsHome(state) ? 325 : 165);
+        PlaceSubColumn(SubColumnRestsHome(state) ? HomeColumnX() : ShiftedColumnX());
         return DrawnPage();
     }
 };
@@ -166,7 +192,6 @@ TEST_F(MenuRender, EveryStateDrawsItsPageInOrder) {
 }
 
 TEST_F(MenuRender, CapturePageAsksForTheKeyOfItsBindingAfterTheRun) {
-    const char* names[] = {"Forward", "Backward", "Left", "Right", "Duck", "Jump", "Journal", "Scrshot"};
     for (int state = MenuForward; state <= MenuScreenshot; ++state) {
         ResetRecording();
         Rec.KeyDown[KeyK] = true;
@@ -176,75 +201,75 @@ TEST_F(MenuRender, CapturePageAsksForTheKeyOfItsBindingAfterTheRun) {
         PollKeyboard();
         Page(state);
         const std::string settings = ReadSettingsFile();
-        EXPECT_NE(settings.find(std::string(names[state - MenuForward]) + " = K"), std::string::npos) << settings;
+        EXPECT_NE(settings.find(std::string(SettingName(BindingSetting(state))) + " = K"), std::string::npos)
+            << settings;
         EXPECT_EQ(Menu.MenuSelect, MenuControl);
     }
 }
 
 TEST_F(MenuRender, HoveredItemsLight) {
     PointAtItem(Layout.LoadGameBox);
-    EXPECT_EQ(Page(MenuMain).at(5), B(De(LabelLoadGame), 165, 500, 255));
+    EXPECT_EQ(Page(MenuMain).at(5), B(De(LabelLoadGame), Layout.LoadGameBox, 255));
     PointAtItem(Layout.BackwardBox);   // on the Control page
-    EXPECT_EQ(Page(MenuControl).at(14), B(De(LabelBackward), 325, 210, 255));
+    EXPECT_EQ(Page(MenuControl).at(14), B(De(LabelBackward), Layout.BackwardBox, 255));
     PointAtItem(Layout.EnglishBox);    // on the Language page
-    EXPECT_EQ(Page(MenuLanguage).at(15), B(De(LabelEnglish), 485, 240, 255));
+    EXPECT_EQ(Page(MenuLanguage).at(15), B(De(LabelEnglish), Layout.EnglishBox, 255));
 }
 
 TEST_F(MenuRender, CapturePageIgnoresTheHover) {
     PointAtItem(Layout.BackwardBox);
     const Lines drawn = Page(MenuForward);
-    EXPECT_EQ(drawn.at(9), B(De(LabelBackward), 325, 210, 140));
+    EXPECT_EQ(drawn.at(9), B(De(LabelBackward), Layout.BackwardBox, 140));
 }
 
 TEST_F(MenuRender, MusicSettingOutsideZeroAndOneLightsNeither) {
     Cfg.settings.music = 0;
     Lines drawn = Page(MenuMusic);
-    EXPECT_EQ(drawn.at(14), B(De(LabelOn), 485, 270, 140));
-    EXPECT_EQ(drawn.at(15), B(De(LabelOff), 485, 300, 255));
+    EXPECT_EQ(drawn.at(14), B(De(LabelOn), Layout.OnBox, 140));
+    EXPECT_EQ(drawn.at(15), B(De(LabelOff), Layout.OffBox, 255));
     Cfg.settings.music = 7;
     drawn = Page(MenuMusic);
-    EXPECT_EQ(drawn.at(14), B(De(LabelOn), 485, 270, 140));
-    EXPECT_EQ(drawn.at(15), B(De(LabelOff), 485, 300, 140));
+    EXPECT_EQ(drawn.at(14), B(De(LabelOn), Layout.OnBox, 140));
+    EXPECT_EQ(drawn.at(15), B(De(LabelOff), Layout.OffBox, 140));
 }
 
 // [SECTION] The three sizes
 
-struct SizeGeometry {
-    int W, H, Home, Value, Row1, MainY, X0, Upper, Lower, OptionsBackdrop, Divider, Half, CreditsY;
+// What differs between the sizes besides the layout table: the images drawn
+// and the top of the credits text.
+struct SizeImages {
+    int OptionsBackdrop, Divider, CreditsY;
 };
-const SizeGeometry Geometries[] = {
-    {800, 600, 325, 485, 180, 500, 5, 170, 490, BlendBackdropFirst + PageOptionsDe, BlendDivider800, 400, 180},
-    {1024, 768, 437, 597, 220, 668, 117, 210, 658, BlendBackdropFirst + BackdropPageCount + PageOptionsDe,
-     BlendDivider1024, 512, 220},
-    {1280, 720, 565, 725, 220, 620, 245, 210, 610, BlendBackdropFirst + 2 * BackdropPageCount + PageOptionsDe,
-     BlendDivider1280, 640, 220},
+const SizeImages Images[3] = {
+    {BlendBackdropFirst + PageOptionsDe, BlendDivider800, 180},
+    {BlendBackdropFirst + BackdropPageCount + PageOptionsDe, BlendDivider1024, 220},
+    {BlendBackdropFirst + 2 * BackdropPageCount + PageOptionsDe, BlendDivider1280, 220},
 };
 
 TEST_F(MenuRender, ControlAndCapturePagesAtEverySize) {
-    for (const SizeGeometry& g : Geometries) {
-        UseScreen(g.W, g.H);
-        const int shifted = g.Home - 160;
-        PointAt(g.W - 10, 10);
-        Lines expected{Begin, B(g.OptionsBackdrop, 0, 0, 255), B(g.Divider, 0, g.Upper, 140),
-                       B(g.Divider, 0, g.Lower, 140)};
-        const int mainLabels[5] = {De(LabelNewGame), De(LabelLoadGame), De(LabelOptions), De(LabelCredits), De(LabelQuit)};
-        for (int i = 0; i < 5; ++i) expected.push_back(B(mainLabels[i], g.X0 + 160 * i, g.MainY, Lit(i == 2)));
-        const int subLabels[4] = {De(LabelControl), De(LabelGameplay), De(LabelGraphic), De(LabelSound)};
-        for (int i = 0; i < 4; ++i) expected.push_back(B(subLabels[i], shifted, g.Row1 + 30 * i, Lit(i == 0)));
-        for (int row = 0; row < 8; ++row) expected.push_back(B(De(MenuLabel(LabelForward + row)), g.Home, g.Row1 + 30 * row, 140));
-        const int glyphs[8] = {Glyph("W"), Glyph("S"), Glyph("A"), Glyph("D"), Glyph("Strg"), Glyph("Alt"), Glyph("J"), Glyph("F12")};
-        for (int row = 0; row < 8; ++row) expected.push_back(B(glyphs[row], g.Value, g.Row1 + 30 * row, 255));
-        expected.push_back(B(BlendPointer, g.W - 22, 4, 255));
+    for (int size = 0; size < 3; ++size) {
+        const OfferedSize& screen = OfferedSizes[size];
+        const SizeImages& images = Images[size];
+        UseScreen(screen.Width, screen.Height);
+        PointAt(screen.Width - 10, 10);
+        Lines expected{Begin, B(images.OptionsBackdrop, 0, 0, 255),
+                       B(images.Divider, Layout.UpperDividerX, Layout.UpperDividerY, 140),
+                       B(images.Divider, Layout.LowerDividerX, Layout.LowerDividerY, 140)};
+        Add(expected, Pieces{true}.MainRow(2));
+        Add(expected, Pieces{true}.SubColumn(ShiftedColumnX(), 0));
+        Add(expected, Pieces{true}.Bindings(-1));
+        Add(expected, Pieces{true}.Glyphs(-1, 255));
+        expected.push_back(B(BlendPointer, screen.Width - 22, 4, 255));
         expected.push_back(End);
         Menu.MenuSelect = MenuControl;
-        PlaceSubColumn(shifted);
-        EXPECT_EQ(DrawnPage(), expected) << g.W;
+        PlaceSubColumn(ShiftedColumnX());
+        EXPECT_EQ(DrawnPage(), expected) << screen.Width;
 
         Menu.MenuSelect = MenuJump;
         const Lines capture = DrawnPage();
         ASSERT_EQ(capture.size(), 26u);
-        EXPECT_EQ(capture.at(16), B(BlendPromptChooseKeyDe, g.Home, g.MainY, 255)) << g.W;   // the prompt
-        EXPECT_EQ(capture.at(17 + 5), B(Glyph("Alt"), g.Value, g.Row1 + 150, 1)) << g.W;
+        EXPECT_EQ(capture.at(16), B(BlendPromptChooseKeyDe, Layout.PromptBox, 255)) << screen.Width;
+        EXPECT_EQ(capture.at(17 + 5), B(DefaultGlyph(5), Layout.JumpGlyphBox, 1)) << screen.Width;
     }
 }
 
@@ -266,25 +291,27 @@ TEST_F(MenuRender, UnknownSizeDrawsItemsButNoBackdropNoDividerAndNoSlide) {
 // [SECTION] Slide, blink, modes
 
 TEST_F(MenuRender, SubColumnSlidesInThirtyTwoFramesAndItemsAppearOnArrival) {
-    for (const SizeGeometry& g : Geometries) {
-        UseScreen(g.W, g.H);
+    for (const OfferedSize& screen : OfferedSizes) {
+        UseScreen(screen.Width, screen.Height);
+        const int home = HomeColumnX(), shifted = ShiftedColumnX();
         Cfg.settings.language = "German";
         Menu.MenuSelect = MenuGraphic;
         for (int frame = 1; frame <= 31; ++frame) {
             const Lines drawn = DrawnPage();
-            EXPECT_EQ(Layout.ControlBox.x, g.Home - 5 * frame);
+            EXPECT_EQ(Layout.ControlBox.x, home - 5 * frame);
             EXPECT_EQ(drawn.size(), 15u) << "no Resolution item before arrival, frame " << frame;
         }
         const Lines arrived = DrawnPage();
-        EXPECT_EQ(Layout.ControlBox.x, g.Home - 160);
-        EXPECT_EQ(arrived.at(13), B(De(LabelResolution), g.Home, g.Row1 + 60, 140));
-        for (ItemBox LayoutTable::*box : SubColumnBoxes) EXPECT_EQ((Layout.*box).x, g.Home - 160);
+        EXPECT_EQ(Layout.ControlBox.x, home - 160);
+        EXPECT_EQ(shifted, home - 160);
+        EXPECT_EQ(arrived.at(13), B(De(LabelResolution), Layout.ResolutionBox, 140));
+        for (ItemBox LayoutTable::*box : SubColumnBoxes) EXPECT_EQ((Layout.*box).x, shifted);
         // Leaving for a main-row page: home again in 32 frames.
         Menu.MenuSelect = MenuCredits;
         for (int frame = 1; frame <= 32; ++frame) RenderPage();
-        EXPECT_EQ(Layout.SoundBox.x, g.Home);
+        EXPECT_EQ(Layout.SoundBox.x, home);
         RenderPage();
-        EXPECT_EQ(Layout.SoundBox.x, g.Home);
+        EXPECT_EQ(Layout.SoundBox.x, home);
     }
 }
 
@@ -306,14 +333,16 @@ TEST_F(MenuRender, BlinkFollowsTheClock) {
 }
 
 TEST_F(MenuRender, OnlyThirtyTwoBitEightyFiveHertzModesOfferASize) {
-    Rec.Modes = {ModeOf(OfferedSizes[0], OfferedDepth, 60), ModeOf(OfferedSizes[0], 16), ModeOf(OfferedSizes[1]), ModeOf({640, 480}),
-                 ModeOf(OfferedSizes[2]), ModeOf(OfferedSizes[1])};
+    Rec.Modes = {ModeOf(OfferedSizes[0], OfferedDepth, 60), ModeOf(OfferedSizes[0], 16), ModeOf(OfferedSizes[1]),
+                 ModeOf({640, 480}), ModeOf(OfferedSizes[2]), ModeOf(OfferedSizes[1])};
     Lines drawn = Page(MenuResolution);
     const Lines sizes(drawn.begin() + 14, drawn.end() - 2);
-    EXPECT_EQ(sizes, (Lines{B(De(LabelRes1024), 485, 270, 140), B(De(LabelRes1280), 485, 300, 140), B(De(LabelRes1024), 485, 270, 140)}));
+    EXPECT_EQ(sizes, (Lines{B(De(LabelRes1024), Layout.Res1024Box, 140), B(De(LabelRes1280), Layout.Res1280Box, 140),
+                            B(De(LabelRes1024), Layout.Res1024Box, 140)}));
     EXPECT_EQ(CallsOf("ListScreenModes").size(), 1u);
 
-    Rec.Modes = {ModeOf(OfferedSizes[0], OfferedDepth, 60), ModeOf(OfferedSizes[1], OfferedDepth, 60), ModeOf(OfferedSizes[2], OfferedDepth, 75)};
+    Rec.Modes = {ModeOf(OfferedSizes[0], OfferedDepth, 60), ModeOf(OfferedSizes[1], OfferedDepth, 60),
+                 ModeOf(OfferedSizes[2], OfferedDepth, 75)};
     drawn = Page(MenuResolution);
     EXPECT_EQ(drawn.size(), 16u) << "no size item without 85 Hz modes";
     Rec.ListModesFails = true;
@@ -327,18 +356,18 @@ TEST_F(MenuRender, LanguageChosenMidFrameDrawsTheRestOfThatFrameInIt) {
     Lines drawn = Page(MenuEnglish, "German");
     // Backdrop, main row and sub column still German; from the Language item on English.
     EXPECT_EQ(drawn.at(1), B(BlendBackdropFirst + PageOptionsDe, 0, 0, 255));
-    EXPECT_EQ(drawn.at(4), B(De(LabelNewGame), 5, 500, 140));
-    EXPECT_EQ(drawn.at(10), B(De(LabelGameplay), 165, 210, 255));
-    EXPECT_EQ(drawn.at(13), B(En(LabelLanguage), 325, 210, 255));
-    EXPECT_EQ(drawn.at(14), B(En(LabelGerman), 485, 210, 140));   // neither lit in the action frame
-    EXPECT_EQ(drawn.at(15), B(En(LabelEnglish), 485, 240, 140));
+    EXPECT_EQ(drawn.at(4), B(De(LabelNewGame), Layout.NewGameBox, 140));
+    EXPECT_EQ(drawn.at(10), B(De(LabelGameplay), Layout.GameplayBox, 255));
+    EXPECT_EQ(drawn.at(13), B(En(LabelLanguage), Layout.LanguageBox, 255));
+    EXPECT_EQ(drawn.at(14), B(En(LabelGerman), Layout.GermanBox, 140));   // neither lit in the action frame
+    EXPECT_EQ(drawn.at(15), B(En(LabelEnglish), Layout.EnglishBox, 140));
     EXPECT_EQ(drawn.at(16), Pointer);
     EXPECT_EQ(Menu.MenuSelect, MenuLanguage);
     EXPECT_EQ(Cfg.settings.language, "English");
     // The next frame is wholly English, with English lit.
     drawn = DrawnPage();
     EXPECT_EQ(drawn.at(1), B(BlendBackdropFirst + PageOptionsEn, 0, 0, 255));
-    EXPECT_EQ(drawn.at(15), B(En(LabelEnglish), 485, 240, 255));
+    EXPECT_EQ(drawn.at(15), B(En(LabelEnglish), Layout.EnglishBox, 255));
 }
 
 TEST_F(MenuRender, SizeActionRunsBeforeThePointer) {
@@ -351,34 +380,37 @@ TEST_F(MenuRender, SizeActionRunsBeforeThePointer) {
     EXPECT_EQ(drawn, ExpectedPage(19, true));
     EXPECT_EQ(Menu.MenuSelect, MenuRes1280x720);
     EXPECT_EQ(App.RestartRequested, 1);
-    EXPECT_EQ(App.NewScreenWidth, 1280);
-    EXPECT_EQ(App.NewScreenHeight, 720);
+    EXPECT_EQ(App.NewScreenWidth, OfferedSizes[2].Width);
+    EXPECT_EQ(App.NewScreenHeight, OfferedSizes[2].Height);
 }
 
 // [SECTION] Credits
 
 TEST_F(MenuRender, CreditsTextFollowsThePointerAtMeasuredPlaces) {
     Rec.CharWidth = 7;
-    for (const SizeGeometry& g : Geometries) {
-        UseScreen(g.W, g.H);
+    for (int size = 0; size < 3; ++size) {
+        const OfferedSize& screen = OfferedSizes[size];
+        const int half = screen.Width / 2, top = Images[size].CreditsY;
+        UseScreen(screen.Width, screen.Height);
         for (bool german : {true, false}) {
             const Lines drawn = Page(MenuCredits, german ? "German" : "English");
             const Lines text(drawn.end() - 9, drawn.end());
-            const std::string role1 = german ? "Projektleitung" : "Project Management";
-            const std::string role2 = german ? "Programmierung" : "Programming";
+            // Roles end at the middle, names start there.
+            const char* const* lines = (german ? GermanWords : EnglishWords).Credits;
+            const std::string role1 = lines[0], role2 = lines[2];
             const auto at = [](int x, int y, const std::string& t, const char* colour) {
                 return "DrawTextAt " + std::to_string(x) + " " + std::to_string(y) + " " + t + " " + colour;
             };
             const Lines expected{
                 "BeginTextOn -1", "SetTextTransparent", "UseFont 1",
-                at(g.Half - 7 * int(role1.size()), g.CreditsY, role1, "(255,255,255)"),
-                at(g.Half, g.CreditsY + 30, "Talvenor", "(140,140,140)"),
-                at(g.Half - 7 * int(role2.size()), g.CreditsY + 60, role2, "(255,255,255)"),
-                at(g.Half, g.CreditsY + 90, "Talvenor", "(140,140,140)"),
-                at(g.Half, g.CreditsY + 120, "Quorvath", "(140,140,140)"),
+                at(half - 7 * int(role1.size()), top, role1, "(255,255,255)"),
+                at(half, top + 30, lines[1], "(140,140,140)"),
+                at(half - 7 * int(role2.size()), top + 60, role2, "(255,255,255)"),
+                at(half, top + 90, lines[3], "(140,140,140)"),
+                at(half, top + 120, lines[4], "(140,140,140)"),
                 "EndText",
             };
-            EXPECT_EQ(text, expected) << g.W;
+            EXPECT_EQ(text, expected) << screen.Width;
             EXPECT_EQ(drawn.at(drawn.size() - 10), End);
             // The text's widths are measured in the credits font.
             for (const RecordedCall& call : CallsOf("MeasureTextWidth")) EXPECT_EQ(call.Font, 1);
