@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "e2e_support.h"
+#include "menu_layout.h"
 #include "screen_watch.h"
 
 using namespace e2e;
@@ -129,8 +130,8 @@ TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
 
     // The Control page reads the settings file once a pass: with the
     // pointer moving, the passes keep to the display's rate.
-    ASSERT_TRUE(Press("o")) << "the Options page does not open";
-    ASSERT_TRUE(PressUntilAnswered("t")) << "the Control page does not open";
+    ASSERT_TRUE(Press(RedLetterKey(EnglishWords, LabelOptions))) << "the Options page does not open";
+    ASSERT_TRUE(PressUntilAnswered(RedLetterKey(EnglishWords, LabelControl))) << "the Control page does not open";
     const double seconds = 3.0;
     PointerMover mover;
     const int passes = CountFileOpens(dir + "/Veldrune.cfg", seconds, mover);

@@ -2,6 +2,8 @@
 // process for the size asked (the program under test fills its own).
 #include "menu_layout.h"
 
+#include <cctype>
+
 #include "core/core.h"
 #include "e2e_support.h"
 
@@ -18,6 +20,10 @@ LayoutTable LayoutAt(int width, int height) {
 LayoutTable StartLayout() {
     const GameSettings defaults;
     return LayoutAt(defaults.ScreenW, defaults.ScreenH);
+}
+
+std::string RedLetterKey(const MenuWords& words, MenuLabel label) {
+    return std::string(1, char(std::tolower(static_cast<unsigned char>(words.Labels[label].Hotkey))));
 }
 
 bool ClickAt(const ItemBox& box) { return ClickAt(Middle(box).X, Middle(box).Y); }

@@ -1,9 +1,13 @@
 // menu_layout.h — where the menu's items stand at a screen size, read from
-// the program's own layout table, so that the end-to-end tests point and
-// click where the program draws.
+// the program's own layout table, and the red letters of the menu's words,
+// so that the end-to-end tests point, click and press where the program
+// answers.
 #pragma once
 
+#include <string>
+
 #include "assets/assets.h"
+#include "assets/menu_words.h"
 
 namespace e2e {
 
@@ -18,6 +22,9 @@ struct ScreenPoint {
     int X, Y;
 };
 inline ScreenPoint Middle(const ItemBox& box) { return {box.x + box.w / 2, box.y + box.h / 2}; }
+
+// The key (as xdotool names it) of an item's red letter in a language's words.
+std::string RedLetterKey(const MenuWords& words, MenuLabel label);
 
 bool ClickAt(const ItemBox& box);           // the pointer to the box's middle, then a left click
 void PointerTo(const ItemBox& box);

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "e2e_support.h"
+#include "menu_layout.h"
 
 using namespace e2e;
 using Clock = std::chrono::steady_clock;
@@ -207,7 +208,7 @@ TEST(SpeechE2e, SaysThePageThenEachItemReachedInItsLanguageSoonAfterTheKey) {
     Key("Right");
     Key("Right");
     ASSERT_TRUE(server.WaitForWords(4));
-    Key("m");   // Mitwirkende
+    Key(RedLetterKey(GermanWords, LabelCredits));
     ASSERT_TRUE(server.WaitForWords(5));
     EXPECT_EQ(Texts(server.Said()),
               (std::vector<std::string>{"de: Hauptmenü", "de: Neues Spiel", "de: Spiel Laden", "de: Optionen",
@@ -287,7 +288,7 @@ TEST(SpeechE2e, FollowsTheDesktopsScreenReaderSwitchWhileTheMenuRuns) {
     bus.Flip(false);
     ASSERT_TRUE(WaitUntil([&] { return server.Cancels() > cancels; }, 5)) << "turned off, not cut off";
     Key("Right");
-    Key("c");
+    Key(RedLetterKey(EnglishWords, LabelCredits));
     ASSERT_TRUE(WaitForWindowState(InputWindow(), WindowState::Focused));
     EXPECT_EQ(server.Said().size(), 1u) << "the switch is off: nothing more is said";
     Key("Escape");
@@ -308,7 +309,7 @@ TEST(SpeechE2e, ABusWithoutTheSwitchIsOffAndGetsNoServiceStarted) {
     WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1"}));
     Program p = Start(dir);
     ASSERT_NE(WaitForWindow(), "");
-    EXPECT_TRUE(Press("o"));
+    EXPECT_TRUE(Press(RedLetterKey(GermanWords, LabelOptions)));
     EXPECT_EQ(e2e::Run("DBUS_SESSION_BUS_ADDRESS='" + bus.Address +
                        "' gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus "
                        "--method org.freedesktop.DBus.NameHasOwner org.a11y.Bus 2>&1"),
@@ -330,7 +331,7 @@ TEST(SpeechE2e, ASpeechServerThatNeverAnswersHoldsNothingUp) {
     WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1", "settings.speech = 1"}));
     Program p = Start(dir);
     ASSERT_NE(WaitForWindow(), "");
-    EXPECT_TRUE(Press("o")) << "the menu does not answer the player";
+    EXPECT_TRUE(Press(RedLetterKey(GermanWords, LabelOptions))) << "the menu does not answer the player";
     const auto quit = Clock::now();
     Key("Escape");
     Key("Escape");

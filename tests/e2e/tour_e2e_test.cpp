@@ -10,13 +10,11 @@
 // fonts a machine has.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "assets/menu_words.h"
 #include "e2e_support.h"
 #include "menu/menu.h"
 #include "menu_layout.h"
@@ -76,7 +74,7 @@ TEST_P(Tour, EveryPageLooksAsTheReferenceShowsIt) {
 
     // The key of an item's red letter in the tour's language.
     const MenuWords& words = german ? GermanWords : EnglishWords;
-    auto hotkey = [&](MenuLabel label) { return std::string(1, char(std::tolower(words.Labels[label].Hotkey))); };
+    auto hotkey = [&](MenuLabel label) { return RedLetterKey(words, label); };
 
     rest();
     shot("main");

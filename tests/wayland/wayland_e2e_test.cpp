@@ -17,7 +17,6 @@
 // the assertions allow a loaded machine more.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -26,7 +25,6 @@
 #include <tuple>
 #include <vector>
 
-#include "assets/menu_words.h"
 #include "e2e_support.h"
 #include "menu_layout.h"
 #include "screen_watch.h"
@@ -198,7 +196,7 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     }
 
     // A hotkey opens Credits; a click on Options in the main row opens Options.
-    const std::string credits(1, char(std::tolower(EnglishWords.Labels[LabelCredits].Hotkey)));
+    const std::string credits = e2e::RedLetterKey(EnglishWords, LabelCredits);
     ASSERT_TRUE(sway::Press(driver, credits)) << what << ": the key " << credits << " showed nothing new";
     RgbaImage page;
     EXPECT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) { return Shows(screen, box, Reference(size, "credits"), size); }, &page))
