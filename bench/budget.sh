@@ -87,9 +87,11 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 echo "budget: display ${WAYLAND_DISPLAY:-${DISPLAY:-none}}, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); about 5 minutes" >&2
 
-settings() {   # settings W H MODE [STRETCH]
-    "$root/tools/menu_folder.sh" . "[Screen]" "ScreenW = $1" "ScreenH = $2" "ScreenS = ${4:-0}" "[Settings]" \
-        "settings.screenmode = $3" "settings.font = DejaVu Sans"
+settings() {   # settings W H MODE [STRETCH [LINE ...]]: further lines of the [Settings] group
+    local w=$1 h=$2 mode=$3 stretch=${4:-0}
+    shift $(($# < 4 ? $# : 4))
+    "$root/tools/menu_folder.sh" . "[Screen]" "ScreenW = $w" "ScreenH = $h" "ScreenS = $stretch" "[Settings]" \
+        "settings.screenmode = $mode" "settings.font = DejaVu Sans" "$@"
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else print v[int((NR + 1) / 2)] }'; }
 ticks() { awk '{ sub(/.*\) /, ""); split($0, f, " "); print f[12] + f[13] }' "/proc/$1/stat" 2>/dev/null || echo 0; }
@@ -196,8 +198,7 @@ music_rows() {
     fi
     [ -n "${PULSE_SERVER:-}" ] || export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw"
     for m in 1 0; do
-        settings 800 600 1
-        printf 'settings.music = %s\r\n' "$m" >>Veldrune.cfg
+        settings 800 600 1 0 "settings.music = $m"
         mstart[$m]=$(for _ in $(seq 1 "$runs"); do "$bare" watch "$bin"; sleep 0.5; done | median)
         "$bin" >/dev/null 2>&1 &
         p=$!
@@ -238,8 +239,7 @@ speech_rows() {
     runtime="$(mktemp -d)"
     chmod 700 "$runtime"
     for s in 1 0 desktop; do
-        settings 800 600 1
-        printf 'settings.music = 0\r\nsettings.speech = %s\r\n' "$s" >>Veldrune.cfg
+        settings 800 600 1 0 "settings.music = 0" "settings.speech = $s"
         sstart[$s]=$(for _ in $(seq 1 "$runs"); do
             XDG_RUNTIME_DIR="$runtime" DBUS_SESSION_BUS_ADDRESS= "$bare" watch "$bin"; sleep 0.5; done | median)
         XDG_RUNTIME_DIR="$runtime" DBUS_SESSION_BUS_ADDRESS= "$bin" >/dev/null 2>&1 &
