@@ -62,11 +62,7 @@ struct HarnessState {
     // pushed into the corner; relative moves from there need no second push.
     bool PointerKnown = false;
     int PointerAtX = 0, PointerAtY = 0;
-};
-HarnessState& Harness() {
-    static HarnessState state;
-    return state;
-}
+} Harness;
 
 }  // namespace
 
@@ -108,11 +104,11 @@ Backend XBackend() {
 }
 
 void UseBackend(const Backend& backend) {
-    Harness().Hands = backend;
+    Harness.Hands = backend;
     ForgetPointer();
 }
 
-bool Picture(const std::string& id, RgbaImage& out) { return Harness().Hands.Read(id, out); }
+bool Picture(const std::string& id, RgbaImage& out) { return Harness.Hands.Read(id, out); }
 
 // [SECTION] Waiting for what a file or the window shows
 
@@ -146,6 +142,14 @@ bool WaitForFileLine(const std::string& path, const std::string& line, double ti
 
 bool WaitForPng(const std::string& path, RgbaImage& out, double timeoutSeconds) {
     return WaitForFile(path, timeoutSeconds) && DecodePngFile(path, out);
+}
+
+RgbaImage ReferencePicture(int w, int h, const std::string& page) {
+    RgbaImage image;
+    DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_" + std::to_string(w) + "x" +
+                      std::to_string(h) + "_" + page + ".png",
+                  image);
+    return image;
 }
 
 // Read from the root window where the window is, cut to the screen: a window
@@ -231,14 +235,16 @@ bool WaitForSettled(const std::string& id, const std::function<bool(const RgbaIm
     return shown;
 }
 
-bool ActAndSettle(const std::string& id, const std::function<void()>& act, double timeoutSeconds) {
+bool ActAndChange(const std::string& id, const std::function<void()>& act, double timeoutSeconds) {
     RgbaImage before, now;
     const bool readable = Picture(id, before);
     act();
-    if (!readable) return false;
+    return readable && WaitUntil([&] { return Picture(id, now) && !SamePicture(now, before); }, timeoutSeconds);
+}
+
+bool ActAndSettle(const std::string& id, const std::function<void()>& act, double timeoutSeconds) {
     const auto end = Deadline(timeoutSeconds);
-    const bool changed = WaitUntil([&] { return Picture(id, now) && !SamePicture(now, before); },
-                                   timeoutSeconds);
+    const bool changed = ActAndChange(id, act, timeoutSeconds);
     const double left = std::chrono::duration<double>(end - Clock::now()).count();
     return changed && WaitUntilSettled(id, nullptr, std::max(left, 1.0));
 }
@@ -387,7 +393,7 @@ std::string WaitForWindow(double timeoutSeconds, pid_t pid) {
         return false;
     }, timeoutSeconds);
     if (!found) return {};
-    Harness().Window = id;
+    Harness.Window = id;
     ForgetPointer();
     return id;
 }
@@ -453,22 +459,22 @@ std::pair<int, int> DesktopSize() {
 
 // [SECTION] Input
 
-void Key(const std::string& keysym) { Harness().Hands.Key(keysym); }
+void Key(const std::string& keysym) { Harness.Hands.Key(keysym); }
 
 void PointerIsAt(int x, int y) {
-    Harness().PointerKnown = true;
-    Harness().PointerAtX = x;
-    Harness().PointerAtY = y;
+    Harness.PointerKnown = true;
+    Harness.PointerAtX = x;
+    Harness.PointerAtY = y;
 }
 
-void ForgetPointer() { Harness().PointerKnown = false; }
+void ForgetPointer() { Harness.PointerKnown = false; }
 
 // The push into the corner and the move from there must reach the program in
 // different frames (in one, they add up and the sum is clamped), so the push
 // waits for the pointer to be drawn in the corner. Later moves are relative to
 // the known place and add up as they should in any frame.
 void PointerTo(int x, int y) {
-    HarnessState& h = Harness();
+    HarnessState& h = Harness;
     if (!h.PointerKnown) {
         ActAndSettle(h.Window, [&] { h.Hands.Move(-4000, -4000); });
         PointerIsAt(0, 0);
@@ -479,7 +485,7 @@ void PointerTo(int x, int y) {
     PointerIsAt(x, y);
 }
 
-void ClickLeft() { Harness().Hands.Click(); }
+void ClickLeft() { Harness.Hands.Click(); }
 
 bool Press(const std::string& keysym) { return ActAndSettle(InputWindow(), [&] { Key(keysym); }); }
 
@@ -501,7 +507,7 @@ bool PressUntilAnswered(const std::string& keysym) {
     return changed && WaitUntilSettled(InputWindow());
 }
 
-const std::string& InputWindow() { return Harness().Window; }
+const std::string& InputWindow() { return Harness.Window; }
 
 std::vector<pid_t> ProcessesOf(const std::string& binary) {
     std::vector<pid_t> pids;

@@ -66,6 +66,8 @@ bool FileHasLine(const std::string& path, const std::string& line);
 bool WaitForFileLine(const std::string& path, const std::string& line, double timeoutSeconds = 20);
 // Waits for the PNG the program writes at `path` (a screenshot) and decodes it.
 bool WaitForPng(const std::string& path, RgbaImage& out, double timeoutSeconds = 20);
+// The reference picture tests/e2e/reference/English_WxH_page.png (empty when absent).
+RgbaImage ReferencePicture(int w, int h, const std::string& page);
 
 // The window's pixels as the X server holds them; false while the window is
 // not mapped or not wholly on the screen (X reads back nothing else).
@@ -82,8 +84,11 @@ bool WaitUntilSettled(const std::string& id, RgbaImage* out = nullptr, double ti
 // Waits until the settled picture satisfies `want`, and leaves it in `out`.
 bool WaitForSettled(const std::string& id, const std::function<bool(const RgbaImage&)>& want,
                     RgbaImage* out = nullptr, double timeoutSeconds = 20);
-// Does `act`, then waits until the window shows another picture than before
-// and that picture has settled: for an input whose answer is on the screen.
+// Does `act`, then waits until the window shows another picture than before:
+// for a page that never comes to rest (a capture page blinks).
+bool ActAndChange(const std::string& id, const std::function<void()>& act, double timeoutSeconds = 20);
+// As ActAndChange, then waits until the new picture has settled: for an input
+// whose answer is on the screen.
 bool ActAndSettle(const std::string& id, const std::function<void()>& act, double timeoutSeconds = 20);
 // Waits until the window's picture agrees with `want` (as Agreement).
 bool WaitForPicture(const std::string& id, const RgbaImage& want, double share = 0.998, int tolerance = 24,

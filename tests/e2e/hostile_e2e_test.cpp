@@ -312,12 +312,8 @@ TEST(HostileProgram, TwentyResolutionChangesEndOnTheRightSizeWithOneInstance) {
         int W, H, ValueX, FirstRowY;
     };
     const Size Sizes[] = {{800, 600, 485, 240}, {1024, 768, 597, 280}, {1280, 720, 725, 280}};
-    std::string dir = MakeWorkDir("hostile-restarts");
-    std::vector<std::string> lines = {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
-                                      "settings.screenmode = 3", "settings.page = GraphicRes"};
-    auto font = PinnedFontSettings(dir);
-    lines.insert(lines.end(), font.begin(), font.end());
-    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    const std::string dir = MenuFolder("hostile-restarts", {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
+                                                            "settings.screenmode = 3", "settings.page = GraphicRes"});
     const std::pair<int, int> desktop = DesktopSize();
     Program first = Start(dir);
     int current = 0;

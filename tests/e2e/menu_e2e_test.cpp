@@ -26,11 +26,7 @@ Program StartWindowed(const std::string& name, std::vector<std::string> extra = 
 // only has to change the picture.
 void ClickIntoCapturePage(int x, int y) {
     PointerTo(x, y);
-    RgbaImage before, now;
-    ASSERT_TRUE(WindowPicture(InputWindow(), before));
-    ClickLeft();
-    ASSERT_TRUE(WaitUntil([&] { return WindowPicture(InputWindow(), now) && !SamePicture(now, before); }))
-        << "no capture page";
+    ASSERT_TRUE(ActAndChange(InputWindow(), ClickLeft)) << "no capture page";
 }
 
 }  // namespace

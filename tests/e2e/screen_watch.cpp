@@ -188,12 +188,4 @@ bool ShowsPicture(const RgbaImage& screen, const Box& box, const RgbaImage& want
     return AgreementInBox(screen, box, want, scaled ? 48 : 24) >= (scaled ? 0.995 : 0.998);
 }
 
-RgbaImage ReferencePicture(int w, int h, const std::string& page) {
-    RgbaImage image;
-    DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_" + std::to_string(w) + "x" +
-                      std::to_string(h) + "_" + page + ".png",
-                  image);
-    return image;
-}
-
 }  // namespace e2e

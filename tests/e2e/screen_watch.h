@@ -45,7 +45,5 @@ double AgreementInBox(const RgbaImage& screen, const Box& box, const RgbaImage& 
 // Whether the box shows `want`: a scaled picture is compared more loosely
 // (filtering blurs every edge).
 bool ShowsPicture(const RgbaImage& screen, const Box& box, const RgbaImage& want);
-// The reference picture tests/e2e/reference/English_WxH_page.png.
-RgbaImage ReferencePicture(int w, int h, const std::string& page);
 
 }  // namespace e2e

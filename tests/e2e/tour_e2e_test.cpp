@@ -47,12 +47,9 @@ TEST_P(Tour, EveryPageLooksAsTheReferenceShowsIt) {
     const Geometry g = GeometryOf(size);
     const std::string tag = language + "_" + std::to_string(size.w) + "x" + std::to_string(size.h);
 
-    std::string dir = MakeWorkDir("tour-" + tag);
-    std::vector<std::string> lines = {"[Screen]", "ScreenW = " + std::to_string(size.w),
-                                      "ScreenH = " + std::to_string(size.h), "[Settings]",
-                                      "settings.screenmode = 1", "settings.language = " + language};
-    for (const auto& l : PinnedFontSettings(dir)) lines.push_back(l);
-    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    const std::string dir = MenuFolder("tour-" + tag, {"[Screen]", "ScreenW = " + std::to_string(size.w),
+                                                       "ScreenH = " + std::to_string(size.h), "[Settings]",
+                                                       "settings.screenmode = 1", "settings.language = " + language});
     Program p = Start(dir);
     const std::string id = WaitForWindow(20, p.Pid);
     ASSERT_FALSE(id.empty());

@@ -232,10 +232,14 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     EXPECT_EQ(e2e::WaitExit(s.Program), 0) << what << ": Escape on the main page did not end the program";
 }
 
+std::string DriverName(const ::testing::TestParamInfo<Driver>& info) {
+    return info.param == Driver::Wayland ? "Native" : "XWayland";
+}
+
 std::string DesktopName(const ::testing::TestParamInfo<std::tuple<Driver, int, int>>& info) {
     static const char* const modes[] = {"", "Framed", "Borderless", "FullScreen"};
-    return std::string(std::get<0>(info.param) == Driver::Wayland ? "Native" : "XWayland") + "_" +
-           modes[std::get<2>(info.param)] + "_" + (std::get<1>(info.param) ? "1280x720" : "800x600");
+    return DriverName({std::get<0>(info.param), 0}) + "_" + modes[std::get<2>(info.param)] + "_" +
+           (std::get<1>(info.param) ? "1280x720" : "800x600");
 }
 
 INSTANTIATE_TEST_SUITE_P(ModesAndSizes, WaylandDesktop,
@@ -276,9 +280,7 @@ TEST_P(WaylandScale2, FullScreenFillsTheOutputAsAtScale1) {
 }
 
 INSTANTIATE_TEST_SUITE_P(NativeAndXWayland, WaylandScale2, ::testing::Values(Driver::Wayland, Driver::XWayland),
-                         [](const ::testing::TestParamInfo<Driver>& info) {
-                             return std::string(info.param == Driver::Wayland ? "Native" : "XWayland");
-                         });
+                         DriverName);
 
 // [SECTION] The desktop's full-screen toggle
 
@@ -342,8 +344,6 @@ TEST_P(WaylandToggle, TakenAwayAndGivenBackTheWindowShowsThePageWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(NativeAndXWayland, WaylandToggle, ::testing::Values(Driver::Wayland, Driver::XWayland),
-                         [](const ::testing::TestParamInfo<Driver>& info) {
-                             return std::string(info.param == Driver::Wayland ? "Native" : "XWayland");
-                         });
+                         DriverName);
 
 }  // namespace
