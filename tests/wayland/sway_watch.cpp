@@ -158,7 +158,7 @@ std::string DesktopWmClass() {
     return "";
 }
 
-// [SECTION] The screen
+// [SECTION] The screen, and the menu's shape on it
 
 // grim's PPM: "P6", width, height, 255, then RGB rows.
 bool Screen(RgbaImage& out) {
@@ -183,8 +183,6 @@ bool Screen(RgbaImage& out) {
     }
     return true;
 }
-
-// [SECTION] The menu's shape
 
 double DividerAspect(const RgbaImage& picture) {
     const std::vector<Line> lines = Dividers(picture);
@@ -234,7 +232,7 @@ void ParkPointer() {
     Send("at " + std::to_string(outW - 1) + " " + std::to_string(outH - 1) + " " + size);
 }
 
-void PointerOnto(const Window& w, const Box& picture, int pictureW, int pictureH, int startX, int startY) {
+void PointerOnto(const Window& w, const e2e::Box& picture, int pictureW, int pictureH, int startX, int startY) {
     int outW = 0, outH = 0;
     const std::string size = OutputSize(outW, outH);
     const bool covers = w.X <= 0 && w.Y <= 0 && w.X + w.W >= outW && w.Y + w.H >= outH;

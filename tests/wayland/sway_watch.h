@@ -45,14 +45,10 @@ bool Command(const std::string& command);
 std::string DesktopId();
 std::string DesktopWmClass();
 
-// [SECTION] The screen
+// [SECTION] The screen, and the menu's shape on it
 
 // The whole output as grim reads it back (false when grim failed).
 bool Screen(RgbaImage& out);
-
-// [SECTION] The menu's shape
-
-using e2e::Box;
 // The menu's shape as its two long horizontal dividers give it: their length
 // over the distance between them (0 when the picture shows no two).
 double DividerAspect(const RgbaImage& picture);
@@ -79,6 +75,6 @@ e2e::Backend BackendFor(Driver driver);
 // coming gives the program no motion.
 void ParkPointer();
 // Then e2e::PointerTo moves the menu's pointer from there.
-void PointerOnto(const Window& w, const Box& picture, int pictureW, int pictureH, int startX, int startY);
+void PointerOnto(const Window& w, const e2e::Box& picture, int pictureW, int pictureH, int startX, int startY);
 
 }  // namespace sway
