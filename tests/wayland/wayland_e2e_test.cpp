@@ -185,13 +185,17 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     }
 
     // A hotkey opens Credits; a click on Options in the main row opens Options.
+    const auto shows = [&](const std::string& name) {
+        return [&, name](const RgbaImage& screen) { return e2e::ShowsPicture(screen, box, Reference(size, name)); };
+    };
     ASSERT_TRUE(e2e::Press("c")) << what << ": the key C showed nothing new";
     RgbaImage page;
-    EXPECT_TRUE(e2e::WaitForSettled(Output, [&](const RgbaImage& screen) { return e2e::ShowsPicture(screen, box, Reference(size, "credits")); }, &page))
+    EXPECT_TRUE(e2e::WaitForSettled(Output, shows("credits"), &page))
         << what << ": after the key C the screen is not the Credits page" << Kept(s.Program, "credits");
-    EXPECT_TRUE(e2e::ClickAt(size.W / 2, size.W == 800 ? 510 : 630)) << what << ": the click showed nothing new" << Kept(s.Program, "click");
+    EXPECT_TRUE(e2e::ClickAt(size.W / 2, size.W == 800 ? 510 : 630))
+        << what << ": the click showed nothing new" << Kept(s.Program, "click");
     e2e::PointerTo(size.W - 30, 30);
-    ASSERT_TRUE(e2e::WaitForSettled(Output, [&](const RgbaImage& screen) { return e2e::ShowsPicture(screen, box, Reference(size, "options")); }, &page))
+    ASSERT_TRUE(e2e::WaitForSettled(Output, shows("options"), &page))
         << what << ": after the click on Options the screen is not the Options page" << Kept(s.Program, "options");
 
     // Focus rounds: another workspace and back; another workspace, then the
