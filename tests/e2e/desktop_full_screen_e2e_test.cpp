@@ -27,12 +27,6 @@ namespace {
 
 constexpr int W = 800, H = 600;
 
-RgbaImage MainPage() {
-    RgbaImage image;
-    DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_800x600_main.png", image);
-    return image;
-}
-
 bool HasWindowManager() { return Run("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -c 'window id'") == "1"; }
 
 // The whole screen, read back as a window.
@@ -44,21 +38,15 @@ std::string RootWindow() {
 // Whether the screen shows the main page letterboxed over all of it: the
 // largest box of its shape, centred, black around it.
 bool LetterboxedMainPage(const RgbaImage& screen) {
-    const double scale = std::min(double(screen.width) / W, double(screen.height) / H);
-    const int w = int(W * scale), h = int(H * scale), x = (screen.width - w) / 2, y = (screen.height - h) / 2;
-    const bool scaled = w != W || h != H;
-    return Agreement(PictureInBox(screen, x, y, w, h, W, H), MainPage(), scaled ? 48 : 24) >= 0.99 &&
-           BlackOutside(screen, x, y, w, h);
+    const Box box = Letterbox({0, 0, screen.width, screen.height}, W, H);
+    const bool scaled = box.W != W || box.H != H;
+    return AgreementInBox(screen, box, ReferencePicture(W, H, "main"), scaled ? 48 : 24) >= 0.99 &&
+           BlackOutside(screen, box.X, box.Y, box.W, box.H);
 }
 
 Program StartFullScreen(const std::string& name) {
-    const std::string dir = MakeWorkDir(name);
-    std::vector<std::string> lines = {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
-                                      "settings.screenmode = 3", "settings.language = English",
-                                      "settings.music = 0"};
-    for (const auto& l : PinnedFontSettings(dir)) lines.push_back(l);
-    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
-    return Start(dir);
+    return Start(MenuFolder(name, {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
+                                   "settings.screenmode = 3", "settings.language = English", "settings.music = 0"}));
 }
 
 TEST(DesktopFullScreen, AWindowManagersToggleTakesItAwayAndGivesItBack) {
@@ -71,7 +59,7 @@ TEST(DesktopFullScreen, AWindowManagersToggleTakesItAwayAndGivesItBack) {
     PointerTo(W - 30, 30);   // where the reference picture has it
     const std::string root = RootWindow();
     RgbaImage screen;
-    ASSERT_TRUE(WaitUntil([&] { return WaitUntilSettled(root, &screen, 5) && LetterboxedMainPage(screen); }))
+    ASSERT_TRUE(WaitForSettled(root, LetterboxedMainPage, &screen))
         << "full screen does not show the main page over the whole " << screen.width << " x " << screen.height
         << " screen";
     const DisplayMode full = CurrentDisplayMode();
@@ -79,12 +67,11 @@ TEST(DesktopFullScreen, AWindowManagersToggleTakesItAwayAndGivesItBack) {
     // Taken away: a window of the page's own size, wholly on the screen (a
     // window is read back as far as it is on the screen).
     e2e::Run("wmctrl -i -r " + id + " -b toggle,fullscreen");
-    const RgbaImage main = MainPage();
+    const RgbaImage main = ReferencePicture(W, H, "main");
     RgbaImage window;
-    ASSERT_TRUE(WaitUntil([&] {
-        return WaitUntilSettled(id, &window, 5) && window.width == W && window.height == H &&
-               Agreement(window, main, 24) >= 0.99;
-    })) << "taken away, the window shows " << window.width << " x " << window.height
+    ASSERT_TRUE(WaitForSettled(id, [&](const RgbaImage& shown) {
+        return shown.width == W && shown.height == H && Agreement(shown, main, 24) >= 0.99;
+    }, &window)) << "taken away, the window shows " << window.width << " x " << window.height
         << " on the screen, not the page whole at its own size";
     if (full.Width == W && full.Height == H) {
         const DisplayMode now = CurrentDisplayMode();
@@ -93,7 +80,7 @@ TEST(DesktopFullScreen, AWindowManagersToggleTakesItAwayAndGivesItBack) {
 
     // Given back: the page over the whole screen again.
     e2e::Run("wmctrl -i -r " + id + " -b toggle,fullscreen");
-    EXPECT_TRUE(WaitUntil([&] { return WaitUntilSettled(root, &screen, 5) && LetterboxedMainPage(screen); }))
+    EXPECT_TRUE(WaitForSettled(root, LetterboxedMainPage, &screen))
         << "given back, full screen does not show the main page over the whole " << screen.width << " x "
         << screen.height << " screen";
     Key("Escape");
@@ -109,7 +96,7 @@ TEST(DesktopFullScreen, BareXShowsThePageWholeAndCentred) {
     PointerTo(W - 30, 30);
     const std::string root = RootWindow();
     RgbaImage screen;
-    EXPECT_TRUE(WaitUntil([&] { return WaitUntilSettled(root, &screen, 5) && LetterboxedMainPage(screen); }))
+    EXPECT_TRUE(WaitForSettled(root, LetterboxedMainPage, &screen))
         << "the " << screen.width << " x " << screen.height
         << " screen does not show the main page at the largest scale that keeps its shape, centred on black";
     Key("Escape");

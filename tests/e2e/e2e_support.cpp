@@ -1,4 +1,5 @@
-// e2e_support.cpp — process, xdotool and X read-back plumbing for the
+// e2e_support.cpp — process plumbing, the settle loop and the pointer's
+// place over a back end, and the X back end (xdotool, X read-back) for the
 // end-to-end tests.
 #include "e2e_support.h"
 
@@ -30,13 +31,6 @@ namespace e2e {
 
 namespace {
 
-// The window the input goes to: the last one WaitForWindow found.
-std::string CurrentWindow;
-// Where the program's pointer is, in screen pixels, once it has been pushed
-// into the corner; relative moves from there need no second push.
-bool PointerKnown = false;
-int PointerAtX = 0, PointerAtY = 0;
-
 using Clock = std::chrono::steady_clock;
 
 Clock::time_point Deadline(double seconds) {
@@ -59,6 +53,16 @@ Window WindowOf(const std::string& id) {
     if (id.empty() || id.find_first_not_of("0123456789") != std::string::npos) return 0;
     return Window(std::stoul(id));
 }
+
+// The harness's state for the test running now.
+struct HarnessState {
+    Backend Hands = XBackend();   // what the player sees and the player's hands
+    std::string Window;           // the window the input goes to: the last one WaitForWindow found
+    // Where the program's pointer is, in screen pixels, once it has been
+    // pushed into the corner; relative moves from there need no second push.
+    bool PointerKnown = false;
+    int PointerAtX = 0, PointerAtY = 0;
+} Harness;
 
 }  // namespace
 
@@ -86,6 +90,25 @@ std::string ReadFile(const std::string& path) {
 }
 
 bool Exists(const std::string& path) { return fs::exists(path); }
+
+// [SECTION] The back end
+
+// The hold: the program reads its keys once a frame (a press released
+// before the next read still counts), so this is input, not a wait.
+Backend XBackend() {
+    return {WindowPicture,
+            [](const std::string& keysym) {
+                Run("xdotool keydown " + keysym + " && sleep 0.08 && xdotool keyup " + keysym);
+            },
+            NudgePointer, [] { Run("xdotool mousedown 1 mouseup 1"); }};
+}
+
+void UseBackend(const Backend& backend) {
+    Harness.Hands = backend;
+    ForgetPointer();
+}
+
+bool Picture(const std::string& id, RgbaImage& out) { return Harness.Hands.Read(id, out); }
 
 // [SECTION] Waiting for what a file or the window shows
 
@@ -115,6 +138,18 @@ bool FileHasLine(const std::string& path, const std::string& line) {
 
 bool WaitForFileLine(const std::string& path, const std::string& line, double timeoutSeconds) {
     return WaitUntil([&] { return FileHasLine(path, line); }, timeoutSeconds);
+}
+
+bool WaitForPng(const std::string& path, RgbaImage& out, double timeoutSeconds) {
+    return WaitForFile(path, timeoutSeconds) && DecodePngFile(path, out);
+}
+
+RgbaImage ReferencePicture(int w, int h, const std::string& page) {
+    RgbaImage image;
+    DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_" + std::to_string(w) + "x" +
+                      std::to_string(h) + "_" + page + ".png",
+                  image);
+    return image;
 }
 
 // Read from the root window where the window is, cut to the screen: a window
@@ -171,15 +206,16 @@ double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance) {
     return double(same) / double(total);
 }
 
-// The reads are about 0.1 s apart: a slide or a fade moves the picture every
-// frame, so five equal reads in a row (about 0.4 s) mean it is over, unless
-// the program was stopped that long in the middle of one.
+// The reads are at least 0.1 s apart (grim takes a few tens of milliseconds
+// more): a slide or a fade moves the picture every frame, so five equal reads
+// in a row (about 0.4 s) mean it is over, unless the program was stopped that
+// long in the middle of one.
 bool WaitUntilSettled(const std::string& id, RgbaImage* out, double timeoutSeconds) {
     RgbaImage last, now;
     int same = 0;
     const bool settled = WaitUntil([&] {
         Sleep(0.05);
-        if (!WindowPicture(id, now)) {
+        if (!Picture(id, now)) {
             same = 0;
             return false;
         }
@@ -191,14 +227,24 @@ bool WaitUntilSettled(const std::string& id, RgbaImage* out, double timeoutSecon
     return settled;
 }
 
-bool ActAndSettle(const std::string& id, const std::function<void()>& act, double timeoutSeconds) {
+bool WaitForSettled(const std::string& id, const std::function<bool(const RgbaImage&)>& want, RgbaImage* out,
+                    double timeoutSeconds) {
+    RgbaImage now;
+    const bool shown = WaitUntil([&] { return WaitUntilSettled(id, &now, 5) && want(now); }, timeoutSeconds);
+    if (out) *out = now;
+    return shown;
+}
+
+bool ActAndChange(const std::string& id, const std::function<void()>& act, double timeoutSeconds) {
     RgbaImage before, now;
-    const bool readable = WindowPicture(id, before);
+    const bool readable = Picture(id, before);
     act();
-    if (!readable) return false;
+    return readable && WaitUntil([&] { return Picture(id, now) && !SamePicture(now, before); }, timeoutSeconds);
+}
+
+bool ActAndSettle(const std::string& id, const std::function<void()>& act, double timeoutSeconds) {
     const auto end = Deadline(timeoutSeconds);
-    const bool changed = WaitUntil([&] { return WindowPicture(id, now) && !SamePicture(now, before); },
-                                   timeoutSeconds);
+    const bool changed = ActAndChange(id, act, timeoutSeconds);
     const double left = std::chrono::duration<double>(end - Clock::now()).count();
     return changed && WaitUntilSettled(id, nullptr, std::max(left, 1.0));
 }
@@ -206,7 +252,7 @@ bool ActAndSettle(const std::string& id, const std::function<void()>& act, doubl
 bool WaitForPicture(const std::string& id, const RgbaImage& want, double share, int tolerance,
                     double timeoutSeconds) {
     RgbaImage now;
-    return WaitUntil([&] { return WindowPicture(id, now) && Agreement(now, want, tolerance) >= share; },
+    return WaitUntil([&] { return Picture(id, now) && Agreement(now, want, tolerance) >= share; },
                      timeoutSeconds);
 }
 
@@ -263,6 +309,13 @@ std::vector<std::string> PinnedFontSettings(const std::string& dir) {
     fs::copy_file(face, fs::path(dir) / "Media" / "Fonts" / "DejaVu Sans.ttf",
                   fs::copy_options::overwrite_existing);
     return {"settings.font = DejaVu Sans", "settings.fontsize = 11", "settings.fontstyle = Normal"};
+}
+
+std::string MenuFolder(const std::string& name, std::vector<std::string> lines) {
+    const std::string dir = MakeWorkDir(name);
+    for (const auto& l : PinnedFontSettings(dir)) lines.push_back(l);
+    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    return dir;
 }
 
 Program::Program(Program&& other) noexcept : Pid(other.Pid), Dir(std::move(other.Dir)) { other.Pid = -1; }
@@ -340,8 +393,8 @@ std::string WaitForWindow(double timeoutSeconds, pid_t pid) {
         return false;
     }, timeoutSeconds);
     if (!found) return {};
-    CurrentWindow = id;
-    PointerKnown = false;
+    Harness.Window = id;
+    ForgetPointer();
     return id;
 }
 
@@ -406,44 +459,39 @@ std::pair<int, int> DesktopSize() {
 
 // [SECTION] Input
 
-// The hold: the program reads its keys once a frame (a press released
-// before the next read still counts), so this is input, not a wait.
-void Key(const std::string& keysym) {
-    Run("xdotool keydown " + keysym + " && sleep 0.08 && xdotool keyup " + keysym);
+void Key(const std::string& keysym) { Harness.Hands.Key(keysym); }
+
+void PointerIsAt(int x, int y) {
+    Harness.PointerKnown = true;
+    Harness.PointerAtX = x;
+    Harness.PointerAtY = y;
 }
+
+void ForgetPointer() { Harness.PointerKnown = false; }
 
 // The push into the corner and the move from there must reach the program in
 // different frames (in one, they add up and the sum is clamped), so the push
 // waits for the pointer to be drawn in the corner. Later moves are relative to
 // the known place and add up as they should in any frame.
 void PointerTo(int x, int y) {
-    if (!PointerKnown) {
-        ActAndSettle(CurrentWindow, [] { NudgePointer(-4000, -4000); });
-        PointerKnown = true;
-        PointerAtX = PointerAtY = 0;
+    HarnessState& h = Harness;
+    if (!h.PointerKnown) {
+        ActAndSettle(h.Window, [&] { h.Hands.Move(-4000, -4000); });
+        PointerIsAt(0, 0);
     }
-    const int dx = x - PointerAtX, dy = y - PointerAtY;
+    const int dx = x - h.PointerAtX, dy = y - h.PointerAtY;
     if (dx == 0 && dy == 0) return;
-    ActAndSettle(CurrentWindow,
-                 [&] { NudgePointer(dx, dy); });
-    PointerAtX = x;
-    PointerAtY = y;
+    ActAndSettle(h.Window, [&] { h.Hands.Move(dx, dy); });
+    PointerIsAt(x, y);
 }
 
-// Down and up at once: the platform reports a press let go before its next
-// poll as down for that one poll, so the click lasts exactly one frame. A
-// held button fires again in every frame it is held (the menu's pointing is
-// level-triggered), on whatever the new page puts under the pointer, and how
-// many frames a hold lasts depends on how busy the machine is.
-void ClickLeft() {
-    Run("xdotool mousedown 1 mouseup 1");
-}
+void ClickLeft() { Harness.Hands.Click(); }
 
-bool Press(const std::string& keysym) { return ActAndSettle(CurrentWindow, [&] { Key(keysym); }); }
+bool Press(const std::string& keysym) { return ActAndSettle(InputWindow(), [&] { Key(keysym); }); }
 
 bool ClickAt(int x, int y) {
     PointerTo(x, y);
-    return ActAndSettle(CurrentWindow, ClickLeft);
+    return ActAndSettle(InputWindow(), ClickLeft);
 }
 
 // Each press waits half a second for its answer: a press the page still
@@ -451,15 +499,15 @@ bool ClickAt(int x, int y) {
 // where the key must mean nothing (T, say, is no key on the Control page).
 bool PressUntilAnswered(const std::string& keysym) {
     RgbaImage before, now;
-    if (!WindowPicture(CurrentWindow, before)) return false;
+    if (!Picture(InputWindow(), before)) return false;
     const bool changed = WaitUntil([&] {
         Key(keysym);
-        return WaitUntil([&] { return WindowPicture(CurrentWindow, now) && !SamePicture(now, before); }, 0.5);
+        return WaitUntil([&] { return Picture(InputWindow(), now) && !SamePicture(now, before); }, 0.5);
     });
-    return changed && WaitUntilSettled(CurrentWindow);
+    return changed && WaitUntilSettled(InputWindow());
 }
 
-const std::string& InputWindow() { return CurrentWindow; }
+const std::string& InputWindow() { return Harness.Window; }
 
 std::vector<pid_t> ProcessesOf(const std::string& binary) {
     std::vector<pid_t> pids;

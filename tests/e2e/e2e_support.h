@@ -1,12 +1,15 @@
-// e2e_support.h — driving the real program under X: start it in a fresh
-// working directory, wait for its window, send keys and clicks with xdotool,
-// wait for what the window, the screen or a file shows, and wait for it to end.
+// e2e_support.h — driving the real program: start it in a fresh working
+// directory, wait for its window, send keys and clicks, wait for what the
+// window, the screen or a file shows, and wait for it to end. What the player
+// sees and the player's hands are a back end: X's by default (the window read
+// back from the X server, keys and pointer through xdotool), sway's for the
+// Wayland tests (tests/wayland/sway_watch.h).
 //
 // Nothing here waits for a fixed time: every wait polls for what it waits for
 // and has a deadline, which only bounds a failure (a busy machine is slow, and
 // must still pass).
 //
-// The program puts SDL's mouse in relative mode, so absolute xdotool moves do
+// The program puts SDL's mouse in relative mode, so absolute pointer moves do
 // not reach it; PointerTo() first pushes the pointer into the top-left corner
 // (it is clamped there) and then moves it by the wanted amount.
 #pragma once
@@ -28,6 +31,30 @@ std::string MakeWorkDir(const std::string& name);   // a fresh empty folder
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);       // "" when absent
 bool Exists(const std::string& path);
+
+// [SECTION] The back end: what the player sees and the player's hands
+
+struct Backend {
+    // What the player sees of the window `id`: X reads that window back,
+    // sway the whole output (the id means nothing there).
+    std::function<bool(const std::string& id, RgbaImage& out)> Read;
+    std::function<void(const std::string& keysym)> Key;   // a tap: down, a moment, up
+    std::function<void(int dx, int dy)> Move;             // a relative pointer motion
+    // The left button down and up at once: the platform reports a press let
+    // go before its next poll as down for that one poll, so the click lasts
+    // exactly one frame. A held button fires again in every frame it is held
+    // (the menu's pointing is level-triggered), on whatever the new page puts
+    // under the pointer, and how many frames a hold lasts depends on how busy
+    // the machine is.
+    std::function<void()> Click;
+};
+Backend XBackend();   // the default
+// The waits and the input below go through `backend` from now on; where the
+// program's pointer is is forgotten.
+void UseBackend(const Backend& backend);
+// What the player sees of `id` now, through the back end.
+bool Picture(const std::string& id, RgbaImage& out);
+
 // [SECTION] Waiting for what a file or the window shows
 
 // Polls `done` about every 50 ms until it holds; false when the deadline passed.
@@ -37,6 +64,10 @@ bool WaitForFile(const std::string& path, double timeoutSeconds = 20);
 // Whether the settings-style file holds `line` as a whole CR LF line.
 bool FileHasLine(const std::string& path, const std::string& line);
 bool WaitForFileLine(const std::string& path, const std::string& line, double timeoutSeconds = 20);
+// Waits for the PNG the program writes at `path` (a screenshot) and decodes it.
+bool WaitForPng(const std::string& path, RgbaImage& out, double timeoutSeconds = 20);
+// The reference picture tests/e2e/reference/English_WxH_page.png (empty when absent).
+RgbaImage ReferencePicture(int w, int h, const std::string& page);
 
 // The window's pixels as the X server holds them; false while the window is
 // not mapped or not wholly on the screen (X reads back nothing else).
@@ -44,13 +75,20 @@ bool WindowPicture(const std::string& id, RgbaImage& out);
 bool SamePicture(const RgbaImage& a, const RgbaImage& b);
 // Share of pixels whose channels all lie within `tolerance` of the reference.
 double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance);
-// Waits until the window reads back as the same picture SettledReads times in
-// a row (a slide or fade moves it every frame), and leaves that picture in
-// `out`. Every page but a capture page (it blinks) comes to rest.
+// Waits until the window reads back (through the back end) as the same
+// picture SettledReads times in a row (a slide or fade moves it every frame),
+// and leaves that picture in `out`. Every page but a capture page (it blinks)
+// comes to rest.
 constexpr int SettledReads = 5;
 bool WaitUntilSettled(const std::string& id, RgbaImage* out = nullptr, double timeoutSeconds = 20);
-// Does `act`, then waits until the window shows another picture than before
-// and that picture has settled: for an input whose answer is on the screen.
+// Waits until the settled picture satisfies `want`, and leaves it in `out`.
+bool WaitForSettled(const std::string& id, const std::function<bool(const RgbaImage&)>& want,
+                    RgbaImage* out = nullptr, double timeoutSeconds = 20);
+// Does `act`, then waits until the window shows another picture than before:
+// for a page that never comes to rest (a capture page blinks).
+bool ActAndChange(const std::string& id, const std::function<void()>& act, double timeoutSeconds = 20);
+// As ActAndChange, then waits until the new picture has settled: for an input
+// whose answer is on the screen.
 bool ActAndSettle(const std::string& id, const std::function<void()>& act, double timeoutSeconds = 20);
 // Waits until the window's picture agrees with `want` (as Agreement).
 bool WaitForPicture(const std::string& id, const RgbaImage& want, double share = 0.998, int tolerance = 24,
@@ -76,6 +114,9 @@ using ::SettingsText;   // settings_lines.h
 // Pins the menu fonts: copies a DejaVu face into dir/Media/Fonts and returns
 // the settings lines that select it.
 std::vector<std::string> PinnedFontSettings(const std::string& dir);
+// A fresh folder MakeWorkDir(name) whose settings file holds `lines` and the
+// pinned font's, for Start (tools/menu_folder.sh's twin).
+std::string MenuFolder(const std::string& name, std::vector<std::string> lines);
 
 // A started program; one still running when its test ends (a failed
 // assertion) is killed, so that it cannot take the focus from the next test's.
@@ -102,15 +143,19 @@ bool IsRunning(const Program& p);
 void Kill(Program& p);
 
 // [SECTION] Input
-// A press is held for a moment (the program reads its input once a frame);
-// the hold is input, not a wait for the program. An input whose answer shows
-// on the screen is followed by ActAndSettle, one whose answer is in a file
-// by WaitForFileLine.
+// Through the back end. A press is held for a moment (the program reads its
+// input once a frame); the hold is input, not a wait for the program. An
+// input whose answer shows on the screen is followed by ActAndSettle, one
+// whose answer is in a file by WaitForFileLine.
 void Sleep(double seconds);                  // only as a poll's interval or a key's hold
 void Key(const std::string& keysym);         // down, 80 ms, up
 void PointerTo(int x, int y);                // screen pixels of the game screen
 void ClickLeft();                            // down and up, seen in one frame
-// The window WaitForWindow found last, which the input goes to.
+// Where the program's pointer is when something else put it there (sway
+// brings the desktop's pointer onto the window); PointerTo moves on from it.
+void PointerIsAt(int x, int y);
+void ForgetPointer();                        // the next PointerTo pushes it into the corner first
+// The window WaitForWindow found last, which the input goes to ("" on sway).
 const std::string& InputWindow();
 // A key or a click whose answer is a new picture: false when none settled.
 bool Press(const std::string& keysym);

@@ -313,12 +313,8 @@ TEST(HostileProgram, TwentyResolutionChangesEndOnTheRightSizeWithOneInstance) {
     // The sizes in the order of their items on the Resolution page.
     const ItemBox LayoutTable::*const SizeItems[] = {&LayoutTable::Res800Box, &LayoutTable::Res1024Box,
                                                      &LayoutTable::Res1280Box};
-    std::string dir = MakeWorkDir("hostile-restarts");
-    std::vector<std::string> lines = {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
-                                      "settings.screenmode = 3", "settings.page = GraphicRes"};
-    auto font = PinnedFontSettings(dir);
-    lines.insert(lines.end(), font.begin(), font.end());
-    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    const std::string dir = MenuFolder("hostile-restarts", {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
+                                                            "settings.screenmode = 3", "settings.page = GraphicRes"});
     const std::pair<int, int> desktop = DesktopSize();
     Program first = Start(dir);
     int current = 0;

@@ -33,11 +33,7 @@ const LayoutTable& Items() {
 // only has to change the picture.
 void ClickIntoCapturePage(const ItemBox& box) {
     PointerTo(box);
-    RgbaImage before, now;
-    ASSERT_TRUE(WindowPicture(InputWindow(), before));
-    ClickLeft();
-    ASSERT_TRUE(WaitUntil([&] { return WindowPicture(InputWindow(), now) && !SamePicture(now, before); }))
-        << "no capture page";
+    ASSERT_TRUE(ActAndChange(InputWindow(), ClickLeft)) << "no capture page";
 }
 
 }  // namespace

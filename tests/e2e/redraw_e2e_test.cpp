@@ -17,12 +17,8 @@ using namespace e2e;
 
 TEST(Redraw, AWindowPushedOffTheScreenAndBroughtBackShowsTheWholeMenuAgain) {
     NEED_DISPLAY();
-    std::string dir = MakeWorkDir("redraw");
-    std::vector<std::string> lines = {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
-                                      "settings.screenmode = 1", "settings.language = English"};
-    for (const auto& l : PinnedFontSettings(dir)) lines.push_back(l);
-    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
-    Program p = Start(dir);
+    Program p = Start(MenuFolder("redraw", {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
+                                            "settings.screenmode = 1", "settings.language = English"}));
     const std::string id = WaitForWindow(20, p.Pid);
     ASSERT_FALSE(id.empty());
     PointerTo(800 - 30, 30);   // where the reference picture has it
@@ -36,9 +32,9 @@ TEST(Redraw, AWindowPushedOffTheScreenAndBroughtBackShowsTheWholeMenuAgain) {
         EXPECT_TRUE(WaitUntil([&] { return WindowPlace(id) != from; })) << "the window was not moved to " << x << "," << y;
     };
     const int screenW = DesktopSize().first;
-    RgbaImage want, before, after;
-    ASSERT_TRUE(DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_800x600_main.png",
-                              want));
+    const RgbaImage want = ReferencePicture(800, 600, "main");
+    RgbaImage before, after;
+    ASSERT_GT(want.width, 0) << "no reference picture";
     moveTo(0, 0);
     EXPECT_TRUE(WaitForPicture(id, want)) << "the menu at rest is not on the screen";
     ASSERT_TRUE(WindowPicture(id, before));

@@ -1,12 +1,13 @@
 // screen_watch.cpp — counting a window's draws with X Damage and a file's
-// openings with inotify, the display's mode from RandR, for the end-to-end
-// tests.
+// openings with inotify, the display's mode from RandR, and the menu's
+// picture in a box of the screen, for the end-to-end tests.
 #include "screen_watch.h"
 
 #include <poll.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -154,6 +155,37 @@ bool BlackOutside(const RgbaImage& screen, int x, int y, int boxW, int boxH) {
             if (p[0] || p[1] || p[2]) return false;
         }
     return true;
+}
+
+Box Letterbox(const Box& outer, int w, int h) {
+    const double fit = std::min(double(outer.W) / w, double(outer.H) / h);
+    const int bw = int(w * fit), bh = int(h * fit);
+    return {outer.X + (outer.W - bw) / 2, outer.Y + (outer.H - bh) / 2, bw, bh};
+}
+
+double AgreementInBox(const RgbaImage& screen, const Box& box, const RgbaImage& want, int tolerance) {
+    if (want.width == 0 || box.W <= 0 || box.H <= 0) return 0.0;
+    size_t on = 0, same = 0;
+    for (int py = 0; py < want.height; ++py)
+        for (int px = 0; px < want.width; ++px) {
+            const int sx = box.X + int((px + 0.5) * box.W / want.width);
+            const int sy = box.Y + int((py + 0.5) * box.H / want.height);
+            if (sx < 0 || sy < 0 || sx >= screen.width || sy >= screen.height) continue;
+            ++on;
+            const uint8_t* s = &screen.pixels[(size_t(sy) * screen.width + sx) * 4];
+            const uint8_t* w = &want.pixels[(size_t(py) * want.width + px) * 4];
+            bool close = true;
+            for (int c = 0; c < 3; ++c)
+                if (std::abs(s[c] - w[c]) > tolerance) close = false;
+            same += close;
+        }
+    if (on * 2 < size_t(want.width) * want.height) return 0.0;
+    return double(same) / double(on);
+}
+
+bool ShowsPicture(const RgbaImage& screen, const Box& box, const RgbaImage& want) {
+    const bool scaled = box.W != want.width || box.H != want.height;
+    return AgreementInBox(screen, box, want, scaled ? 48 : 24) >= (scaled ? 0.995 : 0.998);
 }
 
 }  // namespace e2e

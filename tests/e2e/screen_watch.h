@@ -1,8 +1,8 @@
 // screen_watch.h — what a player sees, measured from outside the program:
 // how often a window's content is drawn anew (X Damage, whoever draws it),
 // how often the program reads a file (inotify), the display's mode, and the
-// menu's picture inside a scaled window. Reading windows back and waiting
-// for them is e2e_support.h's.
+// menu's picture inside a scaled window or a box of the screen. Reading
+// windows back and waiting for them is e2e_support.h's.
 #pragma once
 
 #include <functional>
@@ -30,5 +30,20 @@ int CountFileOpens(const std::string& path, double seconds, const std::function<
 RgbaImage PictureInBox(const RgbaImage& screen, int x, int y, int boxW, int boxH, int w, int h);
 // Whether every pixel of `screen` outside the box is black.
 bool BlackOutside(const RgbaImage& screen, int x, int y, int boxW, int boxH);
+
+// A box on the screen, in its pixels.
+struct Box {
+    int X = 0, Y = 0, W = 0, H = 0;
+};
+// The largest box of the shape w x h inside `outer`, centred in it (as full
+// screen shows the menu's picture).
+Box Letterbox(const Box& outer, int w, int h);
+// Agreement (as e2e::Agreement) of the picture `want` with the screen's box,
+// read at each picture pixel's centre; pixels of the box off the screen are
+// not counted (0 when fewer than half of them are on it).
+double AgreementInBox(const RgbaImage& screen, const Box& box, const RgbaImage& want, int tolerance);
+// Whether the box shows `want`: a scaled picture is compared more loosely
+// (filtering blurs every edge).
+bool ShowsPicture(const RgbaImage& screen, const Box& box, const RgbaImage& want);
 
 }  // namespace e2e

@@ -42,12 +42,9 @@ TEST_P(Tour, EveryPageLooksAsTheReferenceShowsIt) {
     const LayoutTable items = LayoutAt(size.Width, size.Height);   // where the program draws at this size
     const std::string tag = language + "_" + SizeName(size);
 
-    std::string dir = MakeWorkDir("tour-" + tag);
-    std::vector<std::string> lines = {"[Screen]", "ScreenW = " + std::to_string(size.Width),
-                                      "ScreenH = " + std::to_string(size.Height), "[Settings]",
-                                      "settings.screenmode = 1", "settings.language = " + language};
-    for (const auto& l : PinnedFontSettings(dir)) lines.push_back(l);
-    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    const std::string dir = MenuFolder("tour-" + tag, {"[Screen]", "ScreenW = " + std::to_string(size.Width),
+                                                       "ScreenH = " + std::to_string(size.Height), "[Settings]",
+                                                       "settings.screenmode = 1", "settings.language = " + language});
     Program p = Start(dir);
     const std::string id = WaitForWindow(20, p.Pid);
     ASSERT_FALSE(id.empty());

@@ -1,5 +1,5 @@
-// sway_watch.cpp — grim read-backs, swaymsg's window list, the virtual
-// keyboard and pointer's FIFO and xdotool keys, for the Wayland end-to-end
+// sway_watch.cpp — grim read-backs, swaymsg's window list, and the back end
+// over the virtual keyboard and pointer's FIFO, for the Wayland end-to-end
 // tests.
 #include "sway_watch.h"
 
@@ -13,27 +13,13 @@
 #include <filesystem>
 #include <sstream>
 
-#include "e2e_support.h"
-
 namespace sway {
 
 namespace {
 
-// Where the menu's pointer is in its picture, once pushed into the corner.
-bool PointerKnown = false;
-int PointerAtX = 0, PointerAtY = 0;
-
 std::string Env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
-}
-
-// Equal reads in a row that make a settled screen: grim takes a few tens of
-// milliseconds, so five reads span about a third of a second.
-constexpr int SettledReads = 5;
-
-bool Same(const RgbaImage& a, const RgbaImage& b) {
-    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
 }
 
 // The brightest channel: the dividers are grey, the menu's text red or white.
@@ -172,7 +158,7 @@ std::string DesktopWmClass() {
     return "";
 }
 
-// [SECTION] The screen
+// [SECTION] The screen, and the menu's shape on it
 
 // grim's PPM: "P6", width, height, 255, then RGB rows.
 bool Screen(RgbaImage& out) {
@@ -196,60 +182,6 @@ bool Screen(RgbaImage& out) {
         out.pixels[i * 4 + 3] = 255;
     }
     return true;
-}
-
-bool WaitUntilSettled(RgbaImage* out, double timeoutSeconds) {
-    RgbaImage last, now;
-    int same = 0;
-    const bool settled = e2e::WaitUntil([&] {
-        if (!Screen(now)) {
-            same = 0;
-            return false;
-        }
-        same = Same(now, last) ? same + 1 : 1;
-        std::swap(last, now);
-        return same >= SettledReads;
-    }, timeoutSeconds);
-    if (out) *out = last;
-    return settled;
-}
-
-bool WaitForScreen(const std::function<bool(const RgbaImage&)>& want, RgbaImage* out, double timeoutSeconds) {
-    RgbaImage now;
-    const bool shown = e2e::WaitUntil([&] { return WaitUntilSettled(&now, 5) && want(now); },
-                                      timeoutSeconds);
-    if (out) *out = now;
-    return shown;
-}
-
-bool ActAndSettle(const std::function<void()>& act, double timeoutSeconds) {
-    RgbaImage before, now;
-    if (!Screen(before)) return false;
-    act();
-    return e2e::WaitUntil([&] { return Screen(now) && !Same(now, before); }, timeoutSeconds) &&
-           WaitUntilSettled(nullptr, timeoutSeconds);
-}
-
-// [SECTION] Where the menu's picture is, and its shape
-
-double AgreementInBox(const RgbaImage& screen, const Box& box, const RgbaImage& want, int tolerance) {
-    if (want.width == 0 || box.W <= 0 || box.H <= 0) return 0.0;
-    size_t on = 0, same = 0;
-    for (int py = 0; py < want.height; ++py)
-        for (int px = 0; px < want.width; ++px) {
-            const int sx = box.X + int((px + 0.5) * box.W / want.width);
-            const int sy = box.Y + int((py + 0.5) * box.H / want.height);
-            if (sx < 0 || sy < 0 || sx >= screen.width || sy >= screen.height) continue;
-            ++on;
-            const uint8_t* s = &screen.pixels[(size_t(sy) * screen.width + sx) * 4];
-            const uint8_t* w = &want.pixels[(size_t(py) * want.width + px) * 4];
-            bool close = true;
-            for (int c = 0; c < 3; ++c)
-                if (std::abs(s[c] - w[c]) > tolerance) close = false;
-            same += close;
-        }
-    if (on * 2 < size_t(want.width) * want.height) return 0.0;
-    return double(same) / double(on);
 }
 
 double DividerAspect(const RgbaImage& picture) {
@@ -277,35 +209,13 @@ static void Send(const std::string& line) {
     close(fd);
 }
 
-// A tap: the program keeps a press seen since its last poll.
-void Key(Driver driver, const std::string& keysym) {
-    if (driver == Driver::Wayland) Send("key " + keysym);
-    else e2e::Key(keysym);
-}
-
-bool Press(Driver driver, const std::string& keysym) {
-    return ActAndSettle([&] { Key(driver, keysym); });
-}
-
-void Move(int dx, int dy) { Send("move " + std::to_string(dx) + " " + std::to_string(dy)); }
-
-// Pressed and released at once: the platform reports a press let go before
-// its next poll as down for that one poll.
-void Click() { Send("click"); }
-
-// The push into the corner and the move from there must reach the program in
-// different frames (in one, they add up and the sum is clamped).
-void PointerTo(int x, int y) {
-    if (!PointerKnown) {
-        ActAndSettle([] { Move(-4000, -4000); });
-        PointerKnown = true;
-        PointerAtX = PointerAtY = 0;
-    }
-    const int dx = x - PointerAtX, dy = y - PointerAtY;
-    if (dx == 0 && dy == 0) return;
-    ActAndSettle([&] { Move(dx, dy); });
-    PointerAtX = x;
-    PointerAtY = y;
+e2e::Backend BackendFor(Driver driver) {
+    e2e::Backend hands = e2e::XBackend();
+    hands.Read = [](const std::string&, RgbaImage& out) { return Screen(out); };
+    if (driver == Driver::Wayland) hands.Key = [](const std::string& keysym) { Send("key " + keysym); };
+    hands.Move = [](int dx, int dy) { Send("move " + std::to_string(dx) + " " + std::to_string(dy)); };
+    hands.Click = [] { Send("click"); };
+    return hands;
 }
 
 // The output's size in logical pixels, as "W H".
@@ -322,11 +232,11 @@ void ParkPointer() {
     Send("at " + std::to_string(outW - 1) + " " + std::to_string(outH - 1) + " " + size);
 }
 
-void PointerOnto(const Window& w, const Box& picture, int pictureW, int pictureH, int startX, int startY) {
+void PointerOnto(const Window& w, const e2e::Box& picture, int pictureW, int pictureH, int startX, int startY) {
     int outW = 0, outH = 0;
     const std::string size = OutputSize(outW, outH);
     const bool covers = w.X <= 0 && w.Y <= 0 && w.X + w.W >= outW && w.Y + w.H >= outH;
-    PointerKnown = false;
+    e2e::ForgetPointer();
     // A window that covers the output holds the pointer whatever it does:
     // pushing it into the corner finds it.
     if (covers || outW <= 0) return;
@@ -334,9 +244,7 @@ void PointerOnto(const Window& w, const Box& picture, int pictureW, int pictureH
     const int x = int((picture.X + (startX + 0.5) * picture.W / pictureW) / s);
     const int y = int((picture.Y + (startY + 0.5) * picture.H / pictureH) / s);
     Send("at " + std::to_string(x) + " " + std::to_string(y) + " " + size);
-    PointerKnown = true;
-    PointerAtX = startX;
-    PointerAtY = startY;
+    e2e::PointerIsAt(startX, startY);
 }
 
 }  // namespace sway

@@ -25,12 +25,10 @@
 #include <tuple>
 #include <vector>
 
-#include "e2e_support.h"
 #include "menu_layout.h"
-#include "screen_watch.h"
 #include "wayland/sway_watch.h"
 
-using sway::Box;
+using e2e::Box;
 using sway::Driver;
 
 namespace {
@@ -55,18 +53,22 @@ const Size Sizes[] = {{800, 600}, {1280, 720}};
 using Clock = std::chrono::steady_clock;
 double SecondsSince(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
-RgbaImage Reference(Size size, const std::string& page) {
-    RgbaImage image;
-    DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_" + std::to_string(size.W) + "x" +
-                      std::to_string(size.H) + "_" + page + ".png",
-                  image);
-    return image;
-}
+RgbaImage Reference(Size size, const std::string& page) { return e2e::ReferencePicture(size.W, size.H, page); }
 
-// The program's driver, through the environment it inherits.
+// The window id sway's back end reads: none, it reads the whole output.
+const std::string Output;
+
+// The program's driver, through the environment it inherits, and the
+// harness's back end for it.
 struct DriverChoice {
-    explicit DriverChoice(Driver driver) { setenv("SDL_VIDEODRIVER", driver == Driver::Wayland ? "wayland" : "x11", 1); }
-    ~DriverChoice() { unsetenv("SDL_VIDEODRIVER"); }
+    explicit DriverChoice(Driver driver) {
+        setenv("SDL_VIDEODRIVER", driver == Driver::Wayland ? "wayland" : "x11", 1);
+        e2e::UseBackend(sway::BackendFor(driver));
+    }
+    ~DriverChoice() {
+        unsetenv("SDL_VIDEODRIVER");
+        e2e::UseBackend(e2e::XBackend());
+    }
 };
 
 // The output's scale for one test, set back to 1 however it ends.
@@ -81,16 +83,7 @@ struct OutputScale {
 Box PictureBox(const sway::Window& w, int mode, Size size) {
     const double s = sway::OutputScale();
     Box box{int(std::lround(w.X * s)), int(std::lround(w.Y * s)), int(std::lround(w.W * s)), int(std::lround(w.H * s))};
-    if (mode != 3) return box;
-    const double fit = std::min(double(box.W) / size.W, double(box.H) / size.H);
-    const int bw = int(size.W * fit), bh = int(size.H * fit);
-    return {box.X + (box.W - bw) / 2, box.Y + (box.H - bh) / 2, bw, bh};
-}
-
-// Scaled pictures are compared more loosely (filtering blurs every edge).
-bool Shows(const RgbaImage& screen, const Box& box, const RgbaImage& want, Size size) {
-    const bool scaled = box.W != size.W || box.H != size.H;
-    return sway::AgreementInBox(screen, box, want, scaled ? 48 : 24) >= (scaled ? 0.995 : 0.998);
+    return mode == 3 ? e2e::Letterbox(box, size.W, size.H) : box;
 }
 
 bool AnythingLit(const RgbaImage& screen, const Box& box) {
@@ -122,12 +115,9 @@ struct Started {
     double Seconds = -1;
 };
 Started StartMenu(const std::string& name, Size size, int mode) {
-    const std::string dir = e2e::MakeWorkDir(name);
-    std::vector<std::string> lines = {"[Screen]", "ScreenW = " + std::to_string(size.W),
-                                      "ScreenH = " + std::to_string(size.H), "ScreenS = 1", "[Settings]",
-                                      "settings.screenmode = " + std::to_string(mode), "settings.language = English"};
-    for (const auto& l : e2e::PinnedFontSettings(dir)) lines.push_back(l);
-    e2e::WriteFile(dir + "/Veldrune.cfg", e2e::SettingsText(lines));
+    const std::string dir = e2e::MenuFolder(
+        name, {"[Screen]", "ScreenW = " + std::to_string(size.W), "ScreenH = " + std::to_string(size.H), "ScreenS = 1",
+               "[Settings]", "settings.screenmode = " + std::to_string(mode), "settings.language = English"});
     Started s;
     sway::ParkPointer();
     const auto start = Clock::now();
@@ -165,14 +155,14 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     // screen or not: the box is read again once the screen is at rest.)
     Box box;
     RgbaImage rest;
-    ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) {
+    ASSERT_TRUE(e2e::WaitForSettled(Output, [&](const RgbaImage& screen) {
         box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), mode, size);
         return AnythingLit(screen, box);
     })) << what << ": the window never shows a drawn frame";
     // Where the program puts its pointer at the start.
     sway::PointerOnto(sway::VisibleWindowOf(s.Program.Pid), box, size.W, size.H, 400, 300);
-    sway::PointerTo(size.W - 30, 30);
-    ASSERT_TRUE(sway::WaitUntilSettled(&rest)) << what << ": the screen never comes to rest";
+    e2e::PointerTo(size.W - 30, 30);
+    ASSERT_TRUE(e2e::WaitUntilSettled(Output, &rest)) << what << ": the screen never comes to rest";
     box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), mode, size);
     for (int read = 0; read < 8; ++read) {
         RgbaImage again;
@@ -180,7 +170,7 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
         ASSERT_EQ(again.pixels, rest.pixels) << what << ": the picture at rest changed";
         e2e::Sleep(0.05);   // the interval of the reads, not a wait for the program
     }
-    EXPECT_TRUE(Shows(rest, box, Reference(size, "main"), size))
+    EXPECT_TRUE(e2e::ShowsPicture(rest, box, Reference(size, "main")))
         << what << ": the main page is not the reference picture in the window's box (" << box.X << ", " << box.Y
         << ", " << box.W << " x " << box.H << ")" << Kept(s.Program, "main");
 
@@ -196,16 +186,19 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     }
 
     // A hotkey opens Credits; a click on Options in the main row opens Options.
+    const auto shows = [&](const std::string& name) {
+        return [&, name](const RgbaImage& screen) { return e2e::ShowsPicture(screen, box, Reference(size, name)); };
+    };
     const std::string credits = e2e::RedLetterKey(EnglishWords, LabelCredits);
-    ASSERT_TRUE(sway::Press(driver, credits)) << what << ": the key " << credits << " showed nothing new";
+    ASSERT_TRUE(e2e::Press(credits)) << what << ": the key " << credits << " showed nothing new";
     RgbaImage page;
-    EXPECT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) { return Shows(screen, box, Reference(size, "credits"), size); }, &page))
-        << what << ": after the key C the screen is not the Credits page" << Kept(s.Program, "credits");
+    EXPECT_TRUE(e2e::WaitForSettled(Output, shows("credits"), &page))
+        << what << ": after the key " << credits << " the screen is not the Credits page" << Kept(s.Program, "credits");
     const e2e::ScreenPoint options = e2e::Middle(e2e::LayoutAt(size.W, size.H).OptionsBox);
-    sway::PointerTo(options.X, options.Y);
-    EXPECT_TRUE(sway::ActAndSettle(sway::Click)) << what << ": the click showed nothing new" << Kept(s.Program, "click");
-    sway::PointerTo(size.W - 30, 30);
-    ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) { return Shows(screen, box, Reference(size, "options"), size); }, &page))
+    EXPECT_TRUE(e2e::ClickAt(options.X, options.Y))
+        << what << ": the click showed nothing new" << Kept(s.Program, "click");
+    e2e::PointerTo(size.W - 30, 30);
+    ASSERT_TRUE(e2e::WaitForSettled(Output, shows("options"), &page))
         << what << ": after the click on Options the screen is not the Options page" << Kept(s.Program, "options");
 
     // Focus rounds: another workspace and back; another workspace, then the
@@ -213,8 +206,8 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     const RgbaImage shown = e2e::PictureInBox(page, box.X, box.Y, box.W, box.H, box.W, box.H);
     auto round = [&](const std::string& back) {
         ASSERT_TRUE(sway::Command("workspace 2"));
-        ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) {
-            return sway::AgreementInBox(screen, box, shown, 24) < 0.998;
+        ASSERT_TRUE(e2e::WaitForSettled(Output, [&](const RgbaImage& screen) {
+            return e2e::AgreementInBox(screen, box, shown, 24) < 0.998;
         })) << what << ": the page stays on the screen on workspace 2 (or the game took it back by itself)"
            << Kept(s.Program, "away");
         const auto start = Clock::now();
@@ -224,15 +217,15 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
             w = sway::VisibleWindowOf(s.Program.Pid);
             RgbaImage screen;
             return w.Id != 0 && sway::Screen(screen) &&
-                   sway::AgreementInBox(screen, PictureBox(w, mode, size), shown, 24) >= 0.998;
+                   e2e::AgreementInBox(screen, PictureBox(w, mode, size), shown, 24) >= 0.998;
         }, 20);
         ASSERT_TRUE(back_) << what << ": after '" << back << "' the page is not back" << Kept(s.Program, "back");
         const double seconds = SecondsSince(start);
         std::printf("[ figure   ] %s: back %.2f s after '%s'\n", what.c_str(), seconds, back.c_str());
         EXPECT_LE(seconds, BackDeadline) << what << ": the page took " << seconds << " s to come back";
         box = PictureBox(w, mode, size);
-        ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) {
-            return sway::AgreementInBox(screen, box, shown, 24) >= 0.998;
+        ASSERT_TRUE(e2e::WaitForSettled(Output, [&](const RgbaImage& screen) {
+            return e2e::AgreementInBox(screen, box, shown, 24) >= 0.998;
         })) << what << ": the page came back but did not stay";
     };
     round("workspace 1");
@@ -241,15 +234,19 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     if (HasFatalFailure()) return;
 
     // Keys still reach it: back to the main page, and Escape there ends it.
-    EXPECT_TRUE(sway::Press(driver, "Escape")) << what << ": Escape on the Options page showed nothing new";
-    sway::Key(driver, "Escape");
+    EXPECT_TRUE(e2e::Press("Escape")) << what << ": Escape on the Options page showed nothing new";
+    e2e::Key("Escape");
     EXPECT_EQ(e2e::WaitExit(s.Program), 0) << what << ": Escape on the main page did not end the program";
+}
+
+std::string DriverName(const ::testing::TestParamInfo<Driver>& info) {
+    return info.param == Driver::Wayland ? "Native" : "XWayland";
 }
 
 std::string DesktopName(const ::testing::TestParamInfo<std::tuple<Driver, int, int>>& info) {
     static const char* const modes[] = {"", "Framed", "Borderless", "FullScreen"};
-    return std::string(std::get<0>(info.param) == Driver::Wayland ? "Native" : "XWayland") + "_" +
-           modes[std::get<2>(info.param)] + "_" + (std::get<1>(info.param) ? "1280x720" : "800x600");
+    return DriverName({std::get<0>(info.param), 0}) + "_" + modes[std::get<2>(info.param)] + "_" +
+           (std::get<1>(info.param) ? "1280x720" : "800x600");
 }
 
 INSTANTIATE_TEST_SUITE_P(ModesAndSizes, WaylandDesktop,
@@ -273,26 +270,24 @@ TEST_P(WaylandScale2, FullScreenFillsTheOutputAsAtScale1) {
     ASSERT_GE(s.Seconds, 0) << what << ": no window appears";
     RgbaImage rest;
     Box box;
-    ASSERT_TRUE(sway::WaitForScreen([&](const RgbaImage& screen) {
+    ASSERT_TRUE(e2e::WaitForSettled(Output, [&](const RgbaImage& screen) {
         box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), 3, size);
         return AnythingLit(screen, box) && box.H == 720;
     }, &rest)) << what << ": the window never shows a drawn frame filling the output's height";
     EXPECT_EQ(rest.width, 1280) << "grim reads the output in its own pixels";
     EXPECT_EQ(box.W * 720, box.H * 960) << what << ": the picture's box is " << box.W << " x " << box.H;
     // The pointer is wherever the start put it: the reference differs there alone.
-    EXPECT_GE(sway::AgreementInBox(rest, box, Reference(size, "main"), 48), 0.99)
+    EXPECT_GE(e2e::AgreementInBox(rest, box, Reference(size, "main"), 48), 0.99)
         << what << ": the main page is not the reference picture filling the output" << Kept(s.Program, "scale2");
     const double want = sway::DividerAspect(Reference(size, "main")), got = sway::DividerAspect(rest);
     EXPECT_NEAR(got / want, 1.0, 0.04) << what << ": the dividers' aspect is " << got << ", the menu's own " << want;
     EXPECT_TRUE(e2e::BlackOutside(rest, box.X, box.Y, box.W, box.H)) << what << ": the border is not black";
-    sway::Key(driver, "Escape");
+    e2e::Key("Escape");
     EXPECT_EQ(e2e::WaitExit(s.Program), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(NativeAndXWayland, WaylandScale2, ::testing::Values(Driver::Wayland, Driver::XWayland),
-                         [](const ::testing::TestParamInfo<Driver>& info) {
-                             return std::string(info.param == Driver::Wayland ? "Native" : "XWayland");
-                         });
+                         DriverName);
 
 // [SECTION] The desktop's full-screen toggle
 
@@ -331,33 +326,31 @@ TEST_P(WaylandToggle, TakenAwayAndGivenBackTheWindowShowsThePageWhole) {
     const std::string pid = "[pid=" + std::to_string(s.Program.Pid) + "] ";
     auto fillsOutput = [&](const RgbaImage& screen) {
         const Box box = PictureBox(sway::VisibleWindowOf(s.Program.Pid), 3, size);
-        return box.H == screen.height && sway::AgreementInBox(screen, box, main, 48) >= 0.99 &&
+        return box.H == screen.height && e2e::AgreementInBox(screen, box, main, 48) >= 0.99 &&
                e2e::BlackOutside(screen, box.X, box.Y, box.W, box.H);
     };
     RgbaImage screen;
-    ASSERT_TRUE(sway::WaitForScreen(fillsOutput, &screen)) << what << ": full screen never shows the main page"
+    ASSERT_TRUE(e2e::WaitForSettled(Output, fillsOutput, &screen)) << what << ": full screen never shows the main page"
                                                            << Kept(s.Program, "toggle-start");
 
     ASSERT_TRUE(sway::Command(pid + "fullscreen toggle"));
     sway::Window w;
-    EXPECT_TRUE(sway::WaitForScreen([&](const RgbaImage& shown) {
+    EXPECT_TRUE(e2e::WaitForSettled(Output, [&](const RgbaImage& shown) {
         w = sway::VisibleWindowOf(s.Program.Pid);
         const Box box{w.X, w.Y, w.W, w.H};
-        return w.W == size.W && w.H == size.H && sway::AgreementInBox(shown, box, main, 24) >= 0.99 &&
+        return w.W == size.W && w.H == size.H && e2e::AgreementInBox(shown, box, main, 24) >= 0.99 &&
                DesktopOutside(shown, box);
     }, &screen)) << what << ": taken away, the window (" << w.W << " x " << w.H
                  << ") does not show the page whole, or the program draws beside it" << Kept(s.Program, "toggle-off");
 
     ASSERT_TRUE(sway::Command(pid + "fullscreen toggle"));
-    EXPECT_TRUE(sway::WaitForScreen(fillsOutput, &screen)) << what << ": given back, full screen does not show the "
+    EXPECT_TRUE(e2e::WaitForSettled(Output, fillsOutput, &screen)) << what << ": given back, full screen does not show the "
                                                            << "main page over the output" << Kept(s.Program, "toggle-on");
-    sway::Key(driver, "Escape");
+    e2e::Key("Escape");
     EXPECT_EQ(e2e::WaitExit(s.Program), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(NativeAndXWayland, WaylandToggle, ::testing::Values(Driver::Wayland, Driver::XWayland),
-                         [](const ::testing::TestParamInfo<Driver>& info) {
-                             return std::string(info.param == Driver::Wayland ? "Native" : "XWayland");
-                         });
+                         DriverName);
 
 }  // namespace
