@@ -2,9 +2,9 @@
 // hard links it does not support, and the temporary files of killed runs.
 // See file_safety.h.
 #include "platform/shared/file_safety.h"
+#include "platform/shared/shared_services.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -20,18 +20,9 @@
 
 // [SECTION] State
 
-struct FileSafetyState {
-    int LinkFailure = 0;                 // test seam: errno every link() fails with, 0 for the real call
-    int LockFailure = 0;                 // test seam: errno every flock() fails with, 0 for the real call
-    int FailingStep = FailNothing;       // test seam: the step of WriteFileSafely that fails
-    std::set<dev_t> DevicesWithoutLinks; // file systems that refused a hard link: written directly from then on
-};
-
-static FileSafetyState Safety;
-
-// Numbers the temporary files of this process, so that no two writes (nor a
-// write and a file that is in the way) ever share one.
-static std::atomic<unsigned> TemporaryCounter{0};
+// Services.Files (shared_services.h): the test seams, the file systems found
+// without hard links, and the temporaries' counter.
+static FileSafetyState& Safety = Services.Files;
 
 void FailHardLinksForTests(int errnoValue) {
     Safety.LinkFailure = errnoValue;
@@ -166,7 +157,7 @@ static bool FillAndClose(int fd, const std::string& bytes, mode_t mode) {
 // none can be made.
 static int CreateTemporary(const std::string& path, std::string& temp) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(++TemporaryCounter);
+        temp = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(++Safety.TemporaryCounter);
         if (Failing(FailCreate)) {
             errno = ENOSPC;
             return -1;

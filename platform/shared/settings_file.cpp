@@ -12,6 +12,7 @@
 // lock: the file is only ever replaced whole. Plain file I/O only; no SDL here.
 #include "platform/platform.h"
 #include "platform/shared/file_safety.h"
+#include "platform/shared/shared_services.h"
 #include "formats/settings_text.h"
 
 #include <algorithm>
@@ -26,54 +27,17 @@
 
 // [SECTION] State
 
-struct SettingsFileState {
-    bool IsOpen = false;            // a session is open: the operations act on Text
-    SettingsText Text;              // the file's content and the selected group
-    bool WritesAllowed = false;     // false: writes are kept in memory but never reach the disk
-    std::string Path;               // the file the content is written to (symbolic links resolved)
-    int LockFd = -1;                // the file (or, while it is missing, its folder), locked
-    bool LockBusy = false;          // another instance held the lock: this session's writes are lost
-    bool BorrowsCache = false;      // Text is the parsed-file cache's, handed back at closing
-};
-
-static SettingsFileState Settings;
-
-// The last file parsed for a reader that takes no lock (the controls pages
-// read every frame). It is used again only while the file is provably the
-// same: same device and inode (every rewrite renames a new file into place),
-// size, modification and change time to the nanosecond (the change time
-// cannot be set back by hand). A file changed within the last second is
-// parsed afresh, because a file system's clock ticks coarsely and two
-// rewrites in one tick could reuse a freed inode with the same size; and
-// every write of this process forgets the cache.
-struct ParsedFileCache {
-    bool Valid = false;             // something is cached
-    dev_t Device = 0;               // the file parsed: its file system,
-    ino_t Inode = 0;                //   its inode,
-    off_t Size = 0;                 //   its size in bytes,
-    timespec Modified{};            //   its modification time
-    timespec Changed{};             //   and its change time
-    std::string Path;               // the resolved path it was read from
-    SettingsText Text;              // what it parsed to (lent to the open session while it reads)
-};
-
-static ParsedFileCache Parsed;
-static int ParseCount = 0;          // files parsed so far (for the tests)
+// Services (shared_services.h): the open session, the lock-free reader's
+// cache, the count of files parsed and the lock's wait.
+static SettingsFileState& Settings = Services.Settings;
+static ParsedFileCache& Parsed = Services.Parsed;
 
 // The largest file the program will hold. A bigger file is not a settings
 // file the program wrote; it is left alone rather than cut down.
 constexpr long long SettingsFileLimit = 16ll * 1024 * 1024;
 
-// How long opening waits for another instance to let go of the file before it
-// reads it without the lock (and then drops its writes rather than risk
-// losing the other's).
-static int LockWaitMilliseconds = 2000;
-
-void SetSettingsLockWait(int milliseconds) { LockWaitMilliseconds = milliseconds; }
-int SettingsFilesParsedForTests() { return ParseCount; }
-
 static SettingsText ParseCounted(const std::string& bytes) {
-    ++ParseCount;
+    ++Services.ParseCount;
     return ParseSettingsText(bytes);
 }
 
@@ -232,7 +196,7 @@ static bool OpenLocked(const std::string& path, int waitMs) {
     return outcome == OpenedExisting;
 }
 
-bool OpenSettingsFile(const std::string& path) { return OpenLocked(path, LockWaitMilliseconds); }
+bool OpenSettingsFile(const std::string& path) { return OpenLocked(path, Services.LockWaitMilliseconds); }
 
 bool OpenSettingsFileWithoutWaiting(const std::string& path) { return OpenLocked(path, 0); }
 

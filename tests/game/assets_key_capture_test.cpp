@@ -14,9 +14,8 @@
 #include "core/core.h"
 #include "menu/menu.h"
 #include "menu_test_support.h"
+#include "platform/shared/shared_services.h"
 #include "recording/harness.h"
-
-void SetSettingsLockWait(int milliseconds);   // platform/shared/settings_file.cpp
 
 namespace {
 
@@ -58,7 +57,6 @@ protected:
     }
     void TearDown() override {
         Menu = MenuPageState{};
-        SetSettingsLockWait(2000);
         GameTest::TearDown();
     }
 };
@@ -168,7 +166,7 @@ TEST_F(KeyCapture, ControlPageFramesNeverWaitForTheLock) {
     HeldElsewhere holder;
     pid_t frames = fork();
     if (frames == 0) {
-        SetSettingsLockWait(600000);
+        Services.LockWaitMilliseconds = 600000;
         alarm(20);
         Menu.MenuSelect = MenuControl;
         Frames(3);
@@ -186,7 +184,7 @@ TEST_F(KeyCapture, ControlPageFramesNeverWaitForTheLock) {
 // soon as the holder lets go; it is never dropped.
 TEST_F(KeyCapture, KeyTakenWhileTheFileIsHeldIsWrittenWhenItIsFree) {
     Boot();
-    SetSettingsLockWait(50);
+    Services.LockWaitMilliseconds = 50;
     HeldElsewhere holder;
     Menu.MenuSelect = MenuForward;
     Release({KeyK});

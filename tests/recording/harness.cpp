@@ -11,6 +11,7 @@
 
 #include "core/core.h"
 #include "platform/shared/file_safety.h"
+#include "platform/shared/shared_services.h"
 
 // [SECTION] Test fixture
 
@@ -26,6 +27,9 @@ void GameTest::SetUp() {
 }
 
 void GameTest::TearDown() {
+    // The shared services as they were at the start, the seams a case set included.
+    CloseSettingsFile();
+    ResetSharedServicesForTests();
     if (!OldDir.empty()) (void)chdir(OldDir.c_str());   // the folder goes with the fixture
 }
 

@@ -15,14 +15,8 @@ namespace {
 
 const std::string Picture(3000, 'p');
 
-class FileSystemTest : public SettingsTest {
-protected:
-    void TearDown() override {
-        FailHardLinksForTests(0);
-        FailLocksForTests(0);
-        SettingsTest::TearDown();
-    }
-};
+// SettingsTest's tear-down also takes the failing links and locks away.
+class FileSystemTest : public SettingsTest {};
 
 std::string ScreenWidthAfterWriting(const std::string& cfg, int32_t width) {
     OpenSettingsFile(cfg);
@@ -124,7 +118,7 @@ TEST_F(FileSystemTest, ALockHeldElsewhereStillKeepsWritesOut) {
     int holder = open(Folder.c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(flock(holder, LOCK_EX), 0);
-    SetSettingsLockWait(20);
+    Services.LockWaitMilliseconds = 20;
     ScreenWidthAfterWriting(Cfg, 1024);
     EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{});
     close(holder);

@@ -64,7 +64,7 @@ TEST_F(SettingsTest, FileHeldTooLongIsReadButNotOverwritten) {
     ASSERT_GE(holder, 0);
     ASSERT_EQ(flock(holder, LOCK_EX), 0);
 
-    SetSettingsLockWait(50);
+    Services.LockWaitMilliseconds = 50;
     EXPECT_TRUE(OpenSettingsFile(Cfg));
     SelectGroup("Settings");
     EXPECT_EQ(ReadSettingNumber("settings.fps", 0), 4);

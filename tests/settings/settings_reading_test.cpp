@@ -5,8 +5,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 
-int SettingsFilesParsedForTests();   // platform/shared/settings_file.cpp
-
 namespace {
 
 std::string ReadScreenWidth(const std::string& cfg) {
@@ -39,7 +37,7 @@ TEST_F(SettingsTest, ReadingNeverWaitsForTheLock) {
     const std::string cfg = Cfg;
     pid_t reader = fork();
     if (reader == 0) {
-        SetSettingsLockWait(600000);
+        Services.LockWaitMilliseconds = 600000;
         alarm(20);
         for (int frame = 0; frame < 5; ++frame)
             if (ReadScreenWidth(cfg) != "1024") _exit(1);
@@ -70,9 +68,9 @@ TEST_F(SettingsTest, ReadingWithoutTheLockSavesNothing) {
 // stay the same.
 TEST_F(SettingsTest, UnchangedFileIsNotParsedAgainAndEveryChangeIsSeen) {
     auto parsesFor = [&](const std::string& expected) {
-        const int before = SettingsFilesParsedForTests();
+        const int before = Services.ParseCount;
         EXPECT_EQ(ReadScreenWidth(Cfg), expected);
-        return SettingsFilesParsedForTests() - before;
+        return Services.ParseCount - before;
     };
     Spit(Cfg, Mark + "[Screen]\r\nScreenW = 1024\r\n");
     Age(Cfg, 100);

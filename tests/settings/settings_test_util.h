@@ -15,9 +15,8 @@
 
 #include "../temp_dir.h"
 #include "platform/shared/file_safety.h"
+#include "platform/shared/shared_services.h"
 #include "platform/platform.h"
-
-void SetSettingsLockWait(int milliseconds);   // platform/shared/settings_file.cpp
 
 inline const std::string Mark = "\xEF\xBB\xBF\r\n";
 
@@ -41,7 +40,7 @@ inline std::vector<std::string> FolderListing(const std::string& folder) {
 }
 
 // Each test gets its own folder (ctest runs tests in parallel) and leaves
-// no settings file open and no hook set behind it.
+// no settings file open and the shared services as they were at the start.
 class SettingsTest : public ::testing::Test {
 protected:
     TempDir Temp{"veldrune-settings"};
@@ -56,8 +55,7 @@ protected:
     }
     void TearDown() override {
         CloseSettingsFile();
-        FailWriteStepForTests(FailNothing);
-        SetSettingsLockWait(2000);
+        ResetSharedServicesForTests();
     }
 };
 
