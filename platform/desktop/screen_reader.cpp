@@ -12,6 +12,7 @@
 // libdbus is loaded at run time, and only where there is a bus to ask.
 #include "platform/desktop/desktop.h"
 #include "platform/platform.h"
+#include "platform/sdl/sdl_internal.h"
 #include "platform/shared/library_functions.h"
 
 #include <dbus/dbus.h>
@@ -31,13 +32,8 @@
 
 namespace {
 
-struct ScreenReaderWatch {
-    std::atomic<int> Switch{ScreenReaderNotKnown};   // a ScreenReaderSwitch; written by the watch thread
-    std::thread Thread;                              // game thread only
-    bool Started = false;                            // game thread only: WatchScreenReader was called
-    int WakePipe[2] = {-1, -1};                      // written by the game thread to end the watch
-};
-ScreenReaderWatch Watch;
+// The watch's state is Sdl.ScreenReader (sdl_internal.h).
+ScreenReaderWatch& Watch = Sdl.ScreenReader;
 
 // libdbus's functions the watch uses.
 struct Bus {

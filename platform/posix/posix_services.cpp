@@ -1,9 +1,10 @@
 // posix_services.cpp — the platform's services that need no SDL: the
 // millisecond clock, the sleep, the background thread, the program's own
 // path, launching a new instance of it and that instance's wait for this one
-// to give the display back.
+// to give the display back. Their state is Sdl.Process (sdl_internal.h).
 #include "platform/platform.h"
 #include "platform/posix/instance_handover.h"
+#include "platform/sdl/sdl_internal.h"
 #include "platform/posix/session_bus.h"
 
 #include <pthread.h>
@@ -26,21 +27,14 @@ extern char** environ;
 
 // [SECTION] Time
 
-namespace {
-
-uint64_t MonotonicMs() {
+uint64_t MonotonicMilliseconds() {
     timespec t{};
     clock_gettime(CLOCK_MONOTONIC, &t);
     return uint64_t(t.tv_sec) * 1000u + uint64_t(t.tv_nsec) / 1000000u;
 }
 
-// The clock counts from the program's start: this is set as the program is
-// loaded, before main.
-const uint64_t ClockStartMs = MonotonicMs();
-
-}  // namespace
-
-uint32_t MillisecondsSinceStart() { return uint32_t(MonotonicMs() - ClockStartMs); }
+// Counts from Sdl.Process.ClockStartMs, taken before main.
+uint32_t MillisecondsSinceStart() { return uint32_t(MonotonicMilliseconds() - Sdl.Process.ClockStartMs); }
 
 void Pause(int milliseconds) {
     if (milliseconds <= 0) return;
@@ -66,8 +60,6 @@ void* RunThread(void* data) {
     return nullptr;
 }
 
-std::atomic<int> ThreadsStarted{0};
-
 }  // namespace
 
 int StartThread(ThreadProc proc, int param) {
@@ -91,7 +83,7 @@ int StartThread(ThreadProc proc, int param) {
         delete start;
         return 0;
     }
-    return ++ThreadsStarted;
+    return ++Sdl.Process.ThreadsStarted;
 }
 
 // [SECTION] Process

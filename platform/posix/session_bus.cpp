@@ -6,6 +6,7 @@
 // on every new X display). A kiosk or a bare `startx` has no session bus, and
 // the menu needs none: there it names an address libdbus refuses at once.
 #include "platform/posix/session_bus.h"
+#include "platform/sdl/sdl_internal.h"
 
 #include <sys/stat.h>
 
@@ -21,10 +22,6 @@ namespace {
 // "Unknown address type", nothing is started and nothing is written.
 constexpr const char* NoBusAddress = "disabled:";
 constexpr const char* NoBusEntry = "DBUS_SESSION_BUS_ADDRESS=disabled:";
-
-// Whether KeepSessionBusFromStarting set the address (and so a new instance
-// must not inherit it).
-bool AddressIsOurs = false;
 
 // Whether libdbus would find a session bus without an address: the socket a
 // user's bus (systemd --user, dbus-user-session) listens on.
@@ -42,13 +39,13 @@ void KeepSessionBusFromStarting() {
     // The player's bus, named or found, is left to be used as it is.
     if ((address && *address) || UserBusSocketExists()) return;
     setenv("DBUS_SESSION_BUS_ADDRESS", NoBusAddress, 1);
-    AddressIsOurs = true;
+    Sdl.Process.BusAddressIsOurs = true;
 }
 
 std::vector<char*> EnvironmentForNewInstance() {
     std::vector<char*> env;
     for (char** e = environ; e && *e; ++e)
-        if (!(AddressIsOurs && std::strcmp(*e, NoBusEntry) == 0)) env.push_back(*e);
+        if (!(Sdl.Process.BusAddressIsOurs && std::strcmp(*e, NoBusEntry) == 0)) env.push_back(*e);
     env.push_back(nullptr);
     return env;
 }

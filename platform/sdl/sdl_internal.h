@@ -209,6 +209,29 @@ struct MusicGain {
     int Channels = 2;                      // of the opened output, set before the first mix
 };
 
+// The plain POSIX services the platform runs on (platform/posix/).
+// Milliseconds on the monotonic clock (posix_services.cpp); reads no global.
+uint64_t MonotonicMilliseconds();
+struct SdlProcess {
+    // When the program started, on the monotonic clock: taken as Sdl is made,
+    // while the program is loaded and before main runs, so that
+    // MillisecondsSinceStart counts from the program's start.
+    uint64_t ClockStartMs = MonotonicMilliseconds();
+    std::atomic<int> ThreadsStarted{0};   // threads StartThread started (any thread): the last one's number
+    // KeepSessionBusFromStarting named the address no bus can have (session_bus.cpp):
+    // a new instance must not inherit it. Set before any other thread runs.
+    bool BusAddressIsOurs = false;
+};
+
+// The desktop's screen-reader switch, followed by a thread of its own
+// (platform/desktop/screen_reader.cpp).
+struct ScreenReaderWatch {
+    std::atomic<int> Switch{ScreenReaderNotKnown};   // a ScreenReaderSwitch; written by the watch thread
+    std::thread Thread;                              // game thread only
+    bool Started = false;                            // game thread only: WatchScreenReader was called
+    int WakePipe[2] = {-1, -1};                      // written by the game thread to end the watch
+};
+
 struct SdlPlatform {
     bool Started = false;
     std::map<int, SDL_Window*> Windows;
@@ -234,6 +257,11 @@ struct SdlPlatform {
     SdlControllers Controllers;
     SdlSound Sound;
     MusicGain Gain;
+    SdlProcess Process;                 // the clock's start, threads started, the session bus address
+    ScreenReaderWatch ScreenReader;     // the desktop's screen-reader switch
+    // The speech service's state is not here: a speech thread stuck in a
+    // server that does not answer may wake after the statics are gone, so it
+    // lives on the heap, never destroyed (speech_service.cpp).
 };
 extern SdlPlatform Sdl;
 

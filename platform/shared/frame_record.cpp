@@ -51,8 +51,7 @@ bool operator==(const FrameOp& a, const FrameOp& b) {
 
 uint64_t NewPixelsIdentity() {
     // Only the game thread creates and changes sprites and fonts.
-    static uint64_t last = 0;
-    return ++last;
+    return ++Frames.LastPixelsIdentity;
 }
 
 // [SECTION] Recording

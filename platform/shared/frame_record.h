@@ -66,6 +66,10 @@ struct FrameRecordState {
     bool ScreenSpoilt = true;      // the window may not show Shown: the next present shows the whole frame
     uint64_t Presents = 0;         // frames actually presented, for the platform tests
     uint64_t PartialPresents = 0;  // of those, the ones that rendered only changed boxes
+    // The last number NewPixelsIdentity handed out. Never set back, not even
+    // by ResetFrameRecord: a sprite kept over a screen's close keeps its number,
+    // and no other pixels may ever get it. Game thread only.
+    uint64_t LastPixelsIdentity = 0;
 };
 extern FrameRecordState Frames;
 
