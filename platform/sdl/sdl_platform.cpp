@@ -11,7 +11,9 @@
 #include "platform/shared/picture_decode.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 SdlPlatform Sdl;
 
@@ -212,6 +214,34 @@ bool WindowCloseRequested() {
 // still choose another.
 constexpr const char* DesktopAppId = "org.veldrune.veldrune";
 
+namespace {
+
+// Where no display answers, SDL falls back to a driver that shows nothing
+// ("offscreen", "dummy"): the menu would run unseen, full screen lost at
+// once to a stand-by window nobody can bring back. Unless the environment
+// names the driver, that is no screen at all. A display server on a loaded
+// machine may fail a connection and take the next one (seen with X: about 1
+// start in 30 beside two busy processes), so a named display is asked again
+// for a few seconds before the start is given up.
+bool StartVideoOnADisplay() {
+    const bool driverChosen = std::getenv("SDL_VIDEODRIVER") != nullptr;
+    const bool displayNamed = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+    const uint32_t end = SDL_GetTicks() + 5000;
+    for (;;) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+            const char* driver = SDL_GetCurrentVideoDriver();
+            const bool showsNothing =
+                driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+            if (driverChosen || !showsNothing) return true;
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        }
+        if (!displayNamed || SDL_TICKS_PASSED(SDL_GetTicks(), end)) return false;
+        SDL_Delay(100);
+    }
+}
+
+}  // namespace
+
 bool StartPlatform() {
     if (Sdl.Started) return true;
     setenv("SDL_VIDEO_X11_WMCLASS", DesktopAppId, 0);
@@ -231,7 +261,12 @@ bool StartPlatform() {
     // SDL turns SIGTERM and SIGINT (a session logout, Ctrl-C, a plain kill)
     // into a quit request, so they end the program by the same clean
     // shutdown as the close box, also while it waits in the stand-by window.
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) return false;
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) return false;
+    if (!StartVideoOnADisplay()) {
+        std::fprintf(stderr, "Veldrune: no display to show the menu on\n");
+        SDL_Quit();
+        return false;
+    }
     if (TTF_Init() != 0) {
         SDL_Quit();
         return false;

@@ -370,29 +370,60 @@ std::string Run(const std::string& command) {
     return out;
 }
 
+// What a failed wait says: which step it last stopped at, whether the
+// program still runs (or how it ended), and every window of that name.
+static void ReportNoWindow(pid_t pid, const char* step) {
+    std::string state = "not asked";
+    if (pid > 0) {
+        siginfo_t info{};
+        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+            state = "not a child of the test";
+        else if (info.si_pid == 0)
+            state = "running: " + Run("grep -h '^State' /proc/" + std::to_string(pid) + "/status");
+        else if (info.si_code == CLD_EXITED)
+            state = "exited with " + std::to_string(info.si_status);
+        else
+            state = "killed by signal " + std::to_string(info.si_status);
+    }
+    std::fprintf(stderr, "WaitForWindow: gave up at \"%s\"; program %d %s; windows named Veldrune: [%s]\n", step,
+                 int(pid), state.c_str(),
+                 Run("for w in $(xdotool search --name Veldrune 2>/dev/null); do printf '%s pid=%s %s; ' $w "
+                     "\"$(xdotool getwindowpid $w 2>/dev/null)\" "
+                     "\"$(xwininfo -id $w 2>/dev/null | sed -n 's/.*Map State: //p')\"; done")
+                     .c_str());
+}
+
 // Keys go to the focused window, so it is given the focus. The window opens
 // before the assets load: the first drawn frame is the first that is not
 // wholly black. A window that goes while this waits (the stand-by window after
 // its activation) is given up for the newest one.
 std::string WaitForWindow(double timeoutSeconds, pid_t pid) {
     std::string id;
+    const char* step = "no visible window of the program";
     const bool found = WaitUntil([&] {
+        step = "no visible window of the program";
         id = FindWindow(pid);
         if (id.empty()) return false;
         if (!WindowIs(id, WindowState::Focused)) {
+            step = "the window never had the focus";
             ActivateWindow(id, true);
             if (!WindowIs(id, WindowState::Focused)) return false;
         }
+        step = "the window never settled";
         RgbaImage picture;
         if (!WaitUntilSettled(id, &picture, 5)) return false;
         // A screen too small for any of the menu's pictures (a hand-edited
         // size) shows its clear colour alone.
         if (picture.width < 64 || picture.height < 64) return true;
+        step = "the window stayed black";
         for (size_t i = 0; i < picture.pixels.size(); i += 4)
             if (picture.pixels[i] | picture.pixels[i + 1] | picture.pixels[i + 2]) return true;
         return false;
     }, timeoutSeconds);
-    if (!found) return {};
+    if (!found) {
+        ReportNoWindow(pid, step);
+        return {};
+    }
     Harness.Window = id;
     ForgetPointer();
     return id;

@@ -224,6 +224,20 @@ TEST(HostileProgram, ImpossibleWindowSizeNeverWaitsWithoutAWindow) {
     }
 }
 
+// With no display to show it on, SDL would run the menu on a driver that
+// shows nothing, unseen and waiting for ever: the program ends instead, and
+// says why. A display that is named but does not answer is asked again for a
+// few seconds first (a loaded display server may refuse one connection).
+TEST(HostileProgram, NoDisplayEndsTheProgramWithAMessage) {
+    for (const char* display : {"", ":479"}) {
+        SCOPED_TRACE(std::string("DISPLAY=") + display);
+        const std::string dir = MakeWorkDir("hostile-no-display");
+        Program p = Start(dir, "", {{"DISPLAY", display}, {"WAYLAND_DISPLAY", ""}, {"SDL_VIDEODRIVER", ""}});
+        EXPECT_EQ(WaitExit(p, 20), 1) << "still running, or ended otherwise";
+        EXPECT_NE(ReadFile(dir + "/stderr.txt").find("no display"), std::string::npos) << "nothing said why";
+    }
+}
+
 // Full screen at 0 x 0: the stand-by window comes back after every
 // activation (no screen of that size exists), no activation ends the program
 // with an X error, and a request to quit while it waits there (the system's
