@@ -24,11 +24,6 @@
 unsigned long XWindowOf(SDL_Window* w);
 
 
-inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
 // An RGBA image of one colour, every pixel opaque as the embedded images are.
 inline RgbaImage SolidImage(int w, int h, Color c) {
     RgbaImage img;
