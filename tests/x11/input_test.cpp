@@ -96,16 +96,11 @@ TEST_F(PlatformTest, RepeatsAndScancodesBeyondTheSlotsAreHarmless) {
 
 TEST_F(PlatformTest, MotionMovesThePointerInScreenPixelsClampedToTheScreen) {
     PlaceMouse(100, 100);
-    PushMotion(7, -3);
-    PushMotion(5, 1);
-    ASSERT_TRUE(PollMouse());
-    EXPECT_EQ(PointerX(), 112);
-    EXPECT_EQ(PointerY(), 98);
-    for (auto [dx, dy, x, y] : {std::array{-5000, 5000, 0, ScreenH - 1}, {100000, -100000, ScreenW - 1, 0}}) {
+    PushMotion(7, -3);   // two motions before one poll add up
+    for (auto [dx, dy, x, y] : {std::array{5, 1, 112, 98}, {-5000, 5000, 0, ScreenH - 1}, {100000, -100000, ScreenW - 1, 0}}) {
         PushMotion(dx, dy);
         ASSERT_TRUE(PollMouse());
-        EXPECT_EQ(PointerX(), x);
-        EXPECT_EQ(PointerY(), y);
+        EXPECT_EQ(Pointer(), (std::pair{x, y}));
     }
 }
 
@@ -149,8 +144,7 @@ TEST_F(PlatformTest, XdotoolTapAndRelativeMotionArrive) {
     ASSERT_TRUE(PollMouse());
     ASSERT_TRUE(need_display::NudgePointer(10, 5));
     need_display::PollFor(20, [] { return PollMouse() && PointerX() != 50; });
-    EXPECT_EQ(PointerX(), 60);
-    EXPECT_EQ(PointerY(), 65);
+    EXPECT_EQ(Pointer(), (std::pair{60, 65}));
 }
 
 // [SECTION] Window events
@@ -201,11 +195,14 @@ TEST_F(PlatformTest, AwaitWindowEventSkipsInputAndSeesTheCloseBox) {
 }
 
 TEST_F(PlatformTest, FullScreenStaysInactiveFromFocusLossUntilReopened) {
-    ASSERT_TRUE(OpenGameScreen(ScreenW, ScreenH, 32, "Veldrune", true, 60));
-    SDL_Window* screen = ScreenWindowForTests();
-    ASSERT_NE(screen, nullptr);
-    PushWindowEvent(screen, SDL_WINDOWEVENT_FOCUS_GAINED);
-    ASSERT_TRUE(ScreenIsActive());
+    SDL_Window* screen = nullptr;
+    auto openWithTheFocus = [&] {
+        ASSERT_TRUE(OpenGameScreen(ScreenW, ScreenH, 32, "Veldrune", true, 60));
+        ASSERT_NE(screen = ScreenWindowForTests(), nullptr);
+        PushWindowEvent(screen, SDL_WINDOWEVENT_FOCUS_GAINED);
+        ASSERT_TRUE(ScreenIsActive());
+    };
+    ASSERT_NO_FATAL_FAILURE(openWithTheFocus());
     PushWindowEvent(screen, SDL_WINDOWEVENT_FOCUS_LOST);
     PresentFrame();   // waits briefly for the display to come back, then gives up
     EXPECT_FALSE(ScreenIsActive());
@@ -213,10 +210,7 @@ TEST_F(PlatformTest, FullScreenStaysInactiveFromFocusLossUntilReopened) {
     PresentFrame();
     EXPECT_FALSE(ScreenIsActive()) << "only reopening the screen brings it back";
     // A loss that heals within the wait is no loss.
-    ASSERT_TRUE(OpenGameScreen(ScreenW, ScreenH, 32, "Veldrune", true, 60));
-    screen = ScreenWindowForTests();
-    PushWindowEvent(screen, SDL_WINDOWEVENT_FOCUS_GAINED);
-    ASSERT_TRUE(ScreenIsActive());
+    ASSERT_NO_FATAL_FAILURE(openWithTheFocus());
     PushWindowEvent(screen, SDL_WINDOWEVENT_FOCUS_LOST);
     PushWindowEvent(screen, SDL_WINDOWEVENT_FOCUS_GAINED);
     PresentFrame();

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -106,6 +107,9 @@ inline void PushWindowEvent(SDL_Window* w, uint8_t event) {
     e.window.windowID = SDL_GetWindowID(w);
     ASSERT_EQ(SDL_PushEvent(&e), 1);
 }
+
+// Where the pointer stands on the screen.
+inline std::pair<int, int> Pointer() { return {PointerX(), PointerY()}; }
 
 // The back buffer as drawn so far, through CaptureFrame into a scratch sprite.
 inline RgbaImage CaptureScreen(int w, int h, int scratch = 0) {

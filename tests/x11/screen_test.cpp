@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <thread>
@@ -44,6 +45,13 @@ struct Watchdog {
         Thread.join();
     }
 };
+
+// The display modes SDL lists for the first display, in its order.
+std::vector<SDL_DisplayMode> DisplayModes() {
+    std::vector<SDL_DisplayMode> modes(std::max(0, SDL_GetNumDisplayModes(0)));
+    for (int i = 0; i < int(modes.size()); ++i) SDL_GetDisplayMode(0, i, &modes[i]);
+    return modes;
+}
 
 // A started platform, stopped at the end, for the tests that open their own windows.
 class StartedPlatform : public ::testing::Test {
@@ -183,18 +191,14 @@ TEST_F(PlatformWindows, FullScreenAlwaysShowsAScreenOfTheAskedSize) {
     PresentFrame();
     EXPECT_TRUE(CaptureFrame(0, 0, 0, size.Width, size.Height));
     EXPECT_FALSE(CaptureFrame(0, 0, 0, size.Width + 1, size.Height));
-    bool switchable = false;
-    for (int i = 0; i < SDL_GetNumDisplayModes(0); ++i) {
-        SDL_DisplayMode m{};
-        SDL_GetDisplayMode(0, i, &m);
-        switchable |= m.w == size.Width && m.h == size.Height && m.refresh_rate == OfferedRefresh;
-    }
-    if (switchable) {
+    const std::vector<SDL_DisplayMode> modes = DisplayModes();
+    if (std::any_of(modes.begin(), modes.end(), [&](const SDL_DisplayMode& m) {
+            return m.w == size.Width && m.h == size.Height && m.refresh_rate == OfferedRefresh;
+        })) {
         SDL_DisplayMode current{};
         ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &current), 0);
-        EXPECT_EQ(current.w, size.Width);
-        EXPECT_EQ(current.h, size.Height);
-        EXPECT_EQ(current.refresh_rate, OfferedRefresh);
+        EXPECT_EQ((std::array{current.w, current.h, current.refresh_rate}),
+                  (std::array{size.Width, size.Height, OfferedRefresh}));
     } else {
         EXPECT_EQ(SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
@@ -217,11 +221,8 @@ TEST_F(PlatformModes, SixteenBitModesFirstThenFourBytesAPixelAsThirtyTwo) {
     EXPECT_EQ(ModeWidth(), 0) << "past the last entry";
 
     std::vector<Entry> sdl32;
-    for (int i = 0; i < SDL_GetNumDisplayModes(0); ++i) {
-        SDL_DisplayMode m{};
-        SDL_GetDisplayMode(0, i, &m);
+    for (const SDL_DisplayMode& m : DisplayModes())
         if (SDL_BYTESPERPIXEL(m.format) == 4) sdl32.push_back({m.w, m.h, 32, m.refresh_rate});
-    }
     ASSERT_FALSE(sdl32.empty()) << "an X server of 24-bit depth offers RGB888 modes";
     bool seen32 = false;
     std::vector<Entry> got32;
