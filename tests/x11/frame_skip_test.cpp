@@ -34,22 +34,13 @@ protected:
         ASSERT_TRUE(MakeBlendable(3, 3));
     }
 
-    void Label(const std::string& words) {
-        BeginTextOn(3);
-        UseFont(0);
-        DrawTextAt(0, 0, words, White);
-        EndText();
-    }
+    static void Label(const std::string& words) { DrawWords(3, 0, 0, words, White, false); }
 
     // One pass as the game makes it: clear, text pass, blending run,
     // optionally a capture of the finished back buffer, present.
     void Pass(RgbaImage* capture = nullptr) {
         ClearFrame(F.Clear);
-        BeginTextOn(TextOnScreen);
-        SetTextTransparent();
-        UseFont(0);
-        DrawTextAt(2, 2, F.Words, F.TextColour);
-        EndText();
+        DrawWords(TextOnScreen, 2, 2, F.Words, F.TextColour);
         BeginBlending();
         DrawBlended(F.Blendable, F.X, 40, F.Alpha);
         DrawBlended(3, 40, 80, 255);

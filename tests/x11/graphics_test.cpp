@@ -221,11 +221,7 @@ TEST_F(PlatformTest, TextIsMeasuredAndDrawnInsideItsExtent) {
     EXPECT_EQ(MeasureTextWidth("Neues Spiel"), 0) << "no font 7";
 
     ClearFrame(Black);
-    ASSERT_TRUE(BeginTextOn(TextOnScreen));
-    SetTextTransparent();
-    UseFont(0);
-    DrawTextAt(40, 30, "Neues Spiel", Color{250, 250, 250});
-    EndText();
+    ASSERT_TRUE(DrawWords(TextOnScreen, 40, 30, "Neues Spiel", Color{250, 250, 250}));
     int inside = 0, outside = 0, brightest = 0;
     CountPixels(Screen(), 0, 0, ScreenW, ScreenH, [&](Rgba p, int x, int y) {
         if (p.r == 0 && p.g == 0 && p.b == 0) return false;
@@ -241,12 +237,9 @@ TEST_F(PlatformTest, TextIsMeasuredAndDrawnInsideItsExtent) {
 TEST_F(PlatformTest, TextIntoASpriteEndsUpInItsPixelsAndIsKeyed) {
     ASSERT_TRUE(LoadFontFace(0, "DejaVu Sans", 11, 0));
     ASSERT_TRUE(CreateBlankSprite(801, 150, 25, SpriteBlendable));
-    ASSERT_TRUE(BeginTextOn(801));
-    SetTextTransparent();
     UseFont(0);
     const int w = MeasureTextWidth("Optionen"), h = MeasureTextHeight("Optionen");
-    DrawTextAt(75 - w / 2, 12 - h / 2, "Optionen", White);
-    EndText();
+    ASSERT_TRUE(DrawWords(801, 75 - w / 2, 12 - h / 2, "Optionen", White));
     RgbaImage px;
     ASSERT_TRUE(SpritePixelsForTests(801, px));
     int white = 0, grey = 0;
@@ -401,10 +394,7 @@ TEST_F(PlatformTest, APictureIsHeldOnceAsTheTextureOfItsVisibleBoxAndDrawsAsAWho
 
     // Text drawn into it lands on the whole picture, not on the box.
     ASSERT_TRUE(LoadFontFace(0, "DejaVu Sans", 11, 0));
-    ASSERT_TRUE(BeginTextOn(40));
-    UseFont(0);
-    DrawTextAt(0, 0, "W", White);
-    EndText();
+    ASSERT_TRUE(DrawWords(40, 0, 0, "W", White, false));
     ASSERT_TRUE(SpritePixelsForTests(40, px));
     EXPECT_TRUE(ShowsColour(px, 16, 12, Orange)) << "the picture stays beside the text";
     EXPECT_TRUE(ShowsColour(px, 30, 20, White));

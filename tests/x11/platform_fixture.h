@@ -108,6 +108,18 @@ inline void PushWindowEvent(SDL_Window* w, uint8_t event) {
     ASSERT_EQ(SDL_PushEvent(&e), 1);
 }
 
+// Words in font 0 at (x, y) on `target` (a sprite or TextOnScreen), with
+// their background left alone when `transparent`; false when the text pass
+// could not begin.
+inline bool DrawWords(int target, int x, int y, const std::string& words, Color colour, bool transparent = true) {
+    if (!BeginTextOn(target)) return false;
+    if (transparent) SetTextTransparent();
+    UseFont(0);
+    DrawTextAt(x, y, words, colour);
+    EndText();
+    return true;
+}
+
 // Where the pointer stands on the screen.
 inline std::pair<int, int> Pointer() { return {PointerX(), PointerY()}; }
 

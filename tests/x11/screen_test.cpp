@@ -13,6 +13,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <future>
 #include <thread>
 
 namespace {
@@ -32,16 +33,14 @@ int FramesInOneSecond() {
 // Pushes a quit after `seconds`, so that a wait for an event that never
 // comes fails the test instead of hanging it.
 struct Watchdog {
-    std::atomic<bool> Done{false};
+    std::promise<void> Done;   // kept when the wait ended in time
     std::thread Thread;
-    explicit Watchdog(int seconds) {
-        Thread = std::thread([this, seconds] {
-            for (int i = 0; i < seconds * 20 && !Done; ++i) SDL_Delay(50);
-            if (!Done) PushEvent(SDL_QUIT);
-        });
-    }
+    explicit Watchdog(int seconds)
+        : Thread([done = Done.get_future(), seconds] {
+              if (done.wait_for(std::chrono::seconds(seconds)) == std::future_status::timeout) PushEvent(SDL_QUIT);
+          }) {}
     ~Watchdog() {
-        Done = true;
+        Done.set_value();
         Thread.join();
     }
 };
