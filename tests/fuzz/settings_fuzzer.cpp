@@ -1,20 +1,12 @@
-// settings_fuzzer.cpp — fuzzes the settings text in memory: any bytes as the file, then a sequence of
-// sessions (parse, select groups, read, write, format) decoded from the input, checked against a
-// model of what was written.
-//
-// Input layout: the last byte n says how many bytes before it are operations;
-// everything before those is the file. A plain settings file from the corpus
-// is therefore a file followed by a few operations taken from its own tail.
-// The stored file is a string here, replaced whole at the end of a session
-// that wrote something, as the settings file on disk is.
-// Properties, checked on every input:
-//   - no crash and no sanitizer report;
-//   - every key written reads back its value (CR and LF written as spaces,
-//     surrounding blanks dropped), in the same session and after parsing the
-//     formatted text again;
-//   - a session without writes is not marked modified (so the file is left
-//     byte for byte as it was);
-//   - formatted text, parsed and formatted again, settles after one round.
+// settings_fuzzer.cpp — fuzzes the settings text in memory: any bytes as the file, then sessions
+// (parse, select groups, read, write, format) decoded from the input, checked against a model of
+// what was written. The input's last byte n says how many bytes before it are operations; the rest
+// is the file (so a corpus file is a file and a few operations from its own tail). The stored file
+// is a string, replaced whole at the end of a session that wrote something, as the file on disk is.
+// Checked on every input: no crash or sanitizer report; every key written reads back its value (CR
+// and LF as spaces, surrounding blanks dropped) in the same session and after parsing the formatted
+// text again; a session without writes is not marked modified (the file stays byte for byte); and
+// formatted text, parsed and formatted again, settles after one round.
 #include "formats/settings_text.h"
 
 #include <cstdio>
@@ -75,11 +67,10 @@ std::string MakeName(Cursor& in, bool group) {
     return name;
 }
 
-std::string Fold(const std::string& s) {
-    std::string out = s;
-    for (char& c : out)
+std::string Fold(std::string s) {
+    for (char& c : s)
         if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return out;
+    return s;
 }
 
 std::string ExpectedText(std::string value) {
@@ -192,12 +183,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 int32_t raw = 0;
                 if (in.Next() & 1) {
                     number = true;
-                    raw = int32_t(uint32_t(in.Next()) | uint32_t(in.Next()) << 8 | uint32_t(in.Next()) << 16 |
-                                  uint32_t(in.Next()) << 24);
+                    for (int shift = 0; shift < 32; shift += 8) raw = int32_t(uint32_t(raw) | uint32_t(in.Next()) << shift);
                     value = std::to_string(raw);
                 } else {
-                    size_t length = in.Next() % 48;
-                    for (size_t i = 0; i < length; ++i) value += char(in.Next());
+                    for (size_t length = in.Next() % 48; value.size() < length;) value += char(in.Next());
                 }
                 if (!m.Open) break;
                 WriteTextSetting(m.Text, key, value);

@@ -2,18 +2,16 @@
 // exclusive saves, and damaged input.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <png.h>
-#include <zlib.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <zlib.h>
+
+#include <array>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "../temp_dir.h"
@@ -30,16 +28,6 @@ protected:
     const std::string Dir = Temp.Path.string();
 };
 
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
 uint32_t BigEndian(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 
 // The concatenated IDAT payload of a PNG file (the zlib stream).
@@ -55,12 +43,24 @@ std::vector<uint8_t> IdatStream(const std::vector<uint8_t>& file) {
     return stream;
 }
 
-std::vector<uint8_t> Inflate(const std::vector<uint8_t>& stream, size_t expected) {
-    std::vector<uint8_t> out(expected + 16);
-    uLongf outSize = uLongf(out.size());
-    if (uncompress(out.data(), &outSize, stream.data(), uLong(stream.size())) != Z_OK) return {};
-    out.resize(outSize);
-    return out;
+// The filter byte of each of a PNG file's `height` rows of `rowBytes` (with
+// the filter byte), none when its image data does not inflate to exactly that.
+std::vector<int> RowFilters(const std::vector<uint8_t>& file, size_t rowBytes, int height) {
+    const std::vector<uint8_t> stream = IdatStream(file);
+    std::vector<uint8_t> raw(rowBytes * height + 16);
+    uLongf rawSize = uLongf(raw.size());
+    if (uncompress(raw.data(), &rawSize, stream.data(), uLong(stream.size())) != Z_OK || rawSize != rowBytes * height)
+        return {};
+    std::vector<int> filters;
+    for (int y = 0; y < height; ++y) filters.push_back(raw[y * rowBytes]);
+    return filters;
+}
+
+// The fields of a PNG file's header, or -1s when it has none.
+std::array<int, 5> HeaderOf(const std::vector<uint8_t>& file) {
+    PngHeader h;
+    if (!ReadPngHeader(file.data(), file.size(), h)) return {-1, -1, -1, -1, -1};
+    return {h.width, h.height, h.bitDepth, h.colorType, h.interlace};
 }
 
 // A colourful RGB test card with gradients, so filters would pay off.
@@ -74,16 +74,26 @@ std::vector<uint8_t> TestCard(int width, int height, size_t stride) {
     return rgb;
 }
 
+// What decoding width x height RGB pixels (rows `stride` apart) must give: the same, opaque.
+std::vector<uint8_t> OpaqueRgba(const std::vector<uint8_t>& rgb, int width, int height, size_t stride) {
+    std::vector<uint8_t> rgba;
+    for (int y = 0; y < height; ++y)
+        for (const uint8_t* p = &rgb[size_t(y) * stride]; p < &rgb[size_t(y) * stride] + width * 3; p += 3)
+            rgba.insert(rgba.end(), {p[0], p[1], p[2], 255});
+    return rgba;
+}
+
 // Encodes with libpng directly, for input the program's writer never makes.
 std::vector<uint8_t> EncodeWithLibpng(int width, int height, int bitDepth, int colorType, int interlace,
                                       const std::vector<uint8_t>& raw, const png_color* palette = nullptr,
                                       int paletteSize = 0, const png_byte* trns = nullptr, int trnsCount = 0) {
-    std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/veldrune-png-" +
-                       std::to_string(getpid()) + ".png";
-    FILE* file = std::fopen(path.c_str(), "wb");
+    std::vector<uint8_t> bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    png_init_io(png, file);
+    png_set_write_fn(png, &bytes, [](png_structp p, png_bytep data, size_t size) {
+        auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+        out->insert(out->end(), data, data + size);
+    }, nullptr);
     png_set_IHDR(png, info, width, height, bitDepth, colorType, interlace, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (palette) png_set_PLTE(png, info, palette, paletteSize);
@@ -95,9 +105,6 @@ std::vector<uint8_t> EncodeWithLibpng(int width, int height, int bitDepth, int c
     png_write_image(png, rows.data());
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    std::vector<uint8_t> bytes = ReadBytes(path);
-    std::remove(path.c_str());
     return bytes;
 }
 
@@ -114,15 +121,7 @@ TEST_F(PngCodecTest, RgbRoundTripHonoursStrideAndDecodesOpaque) {
     ASSERT_TRUE(DecodePngFile(path, image));
     ASSERT_EQ(image.width, width);
     ASSERT_EQ(image.height, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* want = &rgb[size_t(y) * stride + size_t(x) * 3];
-            const uint8_t* got = &image.pixels[(size_t(y) * width + x) * 4];
-            ASSERT_EQ(got[0], want[0]) << x << "," << y;
-            ASSERT_EQ(got[1], want[1]) << x << "," << y;
-            ASSERT_EQ(got[2], want[2]) << x << "," << y;
-            ASSERT_EQ(got[3], 255) << x << "," << y;
-        }
+    EXPECT_TRUE(image.pixels == OpaqueRgba(rgb, width, height, stride));
 }
 
 TEST_F(PngCodecTest, RgbFileIsPlainRgbWithFilterNoneAndLevelNine) {
@@ -131,30 +130,20 @@ TEST_F(PngCodecTest, RgbFileIsPlainRgbWithFilterNoneAndLevelNine) {
     std::string path = Dir + "/shot.png";
     ASSERT_EQ(WriteRgbPng(path, width, height, rgb.data(), width * 3, false), SaveOk);
     std::vector<uint8_t> file = ReadBytes(path);
-
-    PngHeader header;
-    ASSERT_TRUE(ReadPngHeader(file.data(), file.size(), header));
-    EXPECT_EQ(header.width, width);
-    EXPECT_EQ(header.height, height);
-    EXPECT_EQ(header.bitDepth, 8);
-    EXPECT_EQ(header.colorType, PNG_COLOR_TYPE_RGB);
-    EXPECT_EQ(header.interlace, PNG_INTERLACE_NONE);
-
+    EXPECT_EQ(HeaderOf(file), (std::array{width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE}))
+        << "width, height, bits, colour type, interlace";
     std::vector<uint8_t> stream = IdatStream(file);
     ASSERT_GE(stream.size(), 2u);
     // zlib header: deflate, and FLEVEL 3 ("maximum compression") for level 9.
     EXPECT_EQ(stream[0] & 0x0F, 8);
     EXPECT_EQ(stream[1] >> 6, 3);
-    const size_t rowBytes = 1 + width * 3;
-    std::vector<uint8_t> raw = Inflate(stream, rowBytes * height);
-    ASSERT_EQ(raw.size(), rowBytes * height);
-    for (int y = 0; y < height; ++y) EXPECT_EQ(raw[y * rowBytes], 0) << "filter byte of row " << y;
+    EXPECT_EQ(RowFilters(file, 1 + width * 3, height), std::vector<int>(height, PNG_FILTER_VALUE_NONE));
 }
 
 TEST_F(PngCodecTest, ExclusiveSaveRefusesAnExistingFileAndLeavesItAlone) {
     std::vector<uint8_t> rgb = TestCard(8, 8, 24);
     std::string path = Dir + "/shot.png";
-    WriteBytes(path, {'k', 'e', 'e', 'p'});
+    std::ofstream(path) << "keep";
     EXPECT_EQ(WriteRgbPng(path, 8, 8, rgb.data(), 24, true), SaveExists);
     EXPECT_EQ(ReadBytes(path), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
 
@@ -176,9 +165,7 @@ TEST_F(PngCodecTest, FailedWritesReportFailureAndLeaveNoFile) {
     EXPECT_EQ(WriteRgbPng(Dir + "/a.png", 0, 8, rgb.data(), 24, false), SaveFailed);
     EXPECT_EQ(WriteRgbPng(Dir + "/b.png", 8, 8, rgb.data(), 23, false), SaveFailed);
     EXPECT_EQ(WriteRgbPng(Dir + "/c.png", 8, 8, nullptr, 24, false), SaveFailed);
-    EXPECT_EQ(ReadBytes(Dir + "/a.png").size(), 0u);
-    EXPECT_EQ(access((Dir + "/b.png").c_str(), F_OK), -1);
-    EXPECT_EQ(access((Dir + "/c.png").c_str(), F_OK), -1);
+    for (const char* name : {"/a.png", "/b.png", "/c.png"}) EXPECT_FALSE(std::filesystem::exists(Dir + name)) << name;
     // The disk fills mid-write (a file-size limit makes writes fail with
     // EFBIG): failure is reported and the partial file is removed.
     const int w = 300, h = 300;
@@ -195,7 +182,7 @@ TEST_F(PngCodecTest, FailedWritesReportFailureAndLeaveNoFile) {
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, SaveFailed);
-    EXPECT_EQ(access((Dir + "/full.png").c_str(), F_OK), -1);
+    EXPECT_FALSE(std::filesystem::exists(Dir + "/full.png"));
     // Nothing of the attempt is left behind: the picture is written under a
     // temporary name and only then given its own.
     for (const auto& entry : std::filesystem::directory_iterator(Dir))
@@ -227,21 +214,16 @@ TEST_F(PngCodecTest, EncodingChoicesRoundTripAndSetTheRowFiltersAsked) {
         RgbaImage back;
         ASSERT_TRUE(DecodePng(file.data(), file.size(), back));
         EXPECT_EQ(back.pixels, image.pixels);
-        std::vector<uint8_t> stream = IdatStream(file);
-        std::vector<uint8_t> raw = Inflate(stream, rowBytes * image.height);
-        ASSERT_EQ(raw.size(), rowBytes * image.height);
+        const std::vector<int> filters = RowFilters(file, rowBytes, image.height);
+        ASSERT_EQ(filters.size(), size_t(image.height)) << "the image data inflates to its rows";
         if (c.expectedFilter >= 0) {
-            for (int y = 0; y < image.height; ++y) EXPECT_EQ(raw[y * rowBytes], c.expectedFilter) << "row " << y;
+            EXPECT_EQ(filters, std::vector<int>(image.height, c.expectedFilter));
         }
     }
     // The file writer: RGBA, 8 bits, not interlaced, alpha kept.
     ASSERT_TRUE(WriteRgbaPng(Dir + "/image.png", image, 6));
     std::vector<uint8_t> file = ReadBytes(Dir + "/image.png");
-    PngHeader header;
-    ASSERT_TRUE(ReadPngHeader(file.data(), file.size(), header));
-    EXPECT_EQ(header.colorType, PNG_COLOR_TYPE_RGBA);
-    EXPECT_EQ(header.bitDepth, 8);
-    EXPECT_EQ(header.interlace, PNG_INTERLACE_NONE);
+    EXPECT_EQ(HeaderOf(file), (std::array{40, 12, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE}));
     EXPECT_FALSE(WriteRgbaPng(Dir + "/bad.png", image, 10));
 
     EXPECT_FALSE(EncodeRgbaPng(image, {10, 0, PNG_FILTER_NONE}, file));
@@ -276,12 +258,7 @@ TEST_F(PngCodecTest, DecodesGrayPaletteSixteenBitAndInterlacedToRgba) {
     std::vector<uint8_t> rgb = TestCard(w, h, w * 3);
     file = EncodeWithLibpng(w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_ADAM7, rgb);
     ASSERT_TRUE(DecodePng(file.data(), file.size(), out));
-    ASSERT_EQ(out.pixels.size(), size_t(w * h * 4));
-    for (int i = 0; i < w * h; ++i) {
-        ASSERT_EQ(out.pixels[i * 4 + 0], rgb[i * 3 + 0]) << i;
-        ASSERT_EQ(out.pixels[i * 4 + 2], rgb[i * 3 + 2]) << i;
-        ASSERT_EQ(out.pixels[i * 4 + 3], 255) << i;
-    }
+    EXPECT_TRUE(out.pixels == OpaqueRgba(rgb, w, h, w * 3));
 }
 
 // [SECTION] Damaged input

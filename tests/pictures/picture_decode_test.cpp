@@ -11,6 +11,7 @@
 #include <mutex>
 #include <random>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "formats/png_codec.h"
@@ -50,8 +51,8 @@ struct Decode {
 };
 
 bool operator==(const KeyedPicture& a, const KeyedPicture& b) {
-    return a.Width == b.Width && a.Height == b.Height && a.CropX == b.CropX && a.CropY == b.CropY &&
-           a.CropW == b.CropW && a.CropH == b.CropH && a.Pixels == b.Pixels;
+    return std::tie(a.Width, a.Height, a.CropX, a.CropY, a.CropW, a.CropH, a.Pixels) ==
+           std::tie(b.Width, b.Height, b.CropX, b.CropY, b.CropW, b.CropH, b.Pixels);
 }
 
 // A batch of PNGs that live for the test, with the plain decode of each
@@ -87,9 +88,10 @@ struct Batch {
             EXPECT_TRUE(got.Picture == Plain[i].Picture) << i;
         }
     }
-    bool Take(int i) const {
+    bool Take(int i) const { return TakeAt(Data[i], Sizes[i]); }
+    bool TakeAt(const uint8_t* data, size_t size) const {
         Decode got;
-        return TakePictureDecodedAhead(Data[i], Sizes[i], got.Decoded, got.Picture);
+        return TakePictureDecodedAhead(data, size, got.Decoded, got.Picture);
     }
 };
 
@@ -101,16 +103,19 @@ enum class Hold {
     NonePending,  // waits until every picture is being decoded or done
 };
 
-// The decoding thread's hook, driven by the test.
-struct ThreadGate {
-    std::mutex Lock;
-    std::condition_variable Changed;
+// What the test asked of the decoding thread's hook and what it saw.
+struct GateState {
     int HoldAt = -1;                  // the picture the thread stops before
     Hold Until = Hold::Opened;
     bool Arrived = false;             // the thread stands before HoldAt
     bool Opened = false;              // the test let it go on
     bool TimedOut = false;            // a hold outlasted the deadline
     std::vector<int> Begun;           // the pictures the thread decoded, in order
+};
+// The decoding thread's hook, driven by the test.
+struct ThreadGate : GateState {
+    std::mutex Lock;
+    std::condition_variable Changed;
 };
 ThreadGate Gate;
 
@@ -136,10 +141,7 @@ class PicturesAhead : public ::testing::Test {
 protected:
     void SetUp() override {
         std::lock_guard<std::mutex> lock(Gate.Lock);
-        Gate.HoldAt = -1;
-        Gate.Until = Hold::Opened;
-        Gate.Arrived = Gate.Opened = Gate.TimedOut = false;
-        Gate.Begun.clear();
+        static_cast<GateState&>(Gate) = GateState{};
         SetDecodeAheadHookForTests(GateHook);
     }
     void TearDown() override {
@@ -221,11 +223,9 @@ TEST_F(PicturesAhead, BytesNotAnnouncedAreNeitherTakenNorLive) {
     EXPECT_FALSE(batch.Take(0)) << "announced while a batch ran";
     EXPECT_FALSE(PictureBytesLiveForTheRun(batch.Data[0], batch.Sizes[0]));
     const std::vector<uint8_t> copy = batch.Pngs[2];
-    bool decoded = false;
-    KeyedPicture picture;
-    EXPECT_FALSE(TakePictureDecodedAhead(copy.data(), copy.size(), decoded, picture)) << "same bytes, elsewhere";
+    EXPECT_FALSE(batch.TakeAt(copy.data(), copy.size())) << "same bytes, elsewhere";
     EXPECT_FALSE(PictureBytesLiveForTheRun(copy.data(), copy.size()));
-    EXPECT_FALSE(TakePictureDecodedAhead(batch.Data[2], batch.Sizes[2] - 1, decoded, picture)) << "shorter";
+    EXPECT_FALSE(batch.TakeAt(batch.Data[2], batch.Sizes[2] - 1)) << "shorter";
     EXPECT_TRUE(PictureBytesLiveForTheRun(batch.Data[2], batch.Sizes[2]));
     OpenGate();
     FinishDecodingAheadForTests();

@@ -12,24 +12,10 @@ namespace {
 
 const FrameBox Screen{0, 0, 800, 600};
 
-FrameOp Clear(Color c = {0, 0, 0}) {
-    FrameOp op;
-    op.Kind = FrameOpClear;
-    op.Colour = c;
-    op.Box = Screen;
-    return op;
-}
+FrameOp Clear(Color c = {0, 0, 0}) { return {FrameOpClear, 0, 0, 0, 0, 255, c, "", Screen}; }
 
 FrameOp Sprite(int number, int x, int y, int w, int h, int alpha = 255) {
-    FrameOp op;
-    op.Kind = FrameOpSprite;
-    op.Number = number;
-    op.Identity = uint64_t(number) * 100;
-    op.X = x;
-    op.Y = y;
-    op.Alpha = alpha;
-    op.Box = {x, y, w, h};
-    return op;
+    return {FrameOpSprite, number, uint64_t(number) * 100, x, y, alpha, {}, "", {x, y, w, h}};
 }
 
 // A page: backdrop, two items, the pointer last.

@@ -6,25 +6,21 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
-
-#include "platform/shared/file_safety.h"
 
 namespace {
 
 const std::string Picture(3000, 'p');
 
 // SettingsTest's tear-down also takes the failing links and locks away.
-class FileSystemTest : public SettingsTest {};
-
-std::string ScreenWidthAfterWriting(const std::string& cfg, int32_t width) {
-    OpenSettingsFile(cfg);
-    SelectGroup("Screen");
-    WriteSettingNumber("ScreenW", width);
-    CloseSettingsFile();
-    return Slurp(cfg);
-}
+class FileSystemTest : public SettingsTest {
+protected:
+    // A first start and a rewrite of the settings in `cfg` both land whole.
+    void ExpectSettingsSaved(const std::string& cfg) {
+        EXPECT_EQ(AfterSaving(cfg, 1024), ScreenFile(1024)) << "first start";
+        EXPECT_EQ(AfterSaving(cfg, 1280), ScreenFile(1280)) << "existing file";
+    }
+};
 
 }  // namespace
 
@@ -58,9 +54,7 @@ TEST_F(FileSystemTest, FailedDirectWriteLeavesNoCutPicture) {
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
         _exit(WriteFileSafely(big, Picture, true, 0644) == SaveFailed ? 0 : 3);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(ExitStatusOf(child), 0);
     EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{"Screenshot_1.png"});
 }
 
@@ -83,20 +77,20 @@ TEST_F(FileSystemTest, NewFileGetsItsBitsLessTheUmaskWithAndWithoutLinks) {
 // file is written directly (no rename there): no picture, no temporary file.
 TEST_F(FileSystemTest, FailedStepOfANewFileLeavesNothing) {
     const std::string shot = Folder + "/Screenshot_1.png";
-    for (int step = FailCreate; step <= FailRename; ++step) {
-        FailWriteStepForTests(step);
-        EXPECT_EQ(WriteFileSafely(shot, Picture, true, 0644), SaveFailed) << "step " << step;
-        EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{}) << "step " << step;
-    }
+    auto expectEveryStepFails = [&](int lastStep, const char* how) {
+        for (int step = FailCreate; step <= lastStep; ++step) {
+            SCOPED_TRACE(how + std::to_string(step));
+            FailWriteStepForTests(step);
+            EXPECT_EQ(WriteFileSafely(shot, Picture, true, 0644), SaveFailed);
+            EXPECT_TRUE(FolderListing(Folder).empty());
+        }
+    };
+    expectEveryStepFails(FailRename, "step ");
     FailWriteStepForTests(FailNothing);
     FailHardLinksForTests(EPERM);
     ASSERT_EQ(WriteFileSafely(shot, Picture, true, 0644), SaveOk);   // learns that this folder has no links
     std::filesystem::remove(shot);
-    for (int step = FailCreate; step < FailRename; ++step) {
-        FailWriteStepForTests(step);
-        EXPECT_EQ(WriteFileSafely(shot, Picture, true, 0644), SaveFailed) << "direct, step " << step;
-        EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{}) << "direct, step " << step;
-    }
+    expectEveryStepFails(FailRename - 1, "direct, step ");
 }
 
 // [SECTION] Locks the file system cannot give
@@ -107,8 +101,7 @@ class NoLocksTest : public FileSystemTest, public ::testing::WithParamInterface<
 
 TEST_P(NoLocksTest, SettingsAreStillSavedWithAndWithoutAFile) {
     FailLocksForTests(GetParam());
-    EXPECT_EQ(ScreenWidthAfterWriting(Cfg, 1024), Mark + "[Screen]\r\nScreenW = 1024\r\n") << "first start";
-    EXPECT_EQ(ScreenWidthAfterWriting(Cfg, 1280), Mark + "[Screen]\r\nScreenW = 1280\r\n") << "existing file";
+    ExpectSettingsSaved(Cfg);
 }
 
 INSTANTIATE_TEST_SUITE_P(Errors, NoLocksTest, ::testing::Values(ENOLCK, EBADF, EINVAL, EOPNOTSUPP));
@@ -119,7 +112,7 @@ TEST_F(FileSystemTest, ALockHeldElsewhereStillKeepsWritesOut) {
     ASSERT_GE(holder, 0);
     ASSERT_EQ(flock(holder, LOCK_EX), 0);
     Services.LockWaitMilliseconds = 20;
-    ScreenWidthAfterWriting(Cfg, 1024);
+    Save(Cfg, 1024);
     EXPECT_EQ(FolderListing(Folder), std::vector<std::string>{});
     close(holder);
 }
@@ -133,26 +126,18 @@ TEST_F(FileSystemTest, FatStickTakesScreenshotsAndSettings) {
     if (system("command -v mkfs.vfat >/dev/null 2>&1") != 0) GTEST_SKIP() << "mkfs.vfat (dosfstools) is missing";
     const std::string image = Folder + "/stick.img", stick = Folder + "/stick";
     std::filesystem::create_directory(stick);
-    {
-        std::ofstream make(image, std::ios::binary);
-        make.seekp(8 * 1024 * 1024 - 1);
-        make.put('\0');
-    }
+    Spit(image, "");
+    ASSERT_EQ(truncate(image.c_str(), 8 * 1024 * 1024), 0);
     ASSERT_EQ(system(("mkfs.vfat -n STICK '" + image + "' >/dev/null 2>&1").c_str()), 0);
     if (system(("mount -o loop '" + image + "' '" + stick + "' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "this machine refuses to mount a FAT image (no loop device or no vfat in the kernel)";
-    struct Unmount {
-        std::string Path;
-        ~Unmount() { umount2(Path.c_str(), MNT_DETACH); }
-    } unmount{stick};
+    Unmount unmount{stick};
 
     const std::string shot = stick + "/Screenshot_1.png";
     EXPECT_EQ(WriteFileSafely(shot, Picture, true, 0644), SaveOk);
     EXPECT_EQ(WriteFileSafely(shot, "another picture", true, 0644), SaveExists);
     EXPECT_EQ(Slurp(shot), Picture);
-    const std::string cfg = stick + "/Veldrune.cfg";
-    EXPECT_EQ(ScreenWidthAfterWriting(cfg, 1024), Mark + "[Screen]\r\nScreenW = 1024\r\n") << "first start";
-    EXPECT_EQ(ScreenWidthAfterWriting(cfg, 1280), Mark + "[Screen]\r\nScreenW = 1280\r\n") << "existing file";
+    ExpectSettingsSaved(stick + "/Veldrune.cfg");
     EXPECT_EQ(FolderListing(stick), (std::vector<std::string>{"Screenshot_1.png", "Veldrune.cfg"}));
 }
 
@@ -183,10 +168,10 @@ TEST_F(FileSystemTest, LeftoversOfRunsThatAreGoneAreRemovedAtStart) {
     for (const auto& name : removed) Spit(Folder + "/" + name, "cut");
     for (const auto& name : kept) Spit(Folder + "/" + name, "kept");
 
-    const std::string previous = std::filesystem::current_path();
-    std::filesystem::current_path(Folder);
-    RemoveStaleTemporaryFiles("Veldrune.cfg", "Screenshot_");
-    std::filesystem::current_path(previous);
+    {
+        const InFolder here(Folder);
+        RemoveStaleTemporaryFiles("Veldrune.cfg", "Screenshot_");
+    }
     kill(alive, SIGKILL);
     waitpid(alive, nullptr, 0);
 

@@ -16,6 +16,13 @@ std::string AfterWriting(const std::string& bytes, const std::string& group, con
     return FormatSettingsText(text);
 }
 
+// The text value of group's key in bytes, "" when absent.
+std::string ValueIn(const std::string& bytes, const std::string& group, const std::string& key) {
+    SettingsText text = ParseSettingsText(bytes);
+    SelectTextGroup(text, group);
+    return ReadTextSetting(text, key, "");
+}
+
 }  // namespace
 
 // [SECTION] Where writes land
@@ -100,9 +107,10 @@ TEST(SettingsText, LineFormsCommentsBlankLinesAndIndentationOnRewrite) {
 }
 
 TEST(SettingsText, TextValuesLoseSurroundingBlanks) {
-    SettingsText text = ParseSettingsText("[Settings]\nsettings.font =  \t Times New Roman \t \nsettings.page=\n");
+    const std::string bytes = "[Settings]\nsettings.font =  \t Times New Roman \t \nsettings.page=\n";
+    EXPECT_EQ(ValueIn(bytes, "Settings", "settings.font"), "Times New Roman");
+    SettingsText text = ParseSettingsText(bytes);
     SelectTextGroup(text, "Settings");
-    EXPECT_EQ(ReadTextSetting(text, "settings.font", "Papyrus"), "Times New Roman");
     EXPECT_EQ(ReadTextSetting(text, "settings.page", "Main"), "");
 }
 
@@ -114,29 +122,19 @@ TEST(SettingsText, NumbersReadAsDecimalPrefixesAndClampAt32Bits) {
         "max = 2147483647\nmin = -2147483648\nover = 2147483648\nfloat = 85.5\nhex = 0x20\n");
     SelectTextGroup(text, "Screen");
     EXPECT_EQ(ReadTextNumber(text, "empty", 800), 0) << "an empty value is 0, not the default";
-    EXPECT_EQ(ReadTextNumber(text, "suffix", 800), 1024);
-    EXPECT_EQ(ReadTextNumber(text, "blanks", 800), -12);
-    EXPECT_EQ(ReadTextNumber(text, "plus", 800), 7);
-    EXPECT_EQ(ReadTextNumber(text, "minus", 800), 0);
-    EXPECT_EQ(ReadTextNumber(text, "word", 800), 0);
-    EXPECT_EQ(ReadTextNumber(text, "spaced", 800), 0);
-    EXPECT_EQ(ReadTextNumber(text, "huge", 800), INT32_MAX);
-    EXPECT_EQ(ReadTextNumber(text, "neghuge", 800), INT32_MIN);
-    EXPECT_EQ(ReadTextNumber(text, "max", 800), INT32_MAX);
-    EXPECT_EQ(ReadTextNumber(text, "min", 800), INT32_MIN);
-    EXPECT_EQ(ReadTextNumber(text, "over", 800), INT32_MAX);
-    EXPECT_EQ(ReadTextNumber(text, "float", 800), 85);
-    EXPECT_EQ(ReadTextNumber(text, "hex", 800), 0);
-    EXPECT_EQ(ReadTextNumber(text, "absent", 800), 800);
+    const std::pair<const char*, int32_t> cases[] = {
+        {"suffix", 1024},       {"blanks", -12},        {"plus", 7},          {"minus", 0},
+        {"word", 0},            {"spaced", 0},          {"huge", INT32_MAX},  {"neghuge", INT32_MIN},
+        {"max", INT32_MAX},     {"min", INT32_MIN},     {"over", INT32_MAX},  {"float", 85},
+        {"hex", 0},             {"absent", 800}};
+    for (const auto& [key, value] : cases) EXPECT_EQ(ReadTextNumber(text, key, 800), value) << key;
 }
 
 // [SECTION] Encodings and the mark
 
 TEST(SettingsText, Latin1FileReadsUmlautAndIsWrittenBackAsUtf8WithMark) {
     const std::string latin1 = "[Settings]\nsettings.language = Fr\xE4nkisch\n; gr\xFC\xDF" "e\n";
-    SettingsText text = ParseSettingsText(latin1);
-    SelectTextGroup(text, "Settings");
-    EXPECT_EQ(ReadTextSetting(text, "settings.language", ""), "Fr\xC3\xA4nkisch");
+    EXPECT_EQ(ValueIn(latin1, "Settings", "settings.language"), "Fr\xC3\xA4nkisch");
     EXPECT_EQ(AfterWriting(latin1, "Settings", "settings.fps", "1"),
               Mark + "[Settings]\r\nsettings.language = Fr\xC3\xA4nkisch\r\n; gr\xC3\xBC\xC3\x9F" "e\r\n"
                      "settings.fps = 1\r\n");
@@ -151,20 +149,15 @@ TEST(SettingsText, Utf8FileWithoutMarkIsNotDoubleEncoded) {
 TEST(SettingsText, NearlyUtf8IsLatin1) {
     // Overlong "/" (C0 AF), a surrogate (ED A0 80), a cut sequence and a code
     // point above U+10FFFF are not UTF-8, so the whole file is Latin-1.
-    const char* cases[] = {"x = \xC0\xAF\n", "x = \xED\xA0\x80\n", "x = \xC3\n", "x = \xF4\x90\x80\x80\n"};
-    const char* expected[] = {"\xC3\x80\xC2\xAF", "\xC3\xAD\xC2\xA0\xC2\x80", "\xC3\x83",
-                              "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"};
-    for (int i = 0; i < 4; ++i) {
-        SettingsText text = ParseSettingsText(std::string("[G]\n") + cases[i]);
-        SelectTextGroup(text, "G");
-        EXPECT_EQ(ReadTextSetting(text, "x", ""), expected[i]) << "case " << i;
-    }
+    const std::pair<const char*, const char*> cases[] = {{"\xC0\xAF", "\xC3\x80\xC2\xAF"},
+                                                         {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},
+                                                         {"\xC3", "\xC3\x83"},
+                                                         {"\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80"}};
+    for (const auto& [value, read] : cases) EXPECT_EQ(ValueIn("[G]\nx = " + std::string(value) + "\n", "G", "x"), read);
 }
 
 TEST(SettingsText, FileWithMarkKeepsItsBytesEvenWhenNotUtf8) {
-    SettingsText text = ParseSettingsText(Mark + "[G]\r\nx = \xE4\r\n");
-    SelectTextGroup(text, "G");
-    EXPECT_EQ(ReadTextSetting(text, "x", ""), "\xE4");
+    EXPECT_EQ(ValueIn(Mark + "[G]\r\nx = \xE4\r\n", "G", "x"), "\xE4");
     EXPECT_EQ(AfterWriting(Mark + "[G]\r\nx = \xE4\r\n", "G", "y", "1"), Mark + "[G]\r\nx = \xE4\r\ny = 1\r\n");
 }
 
@@ -176,9 +169,7 @@ TEST(SettingsText, EmptyFileIsWrittenWithoutMarkUnlessItsContentIsNotUtf8) {
     // Without the mark these bytes would come back as Latin-1, changed.
     const std::string latin = AfterWriting("", "Application", "Path", "/srv/\xE4/");
     EXPECT_EQ(latin, Mark + "[Application]\r\nPath = /srv/\xE4/\r\n");
-    SettingsText text = ParseSettingsText(latin);
-    SelectTextGroup(text, "Application");
-    EXPECT_EQ(ReadTextSetting(text, "Path", ""), "/srv/\xE4/");
+    EXPECT_EQ(ValueIn(latin, "Application", "Path"), "/srv/\xE4/");
 }
 
 // [SECTION] Through the file
@@ -230,11 +221,8 @@ TEST_F(SettingsTest, EmptyExistingFileIsWrittenWithoutMark) {
 
 TEST_F(SettingsTest, BackslashesInThePathAreFolderSeparators) {
     std::filesystem::create_directory(Folder + "/Sub");
-    OpenSettingsFile(Folder + "\\Sub\\Veldrune.cfg");
-    SelectGroup("Screen");
-    WriteSettingNumber("ScreenW", 1024);
-    CloseSettingsFile();
-    EXPECT_EQ(Slurp(Folder + "/Sub/Veldrune.cfg"), Mark + "[Screen]\r\nScreenW = 1024\r\n");
+    Save(Folder + "\\Sub\\Veldrune.cfg", 1024);
+    EXPECT_EQ(Slurp(Folder + "/Sub/Veldrune.cfg"), ScreenFile(1024));
 }
 
 TEST_F(SettingsTest, OpeningAgainClosesAndWritesTheOpenFile) {

@@ -30,7 +30,7 @@ void Age(const std::string& path, int age) {
 // Another instance holds the lock for as long as it likes; reading goes on
 // at once. (A reader that waited would be stopped by the alarm.)
 TEST_F(SettingsTest, ReadingNeverWaitsForTheLock) {
-    Spit(Cfg, Mark + "[Screen]\r\nScreenW = 1024\r\n");
+    Spit(Cfg, ScreenFile(1024));
     int holder = open(Cfg.c_str(), O_RDWR);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(flock(holder, LOCK_EX), 0);
@@ -43,23 +43,21 @@ TEST_F(SettingsTest, ReadingNeverWaitsForTheLock) {
             if (ReadScreenWidth(cfg) != "1024") _exit(1);
         _exit(0);
     }
-    int status = 0;
-    waitpid(reader, &status, 0);
+    const int status = ExitStatusOf(reader);
     close(holder);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << (WIFSIGNALED(status) ? "the reader waited for the lock" : "the reader read something else");
+    EXPECT_EQ(status, 0) << (status == 200 ? "the reader waited for the lock" : "the reader read something else");
 }
 
 // A write in a reading session reaches neither the file nor the next read.
 TEST_F(SettingsTest, ReadingWithoutTheLockSavesNothing) {
-    Spit(Cfg, Mark + "[Screen]\r\nScreenW = 1024\r\n");
+    Spit(Cfg, ScreenFile(1024));
     Age(Cfg, 100);
     EXPECT_EQ(ReadScreenWidth(Cfg), "1024");
     OpenSettingsFileToRead(Cfg);
     SelectGroup("Screen");
     WriteSettingNumber("ScreenW", 1);
     CloseSettingsFile();
-    EXPECT_EQ(Slurp(Cfg), Mark + "[Screen]\r\nScreenW = 1024\r\n");
+    EXPECT_EQ(Slurp(Cfg), ScreenFile(1024));
     EXPECT_EQ(ReadScreenWidth(Cfg), "1024");
 }
 
@@ -72,7 +70,7 @@ TEST_F(SettingsTest, UnchangedFileIsNotParsedAgainAndEveryChangeIsSeen) {
         EXPECT_EQ(ReadScreenWidth(Cfg), expected);
         return Services.ParseCount - before;
     };
-    Spit(Cfg, Mark + "[Screen]\r\nScreenW = 1024\r\n");
+    Spit(Cfg, ScreenFile(1024));
     Age(Cfg, 100);
     EXPECT_EQ(parsesFor("1024"), 1);
     EXPECT_EQ(parsesFor("1024"), 0) << "unchanged";
@@ -81,23 +79,20 @@ TEST_F(SettingsTest, UnchangedFileIsNotParsedAgainAndEveryChangeIsSeen) {
     // Rewritten in place, same size, modification time set back as it was.
     struct stat before {};
     ASSERT_EQ(stat(Cfg.c_str(), &before), 0);
-    Spit(Cfg, Mark + "[Screen]\r\nScreenW = 1280\r\n");
+    Spit(Cfg, ScreenFile(1280));
     timespec same[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(utimensat(AT_FDCWD, Cfg.c_str(), same, 0), 0);
     EXPECT_EQ(parsesFor("1280"), 1) << "the change time tells";
 
     // Replaced whole by another file of the same size and time.
     const std::string other = Folder + "/other";
-    Spit(other, Mark + "[Screen]\r\nScreenW = 1920\r\n");
+    Spit(other, ScreenFile(1920));
     ASSERT_EQ(utimensat(AT_FDCWD, other.c_str(), same, 0), 0);
     ASSERT_EQ(rename(other.c_str(), Cfg.c_str()), 0);
     EXPECT_EQ(parsesFor("1920"), 1) << "another file";
 
     // Written by this program: the cache is forgotten.
-    OpenSettingsFile(Cfg);
-    SelectGroup("Screen");
-    WriteSettingNumber("ScreenW", 2048);
-    CloseSettingsFile();
+    Save(Cfg, 2048);
     EXPECT_EQ(ReadScreenWidth(Cfg), "2048");
 
     // A file changed within the last second may change again within one tick

@@ -9,6 +9,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,13 +40,45 @@ inline std::vector<std::string> FolderListing(const std::string& folder) {
     return names;
 }
 
+// A file holding only [Screen] with ScreenW, as the program writes it.
+inline std::string ScreenFile(int width) { return Mark + "[Screen]\r\nScreenW = " + std::to_string(width) + "\r\n"; }
+
+// One session that writes a number and closes, as the game saves a setting.
+inline void Save(const std::string& cfg, int32_t value, const std::string& key = "ScreenW",
+                 const std::string& group = "Screen") {
+    OpenSettingsFile(cfg);
+    SelectGroup(group);
+    WriteSettingNumber(key, value);
+    CloseSettingsFile();
+}
+// The same, and the file's bytes afterwards.
+inline std::string AfterSaving(const std::string& cfg, int32_t value, const std::string& key = "ScreenW",
+                               const std::string& group = "Screen") {
+    Save(cfg, value, key, group);
+    return Slurp(cfg);
+}
+
+// The exit status of a child (0 passed), 200 when it did not exit.
+inline int ExitStatusOf(pid_t child) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+}
+
+// Takes a file system a test mounted away again, whatever the test's outcome.
+struct Unmount {
+    std::string Path;
+    ~Unmount() { umount2(Path.c_str(), MNT_DETACH); }
+};
+
 // Each test gets its own folder (ctest runs tests in parallel) and leaves
 // no settings file open and the shared services as they were at the start.
 class SettingsTest : public ::testing::Test {
 protected:
     TempDir Temp{"veldrune-settings"};
     std::string Folder;   // Temp's path
-    std::string Cfg;
+    std::string Cfg;      // the settings file in it
+    const std::vector<std::string> OnlyCfg{"Veldrune.cfg"};   // a folder holding the settings file alone
 
     void SetUp() override {
         ASSERT_FALSE(Temp.Path.empty());
@@ -69,7 +102,5 @@ inline int RunUnprivileged(const std::function<int()>& check) {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(100);
         _exit(check());
     }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+    return ExitStatusOf(pid);
 }

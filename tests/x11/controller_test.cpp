@@ -13,7 +13,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 
 #include "assets/assets.h"
 #include "core/core.h"
@@ -69,9 +68,9 @@ protected:
     void SetAxis(SDL_GameControllerAxis axis, int value) {
         ASSERT_EQ(SDL_JoystickSetVirtualAxis(Stick, axis, Sint16(value)), 0) << SDL_GetError();
     }
-    // Polls until `done` holds; false after the deadline.
-    static bool PollUntil(const std::function<bool(bool plugged)>& done) {
-        return need_display::PollFor(20, [&] { return done(PollController()); });
+    // Polls until PollController says a pad is plugged in (or not); false after the deadline.
+    static bool PollUntilPlugged(bool plugged = true) {
+        return need_display::PollFor(20, [&] { return PollController() == plugged; });
     }
 
     int Index = -1;
@@ -83,7 +82,7 @@ protected:
 TEST_F(ControllerTest, APluggedPadIsFoundItsButtonsHaveReleasedEdgesAndPullingItOutLeavesNothing) {
     Plug();
     EXPECT_TRUE(SDL_IsGameController(Index)) << "SDL's own mapping for a virtual pad";
-    ASSERT_TRUE(PollUntil([](bool plugged) { return plugged; })) << "the pad was never found";
+    ASSERT_TRUE(PollUntilPlugged()) << "the pad was never found";
 
     SetButton(SDL_CONTROLLER_BUTTON_A, true);
     SetButton(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
@@ -109,7 +108,7 @@ TEST_F(ControllerTest, APluggedPadIsFoundItsButtonsHaveReleasedEdgesAndPullingIt
     ASSERT_TRUE(PollController());
     EXPECT_FALSE(ControllerButtonReleased(PadEast));
     Unplug();
-    ASSERT_TRUE(PollUntil([](bool plugged) { return !plugged; })) << "the pad was never let go";
+    ASSERT_TRUE(PollUntilPlugged(false)) << "the pad was never let go";
     EXPECT_FALSE(ControllerButtonReleased(PadEast));
     EXPECT_FALSE(ControllerButtonDown(PadLeft));
     EXPECT_EQ(ControllerStickX(), 0);
@@ -117,7 +116,7 @@ TEST_F(ControllerTest, APluggedPadIsFoundItsButtonsHaveReleasedEdgesAndPullingIt
 
     // Plugged in again, it works at once.
     Plug();
-    ASSERT_TRUE(PollUntil([](bool plugged) { return plugged; }));
+    ASSERT_TRUE(PollUntilPlugged());
     SetButton(SDL_CONTROLLER_BUTTON_DPAD_UP, true);
     ASSERT_TRUE(PollController());
     EXPECT_TRUE(ControllerButtonDown(PadUp));
@@ -132,7 +131,7 @@ TEST_F(ControllerTest, ADeviceWithoutAMappingIsIgnored) {
     SDL_Joystick* const unmapped = Stick;
     const int unmappedIndex = Index;
     Plug();
-    EXPECT_TRUE(PollUntil([](bool plugged) { return plugged; })) << "the pad after it was never found";
+    EXPECT_TRUE(PollUntilPlugged()) << "the pad after it was never found";
     EXPECT_FALSE(ControllerButtonDown(PadSouth)) << "the device without a mapping was taken as a pad";
     Unplug();   // the later one first: detaching renumbers the ones after it
     SDL_JoystickClose(unmapped);
@@ -146,8 +145,7 @@ TEST_F(ControllerTest, ADeviceWithoutAMappingIsIgnored) {
 TEST_F(ControllerTest, TheStickPastItsDeadZoneMovesTheMenuPointerAndRepeatsWhileHeld) {
     // The pointer is clamped to the screen: this one must hold the menu.
     CloseGameScreen();
-    ASSERT_TRUE(OpenGameWindow(0, 0, 0, 800, 600, "Veldrune", WindowFramed));
-    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 800, 600, false, 0, 0, true));
+    ASSERT_NO_FATAL_FAILURE(OpenFramedScreen(800, 600));
     Cfg.ScreenW = 800;
     Cfg.ScreenH = 600;
     FillLayoutTable();
@@ -155,42 +153,36 @@ TEST_F(ControllerTest, TheStickPastItsDeadZoneMovesTheMenuPointerAndRepeatsWhile
     Menu.MenuSelect = MenuControl;
     const ItemBox& forward = Layout.ForwardBox;
     PlaceMouse(forward.x + 75, forward.y + 10);
-    auto pass = [] {
-        PollKeyboard();
-        PollMouse();
-        const bool plugged = PollController();
-        NavigateByDirection();
-        return plugged;
+    // `count` passes of the menu's input, 10 ms apart.
+    auto passes = [](int count) {
+        for (int i = 0; i < count; ++i) {
+            PollKeyboard();
+            PollMouse();
+            PollController();
+            NavigateByDirection();
+            if (count > 1) SDL_Delay(10);
+        }
     };
 
     Plug();
-    ASSERT_TRUE(PollUntil([](bool plugged) { return plugged; }));
+    ASSERT_TRUE(PollUntilPlugged());
     SetAxis(SDL_CONTROLLER_AXIS_LEFTY, PadStickRange / 3);   // inside the dead zone
-    for (int i = 0; i < 30; ++i) {
-        pass();
-        SDL_Delay(10);
-    }
+    passes(30);
     EXPECT_EQ(PointerY(), forward.y + 10) << "a stick inside its dead zone moves nothing";
 
     SetAxis(SDL_CONTROLLER_AXIS_LEFTY, PadStickRange);
-    pass();
+    passes(1);
     EXPECT_EQ(PointerY(), Layout.BackwardBox.y + 10) << "the first push moves one item at once";
     // Held for a second: the repeat moves it on (how far depends on how
     // regularly this busy machine polls; it cannot leave the screen).
-    for (int i = 0; i < 100; ++i) {
-        pass();
-        SDL_Delay(10);
-    }
+    passes(100);
     EXPECT_GT(PointerY(), Layout.LeftBox.y + 10) << "no repeat while held";
     EXPECT_EQ(PointerX(), forward.x + 75);
 
     SetAxis(SDL_CONTROLLER_AXIS_LEFTY, 0);
-    pass();
+    passes(1);
     const int restY = PointerY();
-    for (int i = 0; i < 50; ++i) {
-        pass();
-        SDL_Delay(10);
-    }
+    passes(50);
     EXPECT_EQ(PointerY(), restY) << "a stick at rest moves nothing";
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
 }

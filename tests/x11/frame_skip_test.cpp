@@ -26,38 +26,26 @@ protected:
     void SetUp() override {
         PlatformTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        const auto red = PngBytes(SolidImage(16, 16, Red)), green = PngBytes(SolidImage(16, 16, Green));
-        ASSERT_TRUE(LoadSpriteFromMemory(1, red.data(), red.size(), SpriteBlendable));
-        ASSERT_TRUE(LoadSpriteFromMemory(2, green.data(), green.size(), SpriteBlendable));
-        ASSERT_TRUE(MakeBlendable(1, 1));
-        ASSERT_TRUE(MakeBlendable(2, 2));
+        ASSERT_TRUE(LoadPicture(1, SolidImage(16, 16, Red), 1));
+        ASSERT_TRUE(LoadPicture(2, SolidImage(16, 16, Green), 2));
         ASSERT_TRUE(LoadFontFace(0, "DejaVu Sans", 12, 0));
         ASSERT_TRUE(CreateBlankSprite(3, 60, 20, SpriteBlendable));
         Label("Start");
         ASSERT_TRUE(MakeBlendable(3, 3));
     }
 
-    void Label(const std::string& words) {
-        BeginTextOn(3);
-        UseFont(0);
-        DrawTextAt(0, 0, words, White);
-        EndText();
-    }
+    static void Label(const std::string& words) { DrawWords(3, 0, 0, words, White, false); }
 
     // One pass as the game makes it: clear, text pass, blending run,
     // optionally a capture of the finished back buffer, present.
     void Pass(RgbaImage* capture = nullptr) {
         ClearFrame(F.Clear);
-        BeginTextOn(TextOnScreen);
-        SetTextTransparent();
-        UseFont(0);
-        DrawTextAt(2, 2, F.Words, F.TextColour);
-        EndText();
+        DrawWords(TextOnScreen, 2, 2, F.Words, F.TextColour);
         BeginBlending();
         DrawBlended(F.Blendable, F.X, 40, F.Alpha);
         DrawBlended(3, 40, 80, 255);
         EndBlending();
-        if (capture) *capture = CaptureScreen(ScreenW, ScreenH);
+        if (capture) *capture = Screen();
         PresentFrame();
     }
 
@@ -81,13 +69,7 @@ protected:
         ASSERT_TRUE(settled) << "the new window never came to rest (shown, focused, nothing new to present)";
     }
 
-    void PushWindowEvent(uint8_t event) {
-        SDL_Event e{};
-        e.type = SDL_WINDOWEVENT;
-        e.window.windowID = SDL_GetWindowID(ScreenWindowForTests());
-        e.window.event = event;
-        SDL_PushEvent(&e);
-    }
+    static void PushWindowEvent(uint8_t event) { ::PushWindowEvent(ScreenWindowForTests(), event); }
 };
 
 }  // namespace
@@ -110,7 +92,6 @@ TEST_F(FrameSkipTest, AnUnchangedFrameIsPresentedOnceWhilePassesKeepTheRefreshRa
 }
 
 TEST_F(FrameSkipTest, EveryChangePresentsAgainWithinOnePass) {
-    const auto blue = PngBytes(SolidImage(16, 16, Color{30, 30, 200}));
     struct Change {
         const char* What;
         std::function<void()> Make;
@@ -123,18 +104,14 @@ TEST_F(FrameSkipTest, EveryChangePresentsAgainWithinOnePass) {
         {"a text in another colour", [&] { F.TextColour = Color{140, 140, 140}; }},
         {"another clear colour", [&] { F.Clear = Color{0, 0, 1}; }},
         {"a blendable bound to another sprite", [&] { MakeBlendable(2, 1); }},
-        {"a sprite replaced under its number", [&] { LoadSpriteFromMemory(1, blue.data(), blue.size(), SpriteBlendable); }},
+        {"a sprite replaced under its number", [&] { LoadPicture(1, SolidImage(16, 16, Color{30, 30, 200})); }},
         {"a label rendered again", [&] { Label("Again"); }},
         {"a font loaded again", [&] { LoadFontFace(0, "DejaVu Sans", 13, 0); }},
         {"the window exposed", [&] { PushWindowEvent(SDL_WINDOWEVENT_EXPOSED); }},
         {"the window restored", [&] { PushWindowEvent(SDL_WINDOWEVENT_RESTORED); }},
         {"the window moved to another display", [&] { PushWindowEvent(SDL_WINDOWEVENT_DISPLAY_CHANGED); }},
         {"the focus regained", [&] { PushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED); }},
-        {"the renderer's targets reset", [&] {
-             SDL_Event e{};
-             e.type = SDL_RENDER_TARGETS_RESET;
-             SDL_PushEvent(&e);
-         }},
+        {"the renderer's targets reset", [&] { PushEvent(SDL_RENDER_TARGETS_RESET); }},
     };
     ASSERT_NO_FATAL_FAILURE(Settle());
     for (const Change& change : changes) {
@@ -166,15 +143,14 @@ TEST_F(FrameSkipTest, AScreenshotOfAnUnchangedFrameIsWhatAFullRedrawGives) {
 
 TEST_F(FrameSkipTest, ASpriteChangedAfterItWasDrawnShowsItsOldPixelsInThatFrame) {
     ASSERT_NO_FATAL_FAILURE(Settle());
-    const auto green = PngBytes(SolidImage(16, 16, Green));
     ClearFrame(F.Clear);
     BeginBlending();
     DrawBlended(1, 10, 40, 255);
-    LoadSpriteFromMemory(1, green.data(), green.size(), SpriteBlendable);   // after the draw
+    LoadPicture(1, SolidImage(16, 16, Green));   // after the draw
     DrawBlended(1, 30, 40, 255);
     EndBlending();
-    const RgbaImage frame = CaptureScreen(ScreenW, ScreenH);
+    const RgbaImage frame = Screen();
     PresentFrame();
-    EXPECT_TRUE(NearColour(PixelOf(frame, 12, 42), Red.r, Red.g, Red.b)) << "drawn before the change";
-    EXPECT_TRUE(NearColour(PixelOf(frame, 32, 42), Green.r, Green.g, Green.b)) << "drawn after the change";
+    EXPECT_TRUE(ShowsColour(frame, 12, 42, Red, 1)) << "drawn before the change";
+    EXPECT_TRUE(ShowsColour(frame, 32, 42, Green, 1)) << "drawn after the change";
 }

@@ -4,7 +4,9 @@
 #include "platform_fixture.h"
 #include "menu/menu.h"
 
+#include <array>
 #include <filesystem>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -29,18 +31,15 @@ RgbaImage KeyingImage() {
 // [SECTION] Keying on black
 
 TEST_F(PlatformTest, DecodedSpriteIsKeyedOnExactBlackOnly) {
-    const auto png = PngBytes(KeyingImage());
-    ASSERT_TRUE(LoadSpriteFromMemory(5, png.data(), png.size(), SpriteBlendable));
+    ASSERT_TRUE(LoadPicture(5, KeyingImage()));
     RgbaImage px;
     ASSERT_TRUE(SpritePixelsForTests(5, px));
     ASSERT_EQ(px.width, 4);
     ASSERT_EQ(px.height, 2);
-    EXPECT_EQ(PixelOf(px, 0, 0).a, 255);
-    EXPECT_EQ(PixelOf(px, 1, 0).a, 0) << "exact black is see-through";
-    EXPECT_EQ(PixelOf(px, 2, 0).a, 255) << "near-black is still a colour";
-    EXPECT_EQ(PixelOf(px, 3, 0).a, 255);
-    EXPECT_EQ(PixelOf(px, 2, 1).a, 0);
-    EXPECT_TRUE(NearColour(PixelOf(px, 3, 0), 200, 100, 50, 0));
+    // Exact black is see-through; near-black (2, 0) is still a colour.
+    for (auto [x, y, alpha] : {std::tuple{0, 0, 255}, {1, 0, 0}, {2, 0, 255}, {3, 0, 255}, {2, 1, 0}})
+        EXPECT_EQ(PixelOf(px, x, y).a, alpha) << x << "," << y;
+    EXPECT_TRUE(ShowsColour(px, 3, 0, Orange));
 }
 
 TEST_F(PlatformTest, DamagedPngAndMissingObjectsDoNothing) {
@@ -48,14 +47,13 @@ TEST_F(PlatformTest, DamagedPngAndMissingObjectsDoNothing) {
     png.resize(png.size() / 2);
     EXPECT_FALSE(LoadSpriteFromMemory(6, png.data(), png.size(), SpriteBlendable));
     EXPECT_FALSE(MakeBlendable(6, 6)) << "no sprite 6";
-    const auto good = PngBytes(KeyingImage());
-    ASSERT_TRUE(LoadSpriteFromMemory(7, good.data(), good.size(), 0));
+    png = PngBytes(KeyingImage());
+    ASSERT_TRUE(LoadSpriteFromMemory(7, png.data(), png.size(), 0));
     EXPECT_FALSE(MakeBlendable(7, 7)) << "sprite made without the blending flag";
     ClearFrame(Color{9, 9, 9});
     DrawBlended(6, 0, 0, 255);
     DrawBlended(12345, 0, 0, 255);
-    const RgbaImage frame = CaptureScreen(ScreenW, ScreenH);
-    EXPECT_TRUE(NearColour(PixelOf(frame, 0, 0), 9, 9, 9, 0));
+    EXPECT_TRUE(ShowsColour(Screen(), 0, 0, Color{9, 9, 9}));
     EXPECT_EQ(SaveSpriteAsPng(999, "nothing.png", false), SaveFailed);
     DeleteSprite(999);   // no such sprite: nothing happens
 }
@@ -63,9 +61,7 @@ TEST_F(PlatformTest, DamagedPngAndMissingObjectsDoNothing) {
 // [SECTION] Blending
 
 TEST_F(PlatformTest, BlendingIsSourceOverWithAlphaTimesSpriteAlpha) {
-    const auto png = PngBytes(KeyingImage());
-    ASSERT_TRUE(LoadSpriteFromMemory(10, png.data(), png.size(), SpriteBlendable));
-    ASSERT_TRUE(MakeBlendable(3, 10));
+    ASSERT_TRUE(LoadPicture(10, KeyingImage(), 3));
     const Color ground{20, 40, 60};
     ASSERT_TRUE(BeginBlending());
     ClearFrame(ground);
@@ -73,48 +69,37 @@ TEST_F(PlatformTest, BlendingIsSourceOverWithAlphaTimesSpriteAlpha) {
     DrawBlended(3, 20, 10, 140);
     DrawBlended(3, 30, 10, 255);
     EndBlending();
-    const RgbaImage f = CaptureScreen(ScreenW, ScreenH);
-
+    const RgbaImage f = Screen();
     // Alpha 0: nothing shows.
-    for (int x = 10; x < 14; ++x) EXPECT_TRUE(NearColour(PixelOf(f, x, 10), 20, 40, 60, 0));
+    for (int x = 10; x < 14; ++x) EXPECT_TRUE(ShowsColour(f, x, 10, ground));
     // Alpha 140: result = source * a + destination * (1 - a).
     auto mix = [](int s, int d) { return int(s * 140 / 255.0 + d * (1 - 140 / 255.0) + 0.5); };
     EXPECT_TRUE(NearColour(PixelOf(f, 20, 10), mix(255, 20), mix(255, 40), mix(255, 60)));
     EXPECT_TRUE(NearColour(PixelOf(f, 23, 10), mix(200, 20), mix(100, 40), mix(50, 60)));
-    EXPECT_TRUE(NearColour(PixelOf(f, 21, 10), 20, 40, 60, 0)) << "black never shows";
-    // Alpha 255: opaque pixels replace the destination, black still never shows.
-    EXPECT_TRUE(NearColour(PixelOf(f, 30, 10), 255, 255, 255, 0));
-    EXPECT_TRUE(NearColour(PixelOf(f, 32, 10), 1, 0, 0, 0));
-    EXPECT_TRUE(NearColour(PixelOf(f, 33, 10), 200, 100, 50, 0));
-    EXPECT_TRUE(NearColour(PixelOf(f, 31, 10), 20, 40, 60, 0));
-    EXPECT_TRUE(NearColour(PixelOf(f, 32, 11), 20, 40, 60, 0));
-    // Unscaled: the column after the sprite is untouched.
-    EXPECT_TRUE(NearColour(PixelOf(f, 34, 10), 20, 40, 60, 0));
+    EXPECT_TRUE(ShowsColour(f, 21, 10, ground)) << "black never shows";
+    // Alpha 255: opaque pixels replace the destination, black still never
+    // shows; unscaled, the column after the sprite (34) is untouched.
+    for (auto [x, y, c] : {std::tuple{30, 10, White}, {32, 10, Color{1, 0, 0}}, {33, 10, Orange}, {31, 10, ground},
+                           {32, 11, ground}, {34, 10, ground}})
+        EXPECT_TRUE(ShowsColour(f, x, y, c));
 }
 
 TEST_F(PlatformTest, WhiteOverBlackAtIdleAlphaReadsExactly140) {
-    const auto png = PngBytes(SolidImage(8, 8, White));
-    ASSERT_TRUE(LoadSpriteFromMemory(11, png.data(), png.size(), SpriteBlendable));
-    ASSERT_TRUE(MakeBlendable(4, 11));
+    ASSERT_TRUE(LoadPicture(11, SolidImage(8, 8, White), 4));
     ClearFrame(Black);
     DrawBlended(4, 0, 0, 140);
-    const RgbaImage f = CaptureScreen(ScreenW, ScreenH);
-    EXPECT_TRUE(NearColour(PixelOf(f, 4, 4), 140, 140, 140, 0));
+    EXPECT_TRUE(ShowsColour(Screen(), 4, 4, Color{140, 140, 140}));
 }
 
 TEST_F(PlatformTest, ReloadingASpriteNumberShowsTheNewPixelsThroughTheSameBlendable) {
-    auto red = PngBytes(SolidImage(4, 4, Color{255, 0, 0}));
-    auto green = PngBytes(SolidImage(4, 4, Color{0, 255, 0}));
-    ASSERT_TRUE(LoadSpriteFromMemory(12, red.data(), red.size(), SpriteBlendable));
-    ASSERT_TRUE(MakeBlendable(5, 12));
+    ASSERT_TRUE(LoadPicture(12, SolidImage(4, 4, Color{255, 0, 0}), 5));
     ClearFrame(Black);
     DrawBlended(5, 0, 0, 255);
-    ASSERT_TRUE(LoadSpriteFromMemory(12, green.data(), green.size(), SpriteBlendable));
-    ASSERT_TRUE(MakeBlendable(5, 12));
+    ASSERT_TRUE(LoadPicture(12, SolidImage(4, 4, Color{0, 255, 0}), 5));
     DrawBlended(5, 10, 0, 255);
-    const RgbaImage f = CaptureScreen(ScreenW, ScreenH);
-    EXPECT_TRUE(NearColour(PixelOf(f, 1, 1), 255, 0, 0, 0));
-    EXPECT_TRUE(NearColour(PixelOf(f, 11, 1), 0, 255, 0, 0));
+    const RgbaImage f = Screen();
+    EXPECT_TRUE(ShowsColour(f, 1, 1, Color{255, 0, 0}));
+    EXPECT_TRUE(ShowsColour(f, 11, 1, Color{0, 255, 0}));
 }
 
 // [SECTION] Capture and PNG files
@@ -123,9 +108,7 @@ TEST_F(PlatformTest, PngRoundTripThroughCaptureAndSave) {
     TempDir dir;
     RgbaImage img = SolidImage(16, 8, Color{10, 200, 30});
     for (int x = 0; x < 16; ++x) SetPixel(img, x, 3, Color{uint8_t(x * 15), uint8_t(255 - x), 77});
-    const auto png = PngBytes(img);
-    ASSERT_TRUE(LoadSpriteFromMemory(20, png.data(), png.size(), SpriteBlendable));
-    ASSERT_TRUE(MakeBlendable(20, 20));
+    ASSERT_TRUE(LoadPicture(20, img, 20));
     ClearFrame(Color{0, 0, 255});
     DrawBlended(20, 0, 0, 255);
     ASSERT_TRUE(CaptureFrame(0, 0, 0, ScreenW, ScreenH));
@@ -136,11 +119,9 @@ TEST_F(PlatformTest, PngRoundTripThroughCaptureAndSave) {
     ASSERT_TRUE(DecodePngFile(path, back));
     ASSERT_EQ(back.width, ScreenW) << "a screenshot has the screen's size";
     ASSERT_EQ(back.height, ScreenH);
-    for (int x = 0; x < 16; ++x) {
-        const Rgba want = PixelOf(img, x, 3);
-        EXPECT_TRUE(NearColour(PixelOf(back, x, 3), want.r, want.g, want.b, 0)) << "x " << x;
-    }
-    EXPECT_TRUE(NearColour(PixelOf(back, 100, 100), 0, 0, 255, 0));
+    for (int x = 0; x < 16; ++x)
+        EXPECT_TRUE(ShowsColour(back, x, 3, Color{uint8_t(x * 15), uint8_t(255 - x), 77}));
+    EXPECT_TRUE(ShowsColour(back, 100, 100, Color{0, 0, 255}));
     PngHeader header;
     const auto bytes = ReadBytes(path);
     ASSERT_TRUE(ReadPngHeader(bytes.data(), bytes.size(), header));
@@ -155,7 +136,7 @@ TEST_F(PlatformTest, PngRoundTripThroughCaptureAndSave) {
     // Otherwise the file is replaced.
     EXPECT_EQ(SaveSpriteAsPng(0, path, false), SaveOk);
     ASSERT_TRUE(DecodePngFile(path, back));
-    EXPECT_TRUE(NearColour(PixelOf(back, 5, 5), 255, 0, 0, 0));
+    EXPECT_TRUE(ShowsColour(back, 5, 5, Color{255, 0, 0}));
     DeleteSprite(0);
     EXPECT_EQ(SaveSpriteAsPng(0, path, false), SaveFailed) << "sprite 0 was deleted";
 }
@@ -185,9 +166,8 @@ TEST_F(PlatformTest, SavingIntoAMissingFolderFailsAndBackslashesAreFolders) {
 
 // [SECTION] Sizes the renderer cannot make
 
-TEST(PlatformSizes, ImpossibleScreenSizesFailCleanly) {
-    NEED_DISPLAY();
-    ASSERT_TRUE(StartPlatform());
+TEST_F(PlatformTest, ImpossibleScreenSizesFailCleanly) {
+    CloseGameScreen();
     ASSERT_TRUE(OpenGameWindow(0, 0, 0, 200, 100, "Veldrune", WindowFramed));
     for (auto [w, h] : {std::pair{0, 600}, {800, 0}, {-800, 600}, {100000, 600}, {800, 2000000000}}) {
         EXPECT_FALSE(OpenScreenInWindow(0, 0, 0, w, h, true, 0, 0, true)) << w << " x " << h;
@@ -209,29 +189,18 @@ TEST(PlatformSizes, ImpossibleScreenSizesFailCleanly) {
     // A screen that can be made still can after all that.
     EXPECT_TRUE(OpenScreenInWindow(0, 0, 0, 200, 100, false, 0, 0, true));
     EXPECT_TRUE(CaptureFrame(0, 0, 0, 200, 100));
-    StopPlatform();
 }
 
-TEST(PlatformSizes, SpritesOutliveAClosedScreen) {
-    NEED_DISPLAY();
-    ASSERT_TRUE(StartPlatform());
-    ASSERT_TRUE(OpenGameWindow(0, 0, 0, 64, 64, "Veldrune", WindowFramed));
-    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 64, 64, false, 0, 0, true));
-    const auto png = PngBytes(SolidImage(4, 4, Color{0, 0, 250}));
-    ASSERT_TRUE(LoadSpriteFromMemory(30, png.data(), png.size(), SpriteBlendable));
-    ASSERT_TRUE(MakeBlendable(30, 30));
+TEST_F(PlatformTest, SpritesOutliveAClosedScreen) {
+    ASSERT_TRUE(LoadPicture(30, SolidImage(4, 4, Color{0, 0, 250}), 30));
     ClearFrame(Black);
     DrawBlended(30, 0, 0, 255);   // uploaded for the first renderer
     CloseGameScreen();
     DrawBlended(30, 0, 0, 255);   // no screen: nothing happens
-    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 64, 64, false, 0, 0, true));
+    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, ScreenW, ScreenH, false, 0, 0, true));
     ClearFrame(Black);
     DrawBlended(30, 2, 2, 255);   // uploaded again for the new one
-    RgbaImage f;
-    ASSERT_TRUE(CaptureFrame(0, 0, 0, 64, 64));
-    ASSERT_TRUE(SpritePixelsForTests(0, f));
-    EXPECT_TRUE(NearColour(PixelOf(f, 3, 3), 0, 0, 250, 0));
-    StopPlatform();
+    EXPECT_TRUE(ShowsColour(Screen(), 3, 3, Color{0, 0, 250}));
 }
 
 // [SECTION] Text
@@ -252,21 +221,14 @@ TEST_F(PlatformTest, TextIsMeasuredAndDrawnInsideItsExtent) {
     EXPECT_EQ(MeasureTextWidth("Neues Spiel"), 0) << "no font 7";
 
     ClearFrame(Black);
-    ASSERT_TRUE(BeginTextOn(TextOnScreen));
-    SetTextTransparent();
-    UseFont(0);
-    DrawTextAt(40, 30, "Neues Spiel", Color{250, 250, 250});
-    EndText();
-    const RgbaImage f = CaptureScreen(ScreenW, ScreenH);
+    ASSERT_TRUE(DrawWords(TextOnScreen, 40, 30, "Neues Spiel", Color{250, 250, 250}));
     int inside = 0, outside = 0, brightest = 0;
-    for (int y = 0; y < ScreenH; ++y)
-        for (int x = 0; x < ScreenW; ++x) {
-            const Rgba p = PixelOf(f, x, y);
-            if (p.r == 0 && p.g == 0 && p.b == 0) continue;
-            const bool in = x >= 40 && x < 40 + w && y >= 30 && y < 30 + h;
-            (in ? inside : outside) += 1;
-            brightest = std::max(brightest, p.r);
-        }
+    CountPixels(Screen(), 0, 0, ScreenW, ScreenH, [&](Rgba p, int x, int y) {
+        if (p.r == 0 && p.g == 0 && p.b == 0) return false;
+        (x >= 40 && x < 40 + w && y >= 30 && y < 30 + h ? inside : outside) += 1;
+        brightest = std::max(brightest, p.r);
+        return true;
+    });
     EXPECT_GT(inside, 50) << "the letters show";
     EXPECT_EQ(outside, 0) << "nothing is painted outside the text's extent (transparent text)";
     EXPECT_GE(brightest, 245);
@@ -275,27 +237,18 @@ TEST_F(PlatformTest, TextIsMeasuredAndDrawnInsideItsExtent) {
 TEST_F(PlatformTest, TextIntoASpriteEndsUpInItsPixelsAndIsKeyed) {
     ASSERT_TRUE(LoadFontFace(0, "DejaVu Sans", 11, 0));
     ASSERT_TRUE(CreateBlankSprite(801, 150, 25, SpriteBlendable));
-    ASSERT_TRUE(BeginTextOn(801));
-    SetTextTransparent();
     UseFont(0);
     const int w = MeasureTextWidth("Optionen"), h = MeasureTextHeight("Optionen");
-    DrawTextAt(75 - w / 2, 12 - h / 2, "Optionen", White);
-    EndText();
+    ASSERT_TRUE(DrawWords(801, 75 - w / 2, 12 - h / 2, "Optionen", White));
     RgbaImage px;
     ASSERT_TRUE(SpritePixelsForTests(801, px));
-    int white = 0, grey = 0, seeThrough = 0;
-    for (int y = 0; y < px.height; ++y)
-        for (int x = 0; x < px.width; ++x) {
-            const Rgba p = PixelOf(px, x, y);
-            const bool black = p.r == 0 && p.g == 0 && p.b == 0;
-            if (black) {
-                EXPECT_EQ(p.a, 0) << "black at " << x << "," << y << " is see-through";
-                ++seeThrough;
-            } else {
-                EXPECT_EQ(p.a, 255) << "ink at " << x << "," << y << " is opaque";
-                (p.r == 255 ? white : grey) += 1;
-            }
-        }
+    int white = 0, grey = 0;
+    const int seeThrough = CountPixels(px, 0, 0, px.width, px.height, [&](Rgba p, int x, int y) {
+        const bool black = p.r == 0 && p.g == 0 && p.b == 0;
+        EXPECT_EQ(p.a, black ? 0 : 255) << x << "," << y << ": black is see-through, ink opaque";
+        if (!black) (p.r == 255 ? white : grey) += 1;
+        return black;
+    });
     EXPECT_GT(white, 20);
     EXPECT_GT(grey, 5) << "anti-aliased edges stay, opaque";
     EXPECT_GT(seeThrough, 150 * 25 / 2);
@@ -304,12 +257,9 @@ TEST_F(PlatformTest, TextIntoASpriteEndsUpInItsPixelsAndIsKeyed) {
     ASSERT_TRUE(MakeBlendable(901, 801));
     ClearFrame(Color{0, 0, 90});
     DrawBlended(901, 0, 0, 255);
-    const RgbaImage f = CaptureScreen(ScreenW, ScreenH);
-    EXPECT_TRUE(NearColour(PixelOf(f, 0, 0), 0, 0, 90, 0));
-    int shown = 0;
-    for (int y = 0; y < 25; ++y)
-        for (int x = 0; x < 150; ++x) shown += PixelOf(f, x, y).r == 255;
-    EXPECT_EQ(shown, white);
+    const RgbaImage f = Screen();
+    EXPECT_TRUE(ShowsColour(f, 0, 0, Color{0, 0, 90}));
+    EXPECT_EQ(CountPixels(f, 0, 0, 150, 25, [](Rgba p, int, int) { return p.r == 255; }), white);
 }
 
 // [SECTION] Fonts
@@ -353,16 +303,12 @@ TEST_F(PlatformTest, DefaultFaceNameGetsAReadableFreeFace) {
 TEST_F(PlatformTest, RegisteredFileIsUsedForItsFaceUntilWithdrawn) {
     TempDir dir;
     // Any file of a face fontconfig also knows will do: we look at which file was opened.
-    std::string system;
-    {
-        ASSERT_TRUE(LoadFontFace(2, "DejaVu Serif", 10, 0));
-        system = FontFileForTests(2);
-        ASSERT_FALSE(system.empty());
-    }
+    ASSERT_TRUE(LoadFontFace(2, "DejaVu Serif", 10, 0));
+    const std::string system = FontFileForTests(2);
+    ASSERT_FALSE(system.empty());
     std::filesystem::create_directories(dir.Path / "Media" / "Fonts");
     std::filesystem::copy_file(system, dir.Path / "Media" / "Fonts" / "Serif.ttf");
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(dir.Path);
+    const InFolder here(dir.Path);
     EXPECT_EQ(RegisterFontFile("Media\\Fonts\\Serif.ttf"), 1);
     BroadcastFontChange();
     ASSERT_TRUE(LoadFontFace(0, "dejavu serif", 11, 0)) << "face names match ignoring case";
@@ -372,7 +318,6 @@ TEST_F(PlatformTest, RegisteredFileIsUsedForItsFaceUntilWithdrawn) {
     ASSERT_TRUE(LoadFontFace(0, "DejaVu Serif", 11, 0));
     EXPECT_EQ(FontFileForTests(0), system);
     EXPECT_EQ(RegisterFontFile("Media\\Fonts\\Missing.ttf"), 0);
-    std::filesystem::current_path(old);
 }
 
 // [SECTION] Pictures held once
@@ -391,31 +336,26 @@ RgbaImage SparsePicture() {
 
 // The picture drawn at (3, 2) over a blue ground shows exactly its non-black pixels.
 void ExpectSparsePictureAt3And2(const RgbaImage& f, const RgbaImage& picture) {
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 50; ++x) {
-            const bool inside = x >= 3 && x < 43 && y >= 2 && y < 32;
-            Rgba want{0, 0, 90, 255};
-            if (inside) {
-                const Rgba p = PixelOf(picture, x - 3, y - 2);
-                if (p.r || p.g || p.b) want = p;
-            }
-            ASSERT_TRUE(NearColour(PixelOf(f, x, y), want.r, want.g, want.b, 0)) << x << "," << y;
+    CountPixels(f, 0, 0, 50, 40, [&](Rgba got, int x, int y) {
+        Rgba want{0, 0, 90, 255};
+        if (x >= 3 && x < 43 && y >= 2 && y < 32) {
+            const Rgba p = PixelOf(picture, x - 3, y - 2);
+            if (p.r || p.g || p.b) want = p;
         }
+        EXPECT_TRUE(NearColour(got, want.r, want.g, want.b, 0)) << x << "," << y;
+        return true;
+    });
 }
 
 }  // namespace
 
 TEST_F(PlatformTest, APictureIsHeldOnceAsTheTextureOfItsVisibleBoxAndDrawsAsAWhole) {
     const RgbaImage picture = SparsePicture();
-    const auto png = PngBytes(picture);
-    ASSERT_TRUE(LoadSpriteFromMemory(40, png.data(), png.size(), SpriteBlendable));
+    ASSERT_TRUE(LoadPicture(40, picture));
     const SpriteHoldingForTests held = SpriteHoldingOfForTests(40);
     EXPECT_FALSE(held.HoldsPixels) << "no CPU copy beside the texture";
     EXPECT_TRUE(held.HoldsTexture) << "uploaded at once while a renderer exists";
-    EXPECT_EQ(held.HeldX, 12);
-    EXPECT_EQ(held.HeldY, 9);
-    EXPECT_EQ(held.HeldW, 19);
-    EXPECT_EQ(held.HeldH, 12);
+    EXPECT_EQ((std::array{held.HeldX, held.HeldY, held.HeldW, held.HeldH}), (std::array{12, 9, 19, 12})) << "x, y, w, h";
 
     // The sprite still reads as the whole keyed picture (from its texture).
     RgbaImage px;
@@ -423,25 +363,23 @@ TEST_F(PlatformTest, APictureIsHeldOnceAsTheTextureOfItsVisibleBoxAndDrawsAsAWho
     ASSERT_EQ(px.width, 40);
     ASSERT_EQ(px.height, 30);
     EXPECT_EQ(PixelOf(px, 0, 0).a, 0);
-    EXPECT_TRUE(NearColour(PixelOf(px, 12, 9), 200, 100, 50, 0));
+    EXPECT_TRUE(ShowsColour(px, 12, 9, Orange));
     EXPECT_EQ(PixelOf(px, 12, 9).a, 255);
-    EXPECT_TRUE(NearColour(PixelOf(px, 30, 20), 255, 255, 255, 0));
+    EXPECT_TRUE(ShowsColour(px, 30, 20, White));
     EXPECT_EQ(PixelOf(px, 29, 20).a, 0);
 
     ASSERT_TRUE(MakeBlendable(40, 40));
     ClearFrame(Color{0, 0, 90});
     DrawBlended(40, 3, 2, 255);
-    ExpectSparsePictureAt3And2(CaptureScreen(ScreenW, ScreenH), picture);
+    ExpectSparsePictureAt3And2(Screen(), picture);
 
     // A renderer reset takes every texture: the picture comes back from its PNG.
-    SDL_Event reset{};
-    reset.type = SDL_RENDER_DEVICE_RESET;
-    SDL_PushEvent(&reset);
+    PushEvent(SDL_RENDER_DEVICE_RESET);
     ASSERT_TRUE(ScreenIsActive());
     EXPECT_FALSE(SpriteHoldingOfForTests(40).HoldsTexture);
     ClearFrame(Color{0, 0, 90});
     DrawBlended(40, 3, 2, 255);
-    ExpectSparsePictureAt3And2(CaptureScreen(ScreenW, ScreenH), picture);
+    ExpectSparsePictureAt3And2(Screen(), picture);
     EXPECT_FALSE(SpriteHoldingOfForTests(40).HoldsPixels);
 
     // Saved, it is the whole picture again.
@@ -451,22 +389,17 @@ TEST_F(PlatformTest, APictureIsHeldOnceAsTheTextureOfItsVisibleBoxAndDrawsAsAWho
     RgbaImage back;
     ASSERT_TRUE(DecodePngFile(path, back));
     ASSERT_EQ(back.width, 40);
-    EXPECT_TRUE(NearColour(PixelOf(back, 30, 20), 255, 255, 255, 0));
-    EXPECT_TRUE(NearColour(PixelOf(back, 31, 20), 0, 0, 0, 0));
+    EXPECT_TRUE(ShowsColour(back, 30, 20, White));
+    EXPECT_TRUE(ShowsColour(back, 31, 20, Black));
 
     // Text drawn into it lands on the whole picture, not on the box.
     ASSERT_TRUE(LoadFontFace(0, "DejaVu Sans", 11, 0));
-    ASSERT_TRUE(BeginTextOn(40));
-    UseFont(0);
-    DrawTextAt(0, 0, "W", White);
-    EndText();
+    ASSERT_TRUE(DrawWords(40, 0, 0, "W", White, false));
     ASSERT_TRUE(SpritePixelsForTests(40, px));
-    EXPECT_TRUE(NearColour(PixelOf(px, 16, 12), 200, 100, 50, 0)) << "the picture stays beside the text";
-    EXPECT_TRUE(NearColour(PixelOf(px, 30, 20), 255, 255, 255, 0));
-    int ink = 0;
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 12; ++x) ink += PixelOf(px, x, y).a == 255;
-    EXPECT_GT(ink, 5) << "the text shows outside the old box";
+    EXPECT_TRUE(ShowsColour(px, 16, 12, Orange)) << "the picture stays beside the text";
+    EXPECT_TRUE(ShowsColour(px, 30, 20, White));
+    EXPECT_GT(CountPixels(px, 0, 0, 12, 9, [](Rgba p, int, int) { return p.a == 255; }), 5)
+        << "the text shows outside the old box";
 }
 
 TEST_F(PlatformTest, PicturesDecodedAheadEqualPicturesDecodedInOrder) {
@@ -474,12 +407,8 @@ TEST_F(PlatformTest, PicturesDecodedAheadEqualPicturesDecodedInOrder) {
     SetPixel(second, 0, 29, Color{9, 8, 7});
     const std::vector<std::vector<uint8_t>> pngs = {PngBytes(SparsePicture()), PngBytes(second),
                                                     PngBytes(SolidImage(6, 6, Black)), {1, 2, 3}};
-    const uint8_t* data[4];
-    size_t sizes[4];
-    for (int i = 0; i < 4; ++i) {
-        data[i] = pngs[i].data();
-        sizes[i] = pngs[i].size();
-    }
+    const uint8_t* data[4] = {pngs[0].data(), pngs[1].data(), pngs[2].data(), pngs[3].data()};
+    size_t sizes[4] = {pngs[0].size(), pngs[1].size(), pngs[2].size(), pngs[3].size()};
     DecodeImagesAhead(data, sizes, 4);
     // Taken in another order than announced, and each compared with the same
     // bytes at another address, which were not announced.
@@ -501,5 +430,5 @@ TEST_F(PlatformTest, PicturesDecodedAheadEqualPicturesDecodedInOrder) {
     ASSERT_TRUE(MakeBlendable(52, 52));
     ClearFrame(Color{0, 0, 90});
     DrawBlended(52, 0, 0, 255);
-    EXPECT_TRUE(NearColour(PixelOf(CaptureScreen(ScreenW, ScreenH), 2, 2), 0, 0, 90, 0));
+    EXPECT_TRUE(ShowsColour(Screen(), 2, 2, Color{0, 0, 90}));
 }

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -23,11 +23,6 @@
 // The X window behind an SDL window (x_window_id.cpp), 0 when there is none.
 unsigned long XWindowOf(SDL_Window* w);
 
-
-inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
 
 // An RGBA image of one colour, every pixel opaque as the embedded images are.
 inline RgbaImage SolidImage(int w, int h, Color c) {
@@ -58,6 +53,14 @@ inline std::vector<uint8_t> PngBytes(const RgbaImage& img) {
     return ReadBytes(path);
 }
 
+// Sprite `sprite` loaded from img's PNG bytes as SpriteBlendable, and bound to
+// blendable `blendable` when one is given; false when a step fails.
+inline bool LoadPicture(int sprite, const RgbaImage& img, int blendable = -1) {
+    const auto png = PngBytes(img);
+    return LoadSpriteFromMemory(sprite, png.data(), png.size(), SpriteBlendable) &&
+           (blendable < 0 || MakeBlendable(blendable, sprite));
+}
+
 struct Rgba {
     int r, g, b, a;
 };
@@ -75,12 +78,63 @@ inline ::testing::AssertionResult NearColour(Rgba got, int r, int g, int b, int 
                                          << "," << g << "," << b << ") within " << tolerance;
 }
 
+// Exactly (or within `tolerance` of) colour c at (x, y).
+inline ::testing::AssertionResult ShowsColour(const RgbaImage& img, int x, int y, Color c, int tolerance = 0) {
+    return NearColour(PixelOf(img, x, y), c.r, c.g, c.b, tolerance) << " at " << x << "," << y;
+}
+
+// How many pixels of img in the box (x, y, w, h) `count` says yes to.
+template <class Count>
+int CountPixels(const RgbaImage& img, int x0, int y0, int w, int h, Count count) {
+    int n = 0;
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x) n += count(PixelOf(img, x, y), x, y) ? 1 : 0;
+    return n;
+}
+
+// An event of `type` on SDL's queue (SDL_QUIT, SDL_RENDER_DEVICE_RESET, ...).
+inline void PushEvent(uint32_t type) {
+    SDL_Event e{};
+    e.type = type;
+    SDL_PushEvent(&e);
+}
+
+// A window event of `event` for window w on SDL's queue.
+inline void PushWindowEvent(SDL_Window* w, uint8_t event) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = event;
+    e.window.windowID = SDL_GetWindowID(w);
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+}
+
+// Words in font 0 at (x, y) on `target` (a sprite or TextOnScreen), with
+// their background left alone when `transparent`; false when the text pass
+// could not begin.
+inline bool DrawWords(int target, int x, int y, const std::string& words, Color colour, bool transparent = true) {
+    if (!BeginTextOn(target)) return false;
+    if (transparent) SetTextTransparent();
+    UseFont(0);
+    DrawTextAt(x, y, words, colour);
+    EndText();
+    return true;
+}
+
+// Where the pointer stands on the screen.
+inline std::pair<int, int> Pointer() { return {PointerX(), PointerY()}; }
+
 // The back buffer as drawn so far, through CaptureFrame into a scratch sprite.
 inline RgbaImage CaptureScreen(int w, int h, int scratch = 0) {
     RgbaImage out;
     EXPECT_TRUE(CaptureFrame(scratch, 0, 0, w, h));
     EXPECT_TRUE(SpritePixelsForTests(scratch, out));
     return out;
+}
+
+// Window 0, framed, of w x h with a screen of its size in it, on a started platform.
+inline void OpenFramedScreen(int w, int h) {
+    ASSERT_TRUE(OpenGameWindow(0, 0, 0, w, h, "Veldrune", WindowFramed));
+    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, w, h, false, 0, 0, true));
 }
 
 // Started platform, window 0 framed, a screen of ScreenW x ScreenH in it.
@@ -92,8 +146,8 @@ protected:
         ASSERT_TRUE(StartPlatform());
         ASSERT_TRUE(StartKeyboardInput());
         ASSERT_TRUE(StartMouseInput());
-        ASSERT_TRUE(OpenGameWindow(0, 0, 0, ScreenW, ScreenH, "Veldrune", WindowFramed));
-        ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, ScreenW, ScreenH, false, 0, 0, true));
+        ASSERT_NO_FATAL_FAILURE(OpenFramedScreen(ScreenW, ScreenH));
     }
     void TearDown() override { StopPlatform(); }
+    RgbaImage Screen() { return CaptureScreen(ScreenW, ScreenH); }
 };

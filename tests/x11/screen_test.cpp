@@ -4,12 +4,16 @@
 #include "platform_fixture.h"
 #include "core/core.h"
 #include "menu/menu.h"
+#include "../settings_lines.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
+#include <future>
 #include <thread>
 
 namespace {
@@ -29,23 +33,36 @@ int FramesInOneSecond() {
 // Pushes a quit after `seconds`, so that a wait for an event that never
 // comes fails the test instead of hanging it.
 struct Watchdog {
-    std::atomic<bool> Done{false};
+    std::promise<void> Done;   // kept when the wait ended in time
     std::thread Thread;
-    explicit Watchdog(int seconds) {
-        Thread = std::thread([this, seconds] {
-            for (int i = 0; i < seconds * 20 && !Done; ++i) SDL_Delay(50);
-            if (!Done) {
-                SDL_Event quit{};
-                quit.type = SDL_QUIT;
-                SDL_PushEvent(&quit);
-            }
-        });
-    }
+    explicit Watchdog(int seconds)
+        : Thread([done = Done.get_future(), seconds] {
+              if (done.wait_for(std::chrono::seconds(seconds)) == std::future_status::timeout) PushEvent(SDL_QUIT);
+          }) {}
     ~Watchdog() {
-        Done = true;
+        Done.set_value();
         Thread.join();
     }
 };
+
+// The display modes SDL lists for the first display, in its order.
+std::vector<SDL_DisplayMode> DisplayModes() {
+    std::vector<SDL_DisplayMode> modes(std::max(0, SDL_GetNumDisplayModes(0)));
+    for (int i = 0; i < int(modes.size()); ++i) SDL_GetDisplayMode(0, i, &modes[i]);
+    return modes;
+}
+
+// A started platform, stopped at the end, for the tests that open their own windows.
+class StartedPlatform : public ::testing::Test {
+protected:
+    void SetUp() override {
+        NEED_DISPLAY();
+        ASSERT_TRUE(StartPlatform());
+    }
+    void TearDown() override { StopPlatform(); }
+};
+using PlatformWindows = StartedPlatform;
+using PlatformModes = StartedPlatform;
 
 }  // namespace
 
@@ -57,8 +74,7 @@ TEST(PlatformPacing, PresentingWithoutVerticalSyncDoesNotSpin) {
     const bool started = StartPlatform();
     unsetenv("SDL_VIDEODRIVER");
     ASSERT_TRUE(started);
-    ASSERT_TRUE(OpenGameWindow(0, 0, 0, 320, 240, "Veldrune", WindowFramed));
-    ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 320, 240, false, 0, 0, true));
+    ASSERT_NO_FATAL_FAILURE(OpenFramedScreen(320, 240));
     const int frames = FramesInOneSecond();
     EXPECT_GT(frames, 20) << "frames are presented";
     EXPECT_LT(frames, 200) << "presenting spins instead of pacing to about 60 Hz";
@@ -73,13 +89,11 @@ TEST(PlatformPacing, PresentingWithoutVerticalSyncDoesNotSpin) {
 TEST(PlatformPacing, TheFrameRateCounterReadsTheDisplaysRateWhileThePointerMoves) {
     NEED_DISPLAY();
     TempDir dir;
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(dir.Path);
+    const InFolder here(dir.Path);
     std::filesystem::create_directories("Media/Fonts");
     std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "Media/Fonts/DejaVu Sans.ttf");
-    std::ofstream("Veldrune.cfg", std::ios::binary)
-        << "\xEF\xBB\xBF\r\n[Screen]\r\nScreenW = 800\r\nScreenH = 600\r\n[Settings]\r\n"
-           "settings.screenmode = 1\r\nsettings.font = DejaVu Sans\r\n";
+    std::ofstream("Veldrune.cfg", std::ios::binary) << SettingsText({"[Screen]", "ScreenW = 800", "ScreenH = 600",
+        "[Settings]", "settings.screenmode = 1", "settings.font = DejaVu Sans"});
     ResetGameState();
     ASSERT_TRUE(StartPlatform());
     StartUp();
@@ -105,7 +119,6 @@ TEST(PlatformPacing, TheFrameRateCounterReadsTheDisplaysRateWhileThePointerMoves
     }
     ShutDown();
     StopPlatform();
-    std::filesystem::current_path(old);
     ASSERT_EQ(rates.size(), 3u) << "the counter's windows did not close";
     // The first window began before the first frame; the others are whole.
     for (size_t i = 1; i < rates.size(); ++i) {
@@ -123,9 +136,7 @@ TEST_F(PlatformTest, PresentingUnderXKeepsToTheDisplayRate) {
 
 // [SECTION] Windows and screens
 
-TEST(PlatformWindows, BorderlessWindowFillsTheDesktop) {
-    NEED_DISPLAY();
-    ASSERT_TRUE(StartPlatform());
+TEST_F(PlatformWindows, BorderlessWindowFillsTheDesktop) {
     ASSERT_TRUE(OpenGameWindow(0, 0, 0, 320, 240, "Veldrune", WindowBorderlessMaximised));
     SDL_Window* w = GameWindowForTests(0);
     SDL_DisplayMode desktop{};
@@ -140,12 +151,9 @@ TEST(PlatformWindows, BorderlessWindowFillsTheDesktop) {
     EXPECT_TRUE(SDL_GetWindowFlags(w) & SDL_WINDOW_BORDERLESS);
     ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, 320, 240, true, 0, 0, true));
     EXPECT_TRUE(CaptureFrame(0, 0, 0, 320, 240));
-    StopPlatform();
 }
 
-TEST(PlatformWindows, StandByWindowIsMinimisedAndWaitsForActivation) {
-    NEED_DISPLAY();
-    ASSERT_TRUE(StartPlatform());
+TEST_F(PlatformWindows, StandByWindowIsMinimisedAndWaitsForActivation) {
     ASSERT_TRUE(OpenGameWindow(0, 0, 0, 0, 0, "Veldrune", WindowMinimised));
     SDL_Window* w = GameWindowForTests(0);
     ASSERT_NE(w, nullptr);
@@ -166,12 +174,9 @@ TEST(PlatformWindows, StandByWindowIsMinimisedAndWaitsForActivation) {
     }
     CloseGameWindow(0);
     EXPECT_EQ(GameWindowForTests(0), nullptr);
-    StopPlatform();
 }
 
-TEST(PlatformWindows, FullScreenAlwaysShowsAScreenOfTheAskedSize) {
-    NEED_DISPLAY();
-    ASSERT_TRUE(StartPlatform());
+TEST_F(PlatformWindows, FullScreenAlwaysShowsAScreenOfTheAskedSize) {
     // The smallest offered mode exists on the Xorg dummy; Xvfb cannot switch and scales instead.
     const OfferedSize size = OfferedSizes[0];
     ASSERT_TRUE(OpenGameScreen(size.Width, size.Height, OfferedDepth, "Veldrune", true, OfferedRefresh));
@@ -185,35 +190,29 @@ TEST(PlatformWindows, FullScreenAlwaysShowsAScreenOfTheAskedSize) {
     PresentFrame();
     EXPECT_TRUE(CaptureFrame(0, 0, 0, size.Width, size.Height));
     EXPECT_FALSE(CaptureFrame(0, 0, 0, size.Width + 1, size.Height));
-    bool switchable = false;
-    for (int i = 0; i < SDL_GetNumDisplayModes(0); ++i) {
-        SDL_DisplayMode m{};
-        SDL_GetDisplayMode(0, i, &m);
-        switchable |= m.w == size.Width && m.h == size.Height && m.refresh_rate == OfferedRefresh;
-    }
-    if (switchable) {
+    const std::vector<SDL_DisplayMode> modes = DisplayModes();
+    if (std::any_of(modes.begin(), modes.end(), [&](const SDL_DisplayMode& m) {
+            return m.w == size.Width && m.h == size.Height && m.refresh_rate == OfferedRefresh;
+        })) {
         SDL_DisplayMode current{};
         ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &current), 0);
-        EXPECT_EQ(current.w, size.Width);
-        EXPECT_EQ(current.h, size.Height);
-        EXPECT_EQ(current.refresh_rate, OfferedRefresh);
+        EXPECT_EQ((std::array{current.w, current.h, current.refresh_rate}),
+                  (std::array{size.Width, size.Height, OfferedRefresh}));
     } else {
         EXPECT_EQ(SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
     CloseGameScreen();
     EXPECT_EQ(ScreenWindowForTests(), nullptr);
     EXPECT_FALSE(ScreenIsActive());
-    StopPlatform();
 }
 
 // [SECTION] Screen modes
 
-TEST(PlatformModes, SixteenBitModesFirstThenFourBytesAPixelAsThirtyTwo) {
-    NEED_DISPLAY();
-    ASSERT_TRUE(StartPlatform());
+TEST_F(PlatformModes, SixteenBitModesFirstThenFourBytesAPixelAsThirtyTwo) {
     ASSERT_TRUE(ListScreenModes());
     struct Entry {
         int w, h, d, hz;
+        bool operator==(const Entry&) const = default;
     };
     std::vector<Entry> list;
     while (AdvanceScreenMode()) list.push_back({ModeWidth(), ModeHeight(), ModeDepth(), ModeRefreshRate()});
@@ -221,11 +220,8 @@ TEST(PlatformModes, SixteenBitModesFirstThenFourBytesAPixelAsThirtyTwo) {
     EXPECT_EQ(ModeWidth(), 0) << "past the last entry";
 
     std::vector<Entry> sdl32;
-    for (int i = 0; i < SDL_GetNumDisplayModes(0); ++i) {
-        SDL_DisplayMode m{};
-        SDL_GetDisplayMode(0, i, &m);
+    for (const SDL_DisplayMode& m : DisplayModes())
         if (SDL_BYTESPERPIXEL(m.format) == 4) sdl32.push_back({m.w, m.h, 32, m.refresh_rate});
-    }
     ASSERT_FALSE(sdl32.empty()) << "an X server of 24-bit depth offers RGB888 modes";
     bool seen32 = false;
     std::vector<Entry> got32;
@@ -238,22 +234,13 @@ TEST(PlatformModes, SixteenBitModesFirstThenFourBytesAPixelAsThirtyTwo) {
             EXPECT_FALSE(seen32) << "a 16-bit mode after a 32-bit one";
         }
     }
-    ASSERT_EQ(got32.size(), sdl32.size());
-    for (size_t i = 0; i < got32.size(); ++i) {
-        EXPECT_EQ(got32[i].w, sdl32[i].w) << "in SDL's order, entry " << i;
-        EXPECT_EQ(got32[i].h, sdl32[i].h) << "entry " << i;
-        EXPECT_EQ(got32[i].hz, sdl32[i].hz) << "entry " << i;
-    }
+    EXPECT_TRUE(got32 == sdl32) << "the 32-bit modes in SDL's order";
     if (sdl32.size() > 1) {
         // The Xorg dummy server: it lists every size of the resolution page
         // at the page's depth and rate.
-        for (const OfferedSize& size : OfferedSizes) {
-            bool found = false;
-            for (const Entry& e : got32)
-                found |= e.w == size.Width && e.h == size.Height && e.d == OfferedDepth && e.hz == OfferedRefresh;
-            EXPECT_TRUE(found) << size.Width << "x" << size.Height << " at " << OfferedRefresh << " Hz, "
-                               << OfferedDepth << " bits";
-        }
+        for (const OfferedSize& size : OfferedSizes)
+            EXPECT_NE(std::find(got32.begin(), got32.end(), Entry{size.Width, size.Height, OfferedDepth, OfferedRefresh}),
+                      got32.end()) << size.Width << "x" << size.Height;
     } else {
         EXPECT_EQ(list.size(), 1u) << "Xvfb has one mode";
     }
@@ -262,7 +249,6 @@ TEST(PlatformModes, SixteenBitModesFirstThenFourBytesAPixelAsThirtyTwo) {
     EXPECT_EQ(ModeWidth(), 0) << "the cursor stands before the first entry";
     ASSERT_TRUE(AdvanceScreenMode());
     EXPECT_EQ(ModeWidth(), list.front().w);
-    StopPlatform();
 }
 
 // [SECTION] Processes and threads
@@ -278,16 +264,14 @@ TEST(PlatformProcess, ProgramPathIsThisTestProgram) {
 TEST(PlatformProcess, LaunchStartsWithoutArgumentsHereAndLeavesNoZombie) {
     TempDir dir;
     const auto script = dir.Path / "child.sh";
-    {
-        std::ofstream f(script);
-        f << "#!/bin/sh\necho \"$#\" > launched.tmp\npwd >> launched.tmp\nmv launched.tmp launched.txt\n";
-    }
+    std::ofstream(script) << "#!/bin/sh\necho \"$#\" > launched.tmp\npwd >> launched.tmp\nmv launched.tmp launched.txt\n";
     std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(dir.Path);
-    const bool launched = LaunchProgram(script.string());
-    need_display::PollFor(20, [&] { return std::filesystem::exists(dir.Path / "launched.txt"); });
-    std::filesystem::current_path(old);
+    bool launched = false;
+    {
+        const InFolder here(dir.Path);
+        launched = LaunchProgram(script.string());
+        need_display::PollFor(20, [&] { return std::filesystem::exists(dir.Path / "launched.txt"); });
+    }
     ASSERT_TRUE(launched);
     std::ifstream f(dir.Path / "launched.txt");
     std::string args, cwd;
