@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/core.h"   // SettingsFileName, for the snapshot at LaunchProgram
+#include "formats/png_codec.h"
 #include "platform/shared/file_safety.h"
 #include "platform/shared/input_edges.h"
 
@@ -55,24 +56,6 @@ RecordedCall& Record(const char* op, std::initializer_list<int64_t> args = {},
     call.Text = text;
     Rec.Calls.push_back(std::move(call));
     return Rec.Calls.back();
-}
-
-// Width and height from a PNG's IHDR chunk; false when the bytes are not a PNG.
-bool PngSize(const uint8_t* png, size_t size, int& width, int& height) {
-    static const uint8_t Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (png == nullptr || size < 24) return false;
-    for (int i = 0; i < 8; ++i)
-        if (png[i] != Signature[i]) return false;
-    if (png[12] != 'I' || png[13] != 'H' || png[14] != 'D' || png[15] != 'R') return false;
-    auto be32 = [&](size_t at) {
-        return (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) |
-               (uint32_t(png[at + 2]) << 8) | uint32_t(png[at + 3]);
-    };
-    uint32_t w = be32(16), h = be32(20);
-    if (w == 0 || h == 0 || w > 100000 || h > 100000) return false;
-    width = int(w);
-    height = int(h);
-    return true;
 }
 
 bool KeyIndexValid(int key) { return key >= 0 && key < KeySlotCount; }
@@ -154,10 +137,8 @@ bool OpenGameWindow(int window, int x, int y, int innerW, int innerH, const std:
     return true;
 }
 
-bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool stretch,
-                        int rightOffset, int bottomOffset, bool vsync) {
-    Record("OpenScreenInWindow",
-           {window, x, y, width, height, stretch, rightOffset, bottomOffset, vsync});
+// A screen of a size that can exist opens.
+static bool ScreenOpened(int width, int height) {
     if (width <= 0 || height <= 0) return false;
     Rec.ScreenOpen = true;
     Rec.ScreenWidth = width;
@@ -165,14 +146,16 @@ bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool st
     return true;
 }
 
+bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool stretch,
+                        int rightOffset, int bottomOffset, bool vsync) {
+    Record("OpenScreenInWindow", {window, x, y, width, height, stretch, rightOffset, bottomOffset, vsync});
+    return ScreenOpened(width, height);
+}
+
 bool OpenGameScreen(int width, int height, int depthBits, const std::string& title, bool vsync,
                     int refreshHz) {
     Record("OpenGameScreen", {width, height, depthBits, vsync, refreshHz}, title);
-    if (width <= 0 || height <= 0) return false;
-    Rec.ScreenOpen = true;
-    Rec.ScreenWidth = width;
-    Rec.ScreenHeight = height;
-    return true;
+    return ScreenOpened(width, height);
 }
 
 void CloseGameScreen() {
@@ -225,9 +208,9 @@ void DecodeImagesAhead(const uint8_t* const*, const size_t*, int) {}
 bool LoadSpriteFromMemory(int sprite, const uint8_t* png, size_t pngSize, int flags) {
     Record("LoadSpriteFromMemory", {sprite, int64_t(pngSize), flags});
     Rec.Sprites.erase(sprite);
-    int width = 0, height = 0;
-    if (!PngSize(png, pngSize, width, height)) return false;
-    Rec.Sprites[sprite] = SpriteRecord{width, height, flags, "png:" + std::to_string(pngSize)};
+    PngHeader header;
+    if (!ReadPngHeader(png, pngSize, header)) return false;
+    Rec.Sprites[sprite] = SpriteRecord{header.width, header.height, flags, "png:" + std::to_string(pngSize)};
     return true;
 }
 
@@ -503,34 +486,16 @@ bool AdvanceScreenMode() {
     return true;
 }
 
-static const ScreenModeEntry* ModeUnderCursor() {
-    if (!Hidden.ModesListed || Hidden.ModeCursor == 0 || Hidden.ModeCursor > Rec.Modes.size()) return nullptr;
-    return &Rec.Modes[Hidden.ModeCursor - 1];
+// A field of the mode under the cursor, 0 where there is none.
+static int ModeField(const char* op, int ScreenModeEntry::*field) {
+    Record(op);
+    if (!Hidden.ModesListed || Hidden.ModeCursor == 0 || Hidden.ModeCursor > Rec.Modes.size()) return 0;
+    return Rec.Modes[Hidden.ModeCursor - 1].*field;
 }
-
-int ModeWidth() {
-    Record("ModeWidth");
-    const ScreenModeEntry* mode = ModeUnderCursor();
-    return mode ? mode->Width : 0;
-}
-
-int ModeHeight() {
-    Record("ModeHeight");
-    const ScreenModeEntry* mode = ModeUnderCursor();
-    return mode ? mode->Height : 0;
-}
-
-int ModeDepth() {
-    Record("ModeDepth");
-    const ScreenModeEntry* mode = ModeUnderCursor();
-    return mode ? mode->Depth : 0;
-}
-
-int ModeRefreshRate() {
-    Record("ModeRefreshRate");
-    const ScreenModeEntry* mode = ModeUnderCursor();
-    return mode ? mode->Refresh : 0;
-}
+int ModeWidth() { return ModeField("ModeWidth", &ScreenModeEntry::Width); }
+int ModeHeight() { return ModeField("ModeHeight", &ScreenModeEntry::Height); }
+int ModeDepth() { return ModeField("ModeDepth", &ScreenModeEntry::Depth); }
+int ModeRefreshRate() { return ModeField("ModeRefreshRate", &ScreenModeEntry::Refresh); }
 
 // [SECTION] Sound
 
