@@ -153,17 +153,11 @@ TEST_F(MenuNavigation, TheListOfTheFramesFirstStateStaysInForce) {
     for (int& level : Menu.FadeInLevels) level = 140;
     // T is seen down on Gameplay, then the page becomes Control (no T there).
     Menu.MenuSelect = MenuGameplay;
-    HoldOnly({Hotkey(MenuControl)});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({Hotkey(MenuControl)});
     Menu.MenuSelect = MenuControl;
-    HoldOnly({Hotkey(MenuControl), KeyEscape});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({Hotkey(MenuControl), KeyEscape});
     // Both let go: Escape leads to Options, whose T is not asked in this frame.
-    HoldOnly({});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({});
     EXPECT_EQ(Menu.MenuSelect, MenuOptions);
     // The release of T is still pending and acts on the page that asks next.
     PollKeyboard();
@@ -173,25 +167,17 @@ TEST_F(MenuNavigation, TheListOfTheFramesFirstStateStaysInForce) {
 
 TEST_F(MenuNavigation, CapturePageLeavesOnlyEscapeToNavigation) {
     Menu.MenuSelect = MenuForward;
-    HoldOnly({Hotkey(MenuNewGame), Hotkey(MenuOptions), Hotkey(MenuControl), Hotkey(MenuQuit, EnglishWords), KeyEscape});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({Hotkey(MenuNewGame), Hotkey(MenuOptions), Hotkey(MenuControl), Hotkey(MenuQuit, EnglishWords), KeyEscape});
     for (const RecordedCall& call : CallsOf("KeyReleased")) EXPECT_EQ(call.Args.at(0), KeyEscape);
-    HoldOnly({});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({});
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
 }
 
 TEST_F(MenuNavigation, FailedKeyboardPollNavigatesNowhere) {
     Menu.MenuSelect = MenuMain;
-    HoldOnly({Hotkey(MenuNewGame)});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({Hotkey(MenuNewGame)});
     Rec.PollKeyboardFails = true;
-    HoldOnly({});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({});
     EXPECT_EQ(Menu.MenuSelect, MenuMain);
 }
 
@@ -201,9 +187,7 @@ TEST_F(MenuNavigation, ClosedOptionsGateDoesNotAskAboutTheSubColumnKeys) {
     Menu.MenuSelect = MenuOptions;
     Menu.FadeInLevels[0] = Menu.FadeInLevels[1] = Menu.FadeInLevels[2] = 140;
     Menu.FadeInLevels[3] = 130;
-    HoldOnly({Hotkey(MenuControl), Hotkey(MenuGameplay), Hotkey(MenuGraphic), Hotkey(MenuSound)});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({Hotkey(MenuControl), Hotkey(MenuGameplay), Hotkey(MenuGraphic), Hotkey(MenuSound)});
     std::vector<int64_t> asked;
     for (const RecordedCall& call : CallsOf("KeyReleased")) asked.push_back(call.Args.at(0));
     EXPECT_EQ(asked, (std::vector<int64_t>{KeyEscape, Hotkey(MenuNewGame), Hotkey(MenuLoadGame), Hotkey(MenuCredits), Hotkey(MenuQuit)}));

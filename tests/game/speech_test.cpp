@@ -10,10 +10,6 @@ namespace {
 
 class MenuSpeech : public GameTest {
 protected:
-    void BootWith(std::initializer_list<std::string> settings) {
-        WriteSettingsFile(SettingsText(settings));
-        Boot();
-    }
     // "de: Hauptmenü" for each Say since the mark, and moves the mark.
     std::vector<std::string> Said() {
         std::vector<std::string> said;
@@ -22,7 +18,6 @@ protected:
         Heard = Rec.Spoken.size();
         return said;
     }
-    using Lines = std::vector<std::string>;
     size_t Heard = 0;
 };
 
@@ -143,16 +138,14 @@ TEST_F(MenuSpeech, TheDesktopsSwitchTurnsItOnAndOffWhileTheSettingDecidesAboveIt
     EXPECT_EQ(Said(), Lines{});
 
     // On as the program finds it: no word that speech turned on.
-    ResetGameState();
-    ResetRecording();
+    StartAgain();
     Heard = 0;
     Rec.ScreenReader = ScreenReaderOn;
     Boot();
     Frame();
     EXPECT_EQ(Said(), Lines{"de: Hauptmenü"});
 
-    ResetGameState();
-    ResetRecording();
+    StartAgain();
     Heard = 0;
     Rec.ScreenReader = ScreenReaderOn;
     BootWith({"[Settings]", "settings.speech = 0"});
