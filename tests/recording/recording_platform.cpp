@@ -58,6 +58,17 @@ RecordedCall& Record(const char* op, std::initializer_list<int64_t> args = {},
     return Rec.Calls.back();
 }
 
+// A call recorded, then answered.
+template <class T>
+T Recorded(const char* op, std::initializer_list<int64_t> args, T answer) {
+    Record(op, args);
+    return answer;
+}
+template <class T>
+T Recorded(const char* op, T answer) {
+    return Recorded(op, {}, answer);
+}
+
 bool KeyIndexValid(int key) { return key >= 0 && key < KeySlotCount; }
 
 }  // namespace
@@ -104,10 +115,7 @@ std::vector<RecordedCall> CallsOf(const std::string& op) {
 
 // [SECTION] Platform life cycle
 
-bool StartPlatform() {
-    Record("StartPlatform");
-    return true;
-}
+bool StartPlatform() { return Recorded("StartPlatform", true); }
 
 void StopPlatform() {
     Record("StopPlatform");
@@ -182,10 +190,7 @@ bool ScreenIsActive() {
     return active;
 }
 
-bool WindowCloseRequested() {
-    Record("WindowCloseRequested");
-    return Rec.CloseRequested;
-}
+bool WindowCloseRequested() { return Recorded("WindowCloseRequested", Rec.CloseRequested); }
 
 void ClearFrame(Color c) { Record("ClearFrame").Colour = c; }
 
@@ -195,10 +200,7 @@ void PresentFrame() {
     Rec.ClockMs += Rec.MsPerFrame;
 }
 
-std::string ScreenDriverName() {
-    Record("ScreenDriverName");
-    return "recording";
-}
+std::string ScreenDriverName() { return Recorded("ScreenDriverName", "recording"); }
 
 // [SECTION] Sprites and blending
 
@@ -395,15 +397,8 @@ bool PollMouse() {
     return true;
 }
 
-int PointerX() {
-    Record("PointerX");
-    return Hidden.Mouse.X;
-}
-
-int PointerY() {
-    Record("PointerY");
-    return Hidden.Mouse.Y;
-}
+int PointerX() { return Recorded("PointerX", Hidden.Mouse.X); }
+int PointerY() { return Recorded("PointerY", Hidden.Mouse.Y); }
 
 bool MouseButtonDown(int button) {
     Record("MouseButtonDown", {button});
@@ -445,10 +440,7 @@ int ControllerStickY() { return Hidden.Controller.StickY; }
 
 // [SECTION] Time and threads
 
-uint32_t MillisecondsSinceStart() {
-    Record("MillisecondsSinceStart");
-    return Rec.ClockMs;
-}
+uint32_t MillisecondsSinceStart() { return Recorded("MillisecondsSinceStart", Rec.ClockMs); }
 
 // On the game thread a pause is recorded and moves the clock without
 // sleeping; on any other thread (the runtime worker) it really sleeps.
@@ -549,10 +541,7 @@ void ShowMessage(const std::string& title, const std::string& text) {
     Rec.Messages.push_back(text);
 }
 
-std::string ProgramPath() {
-    Record("ProgramPath");
-    return Rec.ProgramFile;
-}
+std::string ProgramPath() { return Recorded("ProgramPath", Rec.ProgramFile); }
 
 bool LaunchProgram(const std::string& path) {
     Record("LaunchProgram", {}, path);
