@@ -56,26 +56,22 @@ const char* const TextKeys[][2] = {
 
 std::vector<HostileCase> AllCases() {
     std::vector<HostileCase> cases;
+    auto add = [&](const char* const key[2], const std::string& value, Outcome expect) {
+        cases.push_back({{"[" + std::string(key[0]) + "]", std::string(key[1]) + " = " + value}, expect});
+    };
     for (const auto& key : NumberKeys)
-        for (const std::string& value : {std::string("0"), std::string("-1"),
-                                         std::string("-2147483648"), Huge, std::string("abc")}) {
-            Outcome expect = Starts;
-            bool sizeKey = std::string(key[1]) == "ScreenW" || std::string(key[1]) == "ScreenH";
-            if (sizeKey && value != Huge) expect = NeverOpens;
-            cases.push_back({{"[" + std::string(key[0]) + "]", std::string(key[1]) + " = " + value},
-                             expect});
+        for (const std::string& value : {std::string("0"), std::string("-1"), std::string("-2147483648"), Huge,
+                                         std::string("abc")}) {
+            const bool sizeKey = std::string(key[1]) == "ScreenW" || std::string(key[1]) == "ScreenH";
+            add(key, value, sizeKey && value != Huge ? NeverOpens : Starts);
         }
     for (const auto& key : TextKeys)
-        for (const std::string& value : {std::string(""), OneMegabyte, WithNul, BadUtf8}) {
-            Outcome expect = std::string(key[1]) == "Scrshot" ? NoScreenshot : Starts;
-            cases.push_back({{"[" + std::string(key[0]) + "]", std::string(key[1]) + " = " + value},
-                             expect});
-        }
-    for (const char* font : {"../../etc/passwd", "/tmp/x", "a\\b", "..", "C:\\Windows\\x"})
-        cases.push_back({{"[Settings]", std::string("settings.font = ") + font}, Starts});
-    for (const char* mode : {"0", "4", "-1", "2147483647", "mode"})
-        cases.push_back({{"[Settings]", std::string("settings.screenmode = ") + mode},
-                         StandByFirst});
+        for (const std::string& value : {std::string(""), OneMegabyte, WithNul, BadUtf8})
+            add(key, value, std::string(key[1]) == "Scrshot" ? NoScreenshot : Starts);
+    const char* const font[2] = {"Settings", "settings.font"};
+    for (const char* name : {"../../etc/passwd", "/tmp/x", "a\\b", "..", "C:\\Windows\\x"}) add(font, name, Starts);
+    const char* const screenmode[2] = {"Settings", "settings.screenmode"};
+    for (const char* mode : {"0", "4", "-1", "2147483647", "mode"}) add(screenmode, mode, StandByFirst);
     const std::vector<HostileCase> sizes = {
         {{"[Screen]", "ScreenW = 0", "ScreenH = 0"}, NeverOpens},
         {{"[Screen]", "ScreenW = 1", "ScreenH = 1"}, Starts},

@@ -173,7 +173,7 @@ TEST_F(MenuSpeech, EveryItemOfEveryPageIsReachedWithTheArrows) {
     for (int32_t page = 0; page < MenuStateCount; ++page) {
         if (MenuStates[page].GermanName == nullptr || (page >= MenuForward && page <= MenuScreenshot)) continue;
         Menu.MenuSelect = page;
-        PlaceSubColumn(IsMainRowPage(page) || page == MenuOptions ? HomeColumnX() : ShiftedColumnX());
+        PlaceSubColumnFor(page);
         ClickableItem items[MaxClickableItems];
         const int count = ReachableItems(page, items);
         std::vector<bool> seen(count, false);
