@@ -93,8 +93,7 @@ void OpenPage(int page, int width, int height) {
     ResetRecording();
     Directional = DirectionalState{};
     UseScreen(width, height);
-    PlaceSubColumnFor(page);
-    Menu.MenuSelect = page;
+    ShowPage(page);
 }
 
 // One pass of directional navigation with these keys held, the snapshots
@@ -161,8 +160,7 @@ TEST_F(MenuDirections, TheFirstDirectionOffAnyItemGoesToThePagesFirstItem) {
 
 TEST_F(MenuDirections, AHeldDirectionRepeatsAfterADelayAtARateAndTheStickNeedsToPassItsDeadZone) {
     UseScreen(800, 600);
-    PlaceSubColumn(ShiftedColumnX());
-    Menu.MenuSelect = MenuControl;
+    ShowPage(MenuControl);
     struct Source {
         bool Arrow, Pad;
         int StickY;

@@ -155,8 +155,7 @@ protected:
     }
     Lines Page(int state, const char* language = "German") {
         Cfg.settings.language = language;
-        Menu.MenuSelect = state;
-        PlaceSubColumnFor(state);
+        ShowPage(state);
         return DrawnPage();
     }
 };
@@ -246,8 +245,7 @@ TEST_F(MenuRender, ControlAndCapturePagesAtEverySize) {
         Add(expected, Pieces{true}.Glyphs(-1, 255));
         expected.push_back(B(BlendPointer, screen.Width - 22, 4, 255));
         expected.push_back(End);
-        Menu.MenuSelect = MenuControl;
-        PlaceSubColumn(ShiftedColumnX());
+        ShowPage(MenuControl);
         EXPECT_EQ(DrawnPage(), expected) << screen.Width;
 
         Menu.MenuSelect = MenuJump;

@@ -37,6 +37,11 @@ inline std::vector<ScreenModeEntry> EveryOfferedMode() {
 // Options, slid over below Options.
 inline bool SubColumnRestsHome(int state) { return state <= MenuOptions || state >= MenuCredits; }
 inline void PlaceSubColumnFor(int state) { PlaceSubColumn(SubColumnRestsHome(state) ? HomeColumnX() : ShiftedColumnX()); }
+// A page open, its sub column where the page keeps it.
+inline void ShowPage(int state) {
+    Menu.MenuSelect = state;
+    PlaceSubColumnFor(state);
+}
 
 // The pointer to the middle of an item's box, where a player aims; and a
 // click there.

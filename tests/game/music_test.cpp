@@ -22,12 +22,6 @@ void BootWithMusic(const std::string& value = "1") {
     Rec.Calls.clear();
 }
 
-// On the Music page, the sub column slid over.
-void OpenMusicPage() {
-    Menu.MenuSelect = MenuMusic;
-    PlaceSubColumn(ShiftedColumnX());
-}
-
 }  // namespace
 
 // [SECTION] Start-up
@@ -57,7 +51,7 @@ TEST_F(GameTest, OffAndOnOnTheMusicPageWriteTheSettingAndFadeAtOnce) {
     Boot();
     Frame();
     Rec.Calls.clear();
-    OpenMusicPage();
+    ShowPage(MenuMusic);
     ClickItem(Layout.OffBox);
     EXPECT_EQ(Described(1, SoundOps), Lines{"StopMusic 300"});
     EXPECT_EQ(Rec.Music, MusicSilent);
@@ -82,7 +76,7 @@ TEST_F(GameTest, OffAndOnOnTheMusicPageWriteTheSettingAndFadeAtOnce) {
 
 TEST_F(GameTest, ChoosingWhatPlaysAlreadyChangesNothingHeard) {
     BootWithMusic();
-    OpenMusicPage();
+    ShowPage(MenuMusic);
     HoldLeftButton(true);
     PointAtItem(Layout.OnBox);
     Frames(3);   // held over On: chosen in every frame, played once
@@ -96,7 +90,7 @@ TEST_F(GameTest, ChoosingWhatPlaysAlreadyChangesNothingHeard) {
 // writes again.
 TEST_F(GameTest, AHeldButtonOnOffWritesTheFileOnce) {
     BootWithMusic();
-    OpenMusicPage();
+    ShowPage(MenuMusic);
     HoldLeftButton(true);
     PointAtItem(Layout.OffBox);
     Frame();
@@ -112,7 +106,7 @@ TEST_F(GameTest, AHeldButtonOnOffWritesTheFileOnce) {
 
 TEST_F(GameTest, AnotherValueLightsNeitherItemAndOffFromItStopsNothing) {
     BootWithMusic("7");
-    OpenMusicPage();
+    ShowPage(MenuMusic);
     PointAt(10, 10);
     Frame();
     const Lines drawn = Described(1, {"DrawBlended"});

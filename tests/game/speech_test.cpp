@@ -76,8 +76,7 @@ TEST_F(MenuSpeech, ChoicesSayWhetherTheyAreInForceAndALanguageSwitchesTheVoiceIn
     BootWith({"[Settings]", "settings.speech = 1"});
     Rec.Modes = {ModeOf(OfferedSizes[1]), ModeOf(OfferedSizes[0], OfferedDepth, 60)};
     Frame();
-    Menu.MenuSelect = MenuResolution;
-    PlaceSubColumn(ShiftedColumnX());
+    ShowPage(MenuResolution);
     Frame();
     Said();
     PointAtItem(Layout.Res800Box);
@@ -172,8 +171,7 @@ TEST_F(MenuSpeech, EveryItemOfEveryPageIsReachedWithTheArrows) {
     Frame();
     for (int32_t page = 0; page < MenuStateCount; ++page) {
         if (MenuStates[page].GermanName == nullptr || (page >= MenuForward && page <= MenuScreenshot)) continue;
-        Menu.MenuSelect = page;
-        PlaceSubColumnFor(page);
+        ShowPage(page);
         ClickableItem items[MaxClickableItems];
         const int count = ReachableItems(page, items);
         std::vector<bool> seen(count, false);
