@@ -72,7 +72,8 @@ struct Pieces {
     Lines Bindings(int litRow) const {
         Lines lines;
         for (int row = 0; row < 8; ++row)
-            lines.push_back(B(Label(MenuLabel(LabelForward + row)), Layout.*BoxOf(MenuForward + row), Lit(row == litRow)));
+            lines.push_back(
+                B(Label(ItemLabel(MenuForward + row)), Layout.*BoxOf(MenuForward + row), Lit(row == litRow)));
         return lines;
     }
 };

@@ -36,7 +36,9 @@ inline std::vector<ScreenModeEntry> EveryOfferedMode() {
 // The sub column where a page keeps it: home on the main row's pages and
 // Options, slid over below Options.
 inline bool SubColumnRestsHome(int state) { return state <= MenuOptions || state >= MenuCredits; }
-inline void PlaceSubColumnFor(int state) { PlaceSubColumn(SubColumnRestsHome(state) ? HomeColumnX() : ShiftedColumnX()); }
+inline void PlaceSubColumnFor(int state) {
+    PlaceSubColumn(SubColumnRestsHome(state) ? HomeColumnX() : ShiftedColumnX());
+}
 // A page open, its sub column where the page keeps it.
 inline void ShowPage(int state) {
     Menu.MenuSelect = state;
