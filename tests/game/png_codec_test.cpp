@@ -74,20 +74,16 @@ std::vector<uint8_t> TestCard(int width, int height, size_t stride) {
     return rgb;
 }
 
-// Encodes with libpng directly, in memory, for input the program's writer never makes.
+// Encodes with libpng directly, for input the program's writer never makes.
 std::vector<uint8_t> EncodeWithLibpng(int width, int height, int bitDepth, int colorType, int interlace,
                                       const std::vector<uint8_t>& raw, const png_color* palette = nullptr,
                                       int paletteSize = 0, const png_byte* trns = nullptr, int trnsCount = 0) {
-    std::vector<uint8_t> bytes;
+    std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/veldrune-png-" +
+                       std::to_string(getpid()) + ".png";
+    FILE* file = std::fopen(path.c_str(), "wb");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    png_set_write_fn(
-        png, &bytes,
-        [](png_structp p, png_bytep data, png_size_t count) {
-            auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-            out->insert(out->end(), data, data + count);
-        },
-        nullptr);
+    png_init_io(png, file);
     png_set_IHDR(png, info, width, height, bitDepth, colorType, interlace, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (palette) png_set_PLTE(png, info, palette, paletteSize);
@@ -99,6 +95,9 @@ std::vector<uint8_t> EncodeWithLibpng(int width, int height, int bitDepth, int c
     png_write_image(png, rows.data());
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    std::remove(path.c_str());
     return bytes;
 }
 
