@@ -1,33 +1,17 @@
 // assets_key_capture_test.cpp — taking a key for a binding: what is stored,
 // which key wins, which keys are ignored and when the file is left alone.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <initializer_list>
-#include <string>
-
-#include "assets/assets.h"
-#include "core/core.h"
-#include "menu/menu.h"
 #include "menu_test_support.h"
 #include "platform/shared/shared_services.h"
-#include "recording/harness.h"
 
 namespace {
 
 const std::string StartFile = SettingsText({"[Controls]", "Forward = W", "Backward = S",
                                             "Duck = Strg", "Jump = Alt", "Scrshot = F12"});
-
-// One keyboard snapshot with exactly these keys down.
-void Snapshot(std::initializer_list<int> held) {
-    for (bool& down : Rec.KeyDown) down = false;
-    for (int key : held) Rec.KeyDown[key] = true;
-    PollKeyboard();
-}
 
 // Two frames of a binding page waiting for its key: the keys held in the
 // first, all up in the second.
@@ -39,13 +23,7 @@ void CaptureRelease(MenuSelectValue page, const char* settingKey, std::initializ
     if (Menu.MenuSelect == page) CaptureKey(settingKey);
 }
 
-std::string Stored(const std::string& key) {
-    OpenSettingsFile(SettingsFileName);
-    SelectGroup("Controls");
-    std::string value = ReadSettingText(key, "(absent)");
-    CloseSettingsFile();
-    return value;
-}
+std::string Stored(const std::string& key) { return StoredText("Controls", key); }
 
 class KeyCapture : public GameTest {
 protected:
@@ -53,11 +31,6 @@ protected:
         GameTest::SetUp();
         WriteSettingsFile(StartFile);
         StartKeyboardInput();
-        Menu = MenuPageState{};
-    }
-    void TearDown() override {
-        Menu = MenuPageState{};
-        GameTest::TearDown();
     }
 };
 
@@ -125,9 +98,8 @@ TEST_F(KeyCapture, EveryNamedKeyIsStoredUnderItsName) {
 // The whole road on the recording platform: open Control, click Forward once
 // the sub column has slid away, let go of W.
 TEST_F(KeyCapture, ClickingForwardAndReleasingWInTheRunningMenu) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.screenmode = 1", "[Controls]",
-                                    "Forward = S"}));
-    Boot();
+    BootWith({"[Settings]", "settings.screenmode = 1", "[Controls]",
+              "Forward = S"});
     ClickItem(Layout.ControlBox);   // in the home column
     ASSERT_EQ(Menu.MenuSelect, MenuControl);
     Frames(40);                     // the sub column slides to the shifted column

@@ -1,13 +1,9 @@
 // assets_key_names_test.cpp — the key-name table both ways, the aliases, the
 // two letter keys named by their US caps, and the glyph each name draws.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
-#include "assets/assets.h"
-#include "core/core.h"
-#include "recording/harness.h"
+#include "menu_test_support.h"
 
 namespace {
 

@@ -1,33 +1,17 @@
 // assets_load_test.cpp — LoadAssets on the recording platform: the order and
 // numbering of every object, the fonts, the layout per screen size, the
 // screenshot key, the label centring and the font file's path.
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "assets/assets.h"
-#include "core/core.h"
-#include "recording/harness.h"
+#include "menu_test_support.h"
 
 namespace {
 
 class LoadAssetsTest : public GameTest {
 protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        Cfg = GameSettings{};
-        Layout = LayoutTable{};
-        Assets = AssetState{};
-    }
-    void TearDown() override {
-        Cfg = GameSettings{};
-        Layout = LayoutTable{};
-        Assets = AssetState{};
-        GameTest::TearDown();
-    }
     void LoadAt(int w, int h) {
         Cfg.ScreenW = w;
         Cfg.ScreenH = h;
@@ -198,41 +182,31 @@ TEST_F(LoadAssetsTest, LayoutAtTheThreeSizes) {
         EXPECT_EQ(Layout.LowerDividerY, c.LowerY);
         // The main row: five boxes 160 apart, centred on the screen; the
         // prompt stands where Options does.
-        const ItemBox* row[] = {&Layout.NewGameBox, &Layout.LoadGameBox, &Layout.OptionsBox,
-                                &Layout.CreditsBox, &Layout.QuitBox};
+        const int row[] = {MenuNewGame, MenuLoadGame, MenuOptions, MenuCredits, MenuQuit};
         for (int i = 0; i < 5; ++i)
-            EXPECT_TRUE(row[i]->x == c.NewGameX + 160 * i && row[i]->y == c.RowY) << i;
+            EXPECT_TRUE((Layout.*BoxOf(row[i])).x == c.NewGameX + 160 * i && (Layout.*BoxOf(row[i])).y == c.RowY) << i;
         EXPECT_EQ(Layout.QuitBox.x + 150 + Layout.NewGameBox.x, c.W);
         EXPECT_TRUE(Layout.PromptBox.x == Layout.OptionsBox.x && Layout.PromptBox.y == c.RowY);
         // The home column is centred, the shifted one 160 to its left, the
         // value column 160 to its right; rows are 30 apart from row 1.
         EXPECT_EQ(HomeColumnX() + 75, c.W / 2);
         EXPECT_EQ(ShiftedColumnX(), HomeColumnX() - 160);
-        const ItemBox* home[] = {&Layout.ForwardBox, &Layout.BackwardBox, &Layout.LeftBox,
-                                 &Layout.RightBox, &Layout.DuckBox, &Layout.JumpBox,
-                                 &Layout.JournalBox, &Layout.ScreenshotBox};
-        const ItemBox* glyph[] = {&Layout.ForwardGlyphBox, &Layout.BackwardGlyphBox,
-                                  &Layout.LeftGlyphBox, &Layout.RightGlyphBox, &Layout.DuckGlyphBox,
-                                  &Layout.JumpGlyphBox, &Layout.JournalGlyphBox,
-                                  &Layout.ScreenshotGlyphBox};
         for (int k = 0; k < 8; ++k) {
-            EXPECT_TRUE(home[k]->x == HomeColumnX() && home[k]->y == c.ControlY + 30 * k) << k;
-            EXPECT_TRUE(glyph[k]->x == HomeColumnX() + 160 && glyph[k]->y == home[k]->y) << k;
+            const ItemBox &home = Layout.*BoxOf(MenuForward + k), &glyph = Layout.*GlyphBoxOf(k);
+            EXPECT_TRUE(home.x == HomeColumnX() && home.y == c.ControlY + 30 * k) << k;
+            EXPECT_TRUE(glyph.x == HomeColumnX() + 160 && glyph.y == home.y) << k;
         }
-        struct Placed {
-            const ItemBox* Box;
-            int Column, Row;   // column 0 home, 1 value; row 1..8
-        } placed[] = {{&Layout.ControlBox, 0, 1}, {&Layout.GameplayBox, 0, 2},
-                      {&Layout.GraphicBox, 0, 3}, {&Layout.SoundBox, 0, 4},
-                      {&Layout.LanguageBox, 0, 2}, {&Layout.GermanBox, 1, 2},
-                      {&Layout.EnglishBox, 1, 3}, {&Layout.ResolutionBox, 0, 3},
-                      {&Layout.Res800Box, 1, 3}, {&Layout.Res1024Box, 1, 4},
-                      {&Layout.Res1280Box, 1, 5}, {&Layout.MusicBox, 0, 4},
-                      {&Layout.OnBox, 1, 4}, {&Layout.OffBox, 1, 5}};
-        for (const Placed& p : placed)
-            EXPECT_TRUE(p.Box->x == HomeColumnX() + 160 * p.Column &&
-                        p.Box->y == c.ControlY + 30 * (p.Row - 1))
-                << p.Column << "," << p.Row;
+        // column 0 home, 1 value; row 1..8
+        const struct {
+            int State, Column, Row;
+        } placed[] = {{MenuControl, 0, 1},   {MenuGameplay, 0, 2},   {MenuGraphic, 0, 3},     {MenuSound, 0, 4},
+                      {MenuLanguage, 0, 2},  {MenuGerman, 1, 2},     {MenuEnglish, 1, 3},     {MenuResolution, 0, 3},
+                      {MenuRes800x600, 1, 3}, {MenuRes1024x768, 1, 4}, {MenuRes1280x720, 1, 5}, {MenuMusic, 0, 4},
+                      {MenuMusicOn, 1, 4},   {MenuMusicOff, 1, 5}};
+        for (const auto& p : placed) {
+            const ItemBox& box = Layout.*BoxOf(p.State);
+            EXPECT_TRUE(box.x == HomeColumnX() + 160 * p.Column && box.y == c.ControlY + 30 * (p.Row - 1)) << p.State;
+        }
         // Every box is 150 x 20 (the table is nothing but boxes after the
         // five single positions).
         static_assert(sizeof(LayoutTable) == 5 * sizeof(int32_t) + 36 * sizeof(ItemBox));

@@ -3,12 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/assets.h"
-#include "core/core.h"
-#include "menu/menu.h"
-#include "recording/harness.h"
-
-using Lines = std::vector<std::string>;
+#include "menu_test_support.h"
 
 namespace {
 
@@ -44,8 +39,7 @@ TEST_F(GameTest, OneFrameRunsItsStepsInOrder) {
 }
 
 TEST_F(GameTest, TheTextPassUsesTheMenuFontBeforeInputIsHandled) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.fps = 1"}));
-    Boot();
+    BootWith({"[Settings]", "settings.fps = 1"});
     Frame({KeyGrave});
     Frame();   // Grave let go: the toggle's read comes after EndText
     std::vector<std::string> texts = Described(1, {"BeginTextOn", "UseFont", "DrawTextAt", "EndText",
@@ -62,8 +56,7 @@ TEST_F(GameTest, TheTextPassUsesTheMenuFontBeforeInputIsHandled) {
 // [SECTION] Frame-rate counter
 
 TEST_F(GameTest, FrameRateTextIsEmptyUntilAWindowOfOneSecondCloses) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.fps = 1"}));
-    Boot();
+    BootWith({"[Settings]", "settings.fps = 1"});
     Rec.ClockMs = 5000;
     Rec.MsPerFrame = 100;
     // Frames read the clock at 5000, 5100, ..., 5900: ten frames in the window.
@@ -123,9 +116,8 @@ TEST_F(GameTest, FrameRateTextStandsAtItsCornerWhateverTheSize) {
     };
     for (const Case& c : cases) {
         ResetRecording();
-        WriteSettingsFile(SettingsText({"[Screen]", "ScreenW = 1280", "ScreenH = 720", "[Settings]",
-                                        "settings.fps = " + std::to_string(c.fps)}));
-        Boot();
+        BootWith({"[Screen]", "ScreenW = 1280", "ScreenH = 720", "[Settings]",
+                  "settings.fps = " + std::to_string(c.fps)});
         Frame();
         Lines texts;
         for (const RecordedCall& call : TextsOfFrame(0))
@@ -135,9 +127,8 @@ TEST_F(GameTest, FrameRateTextStandsAtItsCornerWhateverTheSize) {
 }
 
 TEST_F(GameTest, InformationLineShowsRendererAndSizeOnlyWhenInfoIsOne) {
-    WriteSettingsFile(SettingsText({"[Screen]", "ScreenW = 1024", "ScreenH = 768", "[Settings]",
-                                    "settings.info = 1", "settings.fps = 3"}));
-    Boot();
+    BootWith({"[Screen]", "ScreenW = 1024", "ScreenH = 768", "[Settings]",
+              "settings.info = 1", "settings.fps = 3"});
     Frame();
     std::vector<RecordedCall> texts = TextsOfFrame(0);
     ASSERT_GE(texts.size(), 2u);

@@ -5,12 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "assets/assets.h"
-#include "core/core.h"
-#include "menu/menu.h"
-#include "recording/harness.h"
-
-using Lines = std::vector<std::string>;
+#include "menu_test_support.h"
 
 namespace {
 
@@ -26,8 +21,7 @@ Lines OverlayTexts(int frame) {
 // [SECTION] Drawing
 
 TEST_F(GameTest, OverlayStatusLineInGerman) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.debugger = 1"}));
-    Boot();
+    BootWith({"[Settings]", "settings.debugger = 1"});
     App.RuntimeMs = 12300;
     App.RuntimePasses = 123;
     Frame();
@@ -38,12 +32,11 @@ TEST_F(GameTest, OverlayStatusLineInGerman) {
 }
 
 TEST_F(GameTest, OverlayStatusLineInEnglishWithItsOwnColoursAndPlace) {
-    WriteSettingsFile(SettingsText({"[Screen]", "ScreenW = 1280", "ScreenH = 720", "[Settings]",
-                                    "settings.debugger = 1", "settings.language = English",
-                                    "settings.debbuger.titlered = 1", "settings.debbuger.titlegreen = 2",
-                                    "settings.debbuger.titleblue = 3", "settings.debbuger.textred = 4",
-                                    "settings.debbuger.textgreen = 5", "settings.debbuger.textblue = 999"}));
-    Boot();
+    BootWith({"[Screen]", "ScreenW = 1280", "ScreenH = 720", "[Settings]",
+              "settings.debugger = 1", "settings.language = English",
+              "settings.debbuger.titlered = 1", "settings.debbuger.titlegreen = 2",
+              "settings.debbuger.titleblue = 3", "settings.debbuger.textred = 4",
+              "settings.debbuger.textgreen = 5", "settings.debbuger.textblue = 999"});
     Menu.MenuSelect = MenuResolution;
     PointAt(0, 719);
     Frame();
@@ -55,8 +48,7 @@ TEST_F(GameTest, OverlayStatusLineInEnglishWithItsOwnColoursAndPlace) {
 }
 
 TEST_F(GameTest, OverlayColoursAreRebuiltEveryFrame) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.debugger = 1"}));
-    Boot();
+    BootWith({"[Settings]", "settings.debugger = 1"});
     Frame();
     Cfg.settings.debbuger.titlegreen = 77;
     Frame();
@@ -65,8 +57,7 @@ TEST_F(GameTest, OverlayColoursAreRebuiltEveryFrame) {
 }
 
 TEST_F(GameTest, OverlayDrawsNothingForStatesWithoutAName) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.debugger = 1"}));
-    Boot();
+    BootWith({"[Settings]", "settings.debugger = 1"});
     Menu.MenuSelect = MenuMusicOn;   // an action state: no name
     Frame();
     EXPECT_EQ(OverlayTexts(0), Lines{});
@@ -80,8 +71,7 @@ TEST_F(GameTest, OverlayDrawsNothingForStatesWithoutAName) {
 }
 
 TEST_F(GameTest, OverlayNamesTheStateTheFrameBeganWith) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.debugger = 1"}));
-    Boot();
+    BootWith({"[Settings]", "settings.debugger = 1"});
     Menu.MenuSelect = MenuOptions;
     for (int& level : Menu.FadeInLevels) level = IdleAlpha;   // the hotkeys are armed
     Frame({KeyT});
@@ -92,8 +82,7 @@ TEST_F(GameTest, OverlayNamesTheStateTheFrameBeganWith) {
 }
 
 TEST_F(GameTest, OverlayIsNotDrawnUnlessTheFlagIsExactlyOne) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.debugger = 2"}));
-    Boot();
+    BootWith({"[Settings]", "settings.debugger = 2"});
     Frame();
     EXPECT_EQ(OverlayTexts(0), Lines{});
 }
@@ -101,8 +90,7 @@ TEST_F(GameTest, OverlayIsNotDrawnUnlessTheFlagIsExactlyOne) {
 // [SECTION] Grave key
 
 TEST_F(GameTest, GraveFollowsTheStoredFlagNotTheOneInMemory) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.debugger = 1"}));
-    Boot();
+    BootWith({"[Settings]", "settings.debugger = 1"});
     Frame();
     EXPECT_EQ(OverlayTexts(0).size(), 2u) << "shown from the first frame";
     Release({KeyGrave});

@@ -5,17 +5,14 @@
 #include <vector>
 
 #include "contract/key_release_contract.h"
-#include "recording/harness.h"
+#include "menu_test_support.h"
 
 // [SECTION] KeyReleased
 
 // The recording platform under the rules every platform keeps: the menu's
 // tests may trust it to answer as the real one does.
 struct RecordedKeyboard : GameTest {
-    void SetKeys(std::initializer_list<int> keys) {
-        for (bool& down : Rec.KeyDown) down = false;
-        for (int key : keys) Rec.KeyDown[key] = true;
-    }
+    void SetKeys(std::initializer_list<int> keys) { HoldOnly(keys); }
 };
 INSTANTIATE_TYPED_TEST_SUITE_P(Recording, KeyReleaseContract, RecordedKeyboard);
 
@@ -53,10 +50,9 @@ TEST_F(GameTest, DescribeWritesOneLinePerCall) {
     DrawBlended(4, 0, 0, 255);
     PresentFrame();
     ClearFrame(Color{});
-    EXPECT_EQ(Described(0), (std::vector<std::string>{"DrawTextAt 1 10 FPS:  (250,250,250)",
-                                                      "DrawBlended 4 0 0 255", "PresentFrame"}));
-    EXPECT_EQ(Described(1), (std::vector<std::string>{"ClearFrame (0,0,0)"}));
-    EXPECT_EQ(Described(-1, {"DrawBlended"}), (std::vector<std::string>{"DrawBlended 4 0 0 255"}));
+    EXPECT_EQ(Described(0), (Lines{"DrawTextAt 1 10 FPS:  (250,250,250)", "DrawBlended 4 0 0 255", "PresentFrame"}));
+    EXPECT_EQ(Described(1), (Lines{"ClearFrame (0,0,0)"}));
+    EXPECT_EQ(Described(-1, {"DrawBlended"}), (Lines{"DrawBlended 4 0 0 255"}));
 }
 
 TEST_F(GameTest, ExclusiveSaveFindsAnExistingFile) {

@@ -5,11 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/assets.h"
-#include "core/core.h"
-#include "recording/harness.h"
-
-using Lines = std::vector<std::string>;
+#include "menu_test_support.h"
 
 namespace {
 
@@ -48,9 +44,8 @@ TEST_F(GameTest, FirstScreenshotIsNumberOneAndTheCountFollowsTheApplicationGroup
 }
 
 TEST_F(GameTest, ScreenshotNumberContinuesFromTheFileAndCapturesTheScreenSize) {
-    WriteSettingsFile(SettingsText({"[Screen]", "ScreenW = 1280", "ScreenH = 720", "[Settings]",
-                                    "settings.screenshots = 41", "settings.screenmode = 1"}));
-    Boot();
+    BootWith({"[Screen]", "ScreenW = 1280", "ScreenH = 720", "[Settings]",
+              "settings.screenshots = 41", "settings.screenmode = 1"});
     Release({KeyF12});
     EXPECT_TRUE(FileExists("Screenshot_42.png"));
     EXPECT_EQ(StoredNumber(SettingScreenshots), 42);
@@ -58,8 +53,7 @@ TEST_F(GameTest, ScreenshotNumberContinuesFromTheFileAndCapturesTheScreenSize) {
 }
 
 TEST_F(GameTest, AnUnreadableCountCountsAsZero) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.screenshots ="}));
-    Boot();
+    BootWith({"[Settings]", "settings.screenshots ="});
     Release({KeyF12});
     EXPECT_TRUE(FileExists("Screenshot_1.png"));
     EXPECT_EQ(StoredNumber(SettingScreenshots), 1);
@@ -76,8 +70,7 @@ TEST_F(GameTest, HoldingTheKeyTakesNothingLettingGoTakesExactlyOne) {
 }
 
 TEST_F(GameTest, TheBoundKeyIsTheScreenshotKeyAndNoneMeansNone) {
-    WriteSettingsFile(SettingsText({"[Controls]", "Scrshot = F9"}));
-    Boot();
+    BootWith({"[Controls]", "Scrshot = F9"});
     ASSERT_EQ(Assets.ScreenshotKey, KeyF9);
     Release({KeyF12});
     EXPECT_EQ(CallsOf("CaptureFrame").size(), 0u);

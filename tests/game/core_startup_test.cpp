@@ -3,12 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/assets.h"
-#include "core/core.h"
-#include "menu/menu.h"
-#include "recording/harness.h"
-
-using Lines = std::vector<std::string>;
+#include "menu_test_support.h"
 
 namespace {
 
@@ -20,13 +15,6 @@ void WriteScreenSettings(int screenmode) {
     WriteSettingsFile(SettingsText({"[Screen]", "ScreenW = 1024", "ScreenH = 768", "ScreenD = 16",
                                     "ScreenF = 60", "ScreenS = 0", "[Settings]",
                                     "settings.screenmode = " + std::to_string(screenmode)}));
-}
-
-// Index of the first recorded call named `op` at or after `from`, or -1.
-int IndexOf(const std::string& op, int from = 0) {
-    for (int i = from; i < int(Rec.Calls.size()); ++i)
-        if (Rec.Calls[i].Op == op) return i;
-    return -1;
 }
 
 }  // namespace
@@ -51,11 +39,10 @@ TEST_F(GameTest, ProgramPathSplitsAtTheLastSlashOfEitherKind) {
 }
 
 TEST_F(GameTest, StartUpReadsEveryGroupIntoMemory) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.language = English",
-                                    "settings.fps = 4", "settings.debbuger.textblue = 7",
-                                    "[controls]", "scrshot = F9", "Jump", "[Screen]",
-                                    "ScreenW = 1280", "ScreenH = 720"}));
-    Boot();
+    BootWith({"[Settings]", "settings.language = English",
+              "settings.fps = 4", "settings.debbuger.textblue = 7",
+              "[controls]", "scrshot = F9", "Jump", "[Screen]",
+              "ScreenW = 1280", "ScreenH = 720"});
     EXPECT_EQ(Cfg.ScreenW, 1280);
     EXPECT_EQ(Cfg.ScreenH, 720);
     EXPECT_EQ(Cfg.ScreenD, 32) << "an absent key keeps its default";
@@ -110,11 +97,11 @@ TEST_F(GameTest, MouseAndSpriteFailuresHaveTheirOwnTexts) {
 
 TEST_F(GameTest, StartUpRunsItsStepsInOrder) {
     Boot();
-    int settings = IndexOf("ProgramPath");
-    int services = IndexOf("StartKeyboardInput");
-    int screen = IndexOf("OpenGameScreen");
-    int pointer = IndexOf("PlaceMouse");
-    int thread = IndexOf("StartThread");
+    int settings = IndexOfCall("ProgramPath");
+    int services = IndexOfCall("StartKeyboardInput");
+    int screen = IndexOfCall("OpenGameScreen");
+    int pointer = IndexOfCall("PlaceMouse");
+    int thread = IndexOfCall("StartThread");
     ASSERT_GE(settings, 0);
     EXPECT_LT(settings, services);
     EXPECT_LT(services, screen);
@@ -124,25 +111,23 @@ TEST_F(GameTest, StartUpRunsItsStepsInOrder) {
 
 // [SECTION] Screen modes
 
-TEST_F(GameTest, ScreenModeOneOpensAFramedWindowWithTheScreenInIt) {
-    WriteScreenSettings(1);
+// Framed window, borderless maximised window, full-screen mode.
+class ScreenModes : public GameTest, public ::testing::WithParamInterface<std::pair<int, Lines>> {};
+
+TEST_P(ScreenModes, OpenTheirScreen) {
+    WriteScreenSettings(GetParam().first);
     Boot();
-    EXPECT_EQ(Described(-1, ScreenOps), (Lines{"OpenGameWindow 0 0 0 1024 768 0 Veldrune",
-                                               "OpenScreenInWindow 0 0 0 1024 768 0 0 0 1"}));
+    EXPECT_EQ(Described(-1, ScreenOps), GetParam().second);
 }
 
-TEST_F(GameTest, ScreenModeTwoOpensABorderlessMaximisedWindow) {
-    WriteScreenSettings(2);
-    Boot();
-    EXPECT_EQ(Described(-1, ScreenOps), (Lines{"OpenGameWindow 0 0 0 1024 768 1 Veldrune",
-                                               "OpenScreenInWindow 0 0 0 1024 768 0 0 0 1"}));
-}
-
-TEST_F(GameTest, ScreenModeThreeOpensTheFullScreenMode) {
-    WriteScreenSettings(3);
-    Boot();
-    EXPECT_EQ(Described(-1, ScreenOps), Lines{"OpenGameScreen 1024 768 16 1 60 Veldrune"});
-}
+INSTANTIATE_TEST_SUITE_P(
+    OneTwoThree, ScreenModes,
+    ::testing::Values(std::pair{1, Lines{"OpenGameWindow 0 0 0 1024 768 0 Veldrune",
+                                         "OpenScreenInWindow 0 0 0 1024 768 0 0 0 1"}},
+                      std::pair{2, Lines{"OpenGameWindow 0 0 0 1024 768 1 Veldrune",
+                                         "OpenScreenInWindow 0 0 0 1024 768 0 0 0 1"}},
+                      std::pair{3, Lines{"OpenGameScreen 1024 768 16 1 60 Veldrune"}}),
+    [](const auto& info) { return "Mode" + std::to_string(info.param.first); });
 
 TEST_F(GameTest, ScreenModeZeroOpensNothingThenComesUpFullScreenAfterActivation) {
     WriteScreenSettings(0);
@@ -160,9 +145,8 @@ TEST_F(GameTest, ScreenModeZeroOpensNothingThenComesUpFullScreenAfterActivation)
 // [SECTION] Return to the resolution page
 
 TEST_F(GameTest, GraphicResReturnsToTheResolutionPageWithTheColumnSlidOver) {
-    WriteSettingsFile(SettingsText({"[Screen]", "ScreenW = 1024", "ScreenH = 768", "[Settings]",
-                                    "settings.page = GraphicRes"}));
-    Boot();
+    BootWith({"[Screen]", "ScreenW = 1024", "ScreenH = 768", "[Settings]",
+              "settings.page = GraphicRes"});
     EXPECT_EQ(Menu.MenuSelect, MenuResolution);
     ASSERT_GE(ScreenSizeIndex(), 0);
     for (ItemBox LayoutTable::*box : SubColumnBoxes) EXPECT_EQ((Layout.*box).x, ShiftedColumnX());
@@ -182,8 +166,7 @@ TEST_F(GameTest, GraphicResAtAnUnknownSizeLeavesTheColumnWhereLoadAssetsPutIt) {
 }
 
 TEST_F(GameTest, AnyOtherPageTextStartsOnTheMainPageAndIsNotWritten) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.page = graphicres"}));
-    Boot();
+    BootWith({"[Settings]", "settings.page = graphicres"});
     EXPECT_EQ(Menu.MenuSelect, MenuMain);
     EXPECT_NE(ReadSettingsFile().find("settings.page = graphicres"), std::string::npos);
 }
@@ -213,8 +196,8 @@ TEST_F(GameTest, FullScreenFocusLossReopensTheScreenAndReloadsKeepingThePage) {
               (Lines{"Pause 10", "CloseGameScreen", "OpenGameWindow 0 0 0 0 0 2 Veldrune",
                      "AwaitWindowEvent", "AwaitWindowEvent", "CloseGameWindow 0",
                      "OpenGameScreen 800 600 32 1 85 Veldrune"}));
-    int reopened = IndexOf("OpenGameScreen", IndexOf("CloseGameWindow"));
-    EXPECT_GT(IndexOf("RegisterFontFile", reopened), reopened) << "the assets load again";
+    int reopened = IndexOfCall("OpenGameScreen", IndexOfCall("CloseGameWindow"));
+    EXPECT_GT(IndexOfCall("RegisterFontFile", reopened), reopened) << "the assets load again";
     EXPECT_EQ(Menu.MenuSelect, MenuSound);
     EXPECT_EQ(FrameRate.FramesInWindow, 0) << "the focus-loss pass is not counted";
 }
@@ -252,9 +235,9 @@ TEST_F(GameTest, RestartWritesTheNewSizeAndPageBeforeLaunching) {
         << atLaunch;
     EXPECT_NE(atLaunch.find("settings.page = GraphicRes\r\n"), std::string::npos) << atLaunch;
     EXPECT_NE(atLaunch.find("; my settings"), std::string::npos) << "comments survive";
-    int launch = IndexOf("LaunchProgram");
+    int launch = IndexOfCall("LaunchProgram");
     EXPECT_EQ(Describe(Rec.Calls[launch - 2]), "Pause 10");
-    EXPECT_LT(launch, IndexOf("PresentFrame")) << "the frame finishes after the launch";
+    EXPECT_LT(launch, IndexOfCall("PresentFrame")) << "the frame finishes after the launch";
 }
 
 TEST_F(GameTest, RunProgramEndsAfterTheRestartFrameAndWithdrawsTheFont) {
@@ -294,8 +277,7 @@ TEST_F(GameTest, ResetGameStateRestoresEveryStruct) {
 // it ran): this one goes on at its size, on the Resolution page; the new size
 // waits in the file for the next start, which opens on the main page.
 TEST_F(GameTest, ARestartThatCannotStartKeepsTheGameOnTheResolutionPage) {
-    WriteSettingsFile(SettingsText({"[Screen]", "ScreenW = 800", "ScreenH = 600"}));
-    Boot();
+    BootWith({"[Screen]", "ScreenW = 800", "ScreenH = 600"});
     Rec.LaunchFails = true;
     Menu.MenuSelect = MenuRes1024x768;
     ChooseScreenSize(1024, 768);

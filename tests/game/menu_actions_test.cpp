@@ -31,8 +31,7 @@ TEST_F(MenuActions, LanguageChangesInMemoryWhenTheFileCannotBeWritten) {
 
 TEST_F(MenuActions, ClickingAnotherLanguageEndsOnTheLanguagePageInIt) {
     UseScreen(800, 600);
-    PlaceSubColumn(ShiftedColumnX());
-    Menu.MenuSelect = MenuLanguage;
+    ShowPage(MenuLanguage);
     PointAtItem(Layout.EnglishBox);
     HoldLeftButton(true);
     Frame();
@@ -87,8 +86,7 @@ TEST_F(MenuActions, ClickOnASizeTheDisplayLacksStillRestarts) {
 
 TEST_F(MenuActions, ClickOnTheCurrentSizeStaysOnTheResolutionPage) {
     UseScreen(800, 600);
-    PlaceSubColumn(ShiftedColumnX());
-    Menu.MenuSelect = MenuResolution;
+    ShowPage(MenuResolution);
     PointAtItem(Layout.Res800Box);
     HoldLeftButton(true);
     const std::string before = ReadSettingsFile();

@@ -8,42 +8,6 @@ namespace {
 
 class MenuDirections : public GameTest {};
 
-using Box = ItemBox LayoutTable::*;
-
-// The box of each item by the state it leads to.
-Box BoxOf(int target) {
-    switch (target) {
-        case MenuNewGame: return &LayoutTable::NewGameBox;
-        case MenuLoadGame: return &LayoutTable::LoadGameBox;
-        case MenuOptions: return &LayoutTable::OptionsBox;
-        case MenuControl: return &LayoutTable::ControlBox;
-        case MenuForward: return &LayoutTable::ForwardBox;
-        case MenuBackward: return &LayoutTable::BackwardBox;
-        case MenuLeft: return &LayoutTable::LeftBox;
-        case MenuRight: return &LayoutTable::RightBox;
-        case MenuDuck: return &LayoutTable::DuckBox;
-        case MenuJump: return &LayoutTable::JumpBox;
-        case MenuJournal: return &LayoutTable::JournalBox;
-        case MenuScreenshot: return &LayoutTable::ScreenshotBox;
-        case MenuGameplay: return &LayoutTable::GameplayBox;
-        case MenuLanguage: return &LayoutTable::LanguageBox;
-        case MenuGerman: return &LayoutTable::GermanBox;
-        case MenuEnglish: return &LayoutTable::EnglishBox;
-        case MenuGraphic: return &LayoutTable::GraphicBox;
-        case MenuResolution: return &LayoutTable::ResolutionBox;
-        case MenuRes800x600: return &LayoutTable::Res800Box;
-        case MenuRes1024x768: return &LayoutTable::Res1024Box;
-        case MenuRes1280x720: return &LayoutTable::Res1280Box;
-        case MenuSound: return &LayoutTable::SoundBox;
-        case MenuMusic: return &LayoutTable::MusicBox;
-        case MenuMusicOn: return &LayoutTable::OnBox;
-        case MenuMusicOff: return &LayoutTable::OffBox;
-        case MenuCredits: return &LayoutTable::CreditsBox;
-        case MenuQuit: return &LayoutTable::QuitBox;
-        default: return nullptr;
-    }
-}
-
 struct Spot {
     int x, y;
     bool operator==(const Spot&) const = default;
@@ -124,8 +88,13 @@ const PageMoves AllPageMoves[] = {
 
 const int Sizes[3][2] = {{800, 600}, {1024, 768}, {1280, 720}};
 
-bool SubColumnHome(int page) { return page == MenuMain || page == MenuNewGame || page == MenuLoadGame ||
-                                      page == MenuOptions || page == MenuCredits || page == MenuQuit; }
+// A page opened afresh at a size, the sub column where that page keeps it.
+void OpenPage(int page, int width, int height) {
+    ResetRecording();
+    Directional = DirectionalState{};
+    UseScreen(width, height);
+    ShowPage(page);
+}
 
 // One pass of directional navigation with these keys held, the snapshots
 // taken as the frame loop takes them.
@@ -148,11 +117,7 @@ TEST_F(MenuDirections, EachDirectionLeadsToItsNeighbourOnEveryPageAtEverySize) {
                 for (const Moves& row : group.Rows) {
                     const int expected[4] = {row.Up, row.Down, row.Left, row.Right};
                     for (int d = 0; d < 4; ++d) {
-                        ResetRecording();
-                        Directional = DirectionalState{};
-                        UseScreen(size[0], size[1]);
-                        PlaceSubColumn(SubColumnHome(page) ? HomeColumnX() : ShiftedColumnX());
-                        Menu.MenuSelect = page;
+                        OpenPage(page, size[0], size[1]);
                         const Spot from = CentreOf(row.From);
                         PointAt(from.x, from.y);
                         DirectionPass({keys[d]});
@@ -177,11 +142,7 @@ TEST_F(MenuDirections, TheFirstDirectionOffAnyItemGoesToThePagesFirstItem) {
     };
     for (const auto& c : cases) {
         for (int key : {KeyUp, KeyRight}) {
-            ResetRecording();
-            Directional = DirectionalState{};
-            UseScreen(1024, 768);
-            PlaceSubColumn(SubColumnHome(c.Page) ? HomeColumnX() : ShiftedColumnX());
-            Menu.MenuSelect = c.Page;
+            OpenPage(c.Page, 1024, 768);
             PointAt(1000, 10);   // on nothing
             DirectionPass({key});
             EXPECT_EQ(Pointer(), CentreOf(c.First)) << "page " << c.Page;
@@ -189,10 +150,7 @@ TEST_F(MenuDirections, TheFirstDirectionOffAnyItemGoesToThePagesFirstItem) {
     }
     // On the main page the Control box takes clicks but is not drawn: a
     // pointer resting there rests on no item.
-    ResetRecording();
-    Directional = DirectionalState{};
-    UseScreen(800, 600);
-    Menu.MenuSelect = MenuMain;
+    OpenPage(MenuMain, 800, 600);
     PointAtItem(Layout.ControlBox);
     DirectionPass({KeyDown});
     EXPECT_EQ(Pointer(), CentreOf(NG));
@@ -202,8 +160,7 @@ TEST_F(MenuDirections, TheFirstDirectionOffAnyItemGoesToThePagesFirstItem) {
 
 TEST_F(MenuDirections, AHeldDirectionRepeatsAfterADelayAtARateAndTheStickNeedsToPassItsDeadZone) {
     UseScreen(800, 600);
-    PlaceSubColumn(ShiftedColumnX());
-    Menu.MenuSelect = MenuControl;
+    ShowPage(MenuControl);
     struct Source {
         bool Arrow, Pad;
         int StickY;
@@ -256,8 +213,7 @@ class MenuSelectByDirections : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        WriteSettingsFile(SettingsText({"[Controls]", "Forward = W"}));
-        Boot();   // 800 x 600, the main page, the pointer at (400, 300)
+        BootWith({"[Controls]", "Forward = W"});   // 800 x 600, the main page, the pointer at (400, 300)
     }
     void Press(int key) { Release({key}); }
     void PadPress(int button) {
@@ -276,13 +232,7 @@ protected:
         Frames(32);            // the column slides; the pointer now rests on Forward
         ASSERT_EQ(Pointer(), CentreOf(MenuForward));
     }
-    std::string Stored(const char* key) {
-        OpenSettingsFile(SettingsFileName);
-        SelectGroup("Controls");
-        std::string value = ReadSettingText(key, "(absent)");
-        CloseSettingsFile();
-        return value;
-    }
+    std::string Stored(const char* key) { return StoredText("Controls", key); }
 };
 
 TEST_F(MenuSelectByDirections, ReturnAndKeypadEnterClickWhereTheArrowsPutThePointer) {

@@ -153,17 +153,11 @@ TEST_F(MenuNavigation, TheListOfTheFramesFirstStateStaysInForce) {
     for (int& level : Menu.FadeInLevels) level = 140;
     // T is seen down on Gameplay, then the page becomes Control (no T there).
     Menu.MenuSelect = MenuGameplay;
-    HoldOnly({Hotkey(MenuControl)});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({Hotkey(MenuControl)});
     Menu.MenuSelect = MenuControl;
-    HoldOnly({Hotkey(MenuControl), KeyEscape});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({Hotkey(MenuControl), KeyEscape});
     // Both let go: Escape leads to Options, whose T is not asked in this frame.
-    HoldOnly({});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({});
     EXPECT_EQ(Menu.MenuSelect, MenuOptions);
     // The release of T is still pending and acts on the page that asks next.
     PollKeyboard();
@@ -173,25 +167,17 @@ TEST_F(MenuNavigation, TheListOfTheFramesFirstStateStaysInForce) {
 
 TEST_F(MenuNavigation, CapturePageLeavesOnlyEscapeToNavigation) {
     Menu.MenuSelect = MenuForward;
-    HoldOnly({Hotkey(MenuNewGame), Hotkey(MenuOptions), Hotkey(MenuControl), Hotkey(MenuQuit, EnglishWords), KeyEscape});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({Hotkey(MenuNewGame), Hotkey(MenuOptions), Hotkey(MenuControl), Hotkey(MenuQuit, EnglishWords), KeyEscape});
     for (const RecordedCall& call : CallsOf("KeyReleased")) EXPECT_EQ(call.Args.at(0), KeyEscape);
-    HoldOnly({});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({});
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
 }
 
 TEST_F(MenuNavigation, FailedKeyboardPollNavigatesNowhere) {
     Menu.MenuSelect = MenuMain;
-    HoldOnly({Hotkey(MenuNewGame)});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({Hotkey(MenuNewGame)});
     Rec.PollKeyboardFails = true;
-    HoldOnly({});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({});
     EXPECT_EQ(Menu.MenuSelect, MenuMain);
 }
 
@@ -201,9 +187,7 @@ TEST_F(MenuNavigation, ClosedOptionsGateDoesNotAskAboutTheSubColumnKeys) {
     Menu.MenuSelect = MenuOptions;
     Menu.FadeInLevels[0] = Menu.FadeInLevels[1] = Menu.FadeInLevels[2] = 140;
     Menu.FadeInLevels[3] = 130;
-    HoldOnly({Hotkey(MenuControl), Hotkey(MenuGameplay), Hotkey(MenuGraphic), Hotkey(MenuSound)});
-    PollKeyboard();
-    NavigateByKeyboard();
+    NavigatePass({Hotkey(MenuControl), Hotkey(MenuGameplay), Hotkey(MenuGraphic), Hotkey(MenuSound)});
     std::vector<int64_t> asked;
     for (const RecordedCall& call : CallsOf("KeyReleased")) asked.push_back(call.Args.at(0));
     EXPECT_EQ(asked, (std::vector<int64_t>{KeyEscape, Hotkey(MenuNewGame), Hotkey(MenuLoadGame), Hotkey(MenuCredits), Hotkey(MenuQuit)}));
@@ -231,63 +215,49 @@ TEST_F(MenuNavigation, FadeInLevelsFillOneAfterAnother) {
     }
 }
 
-class MenuOptionsDelay : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        UseScreen(800, 600);
-        PointAt(790, 10);
-        Frame({Hotkey(MenuOptions)});
-        Frame();   // frame 1 of the Options visit
-        ASSERT_EQ(Menu.MenuSelect, MenuOptions);
-    }
+// A visit to Options from frame 1 of its delay: runs of frames with one key
+// held (0: none), each followed by the page it must leave open (-1: not asked).
+struct DelayStep {
+    int Frames, Key, After;
 };
+struct DelayCase {
+    const char* Name;
+    std::vector<DelayStep> Steps;
+};
+class MenuOptionsDelay : public GameTest, public ::testing::WithParamInterface<DelayCase> {};
 
-TEST_F(MenuOptionsDelay, TappedDuringTheCountDoesNothingEvenAfterwards) {
-    for (int frame = 2; frame <= 100; ++frame) {
-        if (frame == 20)
-            Frame({Hotkey(MenuControl)});   // pressed here, let go in frame 21
-        else
-            Frame();
+TEST_P(MenuOptionsDelay, Visit) {
+    UseScreen(800, 600);
+    PointAt(790, 10);
+    Frame({Hotkey(MenuOptions)});
+    Frame();   // frame 1 of the Options visit
+    ASSERT_EQ(Menu.MenuSelect, MenuOptions);
+    int frame = 1;
+    for (const DelayStep& step : GetParam().Steps) {
+        for (int i = 0; i < step.Frames; ++i) step.Key ? Frame({step.Key}) : Frame();
+        frame += step.Frames;
+        if (step.After >= 0) {
+            ASSERT_EQ(Menu.MenuSelect, step.After) << "after frame " << frame;
+        }
     }
-    EXPECT_EQ(Menu.MenuSelect, MenuOptions);
 }
 
-TEST_F(MenuOptionsDelay, HeldUntilTheGateOpensCountsOnlyFromTheFirstFrameItIsAsked) {
-    // Held through frame 53 and let go in 54, the first frame T is asked:
-    // it was never seen down, so nothing happens.
-    for (int frame = 2; frame <= 53; ++frame) Frame({Hotkey(MenuControl)});
-    Frame();
-    EXPECT_EQ(Menu.MenuSelect, MenuOptions);
-}
-
-TEST_F(MenuOptionsDelay, HeldPastTheCountOpensControl) {
-    for (int frame = 2; frame <= 54; ++frame) Frame({Hotkey(MenuControl)});
-    EXPECT_EQ(Menu.MenuSelect, MenuOptions);
-    Frame();
-    EXPECT_EQ(Menu.MenuSelect, MenuControl);
-}
-
-TEST_F(MenuOptionsDelay, ReturningFromASubPageKeepsTheKeysLive) {
-    for (int frame = 2; frame <= 54; ++frame) Frame({Hotkey(MenuGraphic)});
-    Frame();
-    ASSERT_EQ(Menu.MenuSelect, MenuGraphic);
-    Frame({KeyEscape});
-    Frame();
-    ASSERT_EQ(Menu.MenuSelect, MenuOptions);
-    Frame({Hotkey(MenuSound)});
-    Frame();
-    EXPECT_EQ(Menu.MenuSelect, MenuSound);
-}
-
-TEST_F(MenuOptionsDelay, AVisitFromTheMainPageWaitsAgain) {
-    for (int frame = 2; frame <= 60; ++frame) Frame();
-    Release({KeyEscape});
-    ASSERT_EQ(Menu.MenuSelect, MenuMain);
-    Release({Hotkey(MenuOptions)});
-    ASSERT_EQ(Menu.MenuSelect, MenuOptions);
-    Release({Hotkey(MenuControl)});
-    EXPECT_EQ(Menu.MenuSelect, MenuOptions) << "the letters did not wait again after the main page";
-}
+const int T = Hotkey(MenuControl), R = Hotkey(MenuGraphic), U = Hotkey(MenuSound), O = Hotkey(MenuOptions);
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MenuOptionsDelay,
+    ::testing::Values(
+        // Pressed in frame 20, let go in 21: nothing, even afterwards.
+        DelayCase{"TappedDuringTheCountDoesNothingEvenAfterwards", {{18, 0, -1}, {1, T, -1}, {80, 0, MenuOptions}}},
+        // Let go in 54, the first frame T is asked: it was never seen down.
+        DelayCase{"HeldUntilTheGateOpensCountsOnlyFromTheFirstFrameItIsAsked", {{52, T, -1}, {1, 0, MenuOptions}}},
+        DelayCase{"HeldPastTheCountOpensControl", {{53, T, MenuOptions}, {1, 0, MenuControl}}},
+        DelayCase{"ReturningFromASubPageKeepsTheKeysLive",
+                  {{53, R, -1}, {1, 0, MenuGraphic}, {1, KeyEscape, -1}, {1, 0, MenuOptions}, {1, U, -1},
+                   {1, 0, MenuSound}}},
+        // The letters wait again after the main page.
+        DelayCase{"AVisitFromTheMainPageWaitsAgain",
+                  {{59, 0, -1}, {1, KeyEscape, -1}, {1, 0, MenuMain}, {1, O, -1}, {1, 0, MenuOptions}, {1, T, -1},
+                   {1, 0, MenuOptions}}}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace

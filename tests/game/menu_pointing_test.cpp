@@ -6,99 +6,80 @@ namespace {
 
 class MenuPointing : public GameTest {};
 
-// Each clickable item: the state it leads to, the page it is live on (-1:
-// every page) and its box in the layout table. The sub-column items are
-// clicked at their shifted x, where they stand on the pages below Options.
-struct ClickCase {
-    int Target;
-    int Page;
-    ItemBox LayoutTable::*Box;
-};
+// Each clickable item: the state it leads to and the page it is live on
+// (-1: every page). The sub-column items are clicked at their shifted x,
+// where they stand on the pages below Options.
+const struct {
+    int Target, Page;
+} Clicks[] = {{1, -1}, {2, -1}, {3, -1}, {4, -1}, {5, 4},   {6, 4},   {7, 4},   {8, 4},   {9, 4},
+              {10, 4}, {11, 4}, {12, 4}, {13, -1}, {14, 13}, {15, 14}, {16, 14}, {17, -1}, {18, 17},
+              {19, 18}, {20, 18}, {21, 18}, {22, -1}, {23, 22}, {26, -1}, {27, -1}};
 
-const ClickCase Clicks[] = {
-    {1, -1, &LayoutTable::NewGameBox},     {2, -1, &LayoutTable::LoadGameBox},
-    {3, -1, &LayoutTable::OptionsBox},     {4, -1, &LayoutTable::ControlBox},
-    {5, 4, &LayoutTable::ForwardBox},      {6, 4, &LayoutTable::BackwardBox},
-    {7, 4, &LayoutTable::LeftBox},         {8, 4, &LayoutTable::RightBox},
-    {9, 4, &LayoutTable::DuckBox},         {10, 4, &LayoutTable::JumpBox},
-    {11, 4, &LayoutTable::JournalBox},     {12, 4, &LayoutTable::ScreenshotBox},
-    {13, -1, &LayoutTable::GameplayBox},   {14, 13, &LayoutTable::LanguageBox},
-    {15, 14, &LayoutTable::GermanBox},     {16, 14, &LayoutTable::EnglishBox},
-    {17, -1, &LayoutTable::GraphicBox},    {18, 17, &LayoutTable::ResolutionBox},
-    {19, 18, &LayoutTable::Res800Box},     {20, 18, &LayoutTable::Res1024Box},
-    {21, 18, &LayoutTable::Res1280Box},    {22, -1, &LayoutTable::SoundBox},
-    {23, 22, &LayoutTable::MusicBox},      {26, -1, &LayoutTable::CreditsBox},
-    {27, -1, &LayoutTable::QuitBox},
-};
-
-// The middle of a box, where a player aims.
-int MidX(const ItemBox& box) { return box.x + box.w / 2; }
-int MidY(const ItemBox& box) { return box.y + box.h / 2; }
-
-// One pointing pass with the button held (or not) at (x, y).
+// One pointing pass with the button held (or not) in the middle of a box, or at (x, y).
 void PointOnce(int x, int y, bool held) {
     PointAt(x, y);
     HoldLeftButton(held);
     PollMouse();
     PointWithMouse();
 }
+void PointOnce(const ItemBox& box, bool held) { PointOnce(box.x + box.w / 2, box.y + box.h / 2, held); }
 
 // [SECTION] Every entry
 
 TEST_F(MenuPointing, EveryBoxFiresOnItsPagesAtEverySize) {
     for (const OfferedSize& size : OfferedSizes) {
-        for (const ClickCase& click : Clicks) {
+        for (const auto& click : Clicks) {
             UseScreen(size.Width, size.Height);
             PlaceSubColumn(ShiftedColumnX());
-            const ItemBox box = Layout.*click.Box;
-            const int x = MidX(box), y = MidY(box);
+            const ItemBox box = Layout.*BoxOf(click.Target);
             SCOPED_TRACE("size " + std::to_string(size.Width) + " target " + std::to_string(click.Target));
-            const std::vector<int> livePages =
-                click.Page < 0 ? std::vector<int>{0, 3, 5, 12, 18, 26} : std::vector<int>{click.Page};
-            for (int page : livePages) {
+            // Off its own page the same place takes nothing.
+            const std::vector<int> pages =
+                click.Page < 0 ? std::vector<int>{0, 3, 5, 12, 18, 26} : std::vector<int>{click.Page, 0, 3, 5};
+            for (int page : pages) {
                 ResetRecording();
                 UseScreen(size.Width, size.Height);
                 PlaceSubColumn(ShiftedColumnX());
                 Menu.MenuSelect = page;
-                PointOnce(x, y, true);
-                EXPECT_EQ(Menu.MenuSelect, click.Target) << "on page " << page;
-            }
-            if (click.Page >= 0) {
-                // Elsewhere the same place takes nothing.
-                for (int page : {0, 3, 5}) {
-                    if (page == click.Page) continue;
-                    ResetRecording();
-                    UseScreen(size.Width, size.Height);
-                    PlaceSubColumn(ShiftedColumnX());
-                    Menu.MenuSelect = page;
-                    PointOnce(x, y, true);
-                    EXPECT_EQ(Menu.MenuSelect, page) << "on page " << page;
-                }
+                PointOnce(box, true);
+                EXPECT_EQ(Menu.MenuSelect, click.Page < 0 || page == click.Page ? click.Target : page)
+                    << "on page " << page;
             }
         }
     }
 }
 
-TEST_F(MenuPointing, HoverWithoutTheButtonChangesNothing) {
+// One pass over an item on a page, the sub column home or slid over.
+struct OneClick {
+    const char* Name;
+    int Page;
+    bool Home, Held;
+    int Target, Expected;
+};
+class MenuPointingOnce : public GameTest, public ::testing::WithParamInterface<OneClick> {};
+
+TEST_P(MenuPointingOnce, TakesItsItem) {
+    const OneClick& c = GetParam();
     UseScreen(800, 600);
-    Menu.MenuSelect = MenuMain;
-    PointOnce(MidX(Layout.NewGameBox), MidY(Layout.NewGameBox), false);
-    EXPECT_EQ(Menu.MenuSelect, MenuMain);
+    PlaceSubColumn(c.Home ? HomeColumnX() : ShiftedColumnX());
+    Menu.MenuSelect = c.Page;
+    PointOnce(Layout.*BoxOf(c.Target), c.Held);
+    EXPECT_EQ(Menu.MenuSelect, c.Expected);
 }
 
-// Pointing only selects the action states; what they do is the music tests'.
-TEST_F(MenuPointing, OnAndOffTakeAClickOnTheMusicPageOnly) {
-    UseScreen(800, 600);
-    PlaceSubColumn(ShiftedColumnX());
-    for (int page : {int(MenuMusic), int(MenuSound)}) {
-        for (int row : {0, 1}) {
-            Menu.MenuSelect = page;
-            const ItemBox& box = row == 0 ? Layout.OnBox : Layout.OffBox;
-            PointOnce(MidX(box), MidY(box), true);
-            EXPECT_EQ(Menu.MenuSelect, page == MenuMusic ? MenuMusicOn + row : page) << page << " row " << row;
-        }
-    }
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MenuPointingOnce,
+    ::testing::Values(OneClick{"HoverWithoutTheButtonChangesNothing", 0, true, false, 1, 0},
+                      OneClick{"SubColumnWinsTheOverlapWithTheRowsUnderIt", 4, true, true, 4, 4},
+                      OneClick{"ControlsHomeBoxOpensControlFromTheMainPage", 0, true, true, 4, 4},
+                      OneClick{"CapturePageIgnoresTheOtherBindings", 5, false, true, 6, 5},
+                      OneClick{"CapturePageKeepsTheMainRow", 5, false, true, 26, 26},
+                      // Pointing only selects the action states; what they do is the music tests'.
+                      OneClick{"OnOnTheMusicPage", 23, false, true, 24, 24},
+                      OneClick{"OffOnTheMusicPage", 23, false, true, 25, 25},
+                      OneClick{"NoOnOnTheSoundPage", 22, false, true, 24, 22},
+                      OneClick{"NoOffOnTheSoundPage", 22, false, true, 25, 22}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(MenuPointing, AScreenWithoutLayoutTakesNoClick) {
     UseScreen(1024, 600);
@@ -113,7 +94,7 @@ TEST_F(MenuPointing, AScreenWithoutLayoutTakesNoClick) {
 TEST_F(MenuPointing, EdgePixelsAreOutsideOnePixelInIsInside) {
     UseScreen(800, 600);
     const ItemBox& box = Layout.NewGameBox;
-    const int midX = MidX(box), midY = MidY(box), right = box.x + box.w, bottom = box.y + box.h;
+    const int midX = box.x + box.w / 2, midY = box.y + box.h / 2, right = box.x + box.w, bottom = box.y + box.h;
     const struct {
         int X, Y;
         bool Inside;
@@ -128,37 +109,12 @@ TEST_F(MenuPointing, EdgePixelsAreOutsideOnePixelInIsInside) {
     }
 }
 
-TEST_F(MenuPointing, SubColumnWinsTheOverlapWithTheRowsUnderIt) {
-    UseScreen(800, 600);
-    PlaceSubColumn(HomeColumnX());   // not yet slid away
-    Menu.MenuSelect = MenuControl;
-    PointOnce(MidX(Layout.ControlBox), MidY(Layout.ControlBox), true);
-    EXPECT_EQ(Menu.MenuSelect, MenuControl);
-}
-
-TEST_F(MenuPointing, ControlsHomeBoxOpensControlFromTheMainPage) {
-    UseScreen(800, 600);
-    Menu.MenuSelect = MenuMain;
-    PointOnce(MidX(Layout.ControlBox), MidY(Layout.ControlBox), true);
-    EXPECT_EQ(Menu.MenuSelect, MenuControl);
-}
-
-TEST_F(MenuPointing, CapturePageKeepsTheMainRowButNotTheOtherBindings) {
-    UseScreen(800, 600);
-    PlaceSubColumn(ShiftedColumnX());
-    Menu.MenuSelect = MenuForward;
-    PointOnce(MidX(Layout.BackwardBox), MidY(Layout.BackwardBox), true);
-    EXPECT_EQ(Menu.MenuSelect, MenuForward);
-    PointOnce(MidX(Layout.CreditsBox), MidY(Layout.CreditsBox), true);
-    EXPECT_EQ(Menu.MenuSelect, MenuCredits);
-}
-
 // [SECTION] Whole frames
 
 TEST_F(MenuPointing, HeldButtonSlidesFromControlOntoForward) {
     UseScreen(800, 600);
-    const int pointerX = MidX(Layout.ControlBox);
-    PointAt(pointerX, MidY(Layout.ControlBox));
+    PointAtItem(Layout.ControlBox);
+    const int pointerX = Rec.MouseX;
     HoldLeftButton(true);
     for (int frame = 1; frame <= 15; ++frame) {
         Frame();
@@ -173,7 +129,7 @@ TEST_F(MenuPointing, AClickOverridesAHotkeyOfTheSameFrame) {
     UseScreen(800, 600);
     PointAt(790, 10);
     Frame({KeyN});
-    PointAt(MidX(Layout.OptionsBox), MidY(Layout.OptionsBox));
+    PointAtItem(Layout.OptionsBox);
     HoldLeftButton(true);
     Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuOptions);

@@ -8,8 +8,6 @@
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
 std::string B(int blendable, int x, int y, int alpha) {
     return "DrawBlended " + std::to_string(blendable) + " " + std::to_string(x) + " " + std::to_string(y) + " " +
            std::to_string(alpha);
@@ -32,15 +30,6 @@ int Glyph(std::string_view text) {
 
 std::string B(int blendable, const ItemBox& box, int alpha) { return B(blendable, box.x, box.y, alpha); }
 
-// The binding rows of the Control and capture pages, top to bottom: their
-// items and the places of their key glyphs.
-const ItemBox LayoutTable::*const BindingBoxes[8] = {
-    &LayoutTable::ForwardBox, &LayoutTable::BackwardBox, &LayoutTable::LeftBox,    &LayoutTable::RightBox,
-    &LayoutTable::DuckBox,    &LayoutTable::JumpBox,     &LayoutTable::JournalBox, &LayoutTable::ScreenshotBox};
-const ItemBox LayoutTable::*const GlyphBoxes[8] = {
-    &LayoutTable::ForwardGlyphBox, &LayoutTable::BackwardGlyphBox, &LayoutTable::LeftGlyphBox,
-    &LayoutTable::RightGlyphBox,   &LayoutTable::DuckGlyphBox,     &LayoutTable::JumpGlyphBox,
-    &LayoutTable::JournalGlyphBox, &LayoutTable::ScreenshotGlyphBox};
 // The glyph of a binding's default key (the settings file holds none).
 int DefaultGlyph(int row) { return Glyph(SettingDefaultText(SettingKey(SettingForward + row))); }
 
@@ -77,13 +66,14 @@ struct Pieces {
     Lines Glyphs(int pulsingRow, int pulse) const {
         Lines lines;
         for (int row = 0; row < 8; ++row)
-            lines.push_back(B(DefaultGlyph(row), Layout.*GlyphBoxes[row], row == pulsingRow ? pulse : 255));
+            lines.push_back(B(DefaultGlyph(row), Layout.*GlyphBoxOf(row), row == pulsingRow ? pulse : 255));
         return lines;
     }
     Lines Bindings(int litRow) const {
         Lines lines;
         for (int row = 0; row < 8; ++row)
-            lines.push_back(B(Label(MenuLabel(LabelForward + row)), Layout.*BindingBoxes[row], Lit(row == litRow)));
+            lines.push_back(
+                B(Label(ItemLabel(MenuForward + row)), Layout.*BoxOf(MenuForward + row), Lit(row == litRow)));
         return lines;
     }
 };
@@ -155,10 +145,6 @@ Lines ExpectedPage(int state, bool german) {
     return lines;
 }
 
-bool SubColumnRestsHome(int state) {
-    return state <= 3 || state == 26 || state == 27;
-}
-
 class MenuRender : public GameTest {
 protected:
     void SetUp() override {
@@ -170,8 +156,7 @@ protected:
     }
     Lines Page(int state, const char* language = "German") {
         Cfg.settings.language = language;
-        Menu.MenuSelect = state;
-        PlaceSubColumn(SubColumnRestsHome(state) ? HomeColumnX() : ShiftedColumnX());
+        ShowPage(state);
         return DrawnPage();
     }
 };
@@ -261,8 +246,7 @@ TEST_F(MenuRender, ControlAndCapturePagesAtEverySize) {
         Add(expected, Pieces{true}.Glyphs(-1, 255));
         expected.push_back(B(BlendPointer, screen.Width - 22, 4, 255));
         expected.push_back(End);
-        Menu.MenuSelect = MenuControl;
-        PlaceSubColumn(ShiftedColumnX());
+        ShowPage(MenuControl);
         EXPECT_EQ(DrawnPage(), expected) << screen.Width;
 
         Menu.MenuSelect = MenuJump;

@@ -1,15 +1,11 @@
 // menu_state_test.cpp — the states as the player sees them: the name the
 // debug overlay gives every page in both languages (and none to the action
 // and reserved states), and the page reset of the Options hotkey delay.
-#include <gtest/gtest.h>
-
 #include <set>
 #include <string>
 
-#include "core/core.h"
 #include "assets/menu_words.h"
-#include "menu/menu.h"
-#include "recording/harness.h"
+#include "menu_test_support.h"
 
 namespace {
 
@@ -53,8 +49,7 @@ std::string OverlayName(int state) {
 }  // namespace
 
 TEST_F(GameTest, OverlayNamesEveryPageInBothLanguagesAndNoOtherState) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.debugger = 1"}));
-    Boot();
+    BootWith({"[Settings]", "settings.debugger = 1"});
     int pages = 0, others = 0;
     for (int state = 0; state < MenuStateCount; ++state) {
         SCOPED_TRACE(state);

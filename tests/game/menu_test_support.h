@@ -33,25 +33,62 @@ inline std::vector<ScreenModeEntry> EveryOfferedMode() {
     return modes;
 }
 
+// The sub column where a page keeps it: home on the main row's pages and
+// Options, slid over below Options.
+inline bool SubColumnRestsHome(int state) { return state <= MenuOptions || state >= MenuCredits; }
+inline void PlaceSubColumnFor(int state) {
+    PlaceSubColumn(SubColumnRestsHome(state) ? HomeColumnX() : ShiftedColumnX());
+}
+// A page open, its sub column where the page keeps it.
+inline void ShowPage(int state) {
+    Menu.MenuSelect = state;
+    PlaceSubColumnFor(state);
+}
+
 // The pointer to the middle of an item's box, where a player aims; and a
 // click there.
 inline void PointAtItem(const ItemBox& box) { PointAt(box.x + box.w / 2, box.y + box.h / 2); }
 inline void ClickItem(const ItemBox& box) { ClickAt(box.x + box.w / 2, box.y + box.h / 2); }
 
+// The layout table's box of the item that leads to a state (none for the
+// main page), and the key glyph of the binding row 0..7 of the Control page.
+using Box = ItemBox LayoutTable::*;
+inline Box BoxOf(int state) {
+    using L = LayoutTable;
+    static constexpr Box Boxes[MenuStateCount] = {
+        nullptr,        &L::NewGameBox,   &L::LoadGameBox,   &L::OptionsBox, &L::ControlBox,  &L::ForwardBox,
+        &L::BackwardBox, &L::LeftBox,     &L::RightBox,      &L::DuckBox,    &L::JumpBox,     &L::JournalBox,
+        &L::ScreenshotBox, &L::GameplayBox, &L::LanguageBox, &L::GermanBox,  &L::EnglishBox,  &L::GraphicBox,
+        &L::ResolutionBox, &L::Res800Box, &L::Res1024Box,    &L::Res1280Box, &L::SoundBox,    &L::MusicBox,
+        &L::OnBox,      &L::OffBox,       &L::CreditsBox,    &L::QuitBox};
+    return Boxes[state];
+}
+inline Box GlyphBoxOf(int row) {
+    using L = LayoutTable;
+    static constexpr Box Glyphs[8] = {&L::ForwardGlyphBox, &L::BackwardGlyphBox, &L::LeftGlyphBox,
+                                      &L::RightGlyphBox,   &L::DuckGlyphBox,     &L::JumpGlyphBox,
+                                      &L::JournalGlyphBox, &L::ScreenshotGlyphBox};
+    return Glyphs[row];
+}
+
 inline void HoldOnly(std::initializer_list<int> keys) {
     for (bool& down : Rec.KeyDown) down = false;
     for (int key : keys) Rec.KeyDown[key] = true;
 }
-
-// Keyboard navigation alone: the keys held for one pass, then let go for a
-// second pass.
-inline void NavigateRelease(std::initializer_list<int> keys) {
+// One keyboard snapshot with exactly these keys down.
+inline void Snapshot(std::initializer_list<int> keys) {
     HoldOnly(keys);
     PollKeyboard();
+}
+// One pass of keyboard navigation with exactly these keys down.
+inline void NavigatePass(std::initializer_list<int> keys) {
+    Snapshot(keys);
     NavigateByKeyboard();
-    HoldOnly({});
-    PollKeyboard();
-    NavigateByKeyboard();
+}
+// The keys held for one pass, then let go for a second pass.
+inline void NavigateRelease(std::initializer_list<int> keys) {
+    NavigatePass(keys);
+    NavigatePass({});
 }
 
 // Draws the current page once and returns what it drew (blending and text

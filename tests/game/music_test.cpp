@@ -9,7 +9,6 @@
 
 namespace {
 
-using Lines = std::vector<std::string>;
 const std::vector<std::string> SoundOps = {"StartSoundOutput", "PlayMusic", "StopMusic", "PauseMusic",
                                            "ResumeMusic"};
 // (Functions: the track's size is known only once the program's globals are.)
@@ -18,22 +17,9 @@ std::string PlayWithFade(int ms) { return "PlayMusic " + std::to_string(MenuMusi
 // Start-up and the first frame, after which the music begins; the calls
 // made so far are then forgotten, so that a test reads what follows.
 void BootWithMusic(const std::string& value = "1") {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.music = " + value}));
-    Boot();
+    BootWith({"[Settings]", "settings.music = " + value});
     Frame();
     Rec.Calls.clear();
-}
-
-// On the Music page, the sub column slid over.
-void OpenMusicPage() {
-    Menu.MenuSelect = MenuMusic;
-    PlaceSubColumn(ShiftedColumnX());
-}
-
-int IndexOf(const std::string& op) {
-    for (size_t i = 0; i < Rec.Calls.size(); ++i)
-        if (Rec.Calls[i].Op == op) return int(i);
-    return -1;
 }
 
 }  // namespace
@@ -45,16 +31,14 @@ TEST_F(GameTest, MusicFadesInAfterTheFirstFrameOnlyWhenTheSettingIsOne) {
     EXPECT_EQ(Described(-1, SoundOps), Lines{}) << "start-up does not share the cores with the audio";
     Frame();   // (calls after the frame's present count for the next frame)
     EXPECT_EQ(Described(1, SoundOps), (Lines{"StartSoundOutput", PlayWithFade(2000)}));
-    EXPECT_GT(IndexOf("StartSoundOutput"), IndexOf("PresentFrame")) << "the first frame is on the screen first";
+    EXPECT_GT(IndexOfCall("StartSoundOutput"), IndexOfCall("PresentFrame")) << "the first frame is on the screen first";
     EXPECT_EQ(Rec.MusicTrack, MenuMusicTrack.Data);
     EXPECT_EQ(Rec.Music, MusicPlaying);
     Frames(2);
     EXPECT_EQ(CallsOf("PlayMusic").size(), 1u);
     for (const char* value : {"0", "2", "-1", "x", ""}) {
-        ResetGameState();
-        ResetRecording();
-        WriteSettingsFile(SettingsText({"[Settings]", "settings.music = " + std::string(value)}));
-        Boot();
+        StartAgain();
+        BootWith({"[Settings]", "settings.music = " + std::string(value)});
         Frames(3);
         EXPECT_EQ(Described(-1, SoundOps), Lines{}) << "settings.music = " << value << ": the audio is never opened";
     }
@@ -67,7 +51,7 @@ TEST_F(GameTest, OffAndOnOnTheMusicPageWriteTheSettingAndFadeAtOnce) {
     Boot();
     Frame();
     Rec.Calls.clear();
-    OpenMusicPage();
+    ShowPage(MenuMusic);
     ClickItem(Layout.OffBox);
     EXPECT_EQ(Described(1, SoundOps), Lines{"StopMusic 300"});
     EXPECT_EQ(Rec.Music, MusicSilent);
@@ -92,7 +76,7 @@ TEST_F(GameTest, OffAndOnOnTheMusicPageWriteTheSettingAndFadeAtOnce) {
 
 TEST_F(GameTest, ChoosingWhatPlaysAlreadyChangesNothingHeard) {
     BootWithMusic();
-    OpenMusicPage();
+    ShowPage(MenuMusic);
     HoldLeftButton(true);
     PointAtItem(Layout.OnBox);
     Frames(3);   // held over On: chosen in every frame, played once
@@ -106,7 +90,7 @@ TEST_F(GameTest, ChoosingWhatPlaysAlreadyChangesNothingHeard) {
 // writes again.
 TEST_F(GameTest, AHeldButtonOnOffWritesTheFileOnce) {
     BootWithMusic();
-    OpenMusicPage();
+    ShowPage(MenuMusic);
     HoldLeftButton(true);
     PointAtItem(Layout.OffBox);
     Frame();
@@ -122,7 +106,7 @@ TEST_F(GameTest, AHeldButtonOnOffWritesTheFileOnce) {
 
 TEST_F(GameTest, AnotherValueLightsNeitherItemAndOffFromItStopsNothing) {
     BootWithMusic("7");
-    OpenMusicPage();
+    ShowPage(MenuMusic);
     PointAt(10, 10);
     Frame();
     const Lines drawn = Described(1, {"DrawBlended"});
@@ -139,10 +123,8 @@ TEST_F(GameTest, AnotherValueLightsNeitherItemAndOffFromItStopsNothing) {
 
 TEST_F(GameTest, MusicPausesForTheFocusLossWaitAndResumesAfterIt) {
     for (int mode : {1, 3}) {
-        ResetGameState();
-        ResetRecording();
-        WriteSettingsFile(SettingsText({"[Settings]", "settings.screenmode = " + std::to_string(mode)}));
-        Boot();
+        StartAgain();
+        BootWith({"[Settings]", "settings.screenmode = " + std::to_string(mode)});
         Frame();
         Rec.ScreenActive = {false};
         Rec.WindowEvents = {WindowEventOther, WindowEventActivated};
@@ -173,8 +155,7 @@ TEST_F(GameTest, ClosingTheStandByWindowFadesTheMusicOutInsteadOfResuming) {
 // A screen that never opened (screen mode 0): the first frames wait in the
 // background, and the music begins after the first frame that is shown.
 TEST_F(GameTest, MusicBeginsAfterTheFirstFrameShownNotDuringTheWait) {
-    WriteSettingsFile(SettingsText({"[Settings]", "settings.screenmode = 0"}));
-    Boot();
+    BootWith({"[Settings]", "settings.screenmode = 0"});
     Frame();   // the focus-loss path: the screen opens after the wait
     EXPECT_EQ(Described(-1, SoundOps), Lines{});
     Frame();
@@ -191,8 +172,7 @@ TEST_F(GameTest, ARestartFadesThisInstanceOutAndTheNewOneIn) {
     ShutDown();
     EXPECT_EQ(Described(-1, SoundOps), Lines{"StopMusic 150"});
     // The new instance, with what the restart wrote.
-    ResetGameState();
-    ResetRecording();
+    StartAgain();
     Boot();
     Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuResolution);
@@ -205,13 +185,11 @@ TEST_F(GameTest, QuittingFadesOutWithinAQuarterSecondAndOnlyWhatPlays) {
     ASSERT_EQ(App.QuitRequested, 1);
     ShutDown();
     EXPECT_EQ(Described(-1, {"StopMusic"}), Lines{"StopMusic 150"});
-    ResetGameState();
-    ResetRecording();
+    StartAgain();
     BootWithMusic("0");
     ShutDown();
     EXPECT_EQ(Described(-1, SoundOps), Lines{});
-    ResetGameState();
-    ResetRecording();
+    StartAgain();
     Boot();
     ShutDown();   // ended before its first frame (a quit in the stand-by wait)
     EXPECT_EQ(Described(-1, SoundOps), Lines{});

@@ -10,10 +10,6 @@ namespace {
 
 class MenuSpeech : public GameTest {
 protected:
-    void BootWith(std::initializer_list<std::string> settings) {
-        WriteSettingsFile(SettingsText(settings));
-        Boot();
-    }
     // "de: Hauptmenü" for each Say since the mark, and moves the mark.
     std::vector<std::string> Said() {
         std::vector<std::string> said;
@@ -22,7 +18,6 @@ protected:
         Heard = Rec.Spoken.size();
         return said;
     }
-    using Lines = std::vector<std::string>;
     size_t Heard = 0;
 };
 
@@ -81,8 +76,7 @@ TEST_F(MenuSpeech, ChoicesSayWhetherTheyAreInForceAndALanguageSwitchesTheVoiceIn
     BootWith({"[Settings]", "settings.speech = 1"});
     Rec.Modes = {ModeOf(OfferedSizes[1]), ModeOf(OfferedSizes[0], OfferedDepth, 60)};
     Frame();
-    Menu.MenuSelect = MenuResolution;
-    PlaceSubColumn(ShiftedColumnX());
+    ShowPage(MenuResolution);
     Frame();
     Said();
     PointAtItem(Layout.Res800Box);
@@ -143,16 +137,14 @@ TEST_F(MenuSpeech, TheDesktopsSwitchTurnsItOnAndOffWhileTheSettingDecidesAboveIt
     EXPECT_EQ(Said(), Lines{});
 
     // On as the program finds it: no word that speech turned on.
-    ResetGameState();
-    ResetRecording();
+    StartAgain();
     Heard = 0;
     Rec.ScreenReader = ScreenReaderOn;
     Boot();
     Frame();
     EXPECT_EQ(Said(), Lines{"de: Hauptmenü"});
 
-    ResetGameState();
-    ResetRecording();
+    StartAgain();
     Heard = 0;
     Rec.ScreenReader = ScreenReaderOn;
     BootWith({"[Settings]", "settings.speech = 0"});
@@ -179,8 +171,7 @@ TEST_F(MenuSpeech, EveryItemOfEveryPageIsReachedWithTheArrows) {
     Frame();
     for (int32_t page = 0; page < MenuStateCount; ++page) {
         if (MenuStates[page].GermanName == nullptr || (page >= MenuForward && page <= MenuScreenshot)) continue;
-        Menu.MenuSelect = page;
-        PlaceSubColumn(IsMainRowPage(page) || page == MenuOptions ? HomeColumnX() : ShiftedColumnX());
+        ShowPage(page);
         ClickableItem items[MaxClickableItems];
         const int count = ReachableItems(page, items);
         std::vector<bool> seen(count, false);

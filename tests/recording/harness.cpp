@@ -22,8 +22,7 @@ void GameTest::SetUp() {
     ASSERT_FALSE(Folder.Path.empty()) << "cannot create a temporary directory";
     Dir = Folder.Path.string();
     ASSERT_EQ(chdir(Dir.c_str()), 0) << "cannot enter " << Dir;
-    ResetGameState();
-    ResetRecording();
+    StartAgain();
 }
 
 void GameTest::TearDown() {
@@ -55,6 +54,14 @@ int32_t StoredNumber(SettingKey key) {
     return value;
 }
 
+std::string StoredText(const std::string& group, const std::string& key, const std::string& absent) {
+    OpenSettingsFile(SettingsFileName);
+    SelectGroup(group);
+    std::string value = ReadSettingText(key, absent);
+    CloseSettingsFile();
+    return value;
+}
+
 bool FileExists(const std::string& path) {
     std::error_code ignored;
     return std::filesystem::exists(path, ignored);
@@ -68,6 +75,22 @@ void Boot() {
     Rec.Booting = true;
     StartUp();
     Rec.Booting = false;
+}
+
+void BootWith(const std::vector<std::string>& settingsLines) {
+    WriteSettingsFile(SettingsText(settingsLines));
+    Boot();
+}
+
+void StartAgain() {
+    ResetGameState();
+    ResetRecording();
+}
+
+int IndexOfCall(const std::string& op, int from) {
+    for (int i = from; i < int(Rec.Calls.size()); ++i)
+        if (Rec.Calls[i].Op == op) return i;
+    return -1;
 }
 
 void Frame(std::initializer_list<int> keysHeld) {

@@ -15,11 +15,15 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "core/settings_keys.h"
 #include "settings_lines.h"
 #include "temp_dir.h"
 #include "recording/recording_platform.h"
+
+// Recorded calls as Described gives them, one a line.
+using Lines = std::vector<std::string>;
 
 class GameTest : public ::testing::Test {
 protected:
@@ -37,10 +41,19 @@ std::string ReadSettingsFile();
 // where it holds none.
 constexpr int32_t NotStored = -99;
 int32_t StoredNumber(SettingKey key);
+// The text the settings file holds under a group's key; `absent` where it holds none.
+std::string StoredText(const std::string& group, const std::string& key, const std::string& absent = "(absent)");
 bool FileExists(const std::string& path);
 
 // Runs the program's start-up, as the entry point does before its first frame.
 void Boot();
+// The settings file of these lines, then start-up.
+void BootWith(const std::vector<std::string>& settingsLines);
+// The game's state and the recording forgotten, as for a program started
+// anew in the same folder (its settings file kept).
+void StartAgain();
+// The place in Rec.Calls of the first call named `op` at or after `from`; -1 none.
+int IndexOfCall(const std::string& op, int from = 0);
 // One frame with exactly these keys held (all others up).
 void Frame(std::initializer_list<int> keysHeld = {});
 // Two frames: the keys held in the first, all up in the second, so each

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/core.h"   // SettingsFileName, for the snapshot at LaunchProgram
+#include "formats/png_codec.h"
 #include "platform/shared/file_safety.h"
 #include "platform/shared/input_edges.h"
 
@@ -57,22 +58,15 @@ RecordedCall& Record(const char* op, std::initializer_list<int64_t> args = {},
     return Rec.Calls.back();
 }
 
-// Width and height from a PNG's IHDR chunk; false when the bytes are not a PNG.
-bool PngSize(const uint8_t* png, size_t size, int& width, int& height) {
-    static const uint8_t Signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (png == nullptr || size < 24) return false;
-    for (int i = 0; i < 8; ++i)
-        if (png[i] != Signature[i]) return false;
-    if (png[12] != 'I' || png[13] != 'H' || png[14] != 'D' || png[15] != 'R') return false;
-    auto be32 = [&](size_t at) {
-        return (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) |
-               (uint32_t(png[at + 2]) << 8) | uint32_t(png[at + 3]);
-    };
-    uint32_t w = be32(16), h = be32(20);
-    if (w == 0 || h == 0 || w > 100000 || h > 100000) return false;
-    width = int(w);
-    height = int(h);
-    return true;
+// A call recorded, then answered.
+template <class T>
+T Recorded(const char* op, std::initializer_list<int64_t> args, T answer) {
+    Record(op, args);
+    return answer;
+}
+template <class T>
+T Recorded(const char* op, T answer) {
+    return Recorded(op, {}, answer);
 }
 
 bool KeyIndexValid(int key) { return key >= 0 && key < KeySlotCount; }
@@ -121,10 +115,7 @@ std::vector<RecordedCall> CallsOf(const std::string& op) {
 
 // [SECTION] Platform life cycle
 
-bool StartPlatform() {
-    Record("StartPlatform");
-    return true;
-}
+bool StartPlatform() { return Recorded("StartPlatform", true); }
 
 void StopPlatform() {
     Record("StopPlatform");
@@ -154,10 +145,8 @@ bool OpenGameWindow(int window, int x, int y, int innerW, int innerH, const std:
     return true;
 }
 
-bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool stretch,
-                        int rightOffset, int bottomOffset, bool vsync) {
-    Record("OpenScreenInWindow",
-           {window, x, y, width, height, stretch, rightOffset, bottomOffset, vsync});
+// A screen of a size that can exist opens.
+static bool ScreenOpened(int width, int height) {
     if (width <= 0 || height <= 0) return false;
     Rec.ScreenOpen = true;
     Rec.ScreenWidth = width;
@@ -165,14 +154,16 @@ bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool st
     return true;
 }
 
+bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool stretch,
+                        int rightOffset, int bottomOffset, bool vsync) {
+    Record("OpenScreenInWindow", {window, x, y, width, height, stretch, rightOffset, bottomOffset, vsync});
+    return ScreenOpened(width, height);
+}
+
 bool OpenGameScreen(int width, int height, int depthBits, const std::string& title, bool vsync,
                     int refreshHz) {
     Record("OpenGameScreen", {width, height, depthBits, vsync, refreshHz}, title);
-    if (width <= 0 || height <= 0) return false;
-    Rec.ScreenOpen = true;
-    Rec.ScreenWidth = width;
-    Rec.ScreenHeight = height;
-    return true;
+    return ScreenOpened(width, height);
 }
 
 void CloseGameScreen() {
@@ -199,10 +190,7 @@ bool ScreenIsActive() {
     return active;
 }
 
-bool WindowCloseRequested() {
-    Record("WindowCloseRequested");
-    return Rec.CloseRequested;
-}
+bool WindowCloseRequested() { return Recorded("WindowCloseRequested", Rec.CloseRequested); }
 
 void ClearFrame(Color c) { Record("ClearFrame").Colour = c; }
 
@@ -212,10 +200,7 @@ void PresentFrame() {
     Rec.ClockMs += Rec.MsPerFrame;
 }
 
-std::string ScreenDriverName() {
-    Record("ScreenDriverName");
-    return "recording";
-}
+std::string ScreenDriverName() { return Recorded("ScreenDriverName", "recording"); }
 
 // [SECTION] Sprites and blending
 
@@ -225,9 +210,9 @@ void DecodeImagesAhead(const uint8_t* const*, const size_t*, int) {}
 bool LoadSpriteFromMemory(int sprite, const uint8_t* png, size_t pngSize, int flags) {
     Record("LoadSpriteFromMemory", {sprite, int64_t(pngSize), flags});
     Rec.Sprites.erase(sprite);
-    int width = 0, height = 0;
-    if (!PngSize(png, pngSize, width, height)) return false;
-    Rec.Sprites[sprite] = SpriteRecord{width, height, flags, "png:" + std::to_string(pngSize)};
+    PngHeader header;
+    if (!ReadPngHeader(png, pngSize, header)) return false;
+    Rec.Sprites[sprite] = SpriteRecord{header.width, header.height, flags, "png:" + std::to_string(pngSize)};
     return true;
 }
 
@@ -412,15 +397,8 @@ bool PollMouse() {
     return true;
 }
 
-int PointerX() {
-    Record("PointerX");
-    return Hidden.Mouse.X;
-}
-
-int PointerY() {
-    Record("PointerY");
-    return Hidden.Mouse.Y;
-}
+int PointerX() { return Recorded("PointerX", Hidden.Mouse.X); }
+int PointerY() { return Recorded("PointerY", Hidden.Mouse.Y); }
 
 bool MouseButtonDown(int button) {
     Record("MouseButtonDown", {button});
@@ -462,10 +440,7 @@ int ControllerStickY() { return Hidden.Controller.StickY; }
 
 // [SECTION] Time and threads
 
-uint32_t MillisecondsSinceStart() {
-    Record("MillisecondsSinceStart");
-    return Rec.ClockMs;
-}
+uint32_t MillisecondsSinceStart() { return Recorded("MillisecondsSinceStart", Rec.ClockMs); }
 
 // On the game thread a pause is recorded and moves the clock without
 // sleeping; on any other thread (the runtime worker) it really sleeps.
@@ -503,34 +478,16 @@ bool AdvanceScreenMode() {
     return true;
 }
 
-static const ScreenModeEntry* ModeUnderCursor() {
-    if (!Hidden.ModesListed || Hidden.ModeCursor == 0 || Hidden.ModeCursor > Rec.Modes.size()) return nullptr;
-    return &Rec.Modes[Hidden.ModeCursor - 1];
+// A field of the mode under the cursor, 0 where there is none.
+static int ModeField(const char* op, int ScreenModeEntry::*field) {
+    Record(op);
+    if (!Hidden.ModesListed || Hidden.ModeCursor == 0 || Hidden.ModeCursor > Rec.Modes.size()) return 0;
+    return Rec.Modes[Hidden.ModeCursor - 1].*field;
 }
-
-int ModeWidth() {
-    Record("ModeWidth");
-    const ScreenModeEntry* mode = ModeUnderCursor();
-    return mode ? mode->Width : 0;
-}
-
-int ModeHeight() {
-    Record("ModeHeight");
-    const ScreenModeEntry* mode = ModeUnderCursor();
-    return mode ? mode->Height : 0;
-}
-
-int ModeDepth() {
-    Record("ModeDepth");
-    const ScreenModeEntry* mode = ModeUnderCursor();
-    return mode ? mode->Depth : 0;
-}
-
-int ModeRefreshRate() {
-    Record("ModeRefreshRate");
-    const ScreenModeEntry* mode = ModeUnderCursor();
-    return mode ? mode->Refresh : 0;
-}
+int ModeWidth() { return ModeField("ModeWidth", &ScreenModeEntry::Width); }
+int ModeHeight() { return ModeField("ModeHeight", &ScreenModeEntry::Height); }
+int ModeDepth() { return ModeField("ModeDepth", &ScreenModeEntry::Depth); }
+int ModeRefreshRate() { return ModeField("ModeRefreshRate", &ScreenModeEntry::Refresh); }
 
 // [SECTION] Sound
 
@@ -584,10 +541,7 @@ void ShowMessage(const std::string& title, const std::string& text) {
     Rec.Messages.push_back(text);
 }
 
-std::string ProgramPath() {
-    Record("ProgramPath");
-    return Rec.ProgramFile;
-}
+std::string ProgramPath() { return Recorded("ProgramPath", Rec.ProgramFile); }
 
 bool LaunchProgram(const std::string& path) {
     Record("LaunchProgram", {}, path);

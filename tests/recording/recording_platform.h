@@ -80,8 +80,8 @@ struct RecordingPlatform {
     int CharWidth = 8, TextHeight = 16;  // MeasureTextWidth = CharWidth * UTF-8 code points
     std::string ProgramFile = "/opt/veldrune/bin/veldrune";   // ProgramPath()
     bool LaunchFails = false;
-    SaveResult NextSaveResult = SaveOk;
-    ScreenReaderSwitch ScreenReader = ScreenReaderOff;   // the desktop's switch  // SaveSpriteAsPng answers this (and writes a small file on SaveOk)
+    SaveResult NextSaveResult = SaveOk;   // SaveSpriteAsPng answers this (and writes a small file on SaveOk)
+    ScreenReaderSwitch ScreenReader = ScreenReaderOff;   // the desktop's switch
 
     // [SECTION] Recorded
     int Frame = 0;                     // counts PresentFrame calls
