@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 
 #include "assets/assets.h"
 #include "core/core.h"
@@ -153,36 +154,40 @@ TEST_F(ControllerTest, TheStickPastItsDeadZoneMovesTheMenuPointerAndRepeatsWhile
     Menu.MenuSelect = MenuControl;
     const ItemBox& forward = Layout.ForwardBox;
     PlaceMouse(forward.x + 75, forward.y + 10);
-    // `count` passes of the menu's input, 10 ms apart.
-    auto passes = [](int count) {
-        for (int i = 0; i < count; ++i) {
+    // Passes of the menu's input until `done` says so or `milliseconds` have
+    // gone by; whether `done` came true.
+    auto passUntil = [](int milliseconds, const std::function<bool()>& done) {
+        const uint32_t end = SDL_GetTicks() + uint32_t(milliseconds);
+        do {
             PollKeyboard();
             PollMouse();
             PollController();
             NavigateByDirection();
-            if (count > 1) SDL_Delay(10);
-        }
+            if (done()) return true;
+            SDL_Delay(1);   // a yield between passes, as the frame's present gives
+        } while (!SDL_TICKS_PASSED(SDL_GetTicks(), end));
+        return false;
     };
+    const auto never = [] { return false; };
+    const auto once = [] { return true; };
 
     Plug();
     ASSERT_TRUE(PollUntilPlugged());
     SetAxis(SDL_CONTROLLER_AXIS_LEFTY, PadStickRange / 3);   // inside the dead zone
-    passes(30);
+    passUntil(300, never);
     EXPECT_EQ(PointerY(), forward.y + 10) << "a stick inside its dead zone moves nothing";
 
     SetAxis(SDL_CONTROLLER_AXIS_LEFTY, PadStickRange);
-    passes(1);
+    passUntil(0, once);
     EXPECT_EQ(PointerY(), Layout.BackwardBox.y + 10) << "the first push moves one item at once";
-    // Held for a second: the repeat moves it on (how far depends on how
-    // regularly this busy machine polls; it cannot leave the screen).
-    passes(100);
-    EXPECT_GT(PointerY(), Layout.LeftBox.y + 10) << "no repeat while held";
+    // Held: the repeat moves it on (it cannot leave the screen).
+    EXPECT_TRUE(passUntil(5000, [&] { return PointerY() > Layout.LeftBox.y + 10; })) << "no repeat while held";
     EXPECT_EQ(PointerX(), forward.x + 75);
 
     SetAxis(SDL_CONTROLLER_AXIS_LEFTY, 0);
-    passes(1);
+    passUntil(0, once);
     const int restY = PointerY();
-    passes(50);
+    passUntil(500, never);
     EXPECT_EQ(PointerY(), restY) << "a stick at rest moves nothing";
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
 }
