@@ -66,7 +66,7 @@ runs="${1:-5}"
 seconds="${BUDGET_SECONDS:-10}"
 if [ -z "${VELDRUNE_BENCH_DIR:-}" ]; then
     { cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDRUNE_BENCH=ON >/dev/null &&
-      cmake --build "$root/build" -j"$(nproc)" --target veldrune bare_sdl x11_platform virtual_input >&2; } ||
+      cmake --build "$root/build" -j"$(nproc)" --target veldrune menu_points bare_sdl x11_platform virtual_input >&2; } ||
         { echo "budget: the build failed" >&2; exit 2; }
     export VELDRUNE_BENCH_DIR="$root/build/bench"   # built: the run under X below need not again
 fi
@@ -124,10 +124,6 @@ share() {
 }
 peak_mb() { awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status" 2>/dev/null || echo nan; }
 stop() { kill -KILL "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
-# The centre of the Forward item on the Control page, in screen pixels.
-forward_at() {
-    case $1 in 800x600) echo "400 190" ;; 1024x768) echo "512 230" ;; *) echo "640 230" ;; esac
-}
 # The menu on PAGE: main, control, capture (the Forward binding waiting for a key).
 menu_on_page() {   # menu_on_page PAGE SIZE
     "$bin" >/dev/null 2>&1 &
@@ -138,7 +134,7 @@ menu_on_page() {   # menu_on_page PAGE SIZE
         control | capture) press o; sleep 1.5; press t ;;
     esac
     # shellcheck disable=SC2046
-    [ "$1" = capture ] && click_at $(forward_at "$2")
+    [ "$1" = capture ] && click_at $(xdo_item "$2" ForwardBox)
     sleep 2
 }
 

@@ -33,6 +33,7 @@ before="$work/.before.cfg"
 
 # shellcheck source=tools/xdo.sh
 . "$here/xdo.sh"
+xdo_item 800x600 OptionsBox >/dev/null || exit 2
 press() { xdo_key "$1" 2>/dev/null; }
 click_at() {   # relative mode: push to the corner, then move
     xdo_corner; sleep 0.03
@@ -42,17 +43,20 @@ click_at() {   # relative mode: push to the corner, then move
 # Keeps the program busy writing until it is killed.
 drive() {
     local letters=(k l p z x v g h)
+    # The first three bindings' items, each as one "x y" word pair.
+    local bindings=()
+    mapfile -t bindings < <(xdo_item 800x600 ForwardBox BackwardBox LeftBox)
     press F12
     press grave
-    click_at 400 510          # Options
-    click_at 400 190          # Control
+    click_at $(xdo_item 800x600 OptionsBox)
+    click_at $(xdo_item 800x600 ControlBox)
     # The sub column slides away: until the picture is at rest.
     python3 "$here/x_readback.py" settle "$(xdo_find_window '^Veldrune$')"
     while :; do
         case $((RANDOM % 4)) in
             0) press grave ;;
             1) press F12 ;;
-            2) click_at 400 $((190 + 30 * (RANDOM % 3))); press "${letters[RANDOM % 8]}" ;;
+            2) click_at ${bindings[RANDOM % 3]}; press "${letters[RANDOM % 8]}" ;;
             3) press F12; press grave ;;
         esac
     done

@@ -25,13 +25,13 @@ shot() {
   for _ in $(seq 1 200); do [ -s "Screenshot_$shots.png" ] && break; sleep 0.1; done
 }
 
-xdo_point 700 40
+xdo_point 700 40                            # away from every item
 shot                                        # the main page
 xdo_press o; shot                           # Options
 xdo_press_until t; shot                     # Control (its letter wakes up after the Options delay): the key bindings
-xdo_point 240 220; xdo_click                # Gameplay in the shifted column
-xdo_point 400 220; xdo_click                # Language
-xdo_point 560 250; shot                     # hovering the second language
+xdo_point $(xdo_item 800x600 --shifted GameplayBox); xdo_click   # Gameplay in the shifted column
+xdo_point $(xdo_item 800x600 LanguageBox); xdo_click
+xdo_point $(xdo_item 800x600 EnglishBox); shot                   # hovering the second language
 if [ "$language" = German ]; then xdo_press m; else xdo_press c; fi
 shot                                        # Credits
 xdo_press Escape; xdo_key Escape

@@ -14,6 +14,8 @@
 # wanted amount from wherever it is known to be.
 
 xdo_readback="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/x_readback.py"
+# The program's layout, asked of build/menu_points (built with the program).
+xdo_points="${VELDRUNE_MENU_POINTS:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/menu_points}"
 XDO_WINDOW=""      # the window the input goes to (xdo_wait_window)
 XDO_PX=""          # where the pointer is once it has been pushed into the corner
 XDO_PY=""
@@ -62,6 +64,13 @@ xdo_point() {
   [ "$dx" = 0 ] && [ "$dy" = 0 ] && return 0
   python3 "$xdo_readback" after "$XDO_WINDOW" xdotool mousemove_relative -- "$dx" "$dy"
   XDO_PX=$1 XDO_PY=$2
+}
+# The middle of an item at a size, as "x y": xdo_item 800x600 [--shifted] OptionsBox
+# (--shifted: the sub column beside an open options page). Fails with a
+# message when menu_points is not built or knows no such box.
+xdo_item() {
+  [ -x "$xdo_points" ] || { echo "xdo: no $xdo_points (build the menu_points target)" >&2; return 1; }
+  "$xdo_points" "$@"
 }
 # Without waiting for an answer: the pointer pushed into the top-left corner
 # (where it stops), then a move relative to where it is; the window found by
