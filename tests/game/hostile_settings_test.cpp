@@ -25,86 +25,70 @@ enum Outcome : int {
                      // window; closing that window ends the program
 };
 
+// Which test runs a case: one test per group of keys keeps a failure's message pointed at the key.
+enum CaseGroup { ScreenNumbers, SettingsNumbers, TextValues, FontPaths, ScreenModes, ScreenSizes };
+
 struct HostileCase {
+    CaseGroup Group;
     std::vector<std::string> Lines;   // the file's lines after the mark
     Outcome Expect;
 };
 
+using Values = std::vector<std::string>;
 const std::string Huge = "99999999999999999999";
 const std::string OneMegabyte(1 << 20, 'x');
 const std::string WithNul = std::string("W\0X", 3);
 const std::string BadUtf8 = "\xC3\x28\xFF\xFE\xE2\x82";
 
-const char* const NumberKeys[][2] = {
-    {"Screen", "ScreenW"}, {"Screen", "ScreenH"}, {"Screen", "ScreenD"}, {"Screen", "ScreenF"},
-    {"Screen", "ScreenS"}, {"Settings", "settings.fps"}, {"Settings", "settings.info"},
-    {"Settings", "settings.screenshots"}, {"Settings", "settings.fontsize"},
-    {"Settings", "settings.music"}, {"Settings", "settings.effects"},
-    {"Settings", "settings.debugger"}, {"Settings", "settings.debbuger.titlered"},
-    {"Settings", "settings.debbuger.titlegreen"}, {"Settings", "settings.debbuger.titleblue"},
-    {"Settings", "settings.debbuger.textred"}, {"Settings", "settings.debbuger.textgreen"},
-    {"Settings", "settings.debbuger.textblue"},
-};
-
-const char* const TextKeys[][2] = {
-    {"Settings", "settings.page"}, {"Settings", "settings.font"},
-    {"Settings", "settings.fontstyle"}, {"Settings", "settings.language"},
-    {"Controls", "Forward"}, {"Controls", "Backward"}, {"Controls", "Left"},
-    {"Controls", "Right"}, {"Controls", "Duck"}, {"Controls", "Jump"},
-    {"Controls", "Journal"}, {"Controls", "Scrshot"},
-};
-
+// Every number key and every text key of the program's table, except the screen mode, whose values have
+// an outcome of their own.
 std::vector<HostileCase> AllCases() {
     std::vector<HostileCase> cases;
-    auto add = [&](const char* const key[2], const std::string& value, Outcome expect) {
-        cases.push_back({{"[" + std::string(key[0]) + "]", std::string(key[1]) + " = " + value}, expect});
-    };
-    for (const auto& key : NumberKeys)
-        for (const std::string& value : {std::string("0"), std::string("-1"), std::string("-2147483648"), Huge,
-                                         std::string("abc")}) {
-            const bool sizeKey = std::string(key[1]) == "ScreenW" || std::string(key[1]) == "ScreenH";
-            add(key, value, sizeKey && value != Huge ? NeverOpens : Starts);
+    for (int k = SettingScreenW; k < SettingKeyCount; ++k) {
+        const SettingKeyRow& row = SettingKeys[k];
+        if (row.Id == SettingScreenMode) continue;
+        const bool number = row.Type == SettingNumber, sizeKey = row.Id == SettingScreenW || row.Id == SettingScreenH;
+        const CaseGroup group = !number ? TextValues : row.Id <= SettingScreenS ? ScreenNumbers : SettingsNumbers;
+        for (const std::string& value :
+             number ? Values{"0", "-1", "-2147483648", Huge, "abc"} : Values{"", OneMegabyte, WithNul, BadUtf8}) {
+            Outcome expect = row.Id == SettingScrshot ? NoScreenshot : Starts;
+            if (sizeKey && value != Huge) expect = NeverOpens;
+            cases.push_back({group, {"[" + std::string(row.Group) + "]", row.Key + (" = " + value)}, expect});
         }
-    for (const auto& key : TextKeys)
-        for (const std::string& value : {std::string(""), OneMegabyte, WithNul, BadUtf8})
-            add(key, value, std::string(key[1]) == "Scrshot" ? NoScreenshot : Starts);
-    const char* const font[2] = {"Settings", "settings.font"};
-    for (const char* name : {"../../etc/passwd", "/tmp/x", "a\\b", "..", "C:\\Windows\\x"}) add(font, name, Starts);
-    const char* const screenmode[2] = {"Settings", "settings.screenmode"};
-    for (const char* mode : {"0", "4", "-1", "2147483647", "mode"}) add(screenmode, mode, StandByFirst);
-    const std::vector<HostileCase> sizes = {
-        {{"[Screen]", "ScreenW = 0", "ScreenH = 0"}, NeverOpens},
-        {{"[Screen]", "ScreenW = 1", "ScreenH = 1"}, Starts},
-        {{"[Screen]", "ScreenW = 100000", "ScreenH = 100000"}, Starts},
-        {{"[Screen]", "ScreenW = -800", "ScreenH = -600"}, NeverOpens},
-        {{"[Screen]", "ScreenW = -800", "ScreenH = 600"}, NeverOpens},
-        {{"[Screen]", "ScreenW = 1", "ScreenH = 1", "[Settings]", "settings.screenmode = 1"},
-         Starts},
-        {{"[Screen]", "ScreenW = 0", "ScreenH = 0", "[Settings]", "settings.screenmode = 1"},
-         NeverOpens},
-        {{"[Screen]", "ScreenW = 100000", "ScreenH = 100000", "[Settings]",
-          "settings.screenmode = 2"},
-         Starts},
-        {{"[Screen]", "ScreenW = 1024", "ScreenH = 768", "[Settings]", "settings.page = GraphicRes",
-          "settings.fps = 4", "settings.info = 1", "settings.debugger = 1", "settings.font = ..",
-          "settings.fontsize = -5"},
+    }
+    for (const char* name : {"../../etc/passwd", "/tmp/x", "a\\b", "..", "C:\\Windows\\x"})
+        cases.push_back({FontPaths, {"[Settings]", "settings.font = " + std::string(name)}, Starts});
+    for (const char* mode : {"0", "4", "-1", "2147483647", "mode"})
+        cases.push_back({ScreenModes, {"[Settings]", "settings.screenmode = " + std::string(mode)}, StandByFirst});
+    const std::pair<std::vector<std::string>, Outcome> sizes[] = {
+        {{"ScreenW = 0", "ScreenH = 0"}, NeverOpens},
+        {{"ScreenW = 1", "ScreenH = 1"}, Starts},
+        {{"ScreenW = 100000", "ScreenH = 100000"}, Starts},
+        {{"ScreenW = -800", "ScreenH = -600"}, NeverOpens},
+        {{"ScreenW = -800", "ScreenH = 600"}, NeverOpens},
+        {{"ScreenW = 1", "ScreenH = 1", "[Settings]", "settings.screenmode = 1"}, Starts},
+        {{"ScreenW = 0", "ScreenH = 0", "[Settings]", "settings.screenmode = 1"}, NeverOpens},
+        {{"ScreenW = 100000", "ScreenH = 100000", "[Settings]", "settings.screenmode = 2"}, Starts},
+        {{"ScreenW = 1024", "ScreenH = 768", "[Settings]", "settings.page = GraphicRes", "settings.fps = 4",
+          "settings.info = 1", "settings.debugger = 1", "settings.font = ..", "settings.fontsize = -5"},
          Starts},
     };
-    cases.insert(cases.end(), sizes.begin(), sizes.end());
+    for (const auto& [lines, expect] : sizes) {
+        cases.push_back({ScreenSizes, {"[Screen]"}, expect});
+        cases.back().Lines.insert(cases.back().Lines.end(), lines.begin(), lines.end());
+    }
     return cases;
 }
 
 // [SECTION] Checks
 
+// A case as a failure's message names it: long lines cut short, NUL bytes shown as @.
 std::string Shown(const HostileCase& c) {
     std::string text;
-    for (const std::string& line : c.Lines) {
-        std::string shown = line.size() > 60 ? line.substr(0, 40) + "...(" +
-                                                   std::to_string(line.size()) + " bytes)"
-                                             : line;
-        for (char& ch : shown)
-            if (ch == '\0') ch = '@';
-        text += shown + " | ";
+    for (std::string line : c.Lines) {
+        if (line.size() > 60) line = line.substr(0, 40) + "...(" + std::to_string(line.size()) + " bytes)";
+        std::replace(line.begin(), line.end(), '\0', '@');
+        text += line + " | ";
     }
     return text;
 }
@@ -112,12 +96,8 @@ std::string Shown(const HostileCase& c) {
 bool ValidUtf8(const std::string& s) {
     for (size_t i = 0; i < s.size();) {
         const unsigned char c = static_cast<unsigned char>(s[i]);
-        const int more = c < 0x80                ? 0
-                         : c >= 0xC2 && c < 0xE0 ? 1
-                         : c >= 0xE0 && c < 0xF0 ? 2
-                         : c >= 0xF0 && c < 0xF5 ? 3
-                                                 : -1;
-        if (more < 0 || i + more >= s.size() + (more == 0)) return false;
+        const int more = c < 0x80 ? 0 : c < 0xC2 ? -1 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : c < 0xF5 ? 3 : -1;
+        if (more < 0 || (more > 0 && i + more >= s.size())) return false;
         for (int k = 1; k <= more; ++k)
             if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
         i += more + 1;
@@ -130,54 +110,47 @@ bool ValidUtf8(const std::string& s) {
 // value shows as a difference.
 std::vector<std::string> StoredValues(const HostileCase& c) {
     std::vector<std::string> values;
-    OpenSettingsFile(SettingsFileName);
     std::string group;
     for (const std::string& line : c.Lines) {
-        if (line.front() == '[') {
-            group = line.substr(1, line.size() - 2);
-            continue;
-        }
-        std::string key = line.substr(0, line.find(" = "));
-        SelectGroup(group);
-        values.push_back(key + "=" + ReadSettingText(key, "<absent>"));
+        const std::string key = line.substr(0, line.find(" = "));
+        if (line.front() == '[') group = line.substr(1, line.size() - 2);
+        else values.push_back(key + "=" + StoredText(group, key, "<absent>"));
     }
-    CloseSettingsFile();
     return values;
 }
 
 bool WritesKeyItself(const HostileCase& c) {
     for (const std::string& line : c.Lines)
-        if (line.rfind("settings.screenshots", 0) == 0 || line.rfind("settings.debugger", 0) == 0 ||
-            line.rfind("settings.page", 0) == 0)
-            return true;
+        for (const char* key : {"settings.screenshots", "settings.debugger", "settings.page"})
+            if (line.rfind(key, 0) == 0) return true;
     return false;
 }
 
 // Everything drawn is a loaded object at an opacity the screen can show, and
 // every text is short, valid UTF-8 without NUL bytes: no hand-written value
 // reaches the screen as raw bytes.
-void ExpectNoGarbage(const std::string& label) {
+void ExpectNoGarbage() {
     for (const RecordedCall& call : CallsOf("DrawBlended")) {
         ASSERT_EQ(call.Args.size(), 4u);
-        EXPECT_TRUE(Rec.Blendables.count(int(call.Args[0])))
-            << label << ": drew blendable " << call.Args[0] << " that was never made";
-        EXPECT_GE(call.Args[3], 0) << label;
-        EXPECT_LE(call.Args[3], 255) << label;
+        EXPECT_TRUE(Rec.Blendables.count(int(call.Args[0]))) << "drew blendable " << call.Args[0] << ", never made";
+        EXPECT_GE(call.Args[3], 0);
+        EXPECT_LE(call.Args[3], 255);
     }
     for (const RecordedCall& call : CallsOf("DrawTextAt")) {
-        EXPECT_TRUE(ValidUtf8(call.Text)) << label << ": text is not UTF-8";
-        EXPECT_EQ(call.Text.find('\0'), std::string::npos) << label << ": text holds a NUL";
-        EXPECT_LE(call.Text.size(), 200u) << label << ": text of " << call.Text.size() << " bytes";
+        EXPECT_TRUE(ValidUtf8(call.Text)) << "text is not UTF-8";
+        EXPECT_EQ(call.Text.find('\0'), std::string::npos) << "text holds a NUL";
+        EXPECT_LE(call.Text.size(), 200u) << "text of " << call.Text.size() << " bytes";
     }
     for (const RecordedCall& call : CallsOf("RegisterFontFile")) {
-        EXPECT_EQ(call.Text.rfind("Media\\Fonts\\", 0), 0u) << label << ": " << call.Text;
-        EXPECT_EQ(call.Text.find(".."), std::string::npos) << label << ": " << call.Text;
-        EXPECT_EQ(call.Text.find('/'), std::string::npos) << label << ": " << call.Text;
-        EXPECT_EQ(std::count(call.Text.begin(), call.Text.end(), '\\'), 2) << label;
+        SCOPED_TRACE(call.Text);
+        EXPECT_EQ(call.Text.rfind("Media\\Fonts\\", 0), 0u);
+        EXPECT_EQ(call.Text.find(".."), std::string::npos);
+        EXPECT_EQ(call.Text.find('/'), std::string::npos);
+        EXPECT_EQ(std::count(call.Text.begin(), call.Text.end(), '\\'), 2);
     }
 }
 
-int CountOf(const std::string& op, int fromFrame) {
+int CountOf(const std::string& op, int fromFrame = 0) {
     int n = 0;
     for (const RecordedCall& call : Rec.Calls)
         if (call.Op == op && call.Frame >= fromFrame) ++n;
@@ -206,141 +179,119 @@ void ForgetEverything() {
 
 void RunCase(const HostileCase& c) {
     ForgetEverything();
-    const std::string label = Shown(c);
+    SCOPED_TRACE(Shown(c));
     std::string file = "\xEF\xBB\xBF\r\n";
     for (const std::string& line : c.Lines) file += line + "\r\n";
     WriteSettingsFile(file);
-    std::vector<std::string> before = StoredValues(c);
+    const std::vector<std::string> before = StoredValues(c);
 
     Boot();
-    const bool openedAtStart = !CallsOf("OpenGameScreen").empty() ||
-                               !CallsOf("OpenScreenInWindow").empty();
-    const bool activeAtStart = Rec.ScreenOpen;
-
+    const bool openedAtStart = CountOf("OpenGameScreen") + CountOf("OpenScreenInWindow") > 0;
     if (c.Expect == NeverOpens) {
-        EXPECT_FALSE(activeAtStart) << label;
+        EXPECT_FALSE(Rec.ScreenOpen);
         Frames(3);
-        EXPECT_EQ(CountOf("AwaitWindowEvent", 0), 3) << label << ": one stand-by wait per frame";
-        EXPECT_EQ(CountOf("ClearFrame", 0), 0) << label << ": nothing is drawn without a screen";
+        EXPECT_EQ(CountOf("AwaitWindowEvent"), 3) << "one stand-by wait per frame";
+        EXPECT_EQ(CountOf("ClearFrame"), 0) << "nothing is drawn without a screen";
         Rec.CloseRequested = true;
         Frames(1);
-        EXPECT_EQ(App.QuitRequested, 1) << label << ": closing the stand-by window ends it";
-        ExpectNoGarbage(label);
+        EXPECT_EQ(App.QuitRequested, 1) << "closing the stand-by window ends it";
+        ExpectNoGarbage();
         return;
     }
-
     if (c.Expect == StandByFirst) {
-        EXPECT_FALSE(openedAtStart) << label << ": nothing is opened at start-up";
+        EXPECT_FALSE(openedAtStart) << "nothing is opened at start-up";
         Frames(1);
-        EXPECT_EQ(CountOf("OpenGameWindow", 0), 1) << label;
-        EXPECT_EQ(Described(0, {"OpenGameWindow"}),
-                  std::vector<std::string>{"OpenGameWindow 0 0 0 0 0 2 Veldrune"})
-            << label << ": the stand-by window is minimised and has no size";
-        EXPECT_EQ(CountOf("OpenGameScreen", 0), 1) << label << ": full screen after activation";
+        EXPECT_EQ(CountOf("OpenGameWindow"), 1);
+        EXPECT_EQ(Described(0, {"OpenGameWindow"}), Lines{"OpenGameWindow 0 0 0 0 0 2 Veldrune"})
+            << "the stand-by window is minimised and has no size";
+        EXPECT_EQ(CountOf("OpenGameScreen"), 1) << "full screen after activation";
     } else {
-        EXPECT_TRUE(activeAtStart) << label << ": the screen opens at start-up";
+        EXPECT_TRUE(Rec.ScreenOpen) << "the screen opens at start-up";
     }
 
     Frames(2);
-    ASSERT_TRUE(Rec.ScreenOpen) << label;
+    ASSERT_TRUE(Rec.ScreenOpen);
     VisitEveryPage();
-    EXPECT_GT(CountOf("DrawBlended", 0), 0) << label;
+    EXPECT_GT(CountOf("DrawBlended"), 0);
 
     const int shotFrame = Rec.Frame;
     Release({KeyF12});
     const auto saves = CallsOf("SaveSpriteAsPng");
     if (c.Expect == NoScreenshot) {
-        EXPECT_TRUE(saves.empty()) << label << ": a key name that names no key takes no screenshot";
+        EXPECT_TRUE(saves.empty()) << "a key name that names no key takes no screenshot";
     } else {
-        ASSERT_EQ(CountOf("SaveSpriteAsPng", shotFrame), 1) << label;
+        ASSERT_EQ(CountOf("SaveSpriteAsPng", shotFrame), 1);
         const auto captures = CallsOf("CaptureFrame");
-        ASSERT_FALSE(captures.empty()) << label;
-        EXPECT_EQ(captures.back().Args[3], Cfg.ScreenW) << label;
-        EXPECT_EQ(captures.back().Args[4], Cfg.ScreenH) << label;
+        ASSERT_FALSE(captures.empty());
+        EXPECT_EQ(captures.back().Args[3], Cfg.ScreenW);
+        EXPECT_EQ(captures.back().Args[4], Cfg.ScreenH);
         // The number in the file names the file just written.
-        EXPECT_EQ(saves.back().Text, "Screenshot_" + StoredText("Settings", "settings.screenshots", "") + ".png")
-            << label;
-        EXPECT_TRUE(FileExists(saves.back().Text)) << label;
+        EXPECT_EQ(saves.back().Text, "Screenshot_" + StoredText("Settings", "settings.screenshots", "") + ".png");
+        EXPECT_TRUE(FileExists(saves.back().Text));
     }
 
     const int32_t overlay = Cfg.settings.debugger;
     Release({KeyGrave});
-    EXPECT_NE(Cfg.settings.debugger, overlay) << label << ": the overlay key switches";
+    EXPECT_NE(Cfg.settings.debugger, overlay) << "the overlay key switches";
     Frames(2);
     Release({KeyGrave});
     Frames(2);
 
-    ExpectNoGarbage(label);
+    ExpectNoGarbage();
     if (!WritesKeyItself(c)) {
-        EXPECT_EQ(StoredValues(c), before) << label << ": the hand-written value was changed";
+        EXPECT_EQ(StoredValues(c), before) << "the hand-written value was changed";
     }
-
     const std::string written = ReadSettingsFile();
-    EXPECT_EQ(written.rfind("\xEF\xBB\xBF\r\n", 0), 0u) << label << ": the file keeps its mark";
-    EXPECT_NE(written.find("\r\n[Application]\r\n"), std::string::npos) << label;
+    EXPECT_EQ(written.rfind("\xEF\xBB\xBF\r\n", 0), 0u) << "the file keeps its mark";
+    EXPECT_NE(written.find("\r\n[Application]\r\n"), std::string::npos);
 
     Menu.MenuSelect = MenuMain;
     Release({KeyEscape});
-    EXPECT_EQ(App.QuitRequested, 1) << label << ": Escape on the main page ends the program";
+    EXPECT_EQ(App.QuitRequested, 1) << "Escape on the main page ends the program";
     ShutDown();
-    for (const RecordedCall& call : CallsOf("UnregisterFontFile"))
-        EXPECT_EQ(call.Text, Assets.RegisteredFontPath) << label;
+    for (const RecordedCall& call : CallsOf("UnregisterFontFile")) EXPECT_EQ(call.Text, Assets.RegisteredFontPath);
 }
 
 }  // namespace
 
 // [SECTION] Tests
 
-// One test per group of keys keeps a failure's message pointed at the key.
 class HostileSettings : public GameTest {
 protected:
-    // Every case whose first key starts with `prefix`, or with `bothSizes`
-    // every case that sets both sizes.
-    void RunAll(const std::string& prefix, bool bothSizes = false) {
+    void RunAll(CaseGroup group) {
         int ran = 0;
         for (const HostileCase& c : AllCases()) {
-            const bool sizes = c.Lines.size() > 2 && c.Lines[0] == "[Screen]";
-            if (bothSizes ? !sizes : c.Lines[1].rfind(prefix, 0) != 0) continue;
+            if (c.Group != group) continue;
             RunCase(c);
             ++ran;
             if (HasFatalFailure()) return;
         }
-        EXPECT_GT(ran, 0) << "no case matched " << prefix;
+        EXPECT_GT(ran, 0);
     }
 };
 
-TEST_F(HostileSettings, ScreenNumbersAtZeroNegativeHugeAndText) { RunAll("Screen"); }
+TEST_F(HostileSettings, ScreenNumbersAtZeroNegativeHugeAndText) { RunAll(ScreenNumbers); }
 
-TEST_F(HostileSettings, SettingsNumbersAtZeroNegativeHugeAndText) {
-    for (const auto& key : NumberKeys)
-        if (std::string(key[0]) == "Settings") RunAll(key[1]);
-}
+TEST_F(HostileSettings, SettingsNumbersAtZeroNegativeHugeAndText) { RunAll(SettingsNumbers); }
 
-TEST_F(HostileSettings, TextSettingsEmptyHugeWithNulAndInvalidUtf8) {
-    for (const auto& key : TextKeys) RunAll(key[1]);
-}
+TEST_F(HostileSettings, TextSettingsEmptyHugeWithNulAndInvalidUtf8) { RunAll(TextValues); }
 
 TEST_F(HostileSettings, PathLikeFontNamesRegisterNothingOutsideTheFontFolder) {
-    RunAll("settings.font = ");
+    RunAll(FontPaths);
     ForgetEverything();
     BootWith({"[Settings]", "settings.font = ../../etc/passwd"});
     EXPECT_TRUE(CallsOf("RegisterFontFile").empty()) << "a name that leaves the folder registers nothing";
     EXPECT_EQ(Assets.RegisteredFontPath, "");
 }
 
-TEST_F(HostileSettings, ScreenModesThatOpenNothingComeUpFullScreenAfterActivation) {
-    RunAll("settings.screenmode");
-}
+TEST_F(HostileSettings, ScreenModesThatOpenNothingComeUpFullScreenAfterActivation) { RunAll(ScreenModes); }
 
-TEST_F(HostileSettings, ScreenSizesZeroOneHugeAndNegative) { RunAll("both sizes", true); }
+TEST_F(HostileSettings, ScreenSizesZeroOneHugeAndNegative) { RunAll(ScreenSizes); }
 
 TEST_F(HostileSettings, OverlayColoursOutOfRangeAreHeldAtTheNearestLimit) {
-    BootWith({"[Settings]", "settings.debugger = 1",
-              "settings.debbuger.titlered = -7",
-              "settings.debbuger.titlegreen = " + Huge,
-              "settings.debbuger.titleblue = blue",
-              "settings.debbuger.textred = 256",
-              "settings.debbuger.textgreen = -2147483648",
+    BootWith({"[Settings]", "settings.debugger = 1", "settings.debbuger.titlered = -7",
+              "settings.debbuger.titlegreen = " + Huge, "settings.debbuger.titleblue = blue",
+              "settings.debbuger.textred = 256", "settings.debbuger.textgreen = -2147483648",
               "settings.debbuger.textblue = 12abc"});
     Frames(1);
     bool sawTitle = false, sawLine = false;
@@ -358,8 +309,7 @@ TEST_F(HostileSettings, OverlayColoursOutOfRangeAreHeldAtTheNearestLimit) {
 }
 
 TEST_F(HostileSettings, FrameRateCornerOutsideOneToFourShowsNoText) {
-    for (const std::string& corner : {std::string("0"), std::string("-1"), std::string("5"), Huge,
-                                      std::string("top")}) {
+    for (const std::string& corner : Values{"0", "-1", "5", Huge, "top"}) {
         ForgetEverything();
         BootWith({"[Settings]", "settings.fps = " + corner});
         Frames(90);   // long enough for the counter to have a figure
@@ -369,8 +319,7 @@ TEST_F(HostileSettings, FrameRateCornerOutsideOneToFourShowsNoText) {
 }
 
 TEST_F(HostileSettings, LanguagesOtherThanGermanExactlyAreEnglish) {
-    for (const std::string& language : {std::string("german"), std::string("German "),
-                                        std::string(""), WithNul, BadUtf8, OneMegabyte}) {
+    for (const std::string& language : Values{"german", "German ", "", WithNul, BadUtf8, OneMegabyte}) {
         ForgetEverything();
         BootWith({"[Settings]", "settings.language = " + language});
         EXPECT_EQ(IsGerman(), language == "German ") << "a value is read without its blanks";

@@ -14,6 +14,15 @@ const std::vector<std::string> SoundOps = {"StartSoundOutput", "PlayMusic", "Sto
 // (Functions: the track's size is known only once the program's globals are.)
 std::string PlayWithFade(int ms) { return "PlayMusic " + std::to_string(MenuMusicTrack.Size) + " " + std::to_string(ms); }
 
+// Whether the last frame drew a Music page label (`first`: the language's first label blendable) at its item's
+// place at this opacity: 255 lit, 140 dim.
+bool DrewLabel(int first, MenuLabel label, const ItemBox& box, int alpha) {
+    const Lines drawn = Described(1, {"DrawBlended"});
+    const std::string line = "DrawBlended " + std::to_string(first + label) + " " + std::to_string(box.x) + " " +
+                             std::to_string(box.y) + " " + std::to_string(alpha);
+    return std::find(drawn.begin(), drawn.end(), line) != drawn.end();
+}
+
 // Start-up and the first frame, after which the music begins; the calls
 // made so far are then forgotten, so that a test reads what follows.
 void BootWithMusic(const std::string& value = "1") {
@@ -47,8 +56,7 @@ TEST_F(GameTest, MusicFadesInAfterTheFirstFrameOnlyWhenTheSettingIsOne) {
 // [SECTION] On and Off
 
 TEST_F(GameTest, OffAndOnOnTheMusicPageWriteTheSettingAndFadeAtOnce) {
-    WriteSettingsFile(SettingsText({"; mine", "[Settings]", "settings.music = 1", "settings.language = English"}));
-    Boot();
+    BootWith({"; mine", "[Settings]", "settings.music = 1", "settings.language = English"});
     Frame();
     Rec.Calls.clear();
     ShowPage(MenuMusic);
@@ -60,10 +68,8 @@ TEST_F(GameTest, OffAndOnOnTheMusicPageWriteTheSettingAndFadeAtOnce) {
     const std::string afterOff = ReadSettingsFile();
     EXPECT_NE(afterOff.find("settings.music = 0"), std::string::npos) << afterOff;
     EXPECT_NE(afterOff.find("; mine"), std::string::npos) << "the rest of the file stays";
-    // The chosen item is bright in the choosing frame already.
-    const Lines drawn = Described(1, {"DrawBlended"});
-    EXPECT_NE(std::find(drawn.begin(), drawn.end(), "DrawBlended 88 485 300 255"), drawn.end());
-    EXPECT_NE(std::find(drawn.begin(), drawn.end(), "DrawBlended 87 485 270 140"), drawn.end());
+    EXPECT_TRUE(DrewLabel(BlendLabelEnFirst, LabelOff, Layout.OffBox, 255)) << "lit in the choosing frame already";
+    EXPECT_TRUE(DrewLabel(BlendLabelEnFirst, LabelOn, Layout.OnBox, 140));
 
     Frame();
     PointAtItem(Layout.OnBox);
@@ -109,9 +115,8 @@ TEST_F(GameTest, AnotherValueLightsNeitherItemAndOffFromItStopsNothing) {
     ShowPage(MenuMusic);
     PointAt(10, 10);
     Frame();
-    const Lines drawn = Described(1, {"DrawBlended"});
-    EXPECT_NE(std::find(drawn.begin(), drawn.end(), "DrawBlended 60 485 270 140"), drawn.end());
-    EXPECT_NE(std::find(drawn.begin(), drawn.end(), "DrawBlended 61 485 300 140"), drawn.end());
+    EXPECT_TRUE(DrewLabel(BlendLabelDeFirst, LabelOn, Layout.OnBox, 140));
+    EXPECT_TRUE(DrewLabel(BlendLabelDeFirst, LabelOff, Layout.OffBox, 140));
     ClickItem(Layout.OffBox);
     EXPECT_EQ(Described(-1, SoundOps), Lines{}) << "nothing was playing";
     EXPECT_EQ(Cfg.settings.music, 0);

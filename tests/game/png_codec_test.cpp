@@ -159,9 +159,8 @@ TEST_F(PngCodecTest, ExclusiveSaveRefusesAnExistingFileAndLeavesItAlone) {
 
 TEST_F(PngCodecTest, FailedWritesReportFailureAndLeaveNoFile) {
     std::vector<uint8_t> rgb = TestCard(8, 8, 24);
-    // A folder that does not exist.
+    // A missing folder; nonsense dimensions, a stride shorter than a row, no pixels.
     EXPECT_EQ(WriteRgbPng(Dir + "/missing/shot.png", 8, 8, rgb.data(), 24, false), SaveFailed);
-    // Nonsense dimensions or a stride shorter than a row.
     EXPECT_EQ(WriteRgbPng(Dir + "/a.png", 0, 8, rgb.data(), 24, false), SaveFailed);
     EXPECT_EQ(WriteRgbPng(Dir + "/b.png", 8, 8, rgb.data(), 23, false), SaveFailed);
     EXPECT_EQ(WriteRgbPng(Dir + "/c.png", 8, 8, nullptr, 24, false), SaveFailed);
@@ -175,8 +174,7 @@ TEST_F(PngCodecTest, FailedWritesReportFailureAndLeaveNoFile) {
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = old;
-    tight.rlim_cur = 4096;
+    const rlimit tight{4096, old.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
     SaveResult result = WriteRgbPng(Dir + "/full.png", w, h, noise.data(), w * 3, true);
     setrlimit(RLIMIT_FSIZE, &old);

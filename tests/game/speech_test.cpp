@@ -18,7 +18,12 @@ protected:
         Heard = Rec.Spoken.size();
         return said;
     }
-    size_t Heard = 0;
+    // The pointer on an item for a frame.
+    void Reach(const ItemBox& box) {
+        PointAtItem(box);
+        Frame();
+    }
+    size_t Heard = 0;   // Rec.Spoken's utterances already returned by Said
 };
 
 TEST_F(MenuSpeech, SaysThePageAtStartThenEachItemReachedOnceInTheFrameItIsReached) {
@@ -53,17 +58,13 @@ TEST_F(MenuSpeech, BindingsSayTheirKeyAndTheCapturePageItsPromptThenTheKeyTaken)
     Release({KeyT});
     Frames(40);   // the sub column slides over
     Said();
-    PointAtItem(Layout.ForwardBox);
-    Frame();
+    Reach(Layout.ForwardBox);
     EXPECT_EQ(Said(), Lines{"de: Vorwärts, W"});
-    PointAtItem(Layout.DuckBox);
-    Frame();
-    PointAtItem(Layout.JumpBox);
-    Frame();
+    Reach(Layout.DuckBox);
+    Reach(Layout.JumpBox);
     EXPECT_EQ(Said(), (Lines{"de: Ducken, Steuerung", "de: Springen, Leertaste"})) << "keys as words, not letters";
 
-    PointAtItem(Layout.ForwardBox);
-    Frame();
+    Reach(Layout.ForwardBox);
     Said();
     Release({KeyReturn});
     EXPECT_EQ(Said(), Lines{"de: Vorwärts. Taste wählen"});
@@ -79,15 +80,12 @@ TEST_F(MenuSpeech, ChoicesSayWhetherTheyAreInForceAndALanguageSwitchesTheVoiceIn
     ShowPage(MenuResolution);
     Frame();
     Said();
-    PointAtItem(Layout.Res800Box);
-    Frame();
-    PointAtItem(Layout.Res1024Box);
-    Frame();
+    Reach(Layout.Res800Box);
+    Reach(Layout.Res1024Box);
     EXPECT_EQ(Said(), (Lines{"de: 800 mal 600, nicht verfügbar, ausgewählt", "de: 1024 mal 768"}));
 
     Menu.MenuSelect = MenuMusic;
-    PointAtItem(Layout.OnBox);
-    Frame();
+    Reach(Layout.OnBox);
     EXPECT_EQ(Said(), Lines{"de: Musik. An, ausgewählt"});
     ClickItem(Layout.OffBox);
     Frame();
@@ -96,8 +94,7 @@ TEST_F(MenuSpeech, ChoicesSayWhetherTheyAreInForceAndALanguageSwitchesTheVoiceIn
     EXPECT_EQ(Said(), Lines{});
 
     Menu.MenuSelect = MenuLanguage;
-    PointAtItem(Layout.EnglishBox);
-    Frame();
+    Reach(Layout.EnglishBox);
     EXPECT_EQ(Said(), Lines{"de: Sprache. Englisch"});
     HoldLeftButton(true);
     Frame();
