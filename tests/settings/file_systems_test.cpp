@@ -3,9 +3,7 @@
 // mount one; and the temporary files a killed run leaves behind.
 #include "settings_test_util.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/resource.h>
 
 namespace {

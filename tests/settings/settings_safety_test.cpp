@@ -2,8 +2,6 @@
 // a full disk, unreadable, oversized, read-only and linked files.
 #include "settings_test_util.h"
 
-#include <fcntl.h>
-
 namespace {
 
 const std::string OldContent = "; my own settings\r\n[Screen]\r\nScreenW = 1024\r\n";

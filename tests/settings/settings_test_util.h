@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
