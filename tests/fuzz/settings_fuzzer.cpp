@@ -41,10 +41,10 @@ struct Cursor {
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Group names and keys come from the program's own constants, which are
-// always well-formed lines; generated ones are made so (no "]" in a group
-// name; no "=", no surrounding blanks, no leading ";" or "[" in a key; no
-// line breaks in either).
+// Names are mostly picked from the lists above (the program's own and a few
+// odd ones), in any letter case; generated ones are made well-formed as the
+// program's are (no "]" in a group name; no "=", surrounding blanks or
+// leading ";" or "[" in a key; no line breaks in either).
 std::string MakeName(Cursor& in, bool group) {
     uint8_t pick = in.Next();
     std::string name;
@@ -69,7 +69,6 @@ std::string MakeName(Cursor& in, bool group) {
     return name;
 }
 
-// Names compare ignoring the case of A to Z only.
 std::string Fold(std::string s) {
     for (char& c : s)
         if (c >= 'A' && c <= 'Z') c ^= 0x20;
