@@ -30,7 +30,7 @@ const char* const Keys[] = {"ScreenW", "screenw", "SCREENH", "settings.page", "s
                             "Forward", "Jump", "Scrshot", "Path", "File", "", "k\xC3\xBChl",
                             "settings.debbuger.titlered", "a b"};
 
-// Reads operation bytes; past the end it yields zeros.
+// Operation bytes; zeros past the end.
 struct Cursor {
     const uint8_t* Data;
     size_t Size, Pos = 0;
@@ -38,19 +38,21 @@ struct Cursor {
     uint8_t Next() { return Pos < Size ? Data[Pos++] : 0; }
 };
 
-// Group names and keys come from the program's own constants, which are
-// always well-formed lines; generated ones are made so (no "]" in a group
-// name; no "=", no surrounding blanks, no leading ";" or "[" in a key; no
-// line breaks in either).
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Names are mostly picked from the lists above (the program's own and a few
+// odd ones), in any letter case; generated ones are made well-formed as the
+// program's are (no "]" in a group name; no "=", surrounding blanks or
+// leading ";" or "[" in a key; no line breaks in either).
 std::string MakeName(Cursor& in, bool group) {
     uint8_t pick = in.Next();
     std::string name;
     if (pick < 200) {
         name = group ? Groups[pick % std::size(Groups)] : Keys[pick % std::size(Keys)];
-        uint8_t flips = in.Next();   // vary the letter case
+        const uint8_t flips = in.Next();   // vary the letter case
         for (size_t i = 0; i < name.size() && i < 8; ++i)
-            if ((flips >> i) & 1 && ((name[i] >= 'a' && name[i] <= 'z') || (name[i] >= 'A' && name[i] <= 'Z')))
-                name[i] ^= 0x20;
+            if ((flips >> i) & 1 && IsLetter(name[i])) name[i] ^= 0x20;
         return name;
     }
     size_t length = in.Next() % 8;
@@ -60,8 +62,8 @@ std::string MakeName(Cursor& in, bool group) {
         name += c;
     }
     if (!group) {
-        while (!name.empty() && (name[0] == ' ' || name[0] == '\t')) name.erase(0, 1);
-        while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+        while (!name.empty() && IsBlank(name[0])) name.erase(0, 1);
+        while (!name.empty() && IsBlank(name.back())) name.pop_back();
         if (!name.empty() && (name[0] == ';' || name[0] == '[')) name.insert(0, "k");
     }
     return name;
@@ -69,16 +71,17 @@ std::string MakeName(Cursor& in, bool group) {
 
 std::string Fold(std::string s) {
     for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z') c ^= 0x20;
     return s;
 }
 
+// What reading gives back for a written value: line breaks as blanks, no surrounding blanks.
 std::string ExpectedText(std::string value) {
     for (char& c : value)
         if (c == '\r' || c == '\n') c = ' ';
     size_t b = 0, e = value.size();
-    while (b < e && (value[b] == ' ' || value[b] == '\t')) ++b;
-    while (e > b && (value[e - 1] == ' ' || value[e - 1] == '\t')) --e;
+    while (b < e && IsBlank(value[b])) ++b;
+    while (e > b && IsBlank(value[e - 1])) --e;
     return value.substr(b, e - b);
 }
 
@@ -105,7 +108,9 @@ void CheckEverythingWritten(const Model& m) {
     for (const auto& [where, value] : m.Written) {
         SelectTextGroup(text, where.first);
         std::string got = ReadTextSetting(text, where.second, "\x01missing");
-        if (got != value) Fail("written value lost after parsing again", where.first + "/" + where.second + " = [" + value + "] read [" + got + "]");
+        if (got != value)
+            Fail("written value lost after parsing again",
+                 where.first + "/" + where.second + " = [" + value + "] read [" + got + "]");
     }
     if (text.Modified) Fail("reading marked the text modified", "");
 }

@@ -23,9 +23,8 @@ constexpr auto Deadline = std::chrono::seconds(30);
 
 // [SECTION] Pictures and their plain decodes
 
-// A black picture with one coloured block, placed and sized by `seed`, so
-// that every picture of a batch keys and crops differently; seed 0 is all
-// black (nothing visible).
+// A black picture with one coloured block placed and sized by `seed`, so every
+// picture of a batch keys and crops differently; seed 0 is all black.
 std::vector<uint8_t> PictureBytes(int seed) {
     RgbaImage image;
     image.width = 24 + seed % 9;

@@ -3,8 +3,7 @@
 // render and send.
 #include <gtest/gtest.h>
 
-#include <set>
-#include <utility>
+#include <algorithm>
 
 #include "platform/shared/frame_record.h"
 

@@ -2,9 +2,6 @@
 // no write may be lost, and a file held too long is read but never overwritten.
 #include "settings_test_util.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-
 namespace {
 
 constexpr int Rounds = 300;

@@ -2,9 +2,6 @@
 // instance holds, and it parses the file again exactly when the file may have changed.
 #include "settings_test_util.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-
 namespace {
 
 std::string ReadScreenWidth(const std::string& cfg) {

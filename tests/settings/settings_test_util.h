@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,15 +24,12 @@
 inline const std::string Mark = "\xEF\xBB\xBF\r\n";
 
 inline std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    const std::vector<uint8_t> bytes = ReadBytes(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 inline void Spit(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline std::vector<std::string> FolderListing(const std::string& folder) {
@@ -40,10 +39,17 @@ inline std::vector<std::string> FolderListing(const std::string& folder) {
     return names;
 }
 
+// A file's permission bits (all ones when it cannot be examined).
+inline unsigned ModeBits(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : ~0u;
+}
+
 // A file holding only [Screen] with ScreenW, as the program writes it.
 inline std::string ScreenFile(int width) { return Mark + "[Screen]\r\nScreenW = " + std::to_string(width) + "\r\n"; }
 
-// One session that writes a number and closes, as the game saves a setting.
+// One session that writes a number and closes, as the game saves a setting;
+// AfterSaving gives the file's bytes afterwards.
 inline void Save(const std::string& cfg, int32_t value, const std::string& key = "ScreenW",
                  const std::string& group = "Screen") {
     OpenSettingsFile(cfg);
@@ -51,7 +57,6 @@ inline void Save(const std::string& cfg, int32_t value, const std::string& key =
     WriteSettingNumber(key, value);
     CloseSettingsFile();
 }
-// The same, and the file's bytes afterwards.
 inline std::string AfterSaving(const std::string& cfg, int32_t value, const std::string& key = "ScreenW",
                                const std::string& group = "Screen") {
     Save(cfg, value, key, group);
@@ -94,8 +99,8 @@ protected:
 
 // Runs check in a child process as user "nobody" when we are root (root
 // ignores permission bits, so read-only and unreadable files must be tried
-// without it); otherwise in a child as ourselves. The check's result is the
-// child's exit status: 0 passed, anything else names the failed step.
+// without it); otherwise in a child as ourselves. The result is the child's
+// exit status: 0 passed, anything else names the failed step.
 inline int RunUnprivileged(const std::function<int()>& check) {
     pid_t pid = fork();
     if (pid == 0) {
