@@ -52,8 +52,7 @@ TEST_F(GameTest, OverlayColoursAreRebuiltEveryFrame) {
     Frame();
     Cfg.settings.debbuger.titlegreen = 77;
     Frame();
-    ASSERT_FALSE(OverlayTexts(1).empty());
-    EXPECT_EQ(OverlayTexts(1)[0], "DrawTextAt 1 560 Debugger: (200,77,30)");
+    EXPECT_EQ(OverlayTexts(1).at(0), "DrawTextAt 1 560 Debugger: (200,77,30)");
 }
 
 TEST_F(GameTest, OverlayDrawsNothingForStatesWithoutAName) {
@@ -124,13 +123,11 @@ TEST_F(GameTest, GraveWithTheFlagMissingOrOddSwitchesTheOverlayOn) {
 
 TEST_F(GameTest, RuntimeTextIsWholeSecondsAfterTheFirstPass) {
     EXPECT_EQ(RuntimeText(), "");
-    App.RuntimeMs = 100;
     App.RuntimePasses = 1;
-    EXPECT_EQ(RuntimeText(), "0");
-    App.RuntimeMs = 59900;
-    EXPECT_EQ(RuntimeText(), "59");
-    App.RuntimeMs = 60000;
-    EXPECT_EQ(RuntimeText(), "60");
+    for (auto [ms, text] : {std::pair{100, "0"}, {59900, "59"}, {60000, "60"}}) {
+        App.RuntimeMs = ms;
+        EXPECT_EQ(RuntimeText(), text) << ms;
+    }
 }
 
 // The real worker on its own thread while the game thread reads the text
