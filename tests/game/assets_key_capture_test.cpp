@@ -34,6 +34,17 @@ protected:
     }
 };
 
+// Another instance's lock on the settings file, held until Release().
+struct HeldElsewhere {
+    int Fd = open(SettingsFileName, O_RDWR);
+    HeldElsewhere() { EXPECT_EQ(flock(Fd, LOCK_EX), 0); }
+    void Release() {
+        if (Fd >= 0) close(Fd);
+        Fd = -1;
+    }
+    ~HeldElsewhere() { Release(); }
+};
+
 }  // namespace
 
 TEST_F(KeyCapture, ReleasingWStoresWUnderForwardAndReturnsToControls) {
@@ -113,21 +124,6 @@ TEST_F(KeyCapture, ClickingForwardAndReleasingWInTheRunningMenu) {
 }
 
 // [SECTION] Another instance holds the settings file
-
-namespace {
-
-// Another instance's lock on the settings file, held until Release().
-struct HeldElsewhere {
-    int Fd = open(SettingsFileName, O_RDWR);
-    HeldElsewhere() { EXPECT_EQ(flock(Fd, LOCK_EX), 0); }
-    void Release() {
-        if (Fd >= 0) close(Fd);
-        Fd = -1;
-    }
-    ~HeldElsewhere() { Release(); }
-};
-
-}  // namespace
 
 // The control pages read the bindings every frame: with the file held for
 // as long as the holder likes, frames go on (a frame that waited would be

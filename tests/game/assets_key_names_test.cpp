@@ -91,7 +91,8 @@ TEST_F(KeyGlyphs, ShiftSpaceReturnFollowTheLanguageAtEachCall) {
             Rec.Calls.clear();
             DrawKeyGlyph(c.Name, 1, 2, 255);
             const int place = std::string(language) == "German" ? c.German : c.English;
-            EXPECT_EQ(Described(-1, {"DrawBlended"}), Lines{"DrawBlended " + std::to_string(TextLabelBlend(place)) + " 1 2 255"});
+            EXPECT_EQ(Described(-1, {"DrawBlended"}),
+                      Lines{"DrawBlended " + std::to_string(TextLabelBlend(place)) + " 1 2 255"});
         }
     }
 }

@@ -32,11 +32,10 @@ TEST_F(GameTest, OverlayStatusLineInGerman) {
 }
 
 TEST_F(GameTest, OverlayStatusLineInEnglishWithItsOwnColoursAndPlace) {
-    BootWith({"[Screen]", "ScreenW = 1280", "ScreenH = 720", "[Settings]",
-              "settings.debugger = 1", "settings.language = English",
-              "settings.debbuger.titlered = 1", "settings.debbuger.titlegreen = 2",
-              "settings.debbuger.titleblue = 3", "settings.debbuger.textred = 4",
-              "settings.debbuger.textgreen = 5", "settings.debbuger.textblue = 999"});
+    BootWith({"[Screen]", "ScreenW = 1280", "ScreenH = 720", "[Settings]", "settings.debugger = 1",
+              "settings.language = English", "settings.debbuger.titlered = 1", "settings.debbuger.titlegreen = 2",
+              "settings.debbuger.titleblue = 3", "settings.debbuger.textred = 4", "settings.debbuger.textgreen = 5",
+              "settings.debbuger.textblue = 999"});
     Menu.MenuSelect = MenuResolution;
     PointAt(0, 719);
     Frame();

@@ -39,10 +39,8 @@ TEST_F(GameTest, ProgramPathSplitsAtTheLastSlashOfEitherKind) {
 }
 
 TEST_F(GameTest, StartUpReadsEveryGroupIntoMemory) {
-    BootWith({"[Settings]", "settings.language = English",
-              "settings.fps = 4", "settings.debbuger.textblue = 7",
-              "[controls]", "scrshot = F9", "Jump", "[Screen]",
-              "ScreenW = 1280", "ScreenH = 720"});
+    BootWith({"[Settings]", "settings.language = English", "settings.fps = 4", "settings.debbuger.textblue = 7",
+              "[controls]", "scrshot = F9", "Jump", "[Screen]", "ScreenW = 1280", "ScreenH = 720"});
     EXPECT_EQ(Cfg.ScreenW, 1280);
     EXPECT_EQ(Cfg.ScreenH, 720);
     EXPECT_EQ(Cfg.ScreenD, 32) << "an absent key keeps its default";
@@ -136,8 +134,7 @@ TEST_F(GameTest, ScreenModeZeroOpensNothingThenComesUpFullScreenAfterActivation)
 // [SECTION] Return to the resolution page
 
 TEST_F(GameTest, GraphicResReturnsToTheResolutionPageWithTheColumnSlidOver) {
-    BootWith({"[Screen]", "ScreenW = 1024", "ScreenH = 768", "[Settings]",
-              "settings.page = GraphicRes"});
+    BootWith({"[Screen]", "ScreenW = 1024", "ScreenH = 768", "[Settings]", "settings.page = GraphicRes"});
     EXPECT_EQ(Menu.MenuSelect, MenuResolution);
     ASSERT_GE(ScreenSizeIndex(), 0);
     for (ItemBox LayoutTable::*box : SubColumnBoxes) EXPECT_EQ((Layout.*box).x, ShiftedColumnX());
