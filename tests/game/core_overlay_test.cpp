@@ -32,11 +32,10 @@ TEST_F(GameTest, OverlayStatusLineInGerman) {
 }
 
 TEST_F(GameTest, OverlayStatusLineInEnglishWithItsOwnColoursAndPlace) {
-    BootWith({"[Screen]", "ScreenW = 1280", "ScreenH = 720", "[Settings]",
-              "settings.debugger = 1", "settings.language = English",
-              "settings.debbuger.titlered = 1", "settings.debbuger.titlegreen = 2",
-              "settings.debbuger.titleblue = 3", "settings.debbuger.textred = 4",
-              "settings.debbuger.textgreen = 5", "settings.debbuger.textblue = 999"});
+    BootWith({"[Screen]", "ScreenW = 1280", "ScreenH = 720", "[Settings]", "settings.debugger = 1",
+              "settings.language = English", "settings.debbuger.titlered = 1", "settings.debbuger.titlegreen = 2",
+              "settings.debbuger.titleblue = 3", "settings.debbuger.textred = 4", "settings.debbuger.textgreen = 5",
+              "settings.debbuger.textblue = 999"});
     Menu.MenuSelect = MenuResolution;
     PointAt(0, 719);
     Frame();
@@ -52,8 +51,7 @@ TEST_F(GameTest, OverlayColoursAreRebuiltEveryFrame) {
     Frame();
     Cfg.settings.debbuger.titlegreen = 77;
     Frame();
-    ASSERT_FALSE(OverlayTexts(1).empty());
-    EXPECT_EQ(OverlayTexts(1)[0], "DrawTextAt 1 560 Debugger: (200,77,30)");
+    EXPECT_EQ(OverlayTexts(1).at(0), "DrawTextAt 1 560 Debugger: (200,77,30)");
 }
 
 TEST_F(GameTest, OverlayDrawsNothingForStatesWithoutAName) {
@@ -124,13 +122,11 @@ TEST_F(GameTest, GraveWithTheFlagMissingOrOddSwitchesTheOverlayOn) {
 
 TEST_F(GameTest, RuntimeTextIsWholeSecondsAfterTheFirstPass) {
     EXPECT_EQ(RuntimeText(), "");
-    App.RuntimeMs = 100;
     App.RuntimePasses = 1;
-    EXPECT_EQ(RuntimeText(), "0");
-    App.RuntimeMs = 59900;
-    EXPECT_EQ(RuntimeText(), "59");
-    App.RuntimeMs = 60000;
-    EXPECT_EQ(RuntimeText(), "60");
+    for (auto [ms, text] : {std::pair{100, "0"}, {59900, "59"}, {60000, "60"}}) {
+        App.RuntimeMs = ms;
+        EXPECT_EQ(RuntimeText(), text) << ms;
+    }
 }
 
 // The real worker on its own thread while the game thread reads the text

@@ -2,6 +2,7 @@
 // file, the whole screen captured, and no earlier screenshot ever replaced.
 #include <sys/stat.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -11,22 +12,11 @@ namespace {
 
 const std::vector<std::string> ShotOps = {"CaptureFrame", "SaveSpriteAsPng", "DeleteSprite"};
 
-void TouchFile(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    std::fputs("old picture", f);
-    std::fclose(f);
-}
-
-std::string FileText(const std::string& path) {
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[64];
-        size_t n = std::fread(buffer, 1, sizeof buffer, f);
-        text.assign(buffer, n);
-        std::fclose(f);
-    }
-    return text;
+// An earlier screenshot, marked so that a replacement shows.
+void TouchFile(const std::string& path) { std::ofstream(path, std::ios::binary) << "old picture"; }
+bool Untouched(const std::string& path) {
+    const std::vector<uint8_t> bytes = ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end()) == "old picture";
 }
 
 }  // namespace
@@ -88,8 +78,8 @@ TEST_F(GameTest, AScreenshotNeverReplacesAnEarlierOne) {
     TouchFile("Screenshot_4.png");
     Boot();
     Release({KeyF12});
-    EXPECT_EQ(FileText("Screenshot_3.png"), "old picture");
-    EXPECT_EQ(FileText("Screenshot_4.png"), "old picture");
+    EXPECT_TRUE(Untouched("Screenshot_3.png"));
+    EXPECT_TRUE(Untouched("Screenshot_4.png"));
     EXPECT_TRUE(FileExists("Screenshot_5.png"));
     EXPECT_EQ(StoredNumber(SettingScreenshots), 5) << "the number used is written back";
     EXPECT_EQ(Described(1, {"PathTaken", "SaveSpriteAsPng"}),
@@ -108,7 +98,7 @@ TEST_F(GameTest, ACountThatCannotBeStoredNeverOverwritesScreenshots) {
     TouchFile("Screenshot_1.png");   // what the first screenshot wrote, marked
     Release({KeyF12});
     Release({KeyF12});
-    EXPECT_EQ(FileText("Screenshot_1.png"), "old picture");
+    EXPECT_TRUE(Untouched("Screenshot_1.png"));
     EXPECT_TRUE(FileExists("Screenshot_2.png"));
     EXPECT_TRUE(FileExists("Screenshot_3.png")) << "each took the next free number";
     EXPECT_EQ(Cfg.settings.screenshots, 3);
@@ -137,7 +127,7 @@ TEST_F(GameTest, ManyTakenNumbersCostOneSave) {
     Boot();
     Release({KeyF12});
     EXPECT_EQ(Described(1, {"SaveSpriteAsPng"}), Lines{"SaveSpriteAsPng 0 1 Screenshot_2008.png"});
-    EXPECT_EQ(FileText("Screenshot_2007.png"), "old picture");
+    EXPECT_TRUE(Untouched("Screenshot_2007.png"));
     EXPECT_EQ(StoredNumber(SettingScreenshots), 2008);
 }
 

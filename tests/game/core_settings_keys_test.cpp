@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iomanip>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -34,20 +35,14 @@ std::map<std::string, ManualEntry> ManualSettings() {
         if (!inSettings) continue;
         if (line.rfind(".SS [", 0) == 0) group = line.substr(5, line.find(']') - 5);
         if (line.rfind(".BR ", 0) != 0) continue;
+        std::istringstream words(line.substr(4));
         std::vector<std::string> keys;
         std::string quoted;
-        for (size_t i = 4; i < line.size();) {
-            if (line[i] == ' ') { ++i; continue; }
-            if (line[i] == '"') {
-                size_t end = line.find('"', i + 1);
-                quoted = line.substr(i + 1, end - i - 1);
-                i = end + 1;
-            } else {
-                size_t end = line.find_first_of(" \"", i);
-                if (end == std::string::npos) end = line.size();
-                keys.push_back(line.substr(i, end - i));
-                i = end;
-            }
+        for (std::string word; words >> std::ws && !words.eof();) {
+            const bool isQuoted = words.peek() == '"';
+            words >> std::quoted(word);
+            if (isQuoted) quoted = word;
+            else keys.push_back(word);
         }
         if (quoted.rfind(" (", 0) != 0 || quoted.back() != ')') continue;
         std::vector<std::string> defaults;

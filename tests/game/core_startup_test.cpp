@@ -39,10 +39,8 @@ TEST_F(GameTest, ProgramPathSplitsAtTheLastSlashOfEitherKind) {
 }
 
 TEST_F(GameTest, StartUpReadsEveryGroupIntoMemory) {
-    BootWith({"[Settings]", "settings.language = English",
-              "settings.fps = 4", "settings.debbuger.textblue = 7",
-              "[controls]", "scrshot = F9", "Jump", "[Screen]",
-              "ScreenW = 1280", "ScreenH = 720"});
+    BootWith({"[Settings]", "settings.language = English", "settings.fps = 4", "settings.debbuger.textblue = 7",
+              "[controls]", "scrshot = F9", "Jump", "[Screen]", "ScreenW = 1280", "ScreenH = 720"});
     EXPECT_EQ(Cfg.ScreenW, 1280);
     EXPECT_EQ(Cfg.ScreenH, 720);
     EXPECT_EQ(Cfg.ScreenD, 32) << "an absent key keeps its default";
@@ -70,9 +68,7 @@ TEST_F(GameTest, ReadControlsTakesTheFileAsItIsNowAndLeavesItUntouched) {
 // [SECTION] Services
 
 TEST_F(GameTest, AFailingServiceShowsItsGermanMessageAndStartUpGoesOn) {
-    Rec.ServiceFails[0] = true;
-    Rec.ServiceFails[3] = true;
-    Rec.ServiceFails[4] = true;
+    for (int service : {0, 3, 4}) Rec.ServiceFails[service] = true;
     Boot();
     EXPECT_EQ(Described(-1, {"StartKeyboardInput", "StartMouseInput", "StartSpriteSystem",
                              "StartBlendingSystem", "StartMovieSystem", "ShowMessage"}),
@@ -88,8 +84,7 @@ TEST_F(GameTest, AFailingServiceShowsItsGermanMessageAndStartUpGoesOn) {
 }
 
 TEST_F(GameTest, MouseAndSpriteFailuresHaveTheirOwnTexts) {
-    Rec.ServiceFails[1] = true;
-    Rec.ServiceFails[2] = true;
+    for (int service : {1, 2}) Rec.ServiceFails[service] = true;
     Boot();
     EXPECT_EQ(Rec.Messages, (Lines{"Maus konnte nicht initialisiert werden",
                                    "Sprite konnte nicht initialisiert werden"}));
@@ -97,16 +92,10 @@ TEST_F(GameTest, MouseAndSpriteFailuresHaveTheirOwnTexts) {
 
 TEST_F(GameTest, StartUpRunsItsStepsInOrder) {
     Boot();
-    int settings = IndexOfCall("ProgramPath");
-    int services = IndexOfCall("StartKeyboardInput");
-    int screen = IndexOfCall("OpenGameScreen");
-    int pointer = IndexOfCall("PlaceMouse");
-    int thread = IndexOfCall("StartThread");
-    ASSERT_GE(settings, 0);
-    EXPECT_LT(settings, services);
-    EXPECT_LT(services, screen);
-    EXPECT_LT(screen, pointer);
-    EXPECT_LT(pointer, thread);
+    const int steps[] = {IndexOfCall("ProgramPath"), IndexOfCall("StartKeyboardInput"), IndexOfCall("OpenGameScreen"),
+                         IndexOfCall("PlaceMouse"), IndexOfCall("StartThread")};
+    ASSERT_GE(steps[0], 0);
+    for (int i = 1; i < 5; ++i) EXPECT_LT(steps[i - 1], steps[i]) << "step " << i;
 }
 
 // [SECTION] Screen modes
@@ -145,8 +134,7 @@ TEST_F(GameTest, ScreenModeZeroOpensNothingThenComesUpFullScreenAfterActivation)
 // [SECTION] Return to the resolution page
 
 TEST_F(GameTest, GraphicResReturnsToTheResolutionPageWithTheColumnSlidOver) {
-    BootWith({"[Screen]", "ScreenW = 1024", "ScreenH = 768", "[Settings]",
-              "settings.page = GraphicRes"});
+    BootWith({"[Screen]", "ScreenW = 1024", "ScreenH = 768", "[Settings]", "settings.page = GraphicRes"});
     EXPECT_EQ(Menu.MenuSelect, MenuResolution);
     ASSERT_GE(ScreenSizeIndex(), 0);
     for (ItemBox LayoutTable::*box : SubColumnBoxes) EXPECT_EQ((Layout.*box).x, ShiftedColumnX());
@@ -225,9 +213,7 @@ TEST_F(GameTest, TheCloseBoxEndsTheProgramAfterTheFrame) {
 TEST_F(GameTest, RestartWritesTheNewSizeAndPageBeforeLaunching) {
     WriteSettingsFile(SettingsText({"; my settings", "[Screen]", "ScreenW = 800", "ScreenH = 600"}));
     Boot();
-    App.RestartRequested = 1;
-    App.NewScreenWidth = 1280;
-    App.NewScreenHeight = 720;
+    ChooseScreenSize(1280, 720);
     Frame();
     ASSERT_EQ(Rec.Launched, Lines{"/opt/veldrune/bin/veldrune"});
     const std::string& atLaunch = Rec.SettingsAtLaunch[0];
@@ -241,11 +227,8 @@ TEST_F(GameTest, RestartWritesTheNewSizeAndPageBeforeLaunching) {
 }
 
 TEST_F(GameTest, RunProgramEndsAfterTheRestartFrameAndWithdrawsTheFont) {
-    // The restart is requested before the loop starts, so RunProgram runs
-    // exactly one frame: start-up, one frame with the restart, shutdown.
-    App.RestartRequested = 1;
-    App.NewScreenWidth = 1024;
-    App.NewScreenHeight = 768;
+    // Requested before the loop starts: start-up, one frame with the restart, shutdown.
+    ChooseScreenSize(1024, 768);
     EXPECT_EQ(RunProgram(), 0);
     EXPECT_EQ(Rec.Frame, 1);
     EXPECT_EQ(Rec.Launched.size(), 1u);
