@@ -15,8 +15,6 @@
 
 #include "platform/platform.h"
 
-// One recorded call: the operation's name, its integer arguments in order,
-// its text argument (if any) and, for texts, the colour.
 struct RecordedCall {
     int Frame = 0;                 // Rec.Frame when the call was made; -1 during Boot()
     std::string Op;                // "DrawBlended", "DrawTextAt", "OpenGameWindow", ...
