@@ -130,17 +130,26 @@ inline void OpenFramedScreen(int w, int h) {
     ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, w, h, false, 0, 0, true));
 }
 
-// Started platform, window 0 framed, a screen of ScreenW x ScreenH in it.
-class PlatformTest : public ::testing::Test {
+// A started platform, stopped at the end; the tests open their own windows.
+class StartedPlatform : public ::testing::Test {
 protected:
-    static constexpr int ScreenW = 320, ScreenH = 240;
     void SetUp() override {
         NEED_DISPLAY();
         ASSERT_TRUE(StartPlatform());
+    }
+    void TearDown() override { StopPlatform(); }
+};
+
+// Started platform, window 0 framed, a screen of ScreenW x ScreenH in it.
+class PlatformTest : public StartedPlatform {
+protected:
+    static constexpr int ScreenW = 320, ScreenH = 240;
+    void SetUp() override {
+        StartedPlatform::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         ASSERT_TRUE(StartKeyboardInput());
         ASSERT_TRUE(StartMouseInput());
         ASSERT_NO_FATAL_FAILURE(OpenFramedScreen(ScreenW, ScreenH));
     }
-    void TearDown() override { StopPlatform(); }
     RgbaImage Screen() { return CaptureScreen(ScreenW, ScreenH); }
 };

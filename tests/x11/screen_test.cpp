@@ -52,15 +52,6 @@ std::vector<SDL_DisplayMode> DisplayModes() {
     return modes;
 }
 
-// A started platform, stopped at the end, for the tests that open their own windows.
-class StartedPlatform : public ::testing::Test {
-protected:
-    void SetUp() override {
-        NEED_DISPLAY();
-        ASSERT_TRUE(StartPlatform());
-    }
-    void TearDown() override { StopPlatform(); }
-};
 using PlatformWindows = StartedPlatform;
 using PlatformModes = StartedPlatform;
 
