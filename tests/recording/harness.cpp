@@ -3,8 +3,6 @@
 // as bytes, and frames driven by the keys held in them.
 #include "recording/harness.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,21 +13,12 @@
 
 // [SECTION] Test fixture
 
-void GameTest::SetUp() {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr) << "cannot read the working directory";
-    OldDir = cwd;
-    ASSERT_FALSE(Folder.Path.empty()) << "cannot create a temporary directory";
-    Dir = Folder.Path.string();
-    ASSERT_EQ(chdir(Dir.c_str()), 0) << "cannot enter " << Dir;
-    StartAgain();
-}
+void GameTest::SetUp() { StartAgain(); }
 
+// The shared services as they were at the start, the seams a case set included.
 void GameTest::TearDown() {
-    // The shared services as they were at the start, the seams a case set included.
     CloseSettingsFile();
     ResetSharedServicesForTests();
-    if (!OldDir.empty()) (void)chdir(OldDir.c_str());   // the folder goes with the fixture
 }
 
 // [SECTION] Files

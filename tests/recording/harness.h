@@ -29,9 +29,9 @@ class GameTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    TempDir Folder;         // removed with the fixture
-    std::string Dir;        // the temporary working directory, Folder's path
-    std::string OldDir;
+    TempDir Folder;                           // removed with the fixture
+    InFolder Here{Folder.Path};               // the working directory until the fixture goes
+    std::string Dir = Folder.Path.string();   // Folder's path
 };
 
 // The settings file of the working directory, byte for byte ("" when absent).

@@ -3,8 +3,8 @@
 // call of the game in order. The settings file is the real one.
 #include "recording/recording_platform.h"
 
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <sys/stat.h>
 #include <thread>
@@ -49,27 +49,28 @@ HiddenState Hidden;
 
 RecordedCall& Record(const char* op, std::initializer_list<int64_t> args = {},
                      const std::string& text = {}) {
-    RecordedCall call;
+    RecordedCall& call = Rec.Calls.emplace_back();
     call.Frame = Rec.Booting ? -1 : Rec.Frame;
     call.Op = op;
     call.Args = args;
     call.Text = text;
-    Rec.Calls.push_back(std::move(call));
-    return Rec.Calls.back();
+    return call;
 }
 
 // A call recorded, then answered.
 template <class T>
-T Recorded(const char* op, std::initializer_list<int64_t> args, T answer) {
-    Record(op, args);
-    return answer;
-}
-template <class T>
 T Recorded(const char* op, T answer) {
-    return Recorded(op, {}, answer);
+    Record(op);
+    return answer;
 }
 
 bool KeyIndexValid(int key) { return key >= 0 && key < KeySlotCount; }
+
+// Something (a file, a folder, a dangling link) has this name in the real folder of the test.
+bool Taken(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
 
 }  // namespace
 
@@ -96,12 +97,7 @@ std::vector<std::string> Described(int frame, const std::vector<std::string>& op
     std::vector<std::string> lines;
     for (const RecordedCall& call : Rec.Calls) {
         if (frame >= 0 && call.Frame != frame) continue;
-        if (!ops.empty()) {
-            bool wanted = false;
-            for (const std::string& op : ops) wanted = wanted || op == call.Op;
-            if (!wanted) continue;
-        }
-        lines.push_back(Describe(call));
+        if (ops.empty() || std::find(ops.begin(), ops.end(), call.Op) != ops.end()) lines.push_back(Describe(call));
     }
     return lines;
 }
@@ -147,11 +143,8 @@ bool OpenGameWindow(int window, int x, int y, int innerW, int innerH, const std:
 
 // A screen of a size that can exist opens.
 static bool ScreenOpened(int width, int height) {
-    if (width <= 0 || height <= 0) return false;
-    Rec.ScreenOpen = true;
-    Rec.ScreenWidth = width;
-    Rec.ScreenHeight = height;
-    return true;
+    if (width > 0 && height > 0) Rec.ScreenOpen = true;
+    return width > 0 && height > 0;
 }
 
 bool OpenScreenInWindow(int window, int x, int y, int width, int height, bool stretch,
@@ -174,20 +167,23 @@ void CloseGameScreen() {
 void CloseGameWindow(int window) { Record("CloseGameWindow", {window}); }
 void MinimiseGameWindow(int window) { Record("MinimiseGameWindow", {window}); }
 
+// The front scripted answer, taken; `otherwise` once the script has run out.
+template <class T>
+static T NextAnswer(std::deque<T>& script, T otherwise) {
+    if (script.empty()) return otherwise;
+    T answer = script.front();
+    script.pop_front();
+    return answer;
+}
+
 WindowEventKind AwaitWindowEvent() {
     Record("AwaitWindowEvent");
-    if (Rec.WindowEvents.empty()) return WindowEventActivated;
-    WindowEventKind kind = Rec.WindowEvents.front();
-    Rec.WindowEvents.pop_front();
-    return kind;
+    return NextAnswer(Rec.WindowEvents, WindowEventActivated);
 }
 
 bool ScreenIsActive() {
     Record("ScreenIsActive");
-    if (Rec.ScreenActive.empty()) return Rec.ScreenOpen;
-    bool active = Rec.ScreenActive.front();
-    Rec.ScreenActive.pop_front();
-    return active;
+    return NextAnswer(Rec.ScreenActive, Rec.ScreenOpen);
 }
 
 bool WindowCloseRequested() { return Recorded("WindowCloseRequested", Rec.CloseRequested); }
@@ -207,21 +203,24 @@ std::string ScreenDriverName() { return Recorded("ScreenDriverName", "recording"
 // Only a hint about speed, nothing the game can see: not recorded.
 void DecodeImagesAhead(const uint8_t* const*, const size_t*, int) {}
 
+// The sprite under this number is replaced; by nothing when the size cannot exist.
+static bool NewSprite(int sprite, int width, int height, int flags) {
+    Rec.Sprites.erase(sprite);
+    if (width <= 0 || height <= 0) return false;
+    Rec.Sprites[sprite] = SpriteRecord{width, height, flags};
+    return true;
+}
+
 bool LoadSpriteFromMemory(int sprite, const uint8_t* png, size_t pngSize, int flags) {
     Record("LoadSpriteFromMemory", {sprite, int64_t(pngSize), flags});
-    Rec.Sprites.erase(sprite);
-    PngHeader header;
-    if (!ReadPngHeader(png, pngSize, header)) return false;
-    Rec.Sprites[sprite] = SpriteRecord{header.width, header.height, flags, "png:" + std::to_string(pngSize)};
-    return true;
+    PngHeader header{};
+    if (!ReadPngHeader(png, pngSize, header)) header.width = 0;
+    return NewSprite(sprite, header.width, header.height, flags);
 }
 
 bool CreateBlankSprite(int sprite, int width, int height, int flags) {
     Record("CreateBlankSprite", {sprite, width, height, flags});
-    Rec.Sprites.erase(sprite);
-    if (width <= 0 || height <= 0) return false;
-    Rec.Sprites[sprite] = SpriteRecord{width, height, flags, "blank"};
-    return true;
+    return NewSprite(sprite, width, height, flags);
 }
 
 bool MakeBlendable(int blendable, int sprite) {
@@ -233,16 +232,8 @@ bool MakeBlendable(int blendable, int sprite) {
     return true;
 }
 
-bool BeginBlending() {
-    Record("BeginBlending");
-    Rec.InBlending = true;
-    return true;
-}
-
-void EndBlending() {
-    Record("EndBlending");
-    Rec.InBlending = false;
-}
+bool BeginBlending() { return Recorded("BeginBlending", true); }
+void EndBlending() { Record("EndBlending"); }
 
 // A blendable that does not exist draws nothing on the real platform, but the
 // call is recorded all the same: page tests check what the game asked to draw,
@@ -253,10 +244,7 @@ void DrawBlended(int blendable, int x, int y, int alpha) {
 
 bool CaptureFrame(int sprite, int x, int y, int width, int height) {
     Record("CaptureFrame", {sprite, x, y, width, height});
-    Rec.Sprites.erase(sprite);
-    if (width <= 0 || height <= 0) return false;
-    Rec.Sprites[sprite] = SpriteRecord{width, height, 0, "capture"};
-    return true;
+    return NewSprite(sprite, width, height, 0);
 }
 
 // Answers Rec.NextSaveResult when it is not SaveOk; otherwise behaves like
@@ -266,12 +254,7 @@ SaveResult SaveSpriteAsPng(int sprite, const std::string& path, bool exclusive) 
     Record("SaveSpriteAsPng", {sprite, exclusive}, path);
     if (Rec.Sprites.find(sprite) == Rec.Sprites.end()) return SaveFailed;
     if (Rec.NextSaveResult != SaveOk) return Rec.NextSaveResult;
-    if (exclusive) {
-        if (FILE* existing = std::fopen(path.c_str(), "rb")) {
-            std::fclose(existing);
-            return SaveExists;
-        }
-    }
+    if (exclusive && Taken(path)) return SaveExists;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return SaveFailed;
     const SpriteRecord& record = Rec.Sprites[sprite];
@@ -282,8 +265,7 @@ SaveResult SaveSpriteAsPng(int sprite, const std::string& path, bool exclusive) 
 // The real folder of the test, as the real platform looks.
 bool PathTaken(const std::string& path) {
     Record("PathTaken", {}, path);
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0;
+    return Taken(path);
 }
 
 void DeleteSprite(int sprite) {
@@ -295,12 +277,11 @@ void DeleteSprite(int sprite) {
 
 bool BeginTextOn(int target) {
     Record("BeginTextOn", {target});
-    if (target != TextOnScreen && Rec.Sprites.find(target) == Rec.Sprites.end()) return false;
-    Rec.TextTarget = target;
-    return true;
+    return target == TextOnScreen || Rec.Sprites.count(target);
 }
 
 void SetTextTransparent() { Record("SetTextTransparent"); }
+void EndText() { Record("EndText"); }
 
 void UseFont(int font) {
     Record("UseFont", {font});
@@ -330,11 +311,6 @@ void DrawTextAt(int x, int y, const std::string& utf8, Color c) {
     call.Font = Rec.SelectedFont;
 }
 
-void EndText() {
-    Record("EndText");
-    Rec.TextTarget = -2;
-}
-
 bool LoadFontFace(int font, const std::string& face, int points, int style) {
     Record("LoadFontFace", {font, points, style}, face);
     Rec.Fonts.erase(font);
@@ -353,26 +329,20 @@ void BroadcastFontChange() { Record("BroadcastFontChange"); }
 
 bool UnregisterFontFile(const std::string& path) {
     Record("UnregisterFontFile", {}, path);
-    for (auto it = Rec.RegisteredFonts.begin(); it != Rec.RegisteredFonts.end(); ++it) {
-        if (*it == path) {
-            Rec.RegisteredFonts.erase(it);
-            return true;
-        }
-    }
-    return false;
+    auto found = std::find(Rec.RegisteredFonts.begin(), Rec.RegisteredFonts.end(), path);
+    if (found == Rec.RegisteredFonts.end()) return false;
+    Rec.RegisteredFonts.erase(found);
+    return true;
 }
 
 // [SECTION] Input
 
 bool PollKeyboard() {
     Record("PollKeyboard");
-    if (Rec.PollKeyboardFails) {
-        Hidden.Keyboard.LastPollOk = false;
-        return false;
-    }
-    for (int key = 0; key < KeySlotCount; ++key) Hidden.Keyboard.Snapshot[key] = Rec.KeyDown[key];
-    Hidden.Keyboard.LastPollOk = true;
-    return true;
+    Hidden.Keyboard.LastPollOk = !Rec.PollKeyboardFails;
+    if (Hidden.Keyboard.LastPollOk)
+        std::copy(std::begin(Rec.KeyDown), std::end(Rec.KeyDown), Hidden.Keyboard.Snapshot);
+    return Hidden.Keyboard.LastPollOk;
 }
 
 // The real platform's rule (platform/shared/input_edges.h), over the last poll's snapshot.
@@ -386,14 +356,14 @@ bool KeyReleased(int key) {
 
 bool KeyHeld(int key) {
     Record("KeyHeld", {key});
-    return Hidden.Keyboard.LastPollOk && key >= 0 && key < KeySlotCount && Hidden.Keyboard.Snapshot[key];
+    return Hidden.Keyboard.LastPollOk && KeyIndexValid(key) && Hidden.Keyboard.Snapshot[key];
 }
 
 bool PollMouse() {
     Record("PollMouse");
     Hidden.Mouse.X = Rec.MouseX;
     Hidden.Mouse.Y = Rec.MouseY;
-    for (int button = 0; button < 4; ++button) Hidden.Mouse.Buttons[button] = Rec.ButtonDown[button];
+    std::copy(std::begin(Rec.ButtonDown), std::end(Rec.ButtonDown), Hidden.Mouse.Buttons);
     return true;
 }
 
@@ -520,18 +490,16 @@ void ResumeMusic(int fadeInMs) {
 // [SECTION] Speech
 
 void WatchScreenReader() { Record("WatchScreenReader"); }
+void StartSpeech() { Record("StartSpeech"); }
+void StopSpeech() { Record("StopSpeech"); }
 
 // Not recorded: the game asks every frame.
 ScreenReaderSwitch ScreenReaderState() { return Rec.ScreenReader; }
-
-void StartSpeech() { Record("StartSpeech"); }
 
 void Say(const std::string& utf8, const char* language) {
     Record("Say", {}, utf8);
     Rec.Spoken.push_back({Rec.Booting ? -1 : Rec.Frame, language, utf8});
 }
-
-void StopSpeech() { Record("StopSpeech"); }
 
 // [SECTION] Process
 

@@ -15,8 +15,6 @@
 
 #include "platform/platform.h"
 
-// One recorded call: the operation's name, its integer arguments in order,
-// its text argument (if any) and, for texts, the colour.
 struct RecordedCall {
     int Frame = 0;                 // Rec.Frame when the call was made; -1 during Boot()
     std::string Op;                // "DrawBlended", "DrawTextAt", "OpenGameWindow", ...
@@ -32,7 +30,6 @@ struct ScreenModeEntry {
 
 struct SpriteRecord {
     int Width = 0, Height = 0, Flags = 0;
-    std::string Source;            // "png:<size>", "blank", "capture"
 };
 
 struct FontRecord {
@@ -90,9 +87,7 @@ struct RecordingPlatform {
     std::map<int, SpriteRecord> Sprites;
     std::map<int, int> Blendables;     // blendable -> sprite
     std::map<int, FontRecord> Fonts;
-    int SelectedFont = -1;
-    int TextTarget = -2;               // -2 none, TextOnScreen, or a sprite
-    bool InBlending = false;
+    int SelectedFont = -1;             // the last UseFont
     std::vector<std::string> Launched; // paths given to LaunchProgram
     std::vector<std::string> Messages; // texts given to ShowMessage
     std::vector<std::string> RegisteredFonts;   // currently registered font files
@@ -101,7 +96,6 @@ struct RecordingPlatform {
     std::vector<std::string> SettingsAtLaunch;
     std::vector<ThreadProc> ThreadProcs;        // procedures given to StartThread (not run)
     bool ScreenOpen = false;           // a screen is open (see ScreenActive)
-    int ScreenWidth = 0, ScreenHeight = 0;      // size of the open screen
     bool SoundOutputStarted = false;   // StartSoundOutput was called
     HeardMusic Music = MusicSilent;    // what the sound calls so far would play
     const uint8_t* MusicTrack = nullptr;   // the file PlayMusic was last given

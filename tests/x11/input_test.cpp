@@ -6,35 +6,32 @@
 #include "../contract/key_release_contract.h"
 
 #include <array>
-#include <cstdio>
 #include <set>
 #include <string>
 
 namespace {
 
-void PushKey(int scancode, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.scancode = SDL_Scancode(scancode);
-    e.key.windowID = SDL_GetWindowID(GameWindowForTests(0));
-    ASSERT_EQ(SDL_PushEvent(&e), 1);
+void PushKey(int scancode, bool down, bool repeat = false) {
+    PushEvent(down ? SDL_KEYDOWN : SDL_KEYUP, [&](SDL_Event& e) {
+        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.key.repeat = repeat;
+        e.key.keysym.scancode = SDL_Scancode(scancode);
+        e.key.windowID = SDL_GetWindowID(GameWindowForTests(0));
+    });
 }
 
 void PushButton(uint8_t sdlButton, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    e.button.button = sdlButton;
-    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    ASSERT_EQ(SDL_PushEvent(&e), 1);
+    PushEvent(down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, [&](SDL_Event& e) {
+        e.button.button = sdlButton;
+        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    });
 }
 
 void PushMotion(int dx, int dy) {
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.xrel = dx;
-    e.motion.yrel = dy;
-    ASSERT_EQ(SDL_PushEvent(&e), 1);
+    PushEvent(SDL_MOUSEMOTION, [&](SDL_Event& e) {
+        e.motion.xrel = dx;
+        e.motion.yrel = dy;
+    });
 }
 
 }  // namespace
@@ -82,11 +79,7 @@ TEST_F(PlatformTest, RepeatsAndScancodesBeyondTheSlotsAreHarmless) {
     PushKey(KeyDown, true);
     ASSERT_TRUE(PollKeyboard());
     EXPECT_FALSE(KeyReleased(KeyDown));
-    SDL_Event repeat{};
-    repeat.type = SDL_KEYDOWN;
-    repeat.key.repeat = 1;
-    repeat.key.keysym.scancode = SDL_SCANCODE_DOWN;
-    SDL_PushEvent(&repeat);
+    PushKey(KeyDown, true, true);
     PushKey(KeyDown, false);
     ASSERT_TRUE(PollKeyboard());
     EXPECT_TRUE(KeyReleased(KeyDown));

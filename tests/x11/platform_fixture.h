@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,27 +24,19 @@
 // The X window behind an SDL window (x_window_id.cpp), 0 when there is none.
 unsigned long XWindowOf(SDL_Window* w);
 
-
-// An RGBA image of one colour, every pixel opaque as the embedded images are.
-inline RgbaImage SolidImage(int w, int h, Color c) {
-    RgbaImage img;
-    img.width = w;
-    img.height = h;
-    img.pixels.resize(size_t(w) * h * 4);
-    for (size_t i = 0; i < img.pixels.size(); i += 4) {
-        img.pixels[i] = c.r;
-        img.pixels[i + 1] = c.g;
-        img.pixels[i + 2] = c.b;
-        img.pixels[i + 3] = 255;
-    }
-    return img;
-}
-
 inline void SetPixel(RgbaImage& img, int x, int y, Color c) {
     uint8_t* p = &img.pixels[(size_t(y) * img.width + x) * 4];
     p[0] = c.r;
     p[1] = c.g;
     p[2] = c.b;
+}
+
+// An RGBA image of one colour, every pixel opaque as the embedded images are.
+inline RgbaImage SolidImage(int w, int h, Color c) {
+    RgbaImage img{w, h, std::vector<uint8_t>(size_t(w) * h * 4, 255)};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) SetPixel(img, x, y, c);
+    return img;
 }
 
 inline std::vector<uint8_t> PngBytes(const RgbaImage& img) {
@@ -92,20 +85,20 @@ int CountPixels(const RgbaImage& img, int x0, int y0, int w, int h, Count count)
     return n;
 }
 
-// An event of `type` on SDL's queue (SDL_QUIT, SDL_RENDER_DEVICE_RESET, ...).
-inline void PushEvent(uint32_t type) {
+// An event of `type` (SDL_QUIT, SDL_RENDER_DEVICE_RESET, ...), its fields set by `fill`, on SDL's queue.
+inline void PushEvent(uint32_t type, const std::function<void(SDL_Event&)>& fill = {}) {
     SDL_Event e{};
     e.type = type;
-    SDL_PushEvent(&e);
+    if (fill) fill(e);
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
 }
 
 // A window event of `event` for window w on SDL's queue.
 inline void PushWindowEvent(SDL_Window* w, uint8_t event) {
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
-    e.window.event = event;
-    e.window.windowID = SDL_GetWindowID(w);
-    ASSERT_EQ(SDL_PushEvent(&e), 1);
+    PushEvent(SDL_WINDOWEVENT, [&](SDL_Event& e) {
+        e.window.event = event;
+        e.window.windowID = SDL_GetWindowID(w);
+    });
 }
 
 // Words in font 0 at (x, y) on `target` (a sprite or TextOnScreen), with
@@ -137,17 +130,26 @@ inline void OpenFramedScreen(int w, int h) {
     ASSERT_TRUE(OpenScreenInWindow(0, 0, 0, w, h, false, 0, 0, true));
 }
 
-// Started platform, window 0 framed, a screen of ScreenW x ScreenH in it.
-class PlatformTest : public ::testing::Test {
+// A started platform, stopped at the end; the tests open their own windows.
+class StartedPlatform : public ::testing::Test {
 protected:
-    static constexpr int ScreenW = 320, ScreenH = 240;
     void SetUp() override {
         NEED_DISPLAY();
         ASSERT_TRUE(StartPlatform());
+    }
+    void TearDown() override { StopPlatform(); }
+};
+
+// Started platform, window 0 framed, a screen of ScreenW x ScreenH in it.
+class PlatformTest : public StartedPlatform {
+protected:
+    static constexpr int ScreenW = 320, ScreenH = 240;
+    void SetUp() override {
+        StartedPlatform::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         ASSERT_TRUE(StartKeyboardInput());
         ASSERT_TRUE(StartMouseInput());
         ASSERT_NO_FATAL_FAILURE(OpenFramedScreen(ScreenW, ScreenH));
     }
-    void TearDown() override { StopPlatform(); }
     RgbaImage Screen() { return CaptureScreen(ScreenW, ScreenH); }
 };

@@ -52,15 +52,6 @@ std::vector<SDL_DisplayMode> DisplayModes() {
     return modes;
 }
 
-// A started platform, stopped at the end, for the tests that open their own windows.
-class StartedPlatform : public ::testing::Test {
-protected:
-    void SetUp() override {
-        NEED_DISPLAY();
-        ASSERT_TRUE(StartPlatform());
-    }
-    void TearDown() override { StopPlatform(); }
-};
 using PlatformWindows = StartedPlatform;
 using PlatformModes = StartedPlatform;
 
@@ -104,13 +95,11 @@ TEST(PlatformPacing, TheFrameRateCounterReadsTheDisplaysRateWhileThePointerMoves
     uint32_t windowStart = FrameRate.FrameWindowStart;
     const uint32_t deadline = SDL_GetTicks() + 20000;
     for (int pass = 0; rates.size() < 3 && SDL_GetTicks() < deadline; ++pass) {
-        if (pass % 2) {
-            SDL_Event motion{};
-            motion.type = SDL_MOUSEMOTION;
-            motion.motion.windowID = SDL_GetWindowID(ScreenWindowForTests());
-            motion.motion.xrel = pass % 4 == 1 ? 1 : -1;
-            SDL_PushEvent(&motion);
-        }
+        if (pass % 2)
+            PushEvent(SDL_MOUSEMOTION, [&](SDL_Event& e) {
+                e.motion.windowID = SDL_GetWindowID(ScreenWindowForTests());
+                e.motion.xrel = pass % 4 == 1 ? 1 : -1;
+            });
         RunFrame();
         if (FrameRate.FrameWindowStart != windowStart) {
             windowStart = FrameRate.FrameWindowStart;
