@@ -20,23 +20,22 @@ std::string Env(const char* name) {
     return v ? v : "";
 }
 
-// The brightest channel: the dividers are grey, the menu's text red or white.
-int Light(const RgbaImage& p, int x, int y) {
-    const uint8_t* s = &p.pixels[(size_t(y) * p.width + x) * 4];
-    return std::max({s[0], s[1], s[2]});
-}
-
-// The longest run of lit pixels in each row, and where it starts.
+// The longest run of lit pixels in each row, and where it starts. A pixel is
+// lit by its brightest channel: the dividers are grey, the menu's text red or
+// white.
 struct Run {
     int Start = 0, Length = 0;
 };
 std::vector<Run> LongestRuns(const RgbaImage& p) {
-    constexpr int Lit = 60;
+    const auto lit = [&](int x, int y) {
+        const uint8_t* s = &p.pixels[(size_t(y) * p.width + x) * 4];
+        return std::max({s[0], s[1], s[2]}) >= 60;
+    };
     std::vector<Run> runs(size_t(p.height));
     for (int y = 0; y < p.height; ++y) {
         int start = 0;
         for (int x = 0; x <= p.width; ++x) {
-            if (x < p.width && Light(p, x, y) >= Lit) continue;
+            if (x < p.width && lit(x, y)) continue;
             if (x - start > runs[size_t(y)].Length) runs[size_t(y)] = {start, x - start};
             start = x + 1;
         }

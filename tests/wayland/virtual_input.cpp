@@ -8,14 +8,10 @@
 //   down / up    the left button pressed / released; click: both in one go
 //   key NAME     the key of the keysym NAME (o, Escape, F12) pressed and released
 //
-// A seat announces a pointer or a keyboard only while one exists, and a
-// program binds its own only when the seat announces one: a device made for
-// one input and destroyed at once is usually gone before the program has
-// looked. And a keyboard that goes takes the seat's keymap with it: a program
-// that binds its keyboard then gets none, which SDL 2.26 does not survive (it
-// crashes on the next modifier event). So tools/with_sway.sh keeps these two
-// open for a whole run. The keymap is the whole US one (libxkbcommon's, from
-// the system's XKB data), so XWayland's X clients read it as X does.
+// tools/with_sway.sh says why the two are held for a whole run (a keyboard
+// that goes takes the seat's keymap with it, which SDL 2.26 does not
+// survive). The keymap is the whole US one (libxkbcommon's, from the
+// system's XKB data), so XWayland's X clients read it as X does.
 //
 // It speaks the Wayland wire protocol itself (a handful of requests), with no
 // protocol headers: 32-bit little-endian words, a header of the object id and
