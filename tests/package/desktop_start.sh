@@ -56,6 +56,7 @@ command_path="$(command -v "${exec_line%% *}")"
 [ "$command_path" = "$root/usr/games/veldrune-launcher" ] && pass "Exec=$exec_line is the extracted launcher" \
   || { fail "Exec=$exec_line resolves to '$command_path'"; exit 1; }
 
+xdo_item 800x600 OptionsBox >/dev/null || { fail "the items' places are unknown"; exit 1; }
 command -v dbus-launch >/dev/null || fail "dbus-launch is missing (dbus-x11; tools/install_deps.sh installs it)"
 start_from_entry() {
   # shellcheck disable=SC2086  # the Exec line is split into words as a desktop does
@@ -85,10 +86,10 @@ xdo_key F12
 poll test -s "$folder/Screenshot_1.png" && [ "$(png_width "$folder/Screenshot_1.png")" -eq 800 ] \
   && pass "F12 saved Screenshot_1.png (800 wide) there" || fail "no 800-wide Screenshot_1.png in $folder"
 
-xdo_point 400 510; xdo_click               # Options
-xdo_point 400 250; xdo_click               # Graphic; waits while the sub column slides away
-xdo_point 400 250; xdo_click               # Resolution
-xdo_point 560 280; xdo_tap                 # 1024x768: the program ends, no picture to wait for
+xdo_point $(xdo_item 800x600 OptionsBox); xdo_click      # Options
+xdo_point $(xdo_item 800x600 GraphicBox); xdo_click      # Graphic; waits while the sub column slides away
+xdo_point $(xdo_item 800x600 ResolutionBox); xdo_click   # Resolution
+xdo_point $(xdo_item 800x600 Res1024Box); xdo_tap        # 1024x768: the program ends, no picture to wait for
 exit_code "$first"; rc=$?
 [ $rc -eq 0 ] && pass "the resolution change ended the first instance with 0" || fail "first instance: exit $rc"
 restarted() {

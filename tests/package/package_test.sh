@@ -107,7 +107,8 @@ case "$got" in
 esac
 
 # [SECTION] 5. Started from the desktop entry, under X
-"$repo/tools/with_x.sh" --xorg timeout 180 "$repo/tests/package/desktop_start.sh" "$root" || failed=1
+VELDRUNE_MENU_POINTS="$build/menu_points" "$repo/tools/with_x.sh" --xorg timeout 180 \
+  "$repo/tests/package/desktop_start.sh" "$root" || failed=1
 
 echo
 [ $failed -eq 0 ] && echo "PACKAGE TESTS PASSED" || echo "PACKAGE TESTS FAILED"
