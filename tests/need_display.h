@@ -45,25 +45,21 @@ enum class Verdict { Run, Skip, Fail };
 
 // Decided once per test program; the reason is for the test log.
 inline Verdict Check(std::string& reason) {
-    static Verdict verdict = [] {
+    static const Verdict verdict = [] {
         const char* d = std::getenv("DISPLAY");
         if (!d || !*d) return Verdict::Skip;
         // A DISPLAY that does not answer is a run whose X server died, not a
         // machine without one: that must not pass as skipped.
-        if (!Shell("xdpyinfo >/dev/null 2>&1")) return Verdict::Fail;
-        if (!Shell("command -v xdotool >/dev/null 2>&1")) return Verdict::Fail;
+        if (!Shell("xdpyinfo >/dev/null 2>&1") || !Shell("command -v xdotool >/dev/null 2>&1")) return Verdict::Fail;
         WaitForWindowManager();
         return Verdict::Run;
     }();
     const char* d = std::getenv("DISPLAY");
-    switch (verdict) {
-        case Verdict::Skip: reason = "no X display (run under tools/with_x.sh)"; break;
-        case Verdict::Fail:
-            reason = std::string("DISPLAY=") + (d ? d : "") +
-                     " does not answer, or xdotool is missing (tools/install_deps.sh installs it)";
-            break;
-        case Verdict::Run: reason.clear(); break;
-    }
+    reason.clear();
+    if (verdict == Verdict::Skip) reason = "no X display (run under tools/with_x.sh)";
+    if (verdict == Verdict::Fail)
+        reason = std::string("DISPLAY=") + (d ? d : "") +
+                 " does not answer, or xdotool is missing (tools/install_deps.sh installs it)";
     return verdict;
 }
 
@@ -71,27 +67,28 @@ inline Verdict Check(std::string& reason) {
 // None of these waits for the answer unless `sync` says so: a test waits for
 // what it expects to see.
 
+inline bool Xdotool(const std::string& arguments) {
+    return Shell(("xdotool " + arguments + " >/dev/null 2>&1").c_str());
+}
 // Raises and focuses, through the window manager (fails without one).
 inline bool ActivateWindow(const std::string& id, bool sync = false) {
-    return Shell(("xdotool windowactivate " + std::string(sync ? "--sync " : "") + id + " >/dev/null 2>&1").c_str());
+    return Xdotool(std::string("windowactivate ") + (sync ? "--sync " : "") + id);
 }
 // Gives the window the focus directly, as where no window manager takes
 // _NET_ACTIVE_WINDOW; waits at most 5 s for it.
 inline bool FocusWindow(const std::string& id) {
     return Shell(("timeout 5 xdotool windowfocus --sync " + id + " >/dev/null 2>&1").c_str());
 }
-inline bool MinimiseWindow(const std::string& id) {
-    return Shell(("xdotool windowminimize " + id + " >/dev/null 2>&1").c_str());
-}
+inline bool MinimiseWindow(const std::string& id) { return Xdotool("windowminimize " + id); }
 inline bool MoveWindow(const std::string& id, int x, int y, bool sync = false) {
-    return Shell(("xdotool windowmove " + std::string(sync ? "--sync " : "") + id + " " + std::to_string(x) + " " +
-                  std::to_string(y) + " >/dev/null 2>&1").c_str());
+    return Xdotool(std::string("windowmove ") + (sync ? "--sync " : "") + id + " " + std::to_string(x) + " " +
+                   std::to_string(y));
 }
 // A key pressed and let go at once (a tap between two of the program's polls).
-inline bool TapKey(const std::string& keysym) { return Shell(("xdotool key " + keysym).c_str()); }
+inline bool TapKey(const std::string& keysym) { return Xdotool("key " + keysym); }
 // A relative move, from wherever the pointer is.
 inline bool NudgePointer(int dx, int dy) {
-    return Shell(("xdotool mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy)).c_str());
+    return Xdotool("mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy));
 }
 
 }  // namespace need_display

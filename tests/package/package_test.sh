@@ -1,17 +1,13 @@
 #!/usr/bin/env bash
 # The Debian package, checked as the distribution checks it and started as a
-# desktop starts it:
+# desktop starts it, always the extracted package, never an installed one:
 #   tests/package/package_test.sh [BUILD FOLDER]      (default: build, already built)
-#  1. cpack makes veldrune_<version>_<arch>.deb in the build folder;
-#  2. lintian, desktop-file-validate and appstreamcli validate --no-net pass
-#     on the package and the files it holds: errors and warnings fail,
-#     lintian's info and pedantic notes are shown only;
-#  3. the extracted program's command line: --help, --version, refusals,
-#     exit codes, and not one file made;
-#  4. the launcher's choice of folder, with a stand-in for the program;
-#  5. under a private Xorg server (tools/with_x.sh --xorg): the desktop
-#     entry's Exec line with a fresh HOME (desktop_start.sh).
-# Runs against the extracted package, never an installed one.
+# cpack makes veldrune_<version>_<arch>.deb; lintian, desktop-file-validate
+# and appstreamcli validate --no-net pass on it (errors and warnings fail,
+# lintian's info and pedantic notes are only shown); then the program's
+# command line (exit codes, not one file made), the launcher's choice of
+# folder with a stand-in for the program, and the desktop entry's Exec line
+# with a fresh HOME under a private Xorg server (desktop_start.sh).
 set -uo pipefail
 repo="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$(cd "${1:-$repo/build}" && pwd)"
@@ -111,7 +107,8 @@ case "$got" in
 esac
 
 # [SECTION] 5. Started from the desktop entry, under X
-"$repo/tools/with_x.sh" --xorg timeout 180 "$repo/tests/package/desktop_start.sh" "$root" || failed=1
+VELDRUNE_MENU_POINTS="$build/menu_points" "$repo/tools/with_x.sh" --xorg timeout 180 \
+  "$repo/tests/package/desktop_start.sh" "$root" || failed=1
 
 echo
 [ $failed -eq 0 ] && echo "PACKAGE TESTS PASSED" || echo "PACKAGE TESTS FAILED"

@@ -1,6 +1,5 @@
 // sway_watch.cpp — grim read-backs, swaymsg's window list, and the back end
-// over the virtual keyboard and pointer's FIFO, for the Wayland end-to-end
-// tests.
+// over the virtual keyboard and pointer's FIFO.
 #include "sway_watch.h"
 
 #include <fcntl.h>
@@ -10,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <sstream>
 
 namespace sway {
@@ -22,23 +20,22 @@ std::string Env(const char* name) {
     return v ? v : "";
 }
 
-// The brightest channel: the dividers are grey, the menu's text red or white.
-int Light(const RgbaImage& p, int x, int y) {
-    const uint8_t* s = &p.pixels[(size_t(y) * p.width + x) * 4];
-    return std::max({s[0], s[1], s[2]});
-}
-
-// The longest run of lit pixels in each row, and where it starts.
+// The longest run of lit pixels in each row, and where it starts. A pixel is
+// lit by its brightest channel: the dividers are grey, the menu's text red or
+// white.
 struct Run {
     int Start = 0, Length = 0;
 };
 std::vector<Run> LongestRuns(const RgbaImage& p) {
-    constexpr int Lit = 60;
+    const auto lit = [&](int x, int y) {
+        const uint8_t* s = &p.pixels[(size_t(y) * p.width + x) * 4];
+        return std::max({s[0], s[1], s[2]}) >= 60;
+    };
     std::vector<Run> runs(size_t(p.height));
     for (int y = 0; y < p.height; ++y) {
         int start = 0;
         for (int x = 0; x <= p.width; ++x) {
-            if (x < p.width && Light(p, x, y) >= Lit) continue;
+            if (x < p.width && lit(x, y)) continue;
             if (x - start > runs[size_t(y)].Length) runs[size_t(y)] = {start, x - start};
             start = x + 1;
         }
@@ -77,58 +74,33 @@ std::vector<Line> Dividers(const RgbaImage& p) {
 }  // namespace
 
 bool HasDesktop(std::string& reason) {
-    if (Env("SWAYSOCK").empty() || Env("WAYLAND_DISPLAY").empty()) {
+    reason.clear();
+    if (Env("SWAYSOCK").empty() || Env("WAYLAND_DISPLAY").empty())
         reason = "no sway desktop (run under tools/with_sway.sh)";
-        return false;
-    }
-    if (Env("VELDRUNE_INPUT_FIFO").empty() || Env("VELDRUNE_XWAYLAND_DISPLAY").empty()) {
+    else if (Env("VELDRUNE_INPUT_FIFO").empty() || Env("VELDRUNE_XWAYLAND_DISPLAY").empty())
         reason = "tools/with_sway.sh gave no virtual input or no XWayland display";
-        return false;
-    }
-    if (e2e::Run("swaymsg -t get_version >/dev/null 2>&1 && echo ok") != "ok") {
+    else if (e2e::Run("swaymsg -t get_version >/dev/null 2>&1 && echo ok") != "ok")
         reason = "sway does not answer on " + Env("SWAYSOCK");
-        return false;
-    }
-    return true;
+    return reason.empty();
 }
 
 // [SECTION] Windows and outputs
 
-std::vector<Window> Windows() {
-    const std::string table = e2e::Run(
-        "swaymsg -t get_tree | jq -r '.. | objects | select(.pid? != null and .window_rect? != null) | "
-        "[.id, .pid, .name, (.app_id // \"\"), (.window_properties.class // \"\"), "
-        ".rect.x + .window_rect.x, .rect.y + .window_rect.y, .window_rect.width, .window_rect.height, "
-        ".visible, .focused] | map(tostring) | join(\"\\u001f\")'");
-    std::vector<Window> windows;
-    std::istringstream lines(table);
-    for (std::string line; std::getline(lines, line);) {
-        std::vector<std::string> f;
-        std::istringstream fields(line);
-        for (std::string s; std::getline(fields, s, '\x1f');) f.push_back(s);
-        if (f.size() != 11) continue;
-        Window w;
-        w.Id = std::atol(f[0].c_str());
-        w.Pid = pid_t(std::atol(f[1].c_str()));
-        w.Title = f[2];
-        w.AppId = f[3];
-        w.XClass = f[4];
-        w.X = std::atoi(f[5].c_str());
-        w.Y = std::atoi(f[6].c_str());
-        w.W = std::atoi(f[7].c_str());
-        w.H = std::atoi(f[8].c_str());
-        w.Visible = f[9] == "true";
-        w.Focused = f[10] == "true";
-        windows.push_back(w);
-    }
-    return windows;
-}
-
 Window VisibleWindowOf(pid_t pid) {
-    Window found;
-    for (const Window& w : Windows())
-        if (w.Pid == pid && w.Visible && w.W > 0 && w.H > 0 && w.Id > found.Id) found = w;
-    return found;
+    // Its numbers, then its app id and X class after a unit separator each.
+    const std::string line = e2e::Run(
+        "swaymsg -t get_tree | jq -r '[.. | objects | select(.pid? == " + std::to_string(pid) +
+        " and .visible? == true and .window_rect.width > 0 and .window_rect.height > 0)] | max_by(.id) // empty | "
+        "\"\\(.id) \\(.pid) \\(.rect.x + .window_rect.x) \\(.rect.y + .window_rect.y) \\(.window_rect.width) "
+        "\\(.window_rect.height)\\u001f\\(.app_id // \"\")\\u001f\\(.window_properties.class // \"\")\"'");
+    Window w;
+    std::istringstream fields(line);
+    std::string numbers;
+    std::getline(fields, numbers, '\x1f');
+    std::getline(fields, w.AppId, '\x1f');
+    std::getline(fields, w.XClass);
+    if (!(std::istringstream(numbers) >> w.Id >> w.Pid >> w.X >> w.Y >> w.W >> w.H)) return {};
+    return w;
 }
 
 double OutputScale() {
@@ -143,19 +115,11 @@ bool Command(const std::string& command) {
 
 // The one desktop entry in packaging/.
 std::string DesktopId() {
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(VELDRUNE_SOURCE_DIR) + "/packaging", ec))
-        if (entry.path().extension() == ".desktop") return entry.path().stem().string();
-    return "";
+    return e2e::Run("basename -s .desktop '" VELDRUNE_SOURCE_DIR "'/packaging/*.desktop");
 }
 
 std::string DesktopWmClass() {
-    const std::string entry =
-        e2e::ReadFile(std::string(VELDRUNE_SOURCE_DIR) + "/packaging/" + DesktopId() + ".desktop");
-    std::istringstream lines(entry);
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind("StartupWMClass=", 0) == 0) return line.substr(std::strlen("StartupWMClass="));
-    return "";
+    return e2e::Run("sed -n 's/^StartupWMClass=//p' '" VELDRUNE_SOURCE_DIR "'/packaging/*.desktop");
 }
 
 // [SECTION] The screen, and the menu's shape on it
@@ -165,22 +129,14 @@ bool Screen(RgbaImage& out) {
     FILE* f = popen("grim -t ppm - 2>/dev/null", "r");
     if (!f) return false;
     int w = 0, h = 0, max = 0;
-    bool ok = std::fscanf(f, "P6 %d %d %d", &w, &h, &max) == 3 && max == 255 && w > 0 && h > 0 &&
-              std::fgetc(f) != EOF;
-    std::vector<uint8_t> rgb;
-    if (ok) {
-        rgb.resize(size_t(w) * h * 3);
-        ok = std::fread(rgb.data(), 1, rgb.size(), f) == rgb.size();
-    }
-    ok = pclose(f) == 0 && ok;
-    if (!ok) return false;
+    bool ok = std::fscanf(f, "P6 %d %d %d", &w, &h, &max) == 3 && max == 255 && w > 0 && h > 0 && std::fgetc(f) != EOF;
+    std::vector<uint8_t> rgb(ok ? size_t(w) * h * 3 : 0);
+    ok = ok && std::fread(rgb.data(), 1, rgb.size(), f) == rgb.size();
+    if (pclose(f) != 0 || !ok) return false;
     out.width = w;
     out.height = h;
-    out.pixels.resize(size_t(w) * h * 4);
-    for (size_t i = 0, n = size_t(w) * h; i < n; ++i) {
-        std::memcpy(&out.pixels[i * 4], &rgb[i * 3], 3);
-        out.pixels[i * 4 + 3] = 255;
-    }
+    out.pixels.assign(size_t(w) * h * 4, 255);
+    for (size_t i = 0; i < rgb.size() / 3; ++i) std::memcpy(&out.pixels[i * 4], &rgb[i * 3], 3);
     return true;
 }
 

@@ -1,37 +1,23 @@
 // virtual_input.cpp — one virtual pointer and one virtual keyboard on a
-// wlroots compositor, held open for as long as it runs and driven by
-// commands written to a FIFO.
+// wlroots compositor, held open while it runs and driven by lines written to
+// a FIFO. `virtual_input FIFO` connects to $XDG_RUNTIME_DIR/$WAYLAND_DISPLAY,
+// makes FIFO when missing, prints "ready" once the compositor has both
+// devices, then reads lines until "quit" or the compositor goes away:
+//   move DX DY   relative motion by DX, DY pixels
+//   at X Y W H   the desktop's pointer to X, Y of a W x H desktop
+//   down / up    the left button pressed / released; click: both in one go
+//   key NAME     the key of the keysym NAME (o, Escape, F12) pressed and released
 //
-//   virtual_input FIFO
-//       connects to $XDG_RUNTIME_DIR/$WAYLAND_DISPLAY, creates a pointer
-//       (zwlr_virtual_pointer_manager_v1) and a keyboard with the whole US
-//       keymap (zwp_virtual_keyboard_manager_v1), makes FIFO (when missing),
-//       prints "ready" once the compositor has both and then reads lines:
-//         move DX DY   relative motion by DX, DY pixels
-//         at X Y W H   the desktop's pointer to X, Y of a W x H desktop
-//         down / up    the left button pressed / released
-//         click        pressed and released in one go
-//         key NAME     the key of the keysym NAME (o, Escape, F12) pressed,
-//                      held 80 ms, released
-//         quit         ends the program
-//       It ends when the compositor goes away.
+// tools/with_sway.sh says why the two are held for a whole run (a keyboard
+// that goes takes the seat's keymap with it, which SDL 2.26 does not
+// survive). The keymap is the whole US one (libxkbcommon's, from the
+// system's XKB data), so XWayland's X clients read it as X does.
 //
-// A seat announces a pointer or a keyboard only while one exists, and a
-// program binds its own only when the seat announces one: a device made for
-// one key or motion and destroyed at once is usually gone before the program
-// has looked. And a keyboard that goes takes the seat's keymap with it until
-// another one types: a program that binds its keyboard then gets no keymap,
-// which SDL 2.26 does not survive (it crashes on the next modifier event).
-// So the test harness (tools/with_sway.sh) keeps these two open for a whole
-// run, and every key goes through the one keyboard. Its keymap is a whole
-// one, so XWayland's X clients read it as X does.
-//
-// It speaks the Wayland wire protocol itself (a handful of requests), so it
-// needs no protocol headers: every message is 32-bit little-endian words, a
-// header of the object id and (size << 16 | opcode), then the arguments;
-// strings are their length with the NUL, the bytes, padding to 4; fixed-point
-// numbers are 24.8; a file descriptor goes beside the bytes (SCM_RIGHTS).
-// The keymap is libxkbcommon's, compiled from the system's XKB data.
+// It speaks the Wayland wire protocol itself (a handful of requests), with no
+// protocol headers: 32-bit little-endian words, a header of the object id and
+// (size << 16 | opcode), then the arguments; strings are their length with
+// the NUL, the bytes, padding to 4; fixed-point numbers are 24.8; a file
+// descriptor goes beside the bytes (SCM_RIGHTS).
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -48,7 +34,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -61,17 +46,14 @@ struct Connection {
     std::vector<uint8_t> In;           // received bytes not yet made into events
     uint32_t NextId = 2;               // 1 is wl_display
     uint32_t Registry = 0;             // our wl_registry
-    uint32_t PointerManagerName = 0;   // the globals' names, 0 until seen
-    uint32_t KeyboardManagerName = 0;
-    uint32_t SeatName = 0;
+    uint32_t PointerManagerName = 0, KeyboardManagerName = 0, SeatName = 0;   // the globals' names, 0 until seen
     uint32_t Pointer = 0;              // our virtual pointer
     uint32_t Keyboard = 0;             // our virtual keyboard
     uint32_t PendingSync = 0;          // the callback of the sync we wait for, 0 when none
 };
 Connection C;
 
-// The keyboard's keymap, for finding a keysym's key.
-xkb_keymap* Keymap = nullptr;
+xkb_keymap* Keymap = nullptr;   // the keyboard's, for finding a keysym's key
 
 constexpr uint32_t DisplayId = 1;
 constexpr uint32_t LeftButton = 0x110;   // BTN_LEFT
@@ -99,7 +81,7 @@ struct Message {
 };
 
 // With `fd`, the descriptor travels with the message's first bytes.
-bool Send(Message& m, int fd = -1) {
+bool Send(Message m, int fd = -1) {
     m.Words[1] |= uint32_t(m.Words.size() * 4) << 16;
     const char* p = reinterpret_cast<const char*>(m.Words.data());
     size_t left = m.Words.size() * 4;
@@ -128,31 +110,25 @@ bool Send(Message& m, int fd = -1) {
     return true;
 }
 
-bool Sync() {
-    C.PendingSync = C.NextId++;
-    Message m(DisplayId, 0);   // wl_display.sync
-    return Send(m.U(C.PendingSync));
+// wl_registry.bind(name, interface, version 1, new id); the new id, 0 when it could not be sent.
+uint32_t Bind(uint32_t name, const std::string& interface) {
+    const uint32_t id = C.NextId++;
+    return Send(Message(C.Registry, 0).U(name).S(interface).U(1).U(id)) ? id : 0;
 }
 
 // Every input ends with a frame, so the compositor passes it on at once.
-bool Frame() {
-    Message m(C.Pointer, 4);   // zwlr_virtual_pointer_v1.frame
-    return Send(m);
+bool Frame() { return Send(Message(C.Pointer, 4)); }   // zwlr_virtual_pointer_v1.frame
+
+bool Motion(double dx, double dy) {   // motion(time, dx, dy)
+    return Send(Message(C.Pointer, 0).U(NowMs()).I(int32_t(dx * 256)).I(int32_t(dy * 256))) && Frame();
 }
 
-bool Motion(double dx, double dy) {
-    Message m(C.Pointer, 0);   // motion(time, dx, dy)
-    return Send(m.U(NowMs()).I(int32_t(dx * 256)).I(int32_t(dy * 256))) && Frame();
+bool MotionTo(uint32_t x, uint32_t y, uint32_t w, uint32_t h) {   // motion_absolute(time, x, y, x extent, y extent)
+    return Send(Message(C.Pointer, 1).U(NowMs()).U(x).U(y).U(w).U(h)) && Frame();
 }
 
-bool MotionTo(uint32_t x, uint32_t y, uint32_t w, uint32_t h) {
-    Message m(C.Pointer, 1);   // motion_absolute(time, x, y, x extent, y extent)
-    return Send(m.U(NowMs()).U(x).U(y).U(w).U(h)) && Frame();
-}
-
-bool Button(bool pressed) {
-    Message m(C.Pointer, 2);   // button(time, button, state)
-    return Send(m.U(NowMs()).U(LeftButton).U(pressed ? 1 : 0)) && Frame();
+bool Button(bool pressed) {   // button(time, button, state)
+    return Send(Message(C.Pointer, 2).U(NowMs()).U(LeftButton).U(pressed ? 1 : 0)) && Frame();
 }
 
 // The whole US keymap, handed over in a memory file.
@@ -169,8 +145,7 @@ bool SendKeymap() {
     const int fd = memfd_create("keymap", MFD_CLOEXEC);
     const bool written = fd >= 0 && write(fd, text, size) == ssize_t(size);
     std::free(text);
-    Message m(C.Keyboard, 0);   // keymap(format: xkb_v1, fd, size)
-    const bool sent = written && Send(m.U(1).U(uint32_t(size)), fd);
+    const bool sent = written && Send(Message(C.Keyboard, 0).U(1).U(uint32_t(size)), fd);   // keymap(xkb_v1, fd, size)
     if (fd >= 0) close(fd);
     return sent;
 }
@@ -186,18 +161,17 @@ xkb_keycode_t KeyOf(const std::string& name) {
     return 0;
 }
 
-// Pressed, held a moment (the program reads its keys once a frame), released.
+// Down and up at once: the program keeps a press seen since its last poll,
+// so a tap between two frames still counts.
 bool Key(const std::string& name) {
     const xkb_keycode_t k = KeyOf(name);
     if (!k) {
         std::fprintf(stderr, "virtual_input: no key gives '%s'\n", name.c_str());
         return true;
     }
-    Message down(C.Keyboard, 1), up(C.Keyboard, 1);   // key(time, evdev code, state)
-    // Down and up at once: the program keeps a press seen since its last
-    // poll, so a tap between two frames still counts.
-    if (!Send(down.U(NowMs()).U(k - 8).U(1))) return false;
-    return Send(up.U(NowMs()).U(k - 8).U(0));
+    // key(time, evdev code, state)
+    return Send(Message(C.Keyboard, 1).U(NowMs()).U(k - 8).U(1)) &&
+           Send(Message(C.Keyboard, 1).U(NowMs()).U(k - 8).U(0));
 }
 
 // [SECTION] Events
@@ -236,7 +210,8 @@ bool ReadEvents() {
                          StringAt(args.data(), args.size(), at).c_str());
             return false;
         }
-        if (head[0] == C.Registry && opcode == 0 && args.size() >= 3) {   // wl_registry.global(name, interface, version)
+        // wl_registry.global(name, interface, version)
+        if (head[0] == C.Registry && opcode == 0 && args.size() >= 3) {
             size_t at = 1;
             const std::string interface = StringAt(args.data(), args.size(), at);
             if (interface == "zwlr_virtual_pointer_manager_v1") C.PointerManagerName = args[0];
@@ -250,7 +225,8 @@ bool ReadEvents() {
 
 // Waits until the compositor has answered every request sent before the sync.
 bool RoundTrip() {
-    if (!Sync()) return false;
+    C.PendingSync = C.NextId++;
+    if (!Send(Message(DisplayId, 0).U(C.PendingSync))) return false;   // wl_display.sync
     while (C.PendingSync) {
         pollfd p{C.Socket, POLLIN, 0};
         if (poll(&p, 1, 10000) <= 0 || !ReadEvents()) return false;
@@ -291,7 +267,7 @@ bool Command(const std::string& line) {
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: virtual_input FIFO  (then write 'move DX DY', 'at X Y W H', 'down', 'up', 'click', 'key NAME', 'quit')\n");
+        std::fprintf(stderr, "usage: virtual_input FIFO  (then write its commands there)\n");
         return 2;
     }
     if (!Connect()) {
@@ -299,37 +275,26 @@ int main(int argc, char** argv) {
         return 1;
     }
     C.Registry = C.NextId++;
-    Message getRegistry(DisplayId, 1);
-    if (!Send(getRegistry.U(C.Registry)) || !RoundTrip()) return 1;
+    if (!Send(Message(DisplayId, 1).U(C.Registry)) || !RoundTrip()) return 1;   // wl_display.get_registry
     if (!C.PointerManagerName || !C.KeyboardManagerName || !C.SeatName) {
         std::fprintf(stderr, "virtual_input: the compositor lacks a seat or a virtual pointer or keyboard manager\n");
         return 1;
     }
-    // bind(name, interface, version, new id) for each global.
-    const uint32_t pointerManager = C.NextId++, keyboardManager = C.NextId++, seat = C.NextId++;
-    Message bindPointers(C.Registry, 0), bindKeyboards(C.Registry, 0), bindSeat(C.Registry, 0);
-    bindPointers.U(C.PointerManagerName).S("zwlr_virtual_pointer_manager_v1").U(1).U(pointerManager);
-    bindKeyboards.U(C.KeyboardManagerName).S("zwp_virtual_keyboard_manager_v1").U(1).U(keyboardManager);
-    bindSeat.U(C.SeatName).S("wl_seat").U(1).U(seat);
+    const uint32_t pointerManager = Bind(C.PointerManagerName, "zwlr_virtual_pointer_manager_v1");
+    const uint32_t keyboardManager = Bind(C.KeyboardManagerName, "zwp_virtual_keyboard_manager_v1");
+    const uint32_t seat = Bind(C.SeatName, "wl_seat");
     C.Pointer = C.NextId++;
-    Message createPointer(pointerManager, 0);   // create_virtual_pointer(seat: none, the default one; new id)
-    createPointer.U(0).U(C.Pointer);
     C.Keyboard = C.NextId++;
-    Message createKeyboard(keyboardManager, 0);   // create_virtual_keyboard(seat, new id)
-    createKeyboard.U(seat).U(C.Keyboard);
-    if (!Send(bindPointers) || !Send(bindKeyboards) || !Send(bindSeat) || !Send(createPointer) ||
-        !Send(createKeyboard) || !SendKeymap() || !RoundTrip())
+    // create_virtual_pointer(seat: none, the default one; new id), create_virtual_keyboard(seat, new id)
+    if (!pointerManager || !keyboardManager || !seat || !Send(Message(pointerManager, 0).U(0).U(C.Pointer)) ||
+        !Send(Message(keyboardManager, 0).U(seat).U(C.Keyboard)) || !SendKeymap() || !RoundTrip())
         return 1;
 
     // Open for reading and writing: the FIFO then never reports an end when
     // a writer closes it, and opening it does not wait for a writer.
-    if (mkfifo(argv[1], 0600) != 0 && errno != EEXIST) {
-        std::perror("virtual_input: mkfifo");
-        return 1;
-    }
-    const int fifo = open(argv[1], O_RDWR | O_CLOEXEC);
+    const int fifo = mkfifo(argv[1], 0600) != 0 && errno != EEXIST ? -1 : open(argv[1], O_RDWR | O_CLOEXEC);
     if (fifo < 0) {
-        std::perror("virtual_input: open");
+        std::perror(argv[1]);
         return 1;
     }
     std::printf("ready\n");
