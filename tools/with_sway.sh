@@ -8,7 +8,7 @@
 # set to its XWayland, and VELDRUNE_INPUT_FIFO: write "move DX DY", "down",
 # "up", "click" or "key NAME" (a keysym: o, Escape) lines there to drive the
 # one virtual pointer and the one virtual keyboard
-# (tests/wayland/virtual_input.cpp, found in build/tests/ or at
+# (tools/virtual_input.cpp, found in build/tests/ or at
 # $VELDRUNE_VIRTUAL_INPUT). Both are held open for the whole run: the seat
 # has no keyboard or pointer without them, one made for a single key or
 # motion is usually gone before a program has bound it, and a keyboard that
