@@ -3,11 +3,13 @@
 // recording platform.
 #pragma once
 
+#include <cctype>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "assets/assets.h"
+#include "assets/menu_words.h"
 #include "core/core.h"
 #include "menu/menu.h"
 #include "recording/harness.h"
@@ -33,16 +35,17 @@ inline std::vector<ScreenModeEntry> EveryOfferedMode() {
     return modes;
 }
 
-// The sub column where a page keeps it: home on the main row's pages and
-// Options, slid over below Options.
-inline bool SubColumnRestsHome(int state) { return state <= MenuOptions || state >= MenuCredits; }
-inline void PlaceSubColumnFor(int state) {
-    PlaceSubColumn(SubColumnRestsHome(state) ? HomeColumnX() : ShiftedColumnX());
-}
-// A page open, its sub column where the page keeps it.
+// A page open, its sub column where the page keeps it: home on the main row's
+// pages and Options, slid over below Options.
 inline void ShowPage(int state) {
     Menu.MenuSelect = state;
-    PlaceSubColumnFor(state);
+    PlaceSubColumn(IsMainRowPage(state) || state == MenuOptions ? HomeColumnX() : ShiftedColumnX());
+}
+// The key of the red letter of the item that leads to a state, in a
+// language's words; KeyNone for an item without one.
+inline int Hotkey(int state, const MenuWords& words = GermanWords) {
+    const char letter = words.Labels[ItemLabel(state)].Hotkey;
+    return letter == 0 ? KeyNone : KeyA + (std::toupper(letter) - 'A');
 }
 
 // The pointer to the middle of an item's box, where a player aims; and a
