@@ -8,11 +8,7 @@
 
 namespace {
 
-std::string B(int blendable, int x, int y, int alpha) {
-    return "DrawBlended " + std::to_string(blendable) + " " + std::to_string(x) + " " + std::to_string(y) + " " +
-           std::to_string(alpha);
-}
-
+constexpr auto B = [](auto... place) { return Blended(place...); };
 void Add(Lines& lines, const Lines& more) { lines.insert(lines.end(), more.begin(), more.end()); }
 
 int Lit(bool bright) { return bright ? 255 : 140; }
@@ -27,8 +23,6 @@ int Glyph(std::string_view text) {
     ADD_FAILURE() << "no text label " << text;
     return -1;
 }
-
-std::string B(int blendable, const ItemBox& box, int alpha) { return B(blendable, box.x, box.y, alpha); }
 
 // The glyph of a binding's default key (the settings file holds none).
 int DefaultGlyph(int row) { return Glyph(SettingDefaultText(SettingKey(SettingForward + row))); }
@@ -111,17 +105,14 @@ Lines ExpectedPage(int state, bool german) {
         lines.push_back(End);
         return lines;   // no main row, no pointer
     case 13: optionsPage(1); lines.push_back(B(s.Label(LabelLanguage), Layout.LanguageBox, 140)); break;
-    case 14:
-    case 15:
-    case 16:
+    case 14: case 15: case 16:
         optionsPage(1);
         lines.push_back(B(s.Label(LabelLanguage), Layout.LanguageBox, 255));
         lines.push_back(B(s.Label(LabelGerman), Layout.GermanBox, Lit(state == 14 && german)));
         lines.push_back(B(s.Label(LabelEnglish), Layout.EnglishBox, Lit(state == 14 && !german)));
         break;
     case 17: optionsPage(2); lines.push_back(B(s.Label(LabelResolution), Layout.ResolutionBox, 140)); break;
-    case 18:
-    case 19:
+    case 18: case 19:
         optionsPage(2);
         lines.push_back(B(s.Label(LabelResolution), Layout.ResolutionBox, 255));
         // the three sizes are reported; the labels are the same in both languages
@@ -130,8 +121,7 @@ Lines ExpectedPage(int state, bool german) {
         lines.push_back(B(De(LabelRes1280), Layout.Res1280Box, 140));
         break;
     case 22: optionsPage(3); lines.push_back(B(s.Label(LabelMusic), Layout.MusicBox, 140)); break;
-    case 23:
-    case 24:
+    case 23: case 24:
         optionsPage(3);
         lines.push_back(B(s.Label(LabelMusic), Layout.MusicBox, 255));
         lines.push_back(B(s.Label(LabelOn), Layout.OnBox, 255));   // music is on
@@ -179,11 +169,9 @@ TEST_F(MenuRender, EveryStateDrawsItsPageInOrder) {
 TEST_F(MenuRender, CapturePageAsksForTheKeyOfItsBindingAfterTheRun) {
     for (int state = MenuForward; state <= MenuScreenshot; ++state) {
         ResetRecording();
-        Rec.KeyDown[KeyK] = true;
-        PollKeyboard();
+        Snapshot({KeyK});
         Page(state);   // K seen down
-        Rec.KeyDown[KeyK] = false;
-        PollKeyboard();
+        Snapshot({});
         Page(state);
         const std::string settings = ReadSettingsFile();
         EXPECT_NE(settings.find(std::string(SettingName(BindingSetting(state))) + " = K"), std::string::npos)
@@ -208,14 +196,12 @@ TEST_F(MenuRender, CapturePageIgnoresTheHover) {
 }
 
 TEST_F(MenuRender, MusicSettingOutsideZeroAndOneLightsNeither) {
-    Cfg.settings.music = 0;
-    Lines drawn = Page(MenuMusic);
-    EXPECT_EQ(drawn.at(14), B(De(LabelOn), Layout.OnBox, 140));
-    EXPECT_EQ(drawn.at(15), B(De(LabelOff), Layout.OffBox, 255));
-    Cfg.settings.music = 7;
-    drawn = Page(MenuMusic);
-    EXPECT_EQ(drawn.at(14), B(De(LabelOn), Layout.OnBox, 140));
-    EXPECT_EQ(drawn.at(15), B(De(LabelOff), Layout.OffBox, 140));
+    for (int music : {0, 7}) {
+        Cfg.settings.music = music;
+        const Lines drawn = Page(MenuMusic);
+        EXPECT_EQ(drawn.at(14), B(De(LabelOn), Layout.OnBox, 140)) << music;
+        EXPECT_EQ(drawn.at(15), B(De(LabelOff), Layout.OffBox, music == 0 ? 255 : 140)) << music;
+    }
 }
 
 // [SECTION] The three sizes

@@ -94,6 +94,15 @@ inline void NavigateRelease(std::initializer_list<int> keys) {
     NavigatePass({});
 }
 
+// An image drawn at (x, y), or at a box's place, as Described gives it.
+inline std::string Blended(int blendable, int x, int y, int alpha) {
+    return "DrawBlended " + std::to_string(blendable) + " " + std::to_string(x) + " " + std::to_string(y) + " " +
+           std::to_string(alpha);
+}
+inline std::string Blended(int blendable, const ItemBox& box, int alpha) {
+    return Blended(blendable, box.x, box.y, alpha);
+}
+
 // Draws the current page once and returns what it drew (blending and text
 // operations only), one described call per line.
 inline std::vector<std::string> DrawnPage() {
