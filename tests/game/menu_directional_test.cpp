@@ -17,6 +17,8 @@ Spot CentreOf(int target) {
     return {box.x + 75, box.y + 10};
 }
 Spot Pointer() { return {Rec.MouseX, Rec.MouseY}; }
+using ::PointAt;
+void PointAt(Spot spot) { PointAt(spot.x, spot.y); }
 
 constexpr int Stays = -1;
 constexpr int NG = MenuNewGame, LG = MenuLoadGame, Opt = MenuOptions, Cred = MenuCredits, Quit = MenuQuit,
@@ -111,7 +113,7 @@ TEST_F(MenuDirections, EachDirectionLeadsToItsNeighbourOnEveryPageAtEverySize) {
                     for (int d = 0; d < 4; ++d) {
                         OpenPage(page);
                         const Spot from = CentreOf(row.From);
-                        PointAt(from.x, from.y);
+                        PointAt(from);
                         DirectionPass({keys[d]});
                         EXPECT_EQ(Pointer(), expected[d] == Stays ? from : CentreOf(expected[d]))
                             << size.Width << " page " << page << " from " << row.From << " key " << keys[d];
@@ -162,10 +164,13 @@ TEST_F(MenuDirections, AHeldDirectionRepeatsAfterADelayAtARateAndTheStickNeedsTo
     for (const Source& source : sources) {
         Directional = DirectionalState{};
         Rec.PadPlugged = true;
-        Rec.PadDown[PadDown] = source.Pad;
-        Rec.StickY = source.StickY;
-        const Spot forward = CentreOf(MenuForward);
-        PointAt(forward.x, forward.y);
+        // One pass with the source pushing down, or let go.
+        const auto pass = [&](bool down) {
+            Rec.PadDown[PadDown] = down && source.Pad;
+            Rec.StickY = down ? source.StickY : 0;
+            down && source.Arrow ? DirectionPass({KeyDown}) : DirectionPass({});
+        };
+        PointAt(CentreOf(MenuForward));
         // Times after the first press: 0 moves; 390 not yet; 400 the delay is
         // over; then every 120 ms.
         const struct {
@@ -175,22 +180,18 @@ TEST_F(MenuDirections, AHeldDirectionRepeatsAfterADelayAtARateAndTheStickNeedsTo
                      {520, MenuRight}, {640, MenuDuck}};
         for (const auto& step : steps) {
             Rec.ClockMs = 5000 + step.Ms;
-            source.Arrow ? DirectionPass({KeyDown}) : DirectionPass({});
+            pass(true);
             EXPECT_EQ(Pointer(), CentreOf(step.At)) << step.Ms << " ms";
         }
-        Rec.PadDown[PadDown] = false;
-        Rec.StickY = 0;
-        DirectionPass({});   // let go: the next press moves at once
-        Rec.PadDown[PadDown] = source.Pad;
-        Rec.StickY = source.StickY;
+        pass(false);   // let go: the next press moves at once
         Rec.ClockMs += 1;
-        source.Arrow ? DirectionPass({KeyDown}) : DirectionPass({});
+        pass(true);
         EXPECT_EQ(Pointer(), CentreOf(MenuJump));
     }
     // Inside the dead zone, or pushed more sideways than down: no down.
     Directional = DirectionalState{};
     const Spot forward = CentreOf(MenuForward);
-    PointAt(forward.x, forward.y);
+    PointAt(forward);
     Rec.StickY = PadStickRange / 2;
     DirectionPass({});
     EXPECT_EQ(Pointer(), forward);
