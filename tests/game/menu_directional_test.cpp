@@ -219,11 +219,11 @@ protected:
     }
     // Control's page with the sub column slid away and the pointer on Forward.
     void OpenControlsOnForward() {
-        Press(Hotkey(MenuOptions));           // Options
-        Press(KeyUp);          // first item: Control, home column
-        Press(KeyReturn);      // a click on Control
+        Press(Hotkey(MenuOptions));
+        Press(KeyUp);       // first item: Control, home column
+        Press(KeyReturn);   // a click on Control
         ASSERT_EQ(Menu.MenuSelect, MenuControl);
-        Frames(32);            // the column slides; the pointer now rests on Forward
+        Frames(32);         // the column slides; the pointer now rests on Forward
         ASSERT_EQ(Pointer(), CentreOf(MenuForward));
     }
     std::string Stored(const char* key) { return StoredText("Controls", key); }
