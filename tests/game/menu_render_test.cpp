@@ -51,33 +51,27 @@ struct Pieces {
                 B(divider, Layout.LowerDividerX, Layout.LowerDividerY, 140)};
     }
     Lines Options() const { return Backdrop(PageOptionsDe, PageOptionsEn); }
-    // lit: 0..4 for New Game .. Quit, -1 none
-    Lines MainRow(int lit) const {
-        return {B(Label(LabelNewGame), Layout.NewGameBox, Lit(lit == 0)),
-                B(Label(LabelLoadGame), Layout.LoadGameBox, Lit(lit == 1)),
-                B(Label(LabelOptions), Layout.OptionsBox, Lit(lit == 2)),
-                B(Label(LabelCredits), Layout.CreditsBox, Lit(lit == 3)),
-                B(Label(LabelQuit), Layout.QuitBox, Lit(lit == 4))};
+    // The items leading to these states, the lit-th of them lit (-1 none), in
+    // their boxes or, given x, in their rows at x.
+    Lines Items(std::initializer_list<int> states, int lit, int x = -1) const {
+        Lines lines;
+        for (int state : states) {
+            const ItemBox& box = Layout.*BoxOf(state);
+            lines.push_back(B(Label(ItemLabel(state)), x < 0 ? box.x : x, box.y, Lit(int(lines.size()) == lit)));
+        }
+        return lines;
     }
-    // The sub column standing at x.
-    Lines SubColumn(int x, int lit) const {
-        return {B(Label(LabelControl), x, Layout.ControlBox.y, Lit(lit == 0)),
-                B(Label(LabelGameplay), x, Layout.GameplayBox.y, Lit(lit == 1)),
-                B(Label(LabelGraphic), x, Layout.GraphicBox.y, Lit(lit == 2)),
-                B(Label(LabelSound), x, Layout.SoundBox.y, Lit(lit == 3))};
+    Lines MainRow(int lit) const { return Items({MenuNewGame, MenuLoadGame, MenuOptions, MenuCredits, MenuQuit}, lit); }
+    Lines SubColumn(int x, int lit) const { return Items({MenuControl, MenuGameplay, MenuGraphic, MenuSound}, lit, x); }
+    Lines Bindings(int lit) const {
+        return Items({MenuForward, MenuBackward, MenuLeft, MenuRight, MenuDuck, MenuJump, MenuJournal, MenuScreenshot},
+                     lit);
     }
     // The default bindings' glyphs.
     Lines Glyphs(int pulsingRow, int pulse) const {
         Lines lines;
         for (int row = 0; row < 8; ++row)
             lines.push_back(B(DefaultGlyph(row), Layout.*GlyphBoxOf(row), row == pulsingRow ? pulse : 255));
-        return lines;
-    }
-    Lines Bindings(int litRow) const {
-        Lines lines;
-        for (int row = 0; row < 8; ++row)
-            lines.push_back(
-                B(Label(ItemLabel(MenuForward + row)), Layout.*BoxOf(MenuForward + row), Lit(row == litRow)));
         return lines;
     }
 };
