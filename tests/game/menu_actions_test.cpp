@@ -7,6 +7,14 @@ namespace {
 
 class MenuActions : public GameTest {};
 
+// One frame on a page with the button held on an item.
+void ClickInAFrame(int page, const ItemBox& box) {
+    ShowPage(page);
+    PointAtItem(box);
+    HoldLeftButton(true);
+    Frame();
+}
+
 // [SECTION] Language
 
 TEST_F(MenuActions, ChoosingALanguageWritesItEveryTime) {
@@ -31,11 +39,7 @@ TEST_F(MenuActions, LanguageChangesInMemoryWhenTheFileCannotBeWritten) {
 
 TEST_F(MenuActions, ClickingAnotherLanguageEndsOnTheLanguagePageInIt) {
     UseScreen(800, 600);
-    ShowPage(MenuLanguage);
-    PointAtItem(Layout.EnglishBox);
-    HoldLeftButton(true);
-    Frame();
-    HoldLeftButton(false);
+    ClickInAFrame(MenuLanguage, Layout.EnglishBox);
     EXPECT_EQ(Menu.MenuSelect, MenuLanguage);
     EXPECT_EQ(Cfg.settings.language, "English");
     EXPECT_NE(ReadSettingsFile().find("settings.language = English"), std::string::npos);
@@ -73,12 +77,8 @@ TEST_F(MenuActions, SizeWidthAndHeightAreComparedTogether) {
 
 TEST_F(MenuActions, ClickOnASizeTheDisplayLacksStillRestarts) {
     UseScreen(800, 600);
-    PlaceSubColumn(ShiftedColumnX());
     Rec.Modes = {ModeOf(OfferedSizes[0])};   // 1280x720 is not offered, so not drawn
-    Menu.MenuSelect = MenuResolution;
-    PointAtItem(Layout.Res1280Box);
-    HoldLeftButton(true);
-    Frame();
+    ClickInAFrame(MenuResolution, Layout.Res1280Box);
     EXPECT_EQ(App.RestartRequested, 1);
     EXPECT_EQ(App.NewScreenWidth, 1280);
     EXPECT_EQ(App.NewScreenHeight, 720);
@@ -86,11 +86,8 @@ TEST_F(MenuActions, ClickOnASizeTheDisplayLacksStillRestarts) {
 
 TEST_F(MenuActions, ClickOnTheCurrentSizeStaysOnTheResolutionPage) {
     UseScreen(800, 600);
-    ShowPage(MenuResolution);
-    PointAtItem(Layout.Res800Box);
-    HoldLeftButton(true);
     const std::string before = ReadSettingsFile();
-    Frame();
+    ClickInAFrame(MenuResolution, Layout.Res800Box);
     EXPECT_EQ(Menu.MenuSelect, MenuResolution);
     EXPECT_EQ(App.RestartRequested, 0);
     EXPECT_EQ(ReadSettingsFile(), before);

@@ -17,6 +17,8 @@ Spot CentreOf(int target) {
     return {box.x + 75, box.y + 10};
 }
 Spot Pointer() { return {Rec.MouseX, Rec.MouseY}; }
+using ::PointAt;
+void PointAt(Spot spot) { PointAt(spot.x, spot.y); }
 
 constexpr int Stays = -1;
 constexpr int NG = MenuNewGame, LG = MenuLoadGame, Opt = MenuOptions, Cred = MenuCredits, Quit = MenuQuit,
@@ -26,73 +28,65 @@ constexpr int NG = MenuNewGame, LG = MenuLoadGame, Opt = MenuOptions, Cred = Men
 struct Moves {
     int From, Up, Down, Left, Right;
 };
-struct PageMoves {
+using Rows = std::vector<Moves>;
+Rows operator+(Rows rows, const Rows& more) {
+    rows.insert(rows.end(), more.begin(), more.end());
+    return rows;
+}
+
+// The main row: Up from New Game and Load Game leads to `leftUp`, from
+// Options to `optionsUp`, from Credits and Quit to `rightUp`.
+Rows MainRow(int optionsUp, int rightUp, int leftUp = Snd) {
+    return {{NG, leftUp, Stays, Stays, LG}, {LG, leftUp, Stays, NG, Opt}, {Opt, optionsUp, Stays, LG, Cred},
+            {Cred, rightUp, Stays, Opt, Quit}, {Quit, rightUp, Stays, Cred, Stays}};
+}
+// The sub column slid over: Right from each item, Down from Sound.
+Rows SubColumn(int ctlRight, int gplRight, int gfxRight, int sndRight, int sndDown = LG) {
+    return {{Ctl, Stays, Gpl, Stays, ctlRight}, {Gpl, Ctl, Gfx, Stays, gplRight},
+            {Gfx, Gpl, Snd, Stays, gfxRight}, {Snd, Gfx, sndDown, Stays, sndRight}};
+}
+
+// Every item each page can be clicked on and draws.
+const struct {
     std::vector<int> Pages;
-    std::vector<Moves> Rows;   // every item the page can be clicked on and draws
-};
-
-// The main row's own moves, the same on every page.
-const Moves RowNG{NG, Snd, Stays, Stays, LG}, RowLG{LG, Snd, Stays, NG, Opt},
-    RowCred{Cred, Snd, Stays, Opt, Quit}, RowQuit{Quit, Snd, Stays, Cred, Stays};
-
-const PageMoves AllPageMoves[] = {
+    Rows Items;
+} AllPageMoves[] = {
     // The main-row pages draw no sub column; it takes no direction there.
-    {{MenuMain, MenuNewGame, MenuLoadGame, MenuCredits, MenuQuit},
-     {{NG, Stays, Stays, Stays, LG}, {LG, Stays, Stays, NG, Opt}, {Opt, Stays, Stays, LG, Cred},
-      {Cred, Stays, Stays, Opt, Quit}, {Quit, Stays, Stays, Cred, Stays}}},
+    {{MenuMain, MenuNewGame, MenuLoadGame, MenuCredits, MenuQuit}, MainRow(Stays, Stays, Stays)},
     // Options: the sub column in its home column, straight above Options.
-    {{MenuOptions},
-     {RowNG, RowLG, {Opt, Snd, Stays, LG, Cred}, RowCred, RowQuit, {Ctl, Stays, Gpl, Stays, Stays},
-      {Gpl, Ctl, Gfx, Stays, Stays}, {Gfx, Gpl, Snd, Stays, Stays}, {Snd, Gfx, Opt, Stays, Stays}}},
+    {{MenuOptions}, MainRow(Snd, Snd) + SubColumn(Stays, Stays, Stays, Stays, Opt)},
     {{MenuControl},
-     {RowNG, RowLG, {Opt, MenuScreenshot, Stays, LG, Cred}, {Cred, MenuScreenshot, Stays, Opt, Quit},
-      {Quit, MenuScreenshot, Stays, Cred, Stays},
-      {Ctl, Stays, Gpl, Stays, MenuForward}, {Gpl, Ctl, Gfx, Stays, MenuBackward},
-      {Gfx, Gpl, Snd, Stays, MenuLeft}, {Snd, Gfx, LG, Stays, MenuRight},
-      {MenuForward, Stays, MenuBackward, Ctl, Stays}, {MenuBackward, MenuForward, MenuLeft, Gpl, Stays},
-      {MenuLeft, MenuBackward, MenuRight, Gfx, Stays}, {MenuRight, MenuLeft, MenuDuck, Snd, Stays},
-      {MenuDuck, MenuRight, MenuJump, Snd, Stays}, {MenuJump, MenuDuck, MenuJournal, Stays, Stays},
-      {MenuJournal, MenuJump, MenuScreenshot, Stays, Stays}, {MenuScreenshot, MenuJournal, Opt, Stays, Stays}}},
+     MainRow(MenuScreenshot, MenuScreenshot) + SubColumn(MenuForward, MenuBackward, MenuLeft, MenuRight) +
+         Rows{{MenuForward, Stays, MenuBackward, Ctl, Stays}, {MenuBackward, MenuForward, MenuLeft, Gpl, Stays},
+              {MenuLeft, MenuBackward, MenuRight, Gfx, Stays}, {MenuRight, MenuLeft, MenuDuck, Snd, Stays},
+              {MenuDuck, MenuRight, MenuJump, Snd, Stays}, {MenuJump, MenuDuck, MenuJournal, Stays, Stays},
+              {MenuJournal, MenuJump, MenuScreenshot, Stays, Stays},
+              {MenuScreenshot, MenuJournal, Opt, Stays, Stays}}},
     {{MenuGameplay},
-     {RowNG, RowLG, {Opt, MenuLanguage, Stays, LG, Cred}, {Cred, MenuLanguage, Stays, Opt, Quit},
-      {Quit, MenuLanguage, Stays, Cred, Stays}, {Ctl, Stays, Gpl, Stays, MenuLanguage},
-      {Gpl, Ctl, Gfx, Stays, MenuLanguage}, {Gfx, Gpl, Snd, Stays, MenuLanguage}, {Snd, Gfx, LG, Stays, Stays},
-      {MenuLanguage, Ctl, Opt, Gpl, Stays}}},
+     MainRow(MenuLanguage, MenuLanguage) + SubColumn(MenuLanguage, MenuLanguage, MenuLanguage, Stays) +
+         Rows{{MenuLanguage, Ctl, Opt, Gpl, Stays}}},
     {{MenuLanguage},
-     {RowNG, RowLG, {Opt, Snd, Stays, LG, Cred}, {Cred, MenuEnglish, Stays, Opt, Quit},
-      {Quit, MenuEnglish, Stays, Cred, Stays}, {Ctl, Stays, Gpl, Stays, MenuGerman},
-      {Gpl, Ctl, Gfx, Stays, MenuGerman}, {Gfx, Gpl, Snd, Stays, MenuEnglish}, {Snd, Gfx, LG, Stays, MenuEnglish},
-      {MenuGerman, Ctl, MenuEnglish, Gpl, Stays}, {MenuEnglish, MenuGerman, Cred, Gfx, Stays}}},
+     MainRow(Snd, MenuEnglish) + SubColumn(MenuGerman, MenuGerman, MenuEnglish, MenuEnglish) +
+         Rows{{MenuGerman, Ctl, MenuEnglish, Gpl, Stays}, {MenuEnglish, MenuGerman, Cred, Gfx, Stays}}},
     {{MenuGraphic},
-     {RowNG, RowLG, {Opt, MenuResolution, Stays, LG, Cred}, {Cred, MenuResolution, Stays, Opt, Quit},
-      {Quit, MenuResolution, Stays, Cred, Stays}, {Ctl, Stays, Gpl, Stays, Stays},
-      {Gpl, Ctl, Gfx, Stays, MenuResolution}, {Gfx, Gpl, Snd, Stays, MenuResolution},
-      {Snd, Gfx, LG, Stays, MenuResolution}, {MenuResolution, Gpl, Opt, Gfx, Stays}}},
+     MainRow(MenuResolution, MenuResolution) + SubColumn(Stays, MenuResolution, MenuResolution, MenuResolution) +
+         Rows{{MenuResolution, Gpl, Opt, Gfx, Stays}}},
     {{MenuResolution},
-     {RowNG, RowLG, {Opt, MenuRes1280x720, Stays, LG, Cred}, {Cred, MenuRes1280x720, Stays, Opt, Quit},
-      {Quit, MenuRes1280x720, Stays, Cred, Stays}, {Ctl, Stays, Gpl, Stays, Stays},
-      {Gpl, Ctl, Gfx, Stays, MenuRes800x600}, {Gfx, Gpl, Snd, Stays, MenuRes800x600},
-      {Snd, Gfx, LG, Stays, MenuRes1024x768}, {MenuRes800x600, Gpl, MenuRes1024x768, Gfx, Stays},
-      {MenuRes1024x768, MenuRes800x600, MenuRes1280x720, Snd, Stays},
-      {MenuRes1280x720, MenuRes1024x768, Cred, Snd, Stays}}},
-    {{MenuSound},
-     {RowNG, RowLG, {Opt, MenuMusic, Stays, LG, Cred}, {Cred, MenuMusic, Stays, Opt, Quit},
-      {Quit, MenuMusic, Stays, Cred, Stays}, {Ctl, Stays, Gpl, Stays, Stays}, {Gpl, Ctl, Gfx, Stays, Stays},
-      {Gfx, Gpl, Snd, Stays, MenuMusic}, {Snd, Gfx, LG, Stays, MenuMusic}, {MenuMusic, Gfx, Opt, Snd, Stays}}},
+     MainRow(MenuRes1280x720, MenuRes1280x720) + SubColumn(Stays, MenuRes800x600, MenuRes800x600, MenuRes1024x768) +
+         Rows{{MenuRes800x600, Gpl, MenuRes1024x768, Gfx, Stays},
+              {MenuRes1024x768, MenuRes800x600, MenuRes1280x720, Snd, Stays},
+              {MenuRes1280x720, MenuRes1024x768, Cred, Snd, Stays}}},
+    {{MenuSound}, MainRow(MenuMusic, MenuMusic) + SubColumn(Stays, Stays, MenuMusic, MenuMusic) +
+                      Rows{{MenuMusic, Gfx, Opt, Snd, Stays}}},
     {{MenuMusic},
-     {RowNG, RowLG, {Opt, MenuMusicOff, Stays, LG, Cred}, {Cred, MenuMusicOff, Stays, Opt, Quit},
-      {Quit, MenuMusicOff, Stays, Cred, Stays}, {Ctl, Stays, Gpl, Stays, Stays},
-      {Gpl, Ctl, Gfx, Stays, Stays}, {Gfx, Gpl, Snd, Stays, MenuMusicOn}, {Snd, Gfx, LG, Stays, MenuMusicOn},
-      {MenuMusicOn, Gfx, MenuMusicOff, Snd, Stays}, {MenuMusicOff, MenuMusicOn, Cred, Snd, Stays}}},
+     MainRow(MenuMusicOff, MenuMusicOff) + SubColumn(Stays, Stays, MenuMusicOn, MenuMusicOn) +
+         Rows{{MenuMusicOn, Gfx, MenuMusicOff, Snd, Stays}, {MenuMusicOff, MenuMusicOn, Cred, Snd, Stays}}},
 };
 
-const int Sizes[3][2] = {{800, 600}, {1024, 768}, {1280, 720}};
-
-// A page opened afresh at a size, the sub column where that page keeps it.
-void OpenPage(int page, int width, int height) {
-    ResetRecording();
+// A page opened afresh, the sub column where that page keeps it.
+void OpenPage(int page) {
+    Rec.Calls.clear();
     Directional = DirectionalState{};
-    UseScreen(width, height);
     ShowPage(page);
 }
 
@@ -110,20 +104,19 @@ void DirectionPass(std::initializer_list<int> held) {
 
 TEST_F(MenuDirections, EachDirectionLeadsToItsNeighbourOnEveryPageAtEverySize) {
     const int keys[4] = {KeyUp, KeyDown, KeyLeft, KeyRight};
-    const char* names[4] = {"up", "down", "left", "right"};
-    for (const auto& size : Sizes) {
-        for (const PageMoves& group : AllPageMoves) {
+    for (const OfferedSize& size : OfferedSizes) {
+        UseScreen(size.Width, size.Height);
+        for (const auto& group : AllPageMoves) {
             for (int page : group.Pages) {
-                for (const Moves& row : group.Rows) {
+                for (const Moves& row : group.Items) {
                     const int expected[4] = {row.Up, row.Down, row.Left, row.Right};
                     for (int d = 0; d < 4; ++d) {
-                        OpenPage(page, size[0], size[1]);
+                        OpenPage(page);
                         const Spot from = CentreOf(row.From);
-                        PointAt(from.x, from.y);
+                        PointAt(from);
                         DirectionPass({keys[d]});
-                        const Spot want = expected[d] == Stays ? from : CentreOf(expected[d]);
-                        EXPECT_EQ(Pointer(), want) << size[0] << "x" << size[1] << " page " << page << " from "
-                                                   << row.From << " " << names[d] << " to " << expected[d];
+                        EXPECT_EQ(Pointer(), expected[d] == Stays ? from : CentreOf(expected[d]))
+                            << size.Width << " page " << page << " from " << row.From << " key " << keys[d];
                         EXPECT_EQ(Menu.MenuSelect, page) << "a direction only moves the pointer";
                     }
                 }
@@ -140,9 +133,10 @@ TEST_F(MenuDirections, TheFirstDirectionOffAnyItemGoesToThePagesFirstItem) {
         {MenuGameplay, MenuLanguage}, {MenuLanguage, MenuGerman}, {MenuGraphic, MenuResolution},
         {MenuResolution, MenuRes800x600}, {MenuSound, MenuMusic}, {MenuMusic, MenuMusicOn},
     };
+    UseScreen(1024, 768);
     for (const auto& c : cases) {
         for (int key : {KeyUp, KeyRight}) {
-            OpenPage(c.Page, 1024, 768);
+            OpenPage(c.Page);
             PointAt(1000, 10);   // on nothing
             DirectionPass({key});
             EXPECT_EQ(Pointer(), CentreOf(c.First)) << "page " << c.Page;
@@ -150,7 +144,8 @@ TEST_F(MenuDirections, TheFirstDirectionOffAnyItemGoesToThePagesFirstItem) {
     }
     // On the main page the Control box takes clicks but is not drawn: a
     // pointer resting there rests on no item.
-    OpenPage(MenuMain, 800, 600);
+    UseScreen(800, 600);
+    OpenPage(MenuMain);
     PointAtItem(Layout.ControlBox);
     DirectionPass({KeyDown});
     EXPECT_EQ(Pointer(), CentreOf(NG));
@@ -169,10 +164,13 @@ TEST_F(MenuDirections, AHeldDirectionRepeatsAfterADelayAtARateAndTheStickNeedsTo
     for (const Source& source : sources) {
         Directional = DirectionalState{};
         Rec.PadPlugged = true;
-        Rec.PadDown[PadDown] = source.Pad;
-        Rec.StickY = source.StickY;
-        const Spot forward = CentreOf(MenuForward);
-        PointAt(forward.x, forward.y);
+        // One pass with the source pushing down, or let go.
+        const auto pass = [&](bool down) {
+            Rec.PadDown[PadDown] = down && source.Pad;
+            Rec.StickY = down ? source.StickY : 0;
+            down && source.Arrow ? DirectionPass({KeyDown}) : DirectionPass({});
+        };
+        PointAt(CentreOf(MenuForward));
         // Times after the first press: 0 moves; 390 not yet; 400 the delay is
         // over; then every 120 ms.
         const struct {
@@ -182,22 +180,18 @@ TEST_F(MenuDirections, AHeldDirectionRepeatsAfterADelayAtARateAndTheStickNeedsTo
                      {520, MenuRight}, {640, MenuDuck}};
         for (const auto& step : steps) {
             Rec.ClockMs = 5000 + step.Ms;
-            source.Arrow ? DirectionPass({KeyDown}) : DirectionPass({});
+            pass(true);
             EXPECT_EQ(Pointer(), CentreOf(step.At)) << step.Ms << " ms";
         }
-        Rec.PadDown[PadDown] = false;
-        Rec.StickY = 0;
-        DirectionPass({});   // let go: the next press moves at once
-        Rec.PadDown[PadDown] = source.Pad;
-        Rec.StickY = source.StickY;
+        pass(false);   // let go: the next press moves at once
         Rec.ClockMs += 1;
-        source.Arrow ? DirectionPass({KeyDown}) : DirectionPass({});
+        pass(true);
         EXPECT_EQ(Pointer(), CentreOf(MenuJump));
     }
     // Inside the dead zone, or pushed more sideways than down: no down.
     Directional = DirectionalState{};
     const Spot forward = CentreOf(MenuForward);
-    PointAt(forward.x, forward.y);
+    PointAt(forward);
     Rec.StickY = PadStickRange / 2;
     DirectionPass({});
     EXPECT_EQ(Pointer(), forward);
@@ -225,11 +219,11 @@ protected:
     }
     // Control's page with the sub column slid away and the pointer on Forward.
     void OpenControlsOnForward() {
-        Press(KeyO);           // Options
-        Press(KeyUp);          // first item: Control, home column
-        Press(KeyReturn);      // a click on Control
+        Press(Hotkey(MenuOptions));
+        Press(KeyUp);       // first item: Control, home column
+        Press(KeyReturn);   // a click on Control
         ASSERT_EQ(Menu.MenuSelect, MenuControl);
-        Frames(32);            // the column slides; the pointer now rests on Forward
+        Frames(32);         // the column slides; the pointer now rests on Forward
         ASSERT_EQ(Pointer(), CentreOf(MenuForward));
     }
     std::string Stored(const char* key) { return StoredText("Controls", key); }
@@ -282,7 +276,7 @@ TEST_F(MenuSelectByDirections, OnACapturePageArrowsMoveNothingAndReturnIsBound) 
 }
 
 TEST_F(MenuSelectByDirections, TheSouthButtonHeldIsTheHeldMouseButtonAndSlidesIntoCapture) {
-    Press(KeyO);
+    Press(Hotkey(MenuOptions));
     Press(KeyUp);   // Control, home column
     Rec.PadPlugged = true;
     Rec.PadDown[PadSouth] = true;
@@ -326,7 +320,7 @@ TEST_F(MenuSelectByDirections, TheEastButtonIsEscapeAndAPulledOutPadLeavesNothin
 // A pad lying on the table, its stick a little off centre: the frames it
 // leaves behind are the same, so a frame left unchanged stays unchanged.
 TEST_F(MenuSelectByDirections, APadAtRestChangesNoFrame) {
-    Press(KeyO);
+    Press(Hotkey(MenuOptions));
     Frames(60);
     Rec.PadPlugged = true;
     Rec.StickX = 2500;

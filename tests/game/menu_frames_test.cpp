@@ -15,10 +15,10 @@ bool FrameDraws(int frame, const std::string& line) {
 
 TEST_F(MenuFrames, KeysLetGoTogetherOnTheMainPage) {
     Boot();
-    Release({KeyN, KeyO});
+    Release({Hotkey(MenuNewGame), Hotkey(MenuOptions)});
     EXPECT_EQ(Menu.MenuSelect, MenuOptions);
     Release({KeyEscape});
-    Release({KeyEscape, KeyN});
+    Release({KeyEscape, Hotkey(MenuNewGame)});
     EXPECT_EQ(App.QuitRequested, 1);
     EXPECT_EQ(Menu.MenuSelect, MenuNewGame);
 }
@@ -37,9 +37,7 @@ TEST_F(MenuFrames, RebindingForwardByClicksAndAKeyShowsTheKeyNextFrame) {
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
     EXPECT_NE(ReadSettingsFile().find("Forward = K"), std::string::npos);
     // The key cap K, drawn in Forward's row.
-    const ItemBox& glyph = Layout.ForwardGlyphBox;
-    const std::string drawnK = "DrawBlended " + std::to_string(TextLabelBlend(TextCapitalFirst + ('K' - 'A'))) + " " +
-                               std::to_string(glyph.x) + " " + std::to_string(glyph.y) + " 255";
+    const std::string drawnK = Blended(TextLabelBlend(TextCapitalFirst + ('K' - 'A')), Layout.ForwardGlyphBox, 255);
     EXPECT_FALSE(FrameDraws(captureFrame, drawnK));
     Frame();
     EXPECT_TRUE(FrameDraws(captureFrame + 1, drawnK)) << "K in Forward's row";
@@ -71,11 +69,10 @@ TEST_F(MenuFrames, StartingOnTheResolutionPageDrawsItCompleteInTheFirstFrame) {
     PointAt(1000, 10);
     Frame();
     EXPECT_EQ(Menu.MenuSelect, MenuResolution);
-    const std::string graphicLit = "DrawBlended " + std::to_string(BlendLabelDeFirst + LabelGraphic) + " " +
-                                   std::to_string(ShiftedColumnX()) + " " + std::to_string(Layout.GraphicBox.y) + " 255";
-    EXPECT_TRUE(FrameDraws(0, graphicLit)) << "Graphic lit in the shifted column";
-    EXPECT_TRUE(FrameDraws(0, "DrawBlended 54 437 280 255")) << "Resolution";
-    EXPECT_TRUE(FrameDraws(0, "DrawBlended 56 597 310 255")) << "1024x768 lit";
+    EXPECT_TRUE(FrameDraws(0, Blended(BlendLabelDeFirst + LabelGraphic, ShiftedColumnX(), Layout.GraphicBox.y, 255)))
+        << "Graphic lit in the shifted column";
+    EXPECT_TRUE(FrameDraws(0, Blended(BlendLabelDeFirst + LabelResolution, 437, 280, 255))) << "Resolution";
+    EXPECT_TRUE(FrameDraws(0, Blended(BlendLabelDeFirst + LabelRes1024, 597, 310, 255))) << "1024x768 lit";
 }
 
 }  // namespace

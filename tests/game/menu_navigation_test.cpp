@@ -1,70 +1,42 @@
 // menu_navigation_test.cpp — the hotkeys of every page in both languages,
 // the Options delay and the order in which released keys decide.
-#include <cctype>
 #include <map>
 #include <set>
-#include <sstream>
 
-#include "assets/menu_words.h"
 #include "menu_test_support.h"
 
 namespace {
 
-// [SECTION] The transition table, as the player reads it
+// [SECTION] The keys each page takes, as the player meets them
 
-// The key of the red letter of the item that leads to `state`, in a
-// language's words.
-int Hotkey(int32_t state, const MenuWords& words = GermanWords) {
-    const char letter = words.Labels[ItemLabel(state)].Hotkey;
-    return letter == 0 ? KeyNone : KeyA + (std::toupper(letter) - 'A');
+// Where Escape leads from each state, the page above it (Quit: it ends the
+// program; NoKeys: an action state, which takes no key at all).
+constexpr int Quit = -1, NoKeys = -2;
+constexpr int EscapeTo[MenuStateCount] = {Quit, 0, 0, 0, 3, 4, 4, 4, 4, 4, 4, 4, 4, 3,
+                                          13, NoKeys, NoKeys, 3, 17, NoKeys, NoKeys, NoKeys, 3, 22,
+                                          NoKeys, NoKeys, 0, 0};
+
+// The page is `above` or lies below it.
+bool Within(int page, int above) {
+    for (int state = page; state >= 0; state = EscapeTo[state])
+        if (state == above) return true;
+    return false;
 }
 
-// The pages a page's hotkeys lead to, each by the red letter of its item in
-// the language shown; "Esc>n" is where Escape leads, "Esc>quit" Escape on
-// the main page.
-struct PageKeys {
-    int State;
-    const char* Keys;
-};
-
-const PageKeys Transitions[] = {
-    {0, "Esc>quit 1 2 3 26 27"},
-    {1, "Esc>0 2 3 26 27"},
-    {2, "Esc>0 1 3 26 27"},
-    {3, "Esc>0 1 2 26 27 4 13 17 22"},   // delay over
-    {4, "Esc>3 1 2 13 17 22 26 27"},
-    {5, "Esc>4"}, {6, "Esc>4"}, {7, "Esc>4"}, {8, "Esc>4"},
-    {9, "Esc>4"}, {10, "Esc>4"}, {11, "Esc>4"}, {12, "Esc>4"},
-    {13, "Esc>3 1 2 4 17 22 26 27"},
-    {14, "Esc>13 1 2 4 17 22 26 27"},
-    {15, ""}, {16, ""},
-    {17, "Esc>3 1 2 4 13 22 26 27"},
-    {18, "Esc>17 1 2 4 13 22 26 27"},
-    {19, ""}, {20, ""}, {21, ""},
-    {22, "Esc>3 1 2 4 13 17 26 27"},
-    {23, "Esc>22 1 2 4 13 17 26 27"},
-    {24, ""}, {25, ""},
-    {26, "Esc>0 1 2 3 27"},
-    {27, "Esc>0 1 2 3 26"},
-};
-
-constexpr int QuitTarget = -1;
-
-// Released key -> target, for one language.
-std::map<int, int> ExpectedKeys(const char* keys, const MenuWords& words) {
-    std::map<int, int> expected;
-    std::istringstream in(keys);
-    std::string pair;
-    while (in >> pair) {
-        if (pair.rfind("Esc>", 0) == 0) {
-            expected[KeyEscape] = pair == "Esc>quit" ? QuitTarget : std::stoi(pair.substr(4));
-            continue;
-        }
-        const int target = std::stoi(pair);
-        EXPECT_NE(Hotkey(target, words), KeyNone) << "the item of state " << target << " has no red letter";
-        expected[Hotkey(target, words)] = target;
+// Released key -> target on a page: Escape to the page above; a capture page
+// nothing else (its other keys are captured); otherwise every red letter the
+// page shows (the main row's, and the sub column's below Options) except
+// those of the page itself and the pages above it.
+std::map<int, int> ExpectedKeys(int page, const MenuWords& words) {
+    std::map<int, int> keys;
+    if (EscapeTo[page] == NoKeys) return keys;
+    keys[KeyEscape] = EscapeTo[page];
+    if (EscapeTo[page] == MenuControl) return keys;
+    for (int target = MenuNewGame; target < MenuStateCount; ++target) {
+        const bool shown = EscapeTo[target] == MenuMain || Within(page, MenuOptions);
+        if (Hotkey(target, words) != KeyNone && shown && !Within(page, target)) keys[Hotkey(target, words)] = target;
     }
-    return expected;
+    return keys;
 }
 
 // Every key a page could take: Escape and every red letter in both
@@ -83,37 +55,32 @@ class MenuNavigation : public GameTest {};
 
 TEST_F(MenuNavigation, EveryPageTakesExactlyItsKeysInBothLanguages) {
     for (const char* language : {"German", "English"}) {
-        for (const PageKeys& page : Transitions) {
-            const std::map<int, int> expected =
-                ExpectedKeys(page.Keys, language == std::string("German") ? GermanWords : EnglishWords);
+        const MenuWords& words = language == std::string("German") ? GermanWords : EnglishWords;
+        // Options shows Escape and eight red letters besides its own.
+        EXPECT_EQ(ExpectedKeys(MenuOptions, words).size(), 9u) << language;
+        for (int page = 0; page < MenuStateCount; ++page) {
+            const std::map<int, int> expected = ExpectedKeys(page, words);
             for (int key : AllHotKeys()) {
                 ResetRecording();
                 Cfg.settings.language = language;
                 Menu = MenuPageState{};
-                Menu.MenuSelect = page.State;
-                for (int& level : Menu.FadeInLevels) level = 140;
+                Menu.MenuSelect = page;
+                for (int& level : Menu.FadeInLevels) level = 140;   // the Options delay is over
                 App.QuitRequested = 0;
                 NavigateRelease({key});
+                SCOPED_TRACE(std::string(language) + " page " + std::to_string(page) + " key " + std::to_string(key));
                 const auto found = expected.find(key);
-                SCOPED_TRACE(std::string(language) + " page " + std::to_string(page.State) + " key " +
-                             std::to_string(key));
-                if (found == expected.end()) {
-                    EXPECT_EQ(Menu.MenuSelect, page.State);
-                    EXPECT_EQ(App.QuitRequested, 0);
-                } else if (found->second == QuitTarget) {
-                    EXPECT_EQ(Menu.MenuSelect, page.State);
-                    EXPECT_EQ(App.QuitRequested, 1);
-                } else {
-                    EXPECT_EQ(Menu.MenuSelect, found->second);
-                    EXPECT_EQ(App.QuitRequested, 0);
-                }
+                const bool quits = found != expected.end() && found->second == Quit;
+                EXPECT_EQ(Menu.MenuSelect, found == expected.end() || quits ? page : found->second);
+                EXPECT_EQ(App.QuitRequested, quits ? 1 : 0);
             }
         }
     }
 }
 
 TEST_F(MenuNavigation, ActionStatesAndReservedStatesAskAboutNoKey) {
-    for (int state : {15, 16, 19, 20, 21, 24, 25}) {
+    for (int state = 0; state < MenuStateCount; ++state) {
+        if (MenuStates[state].GermanName != nullptr) continue;   // a page, with a name in the overlay
         ResetRecording();
         Menu.MenuSelect = state;
         NavigateRelease({KeyEscape, Hotkey(MenuNewGame), Hotkey(MenuOptions)});
@@ -167,7 +134,8 @@ TEST_F(MenuNavigation, TheListOfTheFramesFirstStateStaysInForce) {
 
 TEST_F(MenuNavigation, CapturePageLeavesOnlyEscapeToNavigation) {
     Menu.MenuSelect = MenuForward;
-    NavigatePass({Hotkey(MenuNewGame), Hotkey(MenuOptions), Hotkey(MenuControl), Hotkey(MenuQuit, EnglishWords), KeyEscape});
+    NavigatePass({Hotkey(MenuNewGame), Hotkey(MenuOptions), Hotkey(MenuControl), Hotkey(MenuQuit, EnglishWords),
+                  KeyEscape});
     for (const RecordedCall& call : CallsOf("KeyReleased")) EXPECT_EQ(call.Args.at(0), KeyEscape);
     NavigatePass({});
     EXPECT_EQ(Menu.MenuSelect, MenuControl);
@@ -190,28 +158,21 @@ TEST_F(MenuNavigation, ClosedOptionsGateDoesNotAskAboutTheSubColumnKeys) {
     NavigatePass({Hotkey(MenuControl), Hotkey(MenuGameplay), Hotkey(MenuGraphic), Hotkey(MenuSound)});
     std::vector<int64_t> asked;
     for (const RecordedCall& call : CallsOf("KeyReleased")) asked.push_back(call.Args.at(0));
-    EXPECT_EQ(asked, (std::vector<int64_t>{KeyEscape, Hotkey(MenuNewGame), Hotkey(MenuLoadGame), Hotkey(MenuCredits), Hotkey(MenuQuit)}));
+    EXPECT_EQ(asked, (std::vector<int64_t>{KeyEscape, Hotkey(MenuNewGame), Hotkey(MenuLoadGame), Hotkey(MenuCredits),
+                                           Hotkey(MenuQuit)}));
 }
 
 TEST_F(MenuNavigation, FadeInLevelsFillOneAfterAnother) {
-    const int expected[][4] = {
-        {10, 0, 0, 0},       // frame 1
-        {140, 10, 0, 0},     // frame 14: the next starts as its predecessor fills
-        {140, 140, 10, 0},   // frame 27
-        {140, 140, 140, 10}, // frame 40
-        {140, 140, 140, 130},// frame 52
-        {140, 140, 140, 140},// frame 53
-        {140, 140, 140, 140},// frame 60: stays full
-    };
-    const int checkAt[] = {1, 14, 27, 40, 52, 53, 60};
-    int frame = 0, row = 0;
-    for (int at : checkAt) {
-        while (frame < at) {
-            FadeInStep();
-            ++frame;
-        }
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(Menu.FadeInLevels[i], expected[row][i]) << "frame " << at;
-        ++row;
+    // Each level starts as its predecessor fills; they stay full.
+    const struct {
+        int Frame, Levels[4];
+    } rows[] = {{1, {10, 0, 0, 0}},          {14, {140, 10, 0, 0}},      {27, {140, 140, 10, 0}},
+                {40, {140, 140, 140, 10}},   {52, {140, 140, 140, 130}}, {53, {140, 140, 140, 140}},
+                {60, {140, 140, 140, 140}}};
+    int frame = 0;
+    for (const auto& row : rows) {
+        for (; frame < row.Frame; ++frame) FadeInStep();
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(Menu.FadeInLevels[i], row.Levels[i]) << "frame " << row.Frame;
     }
 }
 

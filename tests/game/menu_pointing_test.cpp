@@ -15,7 +15,7 @@ const struct {
               {10, 4}, {11, 4}, {12, 4}, {13, -1}, {14, 13}, {15, 14}, {16, 14}, {17, -1}, {18, 17},
               {19, 18}, {20, 18}, {21, 18}, {22, -1}, {23, 22}, {26, -1}, {27, -1}};
 
-// One pointing pass with the button held (or not) in the middle of a box, or at (x, y).
+// One pointing pass with the button held (or not) at (x, y), or in the middle of a box.
 void PointOnce(int x, int y, bool held) {
     PointAt(x, y);
     HoldLeftButton(held);
@@ -28,22 +28,17 @@ void PointOnce(const ItemBox& box, bool held) { PointOnce(box.x + box.w / 2, box
 
 TEST_F(MenuPointing, EveryBoxFiresOnItsPagesAtEverySize) {
     for (const OfferedSize& size : OfferedSizes) {
+        UseScreen(size.Width, size.Height);
+        PlaceSubColumn(ShiftedColumnX());
         for (const auto& click : Clicks) {
-            UseScreen(size.Width, size.Height);
-            PlaceSubColumn(ShiftedColumnX());
-            const ItemBox box = Layout.*BoxOf(click.Target);
-            SCOPED_TRACE("size " + std::to_string(size.Width) + " target " + std::to_string(click.Target));
             // Off its own page the same place takes nothing.
             const std::vector<int> pages =
                 click.Page < 0 ? std::vector<int>{0, 3, 5, 12, 18, 26} : std::vector<int>{click.Page, 0, 3, 5};
             for (int page : pages) {
-                ResetRecording();
-                UseScreen(size.Width, size.Height);
-                PlaceSubColumn(ShiftedColumnX());
                 Menu.MenuSelect = page;
-                PointOnce(box, true);
+                PointOnce(Layout.*BoxOf(click.Target), true);
                 EXPECT_EQ(Menu.MenuSelect, click.Page < 0 || page == click.Page ? click.Target : page)
-                    << "on page " << page;
+                    << "size " << size.Width << " target " << click.Target << " on page " << page;
             }
         }
     }

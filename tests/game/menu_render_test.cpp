@@ -8,11 +8,7 @@
 
 namespace {
 
-std::string B(int blendable, int x, int y, int alpha) {
-    return "DrawBlended " + std::to_string(blendable) + " " + std::to_string(x) + " " + std::to_string(y) + " " +
-           std::to_string(alpha);
-}
-
+constexpr auto B = [](auto... place) { return Blended(place...); };
 void Add(Lines& lines, const Lines& more) { lines.insert(lines.end(), more.begin(), more.end()); }
 
 int Lit(bool bright) { return bright ? 255 : 140; }
@@ -28,39 +24,48 @@ int Glyph(std::string_view text) {
     return -1;
 }
 
-std::string B(int blendable, const ItemBox& box, int alpha) { return B(blendable, box.x, box.y, alpha); }
-
 // The glyph of a binding's default key (the settings file holds none).
 int DefaultGlyph(int row) { return Glyph(SettingDefaultText(SettingKey(SettingForward + row))); }
 
-// [SECTION] The pages at 800x600, pointer at (790, 10), away from every item
+// [SECTION] The pages, the pointer 10 pixels in from the top right corner, away from every item
 
-// The page's pieces at the places of the layout table of the current size
-// (the backdrops and dividers those of 800x600); the English images in place
-// of the German ones.
+// The index of the current size in OfferedSizes: the backdrops and dividers
+// are drawn from that size's set of images.
+constexpr int Dividers[3] = {BlendDivider800, BlendDivider1024, BlendDivider1280};
+int SizeIndex() {
+    for (int size = 0; size < 3; ++size)
+        if (OfferedSizes[size].Width == Cfg.ScreenW) return size;
+    ADD_FAILURE() << "not an offered size: " << Cfg.ScreenW;
+    return 0;
+}
+
+// The page's pieces at the places of the layout table of the current size;
+// the English images in place of the German ones.
 struct Pieces {
     bool German;
     int Label(MenuLabel label) const { return German ? De(label) : En(label); }
     Lines Backdrop(BackdropPage german, BackdropPage english) const {
-        return {B(BlendBackdropFirst + (German ? german : english), 0, 0, 255),
-                B(BlendDivider800, Layout.UpperDividerX, Layout.UpperDividerY, 140),
-                B(BlendDivider800, Layout.LowerDividerX, Layout.LowerDividerY, 140)};
+        const int divider = Dividers[SizeIndex()];
+        return {B(BlendBackdropFirst + SizeIndex() * BackdropPageCount + (German ? german : english), 0, 0, 255),
+                B(divider, Layout.UpperDividerX, Layout.UpperDividerY, 140),
+                B(divider, Layout.LowerDividerX, Layout.LowerDividerY, 140)};
     }
     Lines Options() const { return Backdrop(PageOptionsDe, PageOptionsEn); }
-    // lit: 0..4 for New Game .. Quit, -1 none
-    Lines MainRow(int lit) const {
-        return {B(Label(LabelNewGame), Layout.NewGameBox, Lit(lit == 0)),
-                B(Label(LabelLoadGame), Layout.LoadGameBox, Lit(lit == 1)),
-                B(Label(LabelOptions), Layout.OptionsBox, Lit(lit == 2)),
-                B(Label(LabelCredits), Layout.CreditsBox, Lit(lit == 3)),
-                B(Label(LabelQuit), Layout.QuitBox, Lit(lit == 4))};
+    // The items leading to these states, the lit-th of them lit (-1 none), in
+    // their boxes or, given x, in their rows at x.
+    Lines Items(std::initializer_list<int> states, int lit, int x = -1) const {
+        Lines lines;
+        for (int state : states) {
+            const ItemBox& box = Layout.*BoxOf(state);
+            lines.push_back(B(Label(ItemLabel(state)), x < 0 ? box.x : x, box.y, Lit(int(lines.size()) == lit)));
+        }
+        return lines;
     }
-    // The sub column standing at x.
-    Lines SubColumn(int x, int lit) const {
-        return {B(Label(LabelControl), x, Layout.ControlBox.y, Lit(lit == 0)),
-                B(Label(LabelGameplay), x, Layout.GameplayBox.y, Lit(lit == 1)),
-                B(Label(LabelGraphic), x, Layout.GraphicBox.y, Lit(lit == 2)),
-                B(Label(LabelSound), x, Layout.SoundBox.y, Lit(lit == 3))};
+    Lines MainRow(int lit) const { return Items({MenuNewGame, MenuLoadGame, MenuOptions, MenuCredits, MenuQuit}, lit); }
+    Lines SubColumn(int x, int lit) const { return Items({MenuControl, MenuGameplay, MenuGraphic, MenuSound}, lit, x); }
+    Lines Bindings(int lit) const {
+        return Items({MenuForward, MenuBackward, MenuLeft, MenuRight, MenuDuck, MenuJump, MenuJournal, MenuScreenshot},
+                     lit);
     }
     // The default bindings' glyphs.
     Lines Glyphs(int pulsingRow, int pulse) const {
@@ -69,17 +74,10 @@ struct Pieces {
             lines.push_back(B(DefaultGlyph(row), Layout.*GlyphBoxOf(row), row == pulsingRow ? pulse : 255));
         return lines;
     }
-    Lines Bindings(int litRow) const {
-        Lines lines;
-        for (int row = 0; row < 8; ++row)
-            lines.push_back(
-                B(Label(ItemLabel(MenuForward + row)), Layout.*BoxOf(MenuForward + row), Lit(row == litRow)));
-        return lines;
-    }
 };
 
 const std::string Begin = "BeginBlending", End = "EndBlending";
-const std::string Pointer = B(BlendPointer, 778, 4, 255);
+std::string PointerDrawn() { return B(BlendPointer, Cfg.ScreenW - 22, 4, 255); }
 
 // Drawn with the layout of the current size filled and the sub column where
 // the page keeps it.
@@ -111,17 +109,14 @@ Lines ExpectedPage(int state, bool german) {
         lines.push_back(End);
         return lines;   // no main row, no pointer
     case 13: optionsPage(1); lines.push_back(B(s.Label(LabelLanguage), Layout.LanguageBox, 140)); break;
-    case 14:
-    case 15:
-    case 16:
+    case 14: case 15: case 16:
         optionsPage(1);
         lines.push_back(B(s.Label(LabelLanguage), Layout.LanguageBox, 255));
         lines.push_back(B(s.Label(LabelGerman), Layout.GermanBox, Lit(state == 14 && german)));
         lines.push_back(B(s.Label(LabelEnglish), Layout.EnglishBox, Lit(state == 14 && !german)));
         break;
     case 17: optionsPage(2); lines.push_back(B(s.Label(LabelResolution), Layout.ResolutionBox, 140)); break;
-    case 18:
-    case 19:
+    case 18: case 19:
         optionsPage(2);
         lines.push_back(B(s.Label(LabelResolution), Layout.ResolutionBox, 255));
         // the three sizes are reported; the labels are the same in both languages
@@ -130,8 +125,7 @@ Lines ExpectedPage(int state, bool german) {
         lines.push_back(B(De(LabelRes1280), Layout.Res1280Box, 140));
         break;
     case 22: optionsPage(3); lines.push_back(B(s.Label(LabelMusic), Layout.MusicBox, 140)); break;
-    case 23:
-    case 24:
+    case 23: case 24:
         optionsPage(3);
         lines.push_back(B(s.Label(LabelMusic), Layout.MusicBox, 255));
         lines.push_back(B(s.Label(LabelOn), Layout.OnBox, 255));   // music is on
@@ -140,7 +134,7 @@ Lines ExpectedPage(int state, bool german) {
     case 26: Add(lines, s.Backdrop(PageCreditsDe, PageCreditsEn)); Add(lines, s.MainRow(3)); break;
     case 27: Add(lines, s.Backdrop(PageQuitDe, PageQuitEn)); Add(lines, s.MainRow(4)); break;
     }
-    lines.push_back(Pointer);
+    lines.push_back(PointerDrawn());
     lines.push_back(End);
     return lines;
 }
@@ -167,7 +161,9 @@ TEST_F(MenuRender, EveryStateDrawsItsPageInOrder) {
     for (bool german : {true, false}) {
         for (int state = 0; state < MenuStateCount; ++state) {
             // Choosing the other language and the other sizes: below; music off: tests/game/music_test.cpp.
-            if (state == (german ? 16 : 15) || state == 20 || state == 21 || state == MenuMusicOff) continue;
+            if (state == (german ? MenuEnglish : MenuGerman) || state == MenuRes1024x768 || state == MenuRes1280x720 ||
+                state == MenuMusicOff)
+                continue;
             Lines drawn = Page(state, german ? "German" : "English");
             const Lines expected = ExpectedPage(state, german);
             if (state == MenuCredits) drawn.resize(std::min(drawn.size(), expected.size()));   // text: below
@@ -179,11 +175,9 @@ TEST_F(MenuRender, EveryStateDrawsItsPageInOrder) {
 TEST_F(MenuRender, CapturePageAsksForTheKeyOfItsBindingAfterTheRun) {
     for (int state = MenuForward; state <= MenuScreenshot; ++state) {
         ResetRecording();
-        Rec.KeyDown[KeyK] = true;
-        PollKeyboard();
+        Snapshot({KeyK});
         Page(state);   // K seen down
-        Rec.KeyDown[KeyK] = false;
-        PollKeyboard();
+        Snapshot({});
         Page(state);
         const std::string settings = ReadSettingsFile();
         EXPECT_NE(settings.find(std::string(SettingName(BindingSetting(state))) + " = K"), std::string::npos)
@@ -208,52 +202,22 @@ TEST_F(MenuRender, CapturePageIgnoresTheHover) {
 }
 
 TEST_F(MenuRender, MusicSettingOutsideZeroAndOneLightsNeither) {
-    Cfg.settings.music = 0;
-    Lines drawn = Page(MenuMusic);
-    EXPECT_EQ(drawn.at(14), B(De(LabelOn), Layout.OnBox, 140));
-    EXPECT_EQ(drawn.at(15), B(De(LabelOff), Layout.OffBox, 255));
-    Cfg.settings.music = 7;
-    drawn = Page(MenuMusic);
-    EXPECT_EQ(drawn.at(14), B(De(LabelOn), Layout.OnBox, 140));
-    EXPECT_EQ(drawn.at(15), B(De(LabelOff), Layout.OffBox, 140));
+    for (int music : {0, 7}) {
+        Cfg.settings.music = music;
+        const Lines drawn = Page(MenuMusic);
+        EXPECT_EQ(drawn.at(14), B(De(LabelOn), Layout.OnBox, 140)) << music;
+        EXPECT_EQ(drawn.at(15), B(De(LabelOff), Layout.OffBox, music == 0 ? 255 : 140)) << music;
+    }
 }
 
 // [SECTION] The three sizes
 
-// What differs between the sizes besides the layout table: the images drawn
-// and the top of the credits text.
-struct SizeImages {
-    int OptionsBackdrop, Divider, CreditsY;
-};
-const SizeImages Images[3] = {
-    {BlendBackdropFirst + PageOptionsDe, BlendDivider800, 180},
-    {BlendBackdropFirst + BackdropPageCount + PageOptionsDe, BlendDivider1024, 220},
-    {BlendBackdropFirst + 2 * BackdropPageCount + PageOptionsDe, BlendDivider1280, 220},
-};
-
 TEST_F(MenuRender, ControlAndCapturePagesAtEverySize) {
-    for (int size = 0; size < 3; ++size) {
-        const OfferedSize& screen = OfferedSizes[size];
-        const SizeImages& images = Images[size];
+    for (const OfferedSize& screen : OfferedSizes) {
         UseScreen(screen.Width, screen.Height);
         PointAt(screen.Width - 10, 10);
-        Lines expected{Begin, B(images.OptionsBackdrop, 0, 0, 255),
-                       B(images.Divider, Layout.UpperDividerX, Layout.UpperDividerY, 140),
-                       B(images.Divider, Layout.LowerDividerX, Layout.LowerDividerY, 140)};
-        Add(expected, Pieces{true}.MainRow(2));
-        Add(expected, Pieces{true}.SubColumn(ShiftedColumnX(), 0));
-        Add(expected, Pieces{true}.Bindings(-1));
-        Add(expected, Pieces{true}.Glyphs(-1, 255));
-        expected.push_back(B(BlendPointer, screen.Width - 22, 4, 255));
-        expected.push_back(End);
-        ShowPage(MenuControl);
-        EXPECT_EQ(DrawnPage(), expected) << screen.Width;
-
-        Menu.MenuSelect = MenuJump;
-        const Lines capture = DrawnPage();
-        ASSERT_EQ(capture.size(), 26u);
-        EXPECT_EQ(capture.at(16), B(BlendPromptChooseKeyDe, Layout.PromptBox, 255)) << screen.Width;
-        EXPECT_EQ(capture.at(17 + 5), B(DefaultGlyph(5), Layout.JumpGlyphBox, 1)) << screen.Width;
+        EXPECT_EQ(Page(MenuControl), ExpectedPage(MenuControl, true)) << screen.Width;
+        EXPECT_EQ(Page(MenuJump), ExpectedPage(MenuJump, true)) << screen.Width;
     }
 }
 
@@ -345,7 +309,7 @@ TEST_F(MenuRender, LanguageChosenMidFrameDrawsTheRestOfThatFrameInIt) {
     EXPECT_EQ(drawn.at(13), B(En(LabelLanguage), Layout.LanguageBox, 255));
     EXPECT_EQ(drawn.at(14), B(En(LabelGerman), Layout.GermanBox, 140));   // neither lit in the action frame
     EXPECT_EQ(drawn.at(15), B(En(LabelEnglish), Layout.EnglishBox, 140));
-    EXPECT_EQ(drawn.at(16), Pointer);
+    EXPECT_EQ(drawn.at(16), PointerDrawn());
     EXPECT_EQ(Menu.MenuSelect, MenuLanguage);
     EXPECT_EQ(Cfg.settings.language, "English");
     // The next frame is wholly English, with English lit.
@@ -372,9 +336,10 @@ TEST_F(MenuRender, SizeActionRunsBeforeThePointer) {
 
 TEST_F(MenuRender, CreditsTextFollowsThePointerAtMeasuredPlaces) {
     Rec.CharWidth = 7;
+    const int creditsTop[3] = {180, 220, 220};
     for (int size = 0; size < 3; ++size) {
         const OfferedSize& screen = OfferedSizes[size];
-        const int half = screen.Width / 2, top = Images[size].CreditsY;
+        const int half = screen.Width / 2, top = creditsTop[size];
         UseScreen(screen.Width, screen.Height);
         for (bool german : {true, false}) {
             const Lines drawn = Page(MenuCredits, german ? "German" : "English");

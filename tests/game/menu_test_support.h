@@ -3,11 +3,13 @@
 // recording platform.
 #pragma once
 
+#include <cctype>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "assets/assets.h"
+#include "assets/menu_words.h"
 #include "core/core.h"
 #include "menu/menu.h"
 #include "recording/harness.h"
@@ -33,16 +35,17 @@ inline std::vector<ScreenModeEntry> EveryOfferedMode() {
     return modes;
 }
 
-// The sub column where a page keeps it: home on the main row's pages and
-// Options, slid over below Options.
-inline bool SubColumnRestsHome(int state) { return state <= MenuOptions || state >= MenuCredits; }
-inline void PlaceSubColumnFor(int state) {
-    PlaceSubColumn(SubColumnRestsHome(state) ? HomeColumnX() : ShiftedColumnX());
-}
-// A page open, its sub column where the page keeps it.
+// A page open, its sub column where the page keeps it: home on the main row's
+// pages and Options, slid over below Options.
 inline void ShowPage(int state) {
     Menu.MenuSelect = state;
-    PlaceSubColumnFor(state);
+    PlaceSubColumn(IsMainRowPage(state) || state == MenuOptions ? HomeColumnX() : ShiftedColumnX());
+}
+// The key of the red letter of the item that leads to a state, in a
+// language's words; KeyNone for an item without one.
+inline int Hotkey(int state, const MenuWords& words = GermanWords) {
+    const char letter = words.Labels[ItemLabel(state)].Hotkey;
+    return letter == 0 ? KeyNone : KeyA + (std::toupper(letter) - 'A');
 }
 
 // The pointer to the middle of an item's box, where a player aims; and a
@@ -89,6 +92,15 @@ inline void NavigatePass(std::initializer_list<int> keys) {
 inline void NavigateRelease(std::initializer_list<int> keys) {
     NavigatePass(keys);
     NavigatePass({});
+}
+
+// An image drawn at (x, y), or at a box's place, as Described gives it.
+inline std::string Blended(int blendable, int x, int y, int alpha) {
+    return "DrawBlended " + std::to_string(blendable) + " " + std::to_string(x) + " " + std::to_string(y) + " " +
+           std::to_string(alpha);
+}
+inline std::string Blended(int blendable, const ItemBox& box, int alpha) {
+    return Blended(blendable, box.x, box.y, alpha);
 }
 
 // Draws the current page once and returns what it drew (blending and text
