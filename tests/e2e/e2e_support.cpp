@@ -144,12 +144,17 @@ bool WaitForPng(const std::string& path, RgbaImage& out, double timeoutSeconds) 
     return WaitForFile(path, timeoutSeconds) && DecodePngFile(path, out);
 }
 
-RgbaImage ReferencePicture(int w, int h, const std::string& page) {
+RgbaImage ReferencePicture(int w, int h, const std::string& page, const std::string& language) {
     RgbaImage image;
-    DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_" + std::to_string(w) + "x" +
-                      std::to_string(h) + "_" + page + ".png",
+    DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/" + language + "_" + std::to_string(w) +
+                      "x" + std::to_string(h) + "_" + page + ".png",
                   image);
     return image;
+}
+
+bool TakeScreenshot(const std::string& dir, int n, RgbaImage& out) {
+    Key("F12");
+    return WaitForPng(dir + "/Screenshot_" + std::to_string(n) + ".png", out);
 }
 
 // Read from the root window where the window is, cut to the screen: a window
@@ -311,8 +316,14 @@ std::vector<std::string> PinnedFontSettings(const std::string& dir) {
     return {"settings.font = DejaVu Sans", "settings.fontsize = 11", "settings.fontstyle = Normal"};
 }
 
-std::string MenuFolder(const std::string& name, std::vector<std::string> lines) {
+std::string SettingsFolder(const std::string& name, const std::vector<std::string>& lines) {
     const std::string dir = MakeWorkDir(name);
+    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    return dir;
+}
+
+std::string MenuFolder(const std::string& name, std::vector<std::string> lines) {
+    const std::string dir = SettingsFolder(name, lines);
     for (const auto& l : PinnedFontSettings(dir)) lines.push_back(l);
     WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
     return dir;
@@ -430,20 +441,20 @@ std::string WaitForWindow(double timeoutSeconds, pid_t pid) {
 }
 
 int WaitExit(Program& p, double timeoutSeconds) {
-    if (p.Pid <= 0) return -1;
-    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    while (std::chrono::steady_clock::now() < end) {
-        int status = 0;
-        pid_t r = waitpid(p.Pid, &status, WNOHANG);
-        if (r == p.Pid) {
-            p.Pid = -1;
-            if (WIFEXITED(status)) return WEXITSTATUS(status);
-            return -2;
-        }
-        Sleep(0.05);
+    int status = 0;
+    if (p.Pid <= 0 || !WaitUntil([&] { return waitpid(p.Pid, &status, WNOHANG) == p.Pid; }, timeoutSeconds)) {
+        Kill(p);
+        return -1;
     }
-    Kill(p);
-    return -1;
+    p.Pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+}
+
+int EscapeToTheEnd(Program& p, int pagesAbove) {
+    for (int i = 0; i < pagesAbove; ++i)
+        if (!Press("Escape")) return -3;
+    Key("Escape");
+    return WaitExit(p);
 }
 
 bool IsRunning(const Program& p) {
@@ -470,9 +481,7 @@ void Sleep(double seconds) {
 // [SECTION] Asking the window manager
 
 int VisibleGameWindows() {
-    const std::string ids = Run("xdotool search --onlyvisible --name '^Veldrune$' 2>/dev/null");
-    if (ids.empty()) return 0;
-    return 1 + int(std::count(ids.begin(), ids.end(), '\n'));
+    return std::atoi(Run("xdotool search --onlyvisible --name '^Veldrune$' 2>/dev/null | wc -l").c_str());
 }
 
 std::pair<int, int> WindowPlace(const std::string& id) {
@@ -540,20 +549,21 @@ bool PressUntilAnswered(const std::string& keysym) {
 
 const std::string& InputWindow() { return Harness.Window; }
 
+// An ended child not yet waited for (state Z in its stat) is not counted.
 std::vector<pid_t> ProcessesOf(const std::string& binary) {
     std::vector<pid_t> pids;
     std::error_code ec;
-    std::string want = fs::weakly_canonical(binary, ec).string();
+    const fs::path want = fs::weakly_canonical(binary, ec);
     for (const auto& entry : fs::directory_iterator("/proc", ec)) {
-        std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::error_code e2;
-        std::string exe = fs::read_symlink(entry.path() / "exe", e2).string();
-        if (e2) continue;
-        std::string stat = ReadFile(entry.path().string() + "/stat");
-        auto close = stat.rfind(')');
-        if (close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z') continue;
-        if (exe == want) pids.push_back(static_cast<pid_t>(std::stol(name)));
+        const std::string name = entry.path().filename().string();
+        std::error_code unreadable;
+        if (name.find_first_not_of("0123456789") != std::string::npos ||
+            fs::read_symlink(entry.path() / "exe", unreadable) != want || unreadable)
+            continue;
+        const std::string stat = ReadFile(entry.path().string() + "/stat");
+        const auto close = stat.rfind(')');
+        if (close == std::string::npos || close + 2 >= stat.size() || stat[close + 2] != 'Z')
+            pids.push_back(pid_t(std::stol(name)));
     }
     return pids;
 }

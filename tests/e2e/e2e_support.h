@@ -66,8 +66,10 @@ bool FileHasLine(const std::string& path, const std::string& line);
 bool WaitForFileLine(const std::string& path, const std::string& line, double timeoutSeconds = 20);
 // Waits for the PNG the program writes at `path` (a screenshot) and decodes it.
 bool WaitForPng(const std::string& path, RgbaImage& out, double timeoutSeconds = 20);
-// The reference picture tests/e2e/reference/English_WxH_page.png (empty when absent).
-RgbaImage ReferencePicture(int w, int h, const std::string& page);
+// The reference picture tests/e2e/reference/<language>_WxH_page.png (empty when absent).
+RgbaImage ReferencePicture(int w, int h, const std::string& page, const std::string& language = "English");
+// Presses the screenshot key (F12) and decodes the Screenshot_<n>.png it writes in `dir`.
+bool TakeScreenshot(const std::string& dir, int n, RgbaImage& out);
 
 // The window's pixels as the X server holds them; false while the window is
 // not mapped or not wholly on the screen (X reads back nothing else).
@@ -114,8 +116,9 @@ using ::SettingsText;   // settings_lines.h
 // Pins the menu fonts: copies a DejaVu face into dir/Media/Fonts and returns
 // the settings lines that select it.
 std::vector<std::string> PinnedFontSettings(const std::string& dir);
-// A fresh folder MakeWorkDir(name) whose settings file holds `lines` and the
-// pinned font's, for Start (tools/menu_folder.sh's twin).
+// A fresh folder MakeWorkDir(name) whose settings file holds `lines` (as
+// SettingsFolder) and the pinned font's, for Start (tools/menu_folder.sh's twin).
+std::string SettingsFolder(const std::string& name, const std::vector<std::string>& lines);
 std::string MenuFolder(const std::string& name, std::vector<std::string> lines);
 
 // A started program; one still running when its test ends (a failed
@@ -139,6 +142,10 @@ std::string WaitForWindow(double timeoutSeconds = 20, pid_t pid = -1);
 // Waits for the process to end; returns its exit code, or -1 on timeout
 // (the process is then killed), -2 when it died from a signal.
 int WaitExit(Program& p, double timeoutSeconds = 20);
+// Escape on each of the `pagesAbove` pages above the main page, each waited
+// for (two presses in one frame count as one), then on the main page, which
+// ends the program: its exit code as WaitExit, or -3 when a page did not answer.
+int EscapeToTheEnd(Program& p, int pagesAbove = 0);
 bool IsRunning(const Program& p);
 void Kill(Program& p);
 

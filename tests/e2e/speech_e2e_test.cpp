@@ -73,9 +73,8 @@ public:
 private:
     struct Client {
         int Fd = -1;
-        std::string Input, Language;
-        bool Receiving = false;
-        std::string Text;
+        std::string Input, Language, Text;
+        bool Receiving = false;   // between SPEAK and the lone dot that ends the text
     };
     void Reply(Client& c, const std::string& lines) {
         if (!Silent) (void)!write(c.Fd, lines.data(), lines.size());
@@ -121,9 +120,8 @@ private:
             for (Client& c : clients) fds.push_back({c.Fd, POLLIN, 0});
             if (poll(fds.data(), fds.size(), 50) <= 0) continue;
             if (fds[0].revents & POLLIN) {
-                Client client;
-                client.Fd = accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC);
-                clients.push_back(client);
+                clients.emplace_back();
+                clients.back().Fd = accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC);
             }
             for (size_t i = 1; i < fds.size(); ++i) {
                 if (!fds[i].revents) continue;
@@ -136,11 +134,8 @@ private:
                     continue;
                 }
                 c.Input.append(buffer, size_t(n));
-                for (size_t end; (end = c.Input.find("\r\n")) != std::string::npos;) {
-                    std::string line = c.Input.substr(0, end);
-                    c.Input.erase(0, end + 2);
-                    Line(c, line);
-                }
+                for (size_t end; (end = c.Input.find("\r\n")) != std::string::npos; c.Input.erase(0, end + 2))
+                    Line(c, c.Input.substr(0, end));
             }
             std::erase_if(clients, [](const Client& c) { return c.Fd < 0; });
         }
@@ -157,34 +152,27 @@ private:
     int Messages = 0;
 };
 
-// The environment of one test's program, put back afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : Name(name) {
-        if (const char* old = std::getenv(name)) Old = old, Had = true;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (Had) setenv(Name, Old.c_str(), 1);
-        else unsetenv(Name);
-    }
-private:
-    const char* Name;
-    std::string Old;
-    bool Had = false;
-};
-
 std::vector<std::string> Texts(const std::vector<StandInSpeechServer::Words>& said) {
     std::vector<std::string> texts;
     for (const auto& w : said) texts.push_back(w.Language + ": " + w.Text);
     return texts;
 }
 
-std::string StartedWith(const std::string& dir, const std::vector<std::string>& settings) {
+// A windowed 800 x 600 menu in the folder `dir` with these [Settings] lines,
+// the speech service (and session bus) named in `env`.
+Program StartSpeaking(const std::string& dir, const std::vector<std::string>& settings, const Environment& env) {
     std::vector<std::string> lines = PinnedFontSettings(dir);
-    lines.insert(lines.end(), {"[Screen]", "ScreenW = 800", "ScreenH = 600"});
+    lines.insert(lines.end(), {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]", "settings.screenmode = 1"});
     lines.insert(lines.end(), settings.begin(), settings.end());
-    return SettingsText(lines);
+    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    return Start(dir, "", env);
+}
+
+// Escape twice, from the first page under the main one: the program's exit code.
+int EscapeTwice(Program& p, double timeoutSeconds = 20) {
+    Key("Escape");
+    Key("Escape");
+    return WaitExit(p, timeoutSeconds);
 }
 
 // [SECTION] What is said
@@ -193,9 +181,7 @@ TEST(SpeechE2e, SaysThePageThenEachItemReachedInItsLanguageSoonAfterTheKey) {
     NEED_DISPLAY();
     const std::string dir = MakeWorkDir("speech-said");
     StandInSpeechServer server(dir);
-    ScopedEnv address("SPEECHD_ADDRESS", server.Address());
-    WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1", "settings.speech = 1"}));
-    Program p = Start(dir);
+    Program p = StartSpeaking(dir, {"settings.speech = 1"}, {{"SPEECHD_ADDRESS", server.Address()}});
     ASSERT_NE(WaitForWindow(), "");
     ASSERT_TRUE(server.WaitForWords(1)) << "nothing said at the start";
     EXPECT_EQ(Texts(server.Said()), std::vector<std::string>{"de: Hauptmenü"});
@@ -215,9 +201,7 @@ TEST(SpeechE2e, SaysThePageThenEachItemReachedInItsLanguageSoonAfterTheKey) {
                                         "de: Mitwirkende. Projektleitung. Talvenor. Programmierung. Talvenor. "
                                         "Quorvath. Optionen"}));
     EXPECT_GE(server.Cancels(), 4) << "each utterance cuts off the one before";
-    Key("Escape");
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeTwice(p), 0);
 }
 
 // [SECTION] The desktop's switch
@@ -267,10 +251,8 @@ TEST(SpeechE2e, FollowsTheDesktopsScreenReaderSwitchWhileTheMenuRuns) {
     StandInSpeechServer server(dir);
     PrivateSessionBus bus;
     ASSERT_TRUE(bus.Ready) << "the private bus or its accessibility service did not come up";
-    ScopedEnv address("SPEECHD_ADDRESS", server.Address());
-    ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", bus.Address);
-    WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1", "settings.language = English"}));
-    Program p = Start(dir);
+    Program p = StartSpeaking(dir, {"settings.language = English"},
+                              {{"SPEECHD_ADDRESS", server.Address()}, {"DBUS_SESSION_BUS_ADDRESS", bus.Address}});
     ASSERT_NE(WaitForWindow(), "");
     Key("Right");
     ASSERT_TRUE(WaitUntil([&] { return IsRunning(p); }, 1));
@@ -291,9 +273,7 @@ TEST(SpeechE2e, FollowsTheDesktopsScreenReaderSwitchWhileTheMenuRuns) {
     Key(RedLetterKey(EnglishWords, LabelCredits));
     ASSERT_TRUE(WaitForWindowState(InputWindow(), WindowState::Focused));
     EXPECT_EQ(server.Said().size(), 1u) << "the switch is off: nothing more is said";
-    Key("Escape");
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeTwice(p), 0);
 }
 
 // A bus without the desktop's accessibility service is off, and asking it
@@ -304,10 +284,7 @@ TEST(SpeechE2e, ABusWithoutTheSwitchIsOffAndGetsNoServiceStarted) {
     StandInSpeechServer server(dir);
     PrivateSessionBus bus(/*withAccessibility=*/false);
     ASSERT_TRUE(bus.Ready);
-    ScopedEnv address("SPEECHD_ADDRESS", server.Address());
-    ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", bus.Address);
-    WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1"}));
-    Program p = Start(dir);
+    Program p = StartSpeaking(dir, {}, {{"SPEECHD_ADDRESS", server.Address()}, {"DBUS_SESSION_BUS_ADDRESS", bus.Address}});
     ASSERT_NE(WaitForWindow(), "");
     EXPECT_TRUE(Press(RedLetterKey(GermanWords, LabelOptions)));
     EXPECT_EQ(e2e::Run("DBUS_SESSION_BUS_ADDRESS='" + bus.Address +
@@ -316,9 +293,7 @@ TEST(SpeechE2e, ABusWithoutTheSwitchIsOffAndGetsNoServiceStarted) {
               "(false,)")
         << "asking for the switch started the desktop's accessibility service";
     EXPECT_TRUE(server.Said().empty());
-    Key("Escape");
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeTwice(p), 0);
 }
 
 // [SECTION] No answer, no trouble
@@ -327,15 +302,11 @@ TEST(SpeechE2e, ASpeechServerThatNeverAnswersHoldsNothingUp) {
     NEED_DISPLAY();
     const std::string dir = MakeWorkDir("speech-hung");
     StandInSpeechServer server(dir, /*silent=*/true);
-    ScopedEnv address("SPEECHD_ADDRESS", server.Address());
-    WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1", "settings.speech = 1"}));
-    Program p = Start(dir);
+    Program p = StartSpeaking(dir, {"settings.speech = 1"}, {{"SPEECHD_ADDRESS", server.Address()}});
     ASSERT_NE(WaitForWindow(), "");
     EXPECT_TRUE(Press(RedLetterKey(GermanWords, LabelOptions))) << "the menu does not answer the player";
     const auto quit = Clock::now();
-    Key("Escape");
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p, 10), 0);
+    EXPECT_EQ(EscapeTwice(p, 10), 0);
     const double seconds = std::chrono::duration<double>(Clock::now() - quit).count();
     std::printf("quit with a hung speech server: %.2f s from the first Escape\n", seconds);
     EXPECT_LT(seconds, 3.0) << "the end waited for the speech server";
@@ -374,21 +345,16 @@ TEST(SpeechE2e, RealSpeechIsHeardWhenOnAndNothingWhenOff) {
     const std::string dir = MakeWorkDir("speech-real");
     const std::string runtime = dir + "/run";
     e2e::Run("mkdir -p -m 700 '" + runtime + "'");
-    ScopedEnv runtimeDir("XDG_RUNTIME_DIR", runtime);
-    ScopedEnv pulseServer("PULSE_SERVER", pulse);
-    ScopedEnv noAddress("SPEECHD_ADDRESS", "");
-    unsetenv("SPEECHD_ADDRESS");
+    const Environment env = {{"XDG_RUNTIME_DIR", runtime}, {"PULSE_SERVER", pulse}, {"SPEECHD_ADDRESS", ""}};
     // Starts the program, waits for its first words to end, presses Right;
     // returns where the next words begin after the key, in ms of sound, or
     // -1 when nothing was heard at all.
     auto pressRight = [&](const std::string& speech, const std::string& file) {
-        WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1",
-                                                           "settings.music = 0", "settings.speech = " + speech}));
         Recording sound{dir + "/" + file};
-        const std::string recorder =
-            e2e::Run("parec -d vr.monitor --format=s16le --rate=16000 --channels=1 --latency-msec=10 > '" + sound.Path +
-                "' 2>/dev/null & echo $!");
-        Program p = Start(dir);
+        const std::string recorder = e2e::Run("PULSE_SERVER='" + std::string(pulse) +
+                                              "' parec -d vr.monitor --format=s16le --rate=16000 --channels=1 "
+                                              "--latency-msec=10 > '" + sound.Path + "' 2>/dev/null & echo $!");
+        Program p = StartSpeaking(dir, {"settings.music = 0", "settings.speech = " + speech}, env);
         EXPECT_NE(WaitForWindow(), "");
         double after = -1;
         // The page's name, then a quiet moment.
@@ -407,8 +373,7 @@ TEST(SpeechE2e, RealSpeechIsHeardWhenOnAndNothingWhenOff) {
             Key("Right");
             if (WaitUntil([&] { return sound.FirstLoud(0) >= 0; }, 2)) after = 0;
         }
-        Key("Escape");
-        EXPECT_EQ(WaitExit(p), 0);
+        EXPECT_EQ(EscapeToTheEnd(p), 0);
         kill(std::atoi(recorder.c_str()), SIGTERM);
         return after;
     };
