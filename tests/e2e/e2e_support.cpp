@@ -5,14 +5,15 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
 #include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -20,7 +21,6 @@
 
 // Xlib names a type KeyCode, as the platform's key enum is named.
 #define KeyCode XlibKeyCode
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #undef KeyCode
@@ -47,6 +47,10 @@ Display* X() {
         return d;
     }();
     return display;
+}
+
+bool SamePicture(const RgbaImage& a, const RgbaImage& b) {
+    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
 }
 
 Window WindowOf(const std::string& id) {
@@ -140,9 +144,6 @@ bool WaitForFileLine(const std::string& path, const std::string& line, double ti
     return WaitUntil([&] { return FileHasLine(path, line); }, timeoutSeconds);
 }
 
-bool WaitForPng(const std::string& path, RgbaImage& out, double timeoutSeconds) {
-    return WaitForFile(path, timeoutSeconds) && DecodePngFile(path, out);
-}
 
 RgbaImage ReferencePicture(int w, int h, const std::string& page, const std::string& language) {
     RgbaImage image;
@@ -154,7 +155,8 @@ RgbaImage ReferencePicture(int w, int h, const std::string& page, const std::str
 
 bool TakeScreenshot(const std::string& dir, int n, RgbaImage& out) {
     Key("F12");
-    return WaitForPng(dir + "/Screenshot_" + std::to_string(n) + ".png", out);
+    const std::string path = dir + "/Screenshot_" + std::to_string(n) + ".png";
+    return WaitForFile(path) && DecodePngFile(path, out);
 }
 
 // Read from the root window where the window is, cut to the screen: a window
@@ -194,10 +196,6 @@ bool WindowPicture(const std::string& id, RgbaImage& out) {
     return true;
 }
 
-bool SamePicture(const RgbaImage& a, const RgbaImage& b) {
-    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
-}
-
 double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance) {
     if (a.width != b.width || a.height != b.height || a.width == 0) return 0.0;
     size_t same = 0;
@@ -226,7 +224,7 @@ bool WaitUntilSettled(const std::string& id, RgbaImage* out, double timeoutSecon
         }
         same = SamePicture(now, last) ? same + 1 : 1;
         std::swap(last, now);
-        return same >= SettledReads;
+        return same >= 5;
     }, timeoutSeconds);
     if (out) *out = last;
     return settled;
@@ -548,6 +546,43 @@ bool PressUntilAnswered(const std::string& keysym) {
 }
 
 const std::string& InputWindow() { return Harness.Window; }
+
+double Sound::Rms(long from, long to) const {
+    from = std::max(0L, from);
+    to = std::min(Frames(), to);
+    if (to <= from) return 0;
+    double sum = 0;
+    for (long i = 2 * from; i < 2 * to; ++i) sum += double(Samples[i]) * Samples[i];
+    return std::sqrt(sum / double(2 * (to - from)));
+}
+
+Sound ReadSound(const std::string& path) {
+    const std::string bytes = ReadFile(path);
+    Sound sound;
+    sound.Samples.resize(bytes.size() / 8 * 2);
+    std::memcpy(sound.Samples.data(), bytes.data(), sound.Samples.size() * sizeof(float));
+    return sound;
+}
+
+// A short latency, so that a sound is in the file within about 10 ms of its
+// playing (the speech test times words from a key).
+pid_t RecordSink(const std::string& server, const std::string& file) {
+    const pid_t recorder = fork();
+    if (recorder == 0) {
+        setenv("PULSE_SERVER", server.c_str(), 1);
+        const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out >= 0) dup2(out, 1);
+        execlp("parec", "parec", "-d", "vr.monitor", "--format=float32le", "--rate=48000", "--channels=2",
+               "--latency-msec=10", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return recorder;
+}
+
+void EndRecording(pid_t recorder) {
+    kill(recorder, SIGTERM);
+    waitpid(recorder, nullptr, 0);
+}
 
 // An ended child not yet waited for (state Z in its stat) is not counted.
 std::vector<pid_t> ProcessesOf(const std::string& binary) {

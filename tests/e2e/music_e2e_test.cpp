@@ -5,22 +5,17 @@
 // any sound server that prints nothing.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "e2e_support.h"
 #include "menu_layout.h"
@@ -29,32 +24,9 @@ using namespace e2e;
 
 namespace {
 
-constexpr int Rate = 48000;
+constexpr int Rate = SoundRate;
 constexpr double Heard = 0.02;      // RMS of the music once faded in is 0.08 .. 0.13
 constexpr double Silent = 1e-4;     // RMS of silence as a sound file holds it
-
-// The sound written so far: interleaved float stereo.
-struct Sound {
-    std::vector<float> Samples;
-    long Frames() const { return long(Samples.size() / 2); }
-    double Rms(long from, long to) const {   // frames
-        from = std::max(0L, from);
-        to = std::min(Frames(), to);
-        if (to <= from) return 0;
-        double sum = 0;
-        for (long i = 2 * from; i < 2 * to; ++i) sum += double(Samples[i]) * Samples[i];
-        return std::sqrt(sum / double(2 * (to - from)));
-    }
-    double RmsOfLast(double seconds) const { return Rms(Frames() - long(seconds * Rate), Frames()); }
-};
-
-Sound ReadSound(const std::string& path) {
-    const std::string bytes = ReadFile(path);
-    Sound sound;
-    sound.Samples.resize(bytes.size() / 8 * 2);
-    std::memcpy(sound.Samples.data(), bytes.data(), sound.Samples.size() * sizeof(float));
-    return sound;
-}
 
 // Waits until the last 0.1 s of the file are heard (or silent), as later
 // samples arrive; leaves the file as read in `out`.
@@ -97,25 +69,6 @@ Program StartMusic(const std::string& name, const std::string& music, Environmen
     const std::string dir = MenuFolder(name, {"[Settings]", "settings.screenmode = 1", "settings.music = " + music});
     if (env.empty()) env = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", dir + "/sound.raw"}};
     return Start(dir, "", env);
-}
-
-// Records the sound server's sink (float stereo at Rate) into `file` until ended.
-pid_t RecordSink(const std::string& server, const std::string& file) {
-    const pid_t recorder = fork();
-    if (recorder == 0) {
-        setenv("PULSE_SERVER", server.c_str(), 1);
-        const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out >= 0) dup2(out, 1);
-        execlp("parec", "parec", "-d", "vr.monitor", "--format=float32le", "--rate=48000", "--channels=2",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    return recorder;
-}
-
-void EndRecording(pid_t recorder) {
-    kill(recorder, SIGTERM);
-    waitpid(recorder, nullptr, 0);
 }
 
 // The items at the size these tests start at (their settings name none).

@@ -16,9 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <cstdint>
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -315,27 +313,16 @@ TEST(SpeechE2e, ASpeechServerThatNeverAnswersHoldsNothingUp) {
 // [SECTION] Real speech
 
 // speech-dispatcher, started by the program itself where none runs, speaks
-// through espeak-ng into the test's null-sink sound server; parec records it
-// (16 kHz mono, 16 bits), so where the words begin is read in the sound.
-constexpr int RecordRate = 16000;
-
-struct Recording {
-    std::string Path;
-    long Samples() const { return long(ReadFile(Path).size() / 2); }
-    // The first 20 ms window from `from` on that is loud, -1 none.
-    long FirstLoud(long from) const {
-        const std::string bytes = ReadFile(Path);
-        const auto* samples = reinterpret_cast<const int16_t*>(bytes.data());
-        const long count = long(bytes.size() / 2);
-        constexpr long Window = RecordRate / 50;
-        for (long at = std::max(0L, from); at + Window <= count; at += Window) {
-            double sum = 0;
-            for (long i = at; i < at + Window; ++i) sum += double(samples[i]) * samples[i];
-            if (std::sqrt(sum / Window) > 300) return at;
-        }
-        return -1;
-    }
-};
+// through espeak-ng into the test's null-sink sound server, recorded, so
+// where the words begin is read in the sound: the first 20 ms window from
+// frame `from` on that is loud, -1 none.
+long FirstLoud(const std::string& file, long from) {
+    const Sound sound = ReadSound(file);
+    constexpr long Window = SoundRate / 50;
+    for (long at = std::max(0L, from); at + Window <= sound.Frames(); at += Window)
+        if (sound.Rms(at, at + Window) > 0.01) return at;
+    return -1;
+}
 
 TEST(SpeechE2e, RealSpeechIsHeardWhenOnAndNothingWhenOff) {
     NEED_DISPLAY();
@@ -350,31 +337,29 @@ TEST(SpeechE2e, RealSpeechIsHeardWhenOnAndNothingWhenOff) {
     // returns where the next words begin after the key, in ms of sound, or
     // -1 when nothing was heard at all.
     auto pressRight = [&](const std::string& speech, const std::string& file) {
-        Recording sound{dir + "/" + file};
-        const std::string recorder = e2e::Run("PULSE_SERVER='" + std::string(pulse) +
-                                              "' parec -d vr.monitor --format=s16le --rate=16000 --channels=1 "
-                                              "--latency-msec=10 > '" + sound.Path + "' 2>/dev/null & echo $!");
+        const std::string sound = dir + "/" + file;
+        const pid_t recorder = RecordSink(pulse, sound);
         Program p = StartSpeaking(dir, {"settings.music = 0", "settings.speech = " + speech}, env);
         EXPECT_NE(WaitForWindow(), "");
         double after = -1;
         // The page's name, then a quiet moment.
-        if (WaitUntil([&] { return sound.FirstLoud(0) >= 0; }, 6)) {
+        if (WaitUntil([&] { return FirstLoud(sound, 0) >= 0; }, 6)) {
             WaitUntil([&] {
-                const long n = sound.Samples();
-                return n > RecordRate && sound.FirstLoud(n - RecordRate / 2) < 0;
+                const long n = ReadSound(sound).Frames();
+                return n > SoundRate && FirstLoud(sound, n - SoundRate / 2) < 0;
             }, 10);
-            const long pressedAt = sound.Samples();
+            const long pressedAt = ReadSound(sound).Frames();
             Key("Right");
             long loud = -1;
-            WaitUntil([&] { return (loud = sound.FirstLoud(pressedAt)) >= 0; }, 5);
-            if (loud >= 0) after = 1000.0 * double(loud - pressedAt) / RecordRate;
+            WaitUntil([&] { return (loud = FirstLoud(sound, pressedAt)) >= 0; }, 5);
+            if (loud >= 0) after = 1000.0 * double(loud - pressedAt) / SoundRate;
         } else {
             // No words at the start: none after a key either, within the deadline.
             Key("Right");
-            if (WaitUntil([&] { return sound.FirstLoud(0) >= 0; }, 2)) after = 0;
+            if (WaitUntil([&] { return FirstLoud(sound, 0) >= 0; }, 2)) after = 0;
         }
         EXPECT_EQ(EscapeToTheEnd(p), 0);
-        kill(std::atoi(recorder.c_str()), SIGTERM);
+        EndRecording(recorder);
         return after;
     };
     const double onset = pressRight("1", "on.raw");
