@@ -321,7 +321,7 @@ std::string SettingsFolder(const std::string& name, const std::vector<std::strin
 }
 
 std::string MenuFolder(const std::string& name, std::vector<std::string> lines) {
-    const std::string dir = SettingsFolder(name, lines);
+    const std::string dir = MakeWorkDir(name);
     for (const auto& l : PinnedFontSettings(dir)) lines.push_back(l);
     WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
     return dir;

@@ -166,13 +166,6 @@ Program StartSpeaking(const std::string& dir, const std::vector<std::string>& se
     return Start(dir, "", env);
 }
 
-// Escape twice, from the first page under the main one: the program's exit code.
-int EscapeTwice(Program& p, double timeoutSeconds = 20) {
-    Key("Escape");
-    Key("Escape");
-    return WaitExit(p, timeoutSeconds);
-}
-
 // [SECTION] What is said
 
 TEST(SpeechE2e, SaysThePageThenEachItemReachedInItsLanguageSoonAfterTheKey) {
@@ -199,7 +192,7 @@ TEST(SpeechE2e, SaysThePageThenEachItemReachedInItsLanguageSoonAfterTheKey) {
                                         "de: Mitwirkende. Projektleitung. Talvenor. Programmierung. Talvenor. "
                                         "Quorvath. Optionen"}));
     EXPECT_GE(server.Cancels(), 4) << "each utterance cuts off the one before";
-    EXPECT_EQ(EscapeTwice(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
 }
 
 // [SECTION] The desktop's switch
@@ -271,7 +264,7 @@ TEST(SpeechE2e, FollowsTheDesktopsScreenReaderSwitchWhileTheMenuRuns) {
     Key(RedLetterKey(EnglishWords, LabelCredits));
     ASSERT_TRUE(WaitForWindowState(InputWindow(), WindowState::Focused));
     EXPECT_EQ(server.Said().size(), 1u) << "the switch is off: nothing more is said";
-    EXPECT_EQ(EscapeTwice(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
 }
 
 // A bus without the desktop's accessibility service is off, and asking it
@@ -291,7 +284,7 @@ TEST(SpeechE2e, ABusWithoutTheSwitchIsOffAndGetsNoServiceStarted) {
               "(false,)")
         << "asking for the switch started the desktop's accessibility service";
     EXPECT_TRUE(server.Said().empty());
-    EXPECT_EQ(EscapeTwice(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
 }
 
 // [SECTION] No answer, no trouble
@@ -304,7 +297,9 @@ TEST(SpeechE2e, ASpeechServerThatNeverAnswersHoldsNothingUp) {
     ASSERT_NE(WaitForWindow(), "");
     EXPECT_TRUE(Press(RedLetterKey(GermanWords, LabelOptions))) << "the menu does not answer the player";
     const auto quit = Clock::now();
-    EXPECT_EQ(EscapeTwice(p, 10), 0);
+    Key("Escape");
+    Key("Escape");
+    EXPECT_EQ(WaitExit(p, 10), 0);
     const double seconds = std::chrono::duration<double>(Clock::now() - quit).count();
     std::printf("quit with a hung speech server: %.2f s from the first Escape\n", seconds);
     EXPECT_LT(seconds, 3.0) << "the end waited for the speech server";
