@@ -13,12 +13,10 @@
 // runs both.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "e2e_support.h"
+#include "menu_layout.h"
 #include "screen_watch.h"
 
 using namespace e2e;
@@ -56,7 +54,7 @@ TEST(DesktopFullScreen, AWindowManagersToggleTakesItAwayAndGivesItBack) {
     Program p = StartFullScreen("wm-toggle");
     const std::string id = WaitForWindow(20, p.Pid);
     ASSERT_FALSE(id.empty()) << "no window";
-    PointerTo(W - 30, 30);   // where the reference picture has it
+    PointerToRest(W);
     const std::string root = RootWindow();
     RgbaImage screen;
     ASSERT_TRUE(WaitForSettled(root, LetterboxedMainPage, &screen))
@@ -83,8 +81,7 @@ TEST(DesktopFullScreen, AWindowManagersToggleTakesItAwayAndGivesItBack) {
     EXPECT_TRUE(WaitForSettled(root, LetterboxedMainPage, &screen))
         << "given back, full screen does not show the main page over the whole " << screen.width << " x "
         << screen.height << " screen";
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p), 0);
 }
 
 TEST(DesktopFullScreen, BareXShowsThePageWholeAndCentred) {
@@ -93,14 +90,13 @@ TEST(DesktopFullScreen, BareXShowsThePageWholeAndCentred) {
     Program p = StartFullScreen("bare-x");
     const std::string id = WaitForWindow(20, p.Pid);
     ASSERT_FALSE(id.empty()) << "no window";
-    PointerTo(W - 30, 30);
+    PointerToRest(W);
     const std::string root = RootWindow();
     RgbaImage screen;
     EXPECT_TRUE(WaitForSettled(root, LetterboxedMainPage, &screen))
         << "the " << screen.width << " x " << screen.height
         << " screen does not show the main page at the largest scale that keeps its shape, centred on black";
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p), 0);
 }
 
 }  // namespace

@@ -42,7 +42,5 @@ TEST(ProgramWithoutMouse, ArrowsAndReturnRebindForwardAndChooseEnglish) {
     EXPECT_NE(cfg.find("\r\nForward = K\r\n", controls), std::string::npos) << cfg;
     EXPECT_NE(cfg.find("\r\nsettings.language = English\r\n"), std::string::npos) << cfg;
     ASSERT_TRUE(WaitUntilSettled(InputWindow()));
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(Press("Escape"));   // Language -> Gameplay -> Options -> main
-    Key("Escape");                                              // the end
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p, 3), 0);   // Language -> Gameplay -> Options -> main -> the end
 }

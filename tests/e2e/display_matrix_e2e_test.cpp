@@ -13,10 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "e2e_support.h"
 #include "menu_layout.h"
@@ -27,23 +25,6 @@ using namespace e2e;
 namespace {
 
 constexpr int W = 800, H = 600;
-
-// Where a window of that size shows the picture: at its own size where it
-// fits exactly; full screen elsewhere the largest box of the same shape,
-// centred; a stretched window fills itself.
-Box PictureBox(int mode, int windowW, int windowH) {
-    const Box window{0, 0, windowW, windowH};
-    return mode == 3 ? Letterbox(window, W, H) : window;
-}
-
-// The renderer is set through the environment the program inherits.
-struct RendererChoice {
-    explicit RendererChoice(bool gl) {
-        if (gl) setenv("SDL_RENDER_DRIVER", "opengl", 1);
-        else unsetenv("SDL_RENDER_DRIVER");
-    }
-    ~RendererChoice() { unsetenv("SDL_RENDER_DRIVER"); }
-};
 
 // Pointer motions at a steady 40 a second, a few pixels back and forth;
 // Finish() brings the pointer back where it started.
@@ -71,8 +52,7 @@ TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
         MenuFolder("display-" + std::to_string(mode) + (gl ? "-gl" : "-sw"),
                    {"[Screen]", "ScreenW = 800", "ScreenH = 600", "ScreenS = 1", "[Settings]",
                     "settings.screenmode = " + std::to_string(mode), "settings.language = English"});
-    RendererChoice renderer(gl);
-    Program p = Start(dir);
+    Program p = Start(dir, "", {{"SDL_RENDER_DRIVER", gl ? "opengl" : ""}});
     const std::string id = WaitForWindow(20, p.Pid);
     ASSERT_FALSE(id.empty()) << "no window";
     // X reads back only what is on the screen: a framed window goes to the
@@ -80,7 +60,7 @@ TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
     if (mode == 1) e2e::MoveWindow(id, 0, 0, true);
     const DisplayMode display = CurrentDisplayMode();
     ASSERT_GT(display.Hz, 0) << "the display reports no refresh rate";
-    PointerTo(W - 30, 30);   // where the reference pictures have it
+    PointerToRest(W);
 
     // At rest: one picture, shown once.
     RgbaImage rest;
@@ -95,7 +75,11 @@ TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
 
     // Its shape and its pixels: the menu's own 800 x 600, scaled where the
     // window is not that size, black around it full screen.
-    const Box box = PictureBox(mode, rest.width, rest.height);
+    // Where the window shows the picture: at its own size where it fits
+    // exactly; full screen elsewhere the largest box of the same shape,
+    // centred; a stretched window fills itself.
+    const Box window{0, 0, rest.width, rest.height};
+    const Box box = mode == 3 ? Letterbox(window, W, H) : window;
     const bool scaled = box.W != W || box.H != H;
     const RgbaImage main = ReferencePicture(W, H, "main");
     EXPECT_TRUE(ShowsPicture(rest, box, main))
@@ -103,9 +87,8 @@ TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
     if (mode == 3) {
         EXPECT_TRUE(BlackOutside(rest, box.X, box.Y, box.W, box.H)) << "the border is not black";
     }
-    Key("F12");
     RgbaImage shot;
-    ASSERT_TRUE(WaitForPng(dir + "/Screenshot_1.png", shot));
+    ASSERT_TRUE(TakeScreenshot(dir, 1, shot));
     EXPECT_EQ(shot.width, W);
     EXPECT_EQ(shot.height, H);
     EXPECT_GE(Agreement(shot, main, 24), 0.998) << "the screenshot is not the main page's picture";
@@ -124,8 +107,7 @@ TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
     // Every frame since the page settled drew only the pointer's old and new
     // boxes; at rest again the screen must be exactly the full picture.
     ASSERT_TRUE(WaitUntilSettled(id, &rest));
-    Key("F12");
-    ASSERT_TRUE(WaitForPng(dir + "/Screenshot_2.png", shot));
+    ASSERT_TRUE(TakeScreenshot(dir, 2, shot));
     const RgbaImage control = ReferencePicture(W, H, "control");
     EXPECT_GE(Agreement(shot, control, 24), 0.998) << "the Control page's screenshot is not its reference";
     EXPECT_TRUE(ShowsPicture(rest, box, control))
@@ -137,12 +119,7 @@ TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
             << "the screen differs from the program's own full frame";
     }
 
-    // Each Escape waits for its page: two presses within one frame would be
-    // seen as one.
-    EXPECT_TRUE(Press("Escape"));
-    EXPECT_TRUE(Press("Escape"));
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p, 2), 0);
 }
 
 std::string MatrixName(const ::testing::TestParamInfo<std::tuple<int, bool>>& info) {

@@ -5,14 +5,15 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
 #include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -20,7 +21,6 @@
 
 // Xlib names a type KeyCode, as the platform's key enum is named.
 #define KeyCode XlibKeyCode
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #undef KeyCode
@@ -47,6 +47,10 @@ Display* X() {
         return d;
     }();
     return display;
+}
+
+bool SamePicture(const RgbaImage& a, const RgbaImage& b) {
+    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
 }
 
 Window WindowOf(const std::string& id) {
@@ -140,16 +144,19 @@ bool WaitForFileLine(const std::string& path, const std::string& line, double ti
     return WaitUntil([&] { return FileHasLine(path, line); }, timeoutSeconds);
 }
 
-bool WaitForPng(const std::string& path, RgbaImage& out, double timeoutSeconds) {
-    return WaitForFile(path, timeoutSeconds) && DecodePngFile(path, out);
-}
 
-RgbaImage ReferencePicture(int w, int h, const std::string& page) {
+RgbaImage ReferencePicture(int w, int h, const std::string& page, const std::string& language) {
     RgbaImage image;
-    DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/English_" + std::to_string(w) + "x" +
-                      std::to_string(h) + "_" + page + ".png",
+    DecodePngFile(std::string(VELDRUNE_SOURCE_DIR) + "/tests/e2e/reference/" + language + "_" + std::to_string(w) +
+                      "x" + std::to_string(h) + "_" + page + ".png",
                   image);
     return image;
+}
+
+bool TakeScreenshot(const std::string& dir, int n, RgbaImage& out) {
+    Key("F12");
+    const std::string path = dir + "/Screenshot_" + std::to_string(n) + ".png";
+    return WaitForFile(path) && DecodePngFile(path, out);
 }
 
 // Read from the root window where the window is, cut to the screen: a window
@@ -189,10 +196,6 @@ bool WindowPicture(const std::string& id, RgbaImage& out) {
     return true;
 }
 
-bool SamePicture(const RgbaImage& a, const RgbaImage& b) {
-    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
-}
-
 double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance) {
     if (a.width != b.width || a.height != b.height || a.width == 0) return 0.0;
     size_t same = 0;
@@ -221,7 +224,7 @@ bool WaitUntilSettled(const std::string& id, RgbaImage* out, double timeoutSecon
         }
         same = SamePicture(now, last) ? same + 1 : 1;
         std::swap(last, now);
-        return same >= SettledReads;
+        return same >= 5;
     }, timeoutSeconds);
     if (out) *out = last;
     return settled;
@@ -309,6 +312,12 @@ std::vector<std::string> PinnedFontSettings(const std::string& dir) {
     fs::copy_file(face, fs::path(dir) / "Media" / "Fonts" / "DejaVu Sans.ttf",
                   fs::copy_options::overwrite_existing);
     return {"settings.font = DejaVu Sans", "settings.fontsize = 11", "settings.fontstyle = Normal"};
+}
+
+std::string SettingsFolder(const std::string& name, const std::vector<std::string>& lines) {
+    const std::string dir = MakeWorkDir(name);
+    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    return dir;
 }
 
 std::string MenuFolder(const std::string& name, std::vector<std::string> lines) {
@@ -430,20 +439,20 @@ std::string WaitForWindow(double timeoutSeconds, pid_t pid) {
 }
 
 int WaitExit(Program& p, double timeoutSeconds) {
-    if (p.Pid <= 0) return -1;
-    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    while (std::chrono::steady_clock::now() < end) {
-        int status = 0;
-        pid_t r = waitpid(p.Pid, &status, WNOHANG);
-        if (r == p.Pid) {
-            p.Pid = -1;
-            if (WIFEXITED(status)) return WEXITSTATUS(status);
-            return -2;
-        }
-        Sleep(0.05);
+    int status = 0;
+    if (p.Pid <= 0 || !WaitUntil([&] { return waitpid(p.Pid, &status, WNOHANG) == p.Pid; }, timeoutSeconds)) {
+        Kill(p);
+        return -1;
     }
-    Kill(p);
-    return -1;
+    p.Pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+}
+
+int EscapeToTheEnd(Program& p, int pagesAbove) {
+    for (int i = 0; i < pagesAbove; ++i)
+        if (!Press("Escape")) return -3;
+    Key("Escape");
+    return WaitExit(p);
 }
 
 bool IsRunning(const Program& p) {
@@ -470,9 +479,7 @@ void Sleep(double seconds) {
 // [SECTION] Asking the window manager
 
 int VisibleGameWindows() {
-    const std::string ids = Run("xdotool search --onlyvisible --name '^Veldrune$' 2>/dev/null");
-    if (ids.empty()) return 0;
-    return 1 + int(std::count(ids.begin(), ids.end(), '\n'));
+    return std::atoi(Run("xdotool search --onlyvisible --name '^Veldrune$' 2>/dev/null | wc -l").c_str());
 }
 
 std::pair<int, int> WindowPlace(const std::string& id) {
@@ -540,20 +547,58 @@ bool PressUntilAnswered(const std::string& keysym) {
 
 const std::string& InputWindow() { return Harness.Window; }
 
+double Sound::Rms(long from, long to) const {
+    from = std::max(0L, from);
+    to = std::min(Frames(), to);
+    if (to <= from) return 0;
+    double sum = 0;
+    for (long i = 2 * from; i < 2 * to; ++i) sum += double(Samples[i]) * Samples[i];
+    return std::sqrt(sum / double(2 * (to - from)));
+}
+
+Sound ReadSound(const std::string& path) {
+    const std::string bytes = ReadFile(path);
+    Sound sound;
+    sound.Samples.resize(bytes.size() / 8 * 2);
+    std::memcpy(sound.Samples.data(), bytes.data(), sound.Samples.size() * sizeof(float));
+    return sound;
+}
+
+// A short latency, so that a sound is in the file within about 10 ms of its
+// playing (the speech test times words from a key).
+pid_t RecordSink(const std::string& server, const std::string& file) {
+    const pid_t recorder = fork();
+    if (recorder == 0) {
+        setenv("PULSE_SERVER", server.c_str(), 1);
+        const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out >= 0) dup2(out, 1);
+        execlp("parec", "parec", "-d", "vr.monitor", "--format=float32le", "--rate=48000", "--channels=2",
+               "--latency-msec=10", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return recorder;
+}
+
+void EndRecording(pid_t recorder) {
+    kill(recorder, SIGTERM);
+    waitpid(recorder, nullptr, 0);
+}
+
+// An ended child not yet waited for (state Z in its stat) is not counted.
 std::vector<pid_t> ProcessesOf(const std::string& binary) {
     std::vector<pid_t> pids;
     std::error_code ec;
-    std::string want = fs::weakly_canonical(binary, ec).string();
+    const fs::path want = fs::weakly_canonical(binary, ec);
     for (const auto& entry : fs::directory_iterator("/proc", ec)) {
-        std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::error_code e2;
-        std::string exe = fs::read_symlink(entry.path() / "exe", e2).string();
-        if (e2) continue;
-        std::string stat = ReadFile(entry.path().string() + "/stat");
-        auto close = stat.rfind(')');
-        if (close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z') continue;
-        if (exe == want) pids.push_back(static_cast<pid_t>(std::stol(name)));
+        const std::string name = entry.path().filename().string();
+        std::error_code unreadable;
+        if (name.find_first_not_of("0123456789") != std::string::npos ||
+            fs::read_symlink(entry.path() / "exe", unreadable) != want || unreadable)
+            continue;
+        const std::string stat = ReadFile(entry.path().string() + "/stat");
+        const auto close = stat.rfind(')');
+        if (close == std::string::npos || close + 2 >= stat.size() || stat[close + 2] != 'Z')
+            pids.push_back(pid_t(std::stol(name)));
     }
     return pids;
 }

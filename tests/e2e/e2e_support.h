@@ -64,22 +64,20 @@ bool WaitForFile(const std::string& path, double timeoutSeconds = 20);
 // Whether the settings-style file holds `line` as a whole CR LF line.
 bool FileHasLine(const std::string& path, const std::string& line);
 bool WaitForFileLine(const std::string& path, const std::string& line, double timeoutSeconds = 20);
-// Waits for the PNG the program writes at `path` (a screenshot) and decodes it.
-bool WaitForPng(const std::string& path, RgbaImage& out, double timeoutSeconds = 20);
-// The reference picture tests/e2e/reference/English_WxH_page.png (empty when absent).
-RgbaImage ReferencePicture(int w, int h, const std::string& page);
+// The reference picture tests/e2e/reference/<language>_WxH_page.png (empty when absent).
+RgbaImage ReferencePicture(int w, int h, const std::string& page, const std::string& language = "English");
+// Presses the screenshot key (F12) and decodes the Screenshot_<n>.png it writes in `dir`.
+bool TakeScreenshot(const std::string& dir, int n, RgbaImage& out);
 
 // The window's pixels as the X server holds them; false while the window is
 // not mapped or not wholly on the screen (X reads back nothing else).
 bool WindowPicture(const std::string& id, RgbaImage& out);
-bool SamePicture(const RgbaImage& a, const RgbaImage& b);
 // Share of pixels whose channels all lie within `tolerance` of the reference.
 double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance);
 // Waits until the window reads back (through the back end) as the same
-// picture SettledReads times in a row (a slide or fade moves it every frame),
-// and leaves that picture in `out`. Every page but a capture page (it blinks)
+// picture five times in a row (a slide or fade moves it every frame), and
+// leaves that picture in `out`. Every page but a capture page (it blinks)
 // comes to rest.
-constexpr int SettledReads = 5;
 bool WaitUntilSettled(const std::string& id, RgbaImage* out = nullptr, double timeoutSeconds = 20);
 // Waits until the settled picture satisfies `want`, and leaves it in `out`.
 bool WaitForSettled(const std::string& id, const std::function<bool(const RgbaImage&)>& want,
@@ -114,8 +112,9 @@ using ::SettingsText;   // settings_lines.h
 // Pins the menu fonts: copies a DejaVu face into dir/Media/Fonts and returns
 // the settings lines that select it.
 std::vector<std::string> PinnedFontSettings(const std::string& dir);
-// A fresh folder MakeWorkDir(name) whose settings file holds `lines` and the
-// pinned font's, for Start (tools/menu_folder.sh's twin).
+// A fresh folder MakeWorkDir(name) whose settings file holds `lines`; with
+// MenuFolder the pinned font's too (tools/menu_folder.sh's twin).
+std::string SettingsFolder(const std::string& name, const std::vector<std::string>& lines);
 std::string MenuFolder(const std::string& name, std::vector<std::string> lines);
 
 // A started program; one still running when its test ends (a failed
@@ -139,6 +138,10 @@ std::string WaitForWindow(double timeoutSeconds = 20, pid_t pid = -1);
 // Waits for the process to end; returns its exit code, or -1 on timeout
 // (the process is then killed), -2 when it died from a signal.
 int WaitExit(Program& p, double timeoutSeconds = 20);
+// Escape on each of the `pagesAbove` pages above the main page, each waited
+// for (two presses in one frame count as one), then on the main page, which
+// ends the program: its exit code as WaitExit, or -3 when a page did not answer.
+int EscapeToTheEnd(Program& p, int pagesAbove = 0);
 bool IsRunning(const Program& p);
 void Kill(Program& p);
 
@@ -167,5 +170,21 @@ bool ClickAt(int x, int y);                  // PointerTo, then a left click
 std::string Run(const std::string& command); // a shell command's standard output
 // The pids of running processes whose executable is `binary`.
 std::vector<pid_t> ProcessesOf(const std::string& binary);
+
+// [SECTION] Sound
+// What SDL's disk audio driver writes and what RecordSink records: float
+// stereo at SoundRate frames a second.
+constexpr int SoundRate = 48000;
+struct Sound {
+    std::vector<float> Samples;   // interleaved left, right
+    long Frames() const { return long(Samples.size() / 2); }
+    double Rms(long from, long to) const;   // over frames [from, to) that are in it; 0 when none
+    double RmsOfLast(double seconds) const { return Rms(Frames() - long(seconds * SoundRate), Frames()); }
+};
+Sound ReadSound(const std::string& path);   // as written so far
+// What a player of tools/sound_server.sh at `server` hears: parec records its
+// null sink "vr" into `file` until EndRecording.
+pid_t RecordSink(const std::string& server, const std::string& file);
+void EndRecording(pid_t recorder);
 
 }  // namespace e2e

@@ -11,14 +11,14 @@ using namespace e2e;
 
 namespace {
 
+// A fresh folder for a windowed 800 x 600 program.
+std::string WindowedFolder(const std::string& name) {
+    return SettingsFolder(name, {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]", "settings.screenmode = 1"});
+}
+
 // A windowed 800 x 600 program in a fresh folder, waiting on its main page.
-Program StartWindowed(const std::string& name, std::vector<std::string> extra = {}) {
-    std::string dir = MakeWorkDir(name);
-    std::vector<std::string> lines = {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
-                                      "settings.screenmode = 1"};
-    lines.insert(lines.end(), extra.begin(), extra.end());
-    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
-    Program p = Start(dir);
+Program StartWindowed(const std::string& name) {
+    Program p = Start(WindowedFolder(name));
     EXPECT_FALSE(WaitForWindow(20, p.Pid).empty()) << "no window titled Veldrune appeared";
     return p;
 }
@@ -29,13 +29,6 @@ const LayoutTable& Items() {
     return items;
 }
 
-// The capture page blinks and never comes to rest: a click that opens it
-// only has to change the picture.
-void ClickIntoCapturePage(const ItemBox& box) {
-    PointerTo(box);
-    ASSERT_TRUE(ActAndChange(InputWindow(), ClickLeft)) << "no capture page";
-}
-
 }  // namespace
 
 TEST(ProgramMenu, RebindingForwardByClicksAndAKeyWritesTheControlsGroup) {
@@ -43,17 +36,17 @@ TEST(ProgramMenu, RebindingForwardByClicksAndAKeyWritesTheControlsGroup) {
     Program p = StartWindowed("rebind");
     ASSERT_TRUE(ClickAt(Items().OptionsBox));   // in the main row
     ASSERT_TRUE(ClickAt(Items().ControlBox));   // home column; the sub column slides away, Forward appears
-    ASSERT_NO_FATAL_FAILURE(ClickIntoCapturePage(Items().ForwardBox));
+    // The capture page blinks and never comes to rest: the click only has to change the picture.
+    PointerTo(Items().ForwardBox);
+    ASSERT_TRUE(ActAndChange(InputWindow(), ClickLeft)) << "no capture page";
     Key("k");
     EXPECT_TRUE(WaitForFileLine(p.Dir + "/Veldrune.cfg", "Forward = K"));
-    std::string cfg = ReadFile(p.Dir + "/Veldrune.cfg");
-    auto controls = cfg.find("[Controls]\r\n");
+    const std::string cfg = ReadFile(p.Dir + "/Veldrune.cfg");
+    const auto controls = cfg.find("[Controls]\r\n");
     ASSERT_NE(controls, std::string::npos) << cfg;
     EXPECT_NE(cfg.find("Forward = K\r\n", controls), std::string::npos) << cfg;
     ASSERT_TRUE(WaitUntilSettled(InputWindow()));   // back on the Control page
-    for (int i = 0; i < 2; ++i) ASSERT_TRUE(Press("Escape"));   // Control -> Options -> main
-    Key("Escape");                                              // quit
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p, 2), 0);   // Control -> Options -> main -> the end
 }
 
 TEST(ProgramMenu, ChoosingEnglishWritesTheLanguage) {
@@ -65,9 +58,7 @@ TEST(ProgramMenu, ChoosingEnglishWritesTheLanguage) {
     ASSERT_TRUE(ClickAt(Items().EnglishBox));    // the page is drawn in English
     EXPECT_TRUE(WaitForFileLine(p.Dir + "/Veldrune.cfg", "settings.language = English"))
         << ReadFile(p.Dir + "/Veldrune.cfg");
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(Press("Escape"));   // Language -> Gameplay -> Options -> main
-    Key("Escape");                                              // quit
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p, 3), 0);   // Language -> Gameplay -> Options -> main -> the end
 }
 
 // From the main page of an 800 x 600 window, by clicks: Options, Graphic
@@ -89,15 +80,15 @@ static void ThreeEscapesToTheMainPage() {
 TEST(ProgramMenu, ChoosingAnotherResolutionRestartsOnTheResolutionPage) {
     NEED_DISPLAY();
     Program p = StartWindowed("resolution");
-    std::string exe = std::filesystem::canonical(VELDRUNE_PROGRAM).string();
+    const std::string exe = std::filesystem::canonical(VELDRUNE_PROGRAM).string();
     ASSERT_NO_FATAL_FAILURE(ChooseResolution1024x768());
     EXPECT_EQ(WaitExit(p), 0) << "the old instance must end with code 0";
     // The new instance writes "Main" back once it has started.
-    std::string path = p.Dir + "/Veldrune.cfg";
+    const std::string path = p.Dir + "/Veldrune.cfg";
     EXPECT_TRUE(WaitForFileLine(path, "settings.page = Main")) << ReadFile(path);
     EXPECT_TRUE(FileHasLine(path, "ScreenW = 1024")) << ReadFile(path);
     EXPECT_TRUE(FileHasLine(path, "ScreenH = 768")) << ReadFile(path);
-    std::vector<pid_t> running = ProcessesOf(exe);
+    const std::vector<pid_t> running = ProcessesOf(exe);
     ASSERT_EQ(running.size(), 1u) << "exactly the new instance runs";
     ASSERT_FALSE(WaitForWindow(20, running[0]).empty());
     ASSERT_NO_FATAL_FAILURE(ThreeEscapesToTheMainPage());
@@ -110,8 +101,7 @@ TEST(ProgramMenu, ChoosingAnotherResolutionRestartsOnTheResolutionPage) {
 TEST(ProgramMenu, EscapeOnTheMainPageEndsWithZero) {
     NEED_DISPLAY();
     Program p = StartWindowed("escape");
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p), 0);
 }
 
 // The program's file was removed while it ran (an update replaced it): the
@@ -119,23 +109,19 @@ TEST(ProgramMenu, EscapeOnTheMainPageEndsWithZero) {
 // page at its size, and the new size waits in the file for the next start.
 TEST(ProgramMenu, ARestartThatCannotStartKeepsTheGameRunning) {
     NEED_DISPLAY();
-    std::string dir = MakeWorkDir("restart-fails");
-    std::string copy = dir + "/veldrune-copy";
+    const std::string dir = WindowedFolder("restart-fails"), copy = dir + "/veldrune-copy";
     std::filesystem::copy_file(VELDRUNE_PROGRAM, copy);
-    WriteFile(dir + "/Veldrune.cfg", SettingsText({"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]",
-                                                   "settings.screenmode = 1"}));
     Program p = Start(dir, copy);
     ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
     std::filesystem::remove(copy);
     ASSERT_NO_FATAL_FAILURE(ChooseResolution1024x768());
     // The failed launch is over once "Main" is written back.
-    std::string path = dir + "/Veldrune.cfg";
+    const std::string path = dir + "/Veldrune.cfg";
     EXPECT_TRUE(WaitUntil([&] { return FileHasLine(path, "ScreenW = 1024") && FileHasLine(path, "settings.page = Main"); }))
         << ReadFile(path);
     ASSERT_TRUE(WaitUntilSettled(InputWindow()));
     ASSERT_TRUE(IsRunning(p)) << "the game ended although no new instance could start";
     ASSERT_NO_FATAL_FAILURE(ThreeEscapesToTheMainPage());
     EXPECT_TRUE(IsRunning(p)) << "it was not on the Resolution page";
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p), 0);
 }

@@ -5,22 +5,17 @@
 // any sound server that prints nothing.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "e2e_support.h"
 #include "menu_layout.h"
@@ -29,32 +24,9 @@ using namespace e2e;
 
 namespace {
 
-constexpr int Rate = 48000;
+constexpr int Rate = SoundRate;
 constexpr double Heard = 0.02;      // RMS of the music once faded in is 0.08 .. 0.13
 constexpr double Silent = 1e-4;     // RMS of silence as a sound file holds it
-
-// The sound written so far: interleaved float stereo.
-struct Sound {
-    std::vector<float> Samples;
-    long Frames() const { return long(Samples.size() / 2); }
-    double Rms(long from, long to) const {   // frames
-        from = std::max(0L, from);
-        to = std::min(Frames(), to);
-        if (to <= from) return 0;
-        double sum = 0;
-        for (long i = 2 * from; i < 2 * to; ++i) sum += double(Samples[i]) * Samples[i];
-        return std::sqrt(sum / double(2 * (to - from)));
-    }
-    double RmsOfLast(double seconds) const { return Rms(Frames() - long(seconds * Rate), Frames()); }
-};
-
-Sound ReadSound(const std::string& path) {
-    const std::string bytes = ReadFile(path);
-    Sound sound;
-    sound.Samples.resize(bytes.size() / 8 * 2);
-    std::memcpy(sound.Samples.data(), bytes.data(), sound.Samples.size() * sizeof(float));
-    return sound;
-}
 
 // Waits until the last 0.1 s of the file are heard (or silent), as later
 // samples arrive; leaves the file as read in `out`.
@@ -91,18 +63,12 @@ double FadeSeconds(const Sound& sound, long from, bool out, double level) {
     return -1;
 }
 
-Program StartWith(const std::string& dir, const Environment& env) { return Start(dir, "", env); }
-
-Environment DiskAudio(const std::string& file) {
-    return {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", file}};
-}
-
-std::string WindowedSettings(const std::string& dir, const std::string& music) {
-    std::vector<std::string> lines = {"[Settings]"};
-    for (const std::string& line : PinnedFontSettings(dir)) lines.push_back(line);
-    lines.push_back("settings.screenmode = 1");
-    lines.push_back("settings.music = " + music);
-    return SettingsText(lines);
+// A windowed menu with `settings.music = music` in the fresh folder `name`. By
+// default its sound goes to SDL's disk driver, into sound.raw in that folder.
+Program StartMusic(const std::string& name, const std::string& music, Environment env = {}) {
+    const std::string dir = MenuFolder(name, {"[Settings]", "settings.screenmode = 1", "settings.music = " + music});
+    if (env.empty()) env = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", dir + "/sound.raw"}};
+    return Start(dir, "", env);
 }
 
 // The items at the size these tests start at (their settings name none).
@@ -119,24 +85,21 @@ bool OpenMusicPage() { return ClickAt(Items().OptionsBox) && ClickAt(Items().Sou
 
 TEST(MusicE2e, PlaysFromTheFirstFrameFadingInAndFadesOutAtTheEnd) {
     NEED_DISPLAY();
-    const std::string dir = MakeWorkDir("music-start-end"), file = dir + "/sound.raw";
-    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
-    Program p = StartWith(dir, DiskAudio(file));
+    Program p = StartMusic("music-start-end", "1");
+    const std::string file = p.Dir + "/sound.raw";
     ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
     Sound sound;
     ASSERT_TRUE(WaitUntil([&] { sound = ReadSound(file); return sound.Frames() > 3 * Rate; }));
     EXPECT_LT(sound.Rms(0, Rate / 4), 0.5 * sound.Rms(2 * Rate, 3 * Rate)) << "no fade-in";
     EXPECT_GT(sound.Rms(2 * Rate, 3 * Rate), Heard);
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p), 0);
     EXPECT_LT(ReadSound(file).RmsOfLast(0.02), Heard) << "the end is not faded out";
 }
 
 TEST(MusicE2e, PlaysWhenOnAndFadesWithinHalfASecondAfterOffAndOn) {
     NEED_DISPLAY();
-    const std::string dir = MakeWorkDir("music-on-off"), file = dir + "/sound.raw";
-    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
-    Program p = StartWith(dir, DiskAudio(file));
+    Program p = StartMusic("music-on-off", "1");
+    const std::string file = p.Dir + "/sound.raw", cfg = p.Dir + "/Veldrune.cfg";
     ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
     Sound sound;
     ASSERT_TRUE(WaitForSound(file, true, sound)) << "no music from the start";
@@ -156,22 +119,20 @@ TEST(MusicE2e, PlaysWhenOnAndFadesWithinHalfASecondAfterOffAndOn) {
     };
     ASSERT_TRUE(faded(true)) << "Off left the music playing";
     EXPECT_LE(fade, 0.5);
-    EXPECT_TRUE(FileHasLine(dir + "/Veldrune.cfg", "settings.music = 0"));
+    EXPECT_TRUE(FileHasLine(cfg, "settings.music = 0"));
 
     PointerTo(Items().OnBox);
     clicked = ReadSound(file).Frames();
     ClickLeft();
     ASSERT_TRUE(faded(false)) << "On brought no music back";
     EXPECT_LE(fade, 0.5);
-    EXPECT_TRUE(FileHasLine(dir + "/Veldrune.cfg", "settings.music = 1"));
-    Kill(p);
+    EXPECT_TRUE(FileHasLine(cfg, "settings.music = 1"));
 }
 
 TEST(MusicE2e, OffOpensNoAudioUntilOnIsChosen) {
     NEED_DISPLAY();
-    const std::string dir = MakeWorkDir("music-off"), file = dir + "/sound.raw";
-    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "0"));
-    Program p = StartWith(dir, DiskAudio(file));
+    Program p = StartMusic("music-off", "0");
+    const std::string file = p.Dir + "/sound.raw";
     ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
     ASSERT_TRUE(OpenMusicPage());   // pages drawn and settled: the program ran a while
     EXPECT_FALSE(Exists(file)) << "the audio output was opened with music off";
@@ -181,15 +142,12 @@ TEST(MusicE2e, OffOpensNoAudioUntilOnIsChosen) {
     long heard = 0;
     while (heard < sound.Frames() && sound.Rms(heard, heard + Rate / 50) < Heard) heard += Rate / 50;
     EXPECT_LE(double(heard) / Rate, 0.5) << "the output opens at On, and the music is heard within half a second of it";
-    Kill(p);
 }
 
 TEST(MusicE2e, SilentInTheBackgroundBackWhenActivated) {
     NEED_DISPLAY();
-    const std::string dir = MakeWorkDir("music-background"), file = dir + "/sound.raw";
-    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
-    Program p = StartWith(dir, DiskAudio(file));
-    const std::string id = WaitForWindow(20, p.Pid);
+    Program p = StartMusic("music-background", "1");
+    const std::string file = p.Dir + "/sound.raw", id = WaitForWindow(20, p.Pid);
     ASSERT_FALSE(id.empty());
     Sound sound;
     ASSERT_TRUE(WaitForSound(file, true, sound));
@@ -198,21 +156,18 @@ TEST(MusicE2e, SilentInTheBackgroundBackWhenActivated) {
     EXPECT_TRUE(WaitForSound(file, false, sound)) << "music goes on in the background";
     e2e::ActivateWindow(id);
     EXPECT_TRUE(WaitForSound(file, true, sound)) << "no music after coming back";
-    Kill(p);
 }
 
 // No driver named, no sound server to reach, no sound card: the menu comes up
 // and ends as always, and prints nothing.
 TEST(MusicE2e, WithoutAnySoundServerTheMenuRunsSilentlyAndPrintsNothing) {
     NEED_DISPLAY();
-    const std::string dir = MakeWorkDir("music-no-server");
-    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
-    Program p = StartWith(dir, {{"SDL_AUDIODRIVER", ""}, {"PULSE_SERVER", "unix:" + dir + "/no-server"},
-                                {"XDG_RUNTIME_DIR", dir}});
+    const std::string nowhere = MakeWorkDir("music-nowhere");
+    Program p = StartMusic("music-no-server", "1", {{"SDL_AUDIODRIVER", ""}, {"PULSE_SERVER", "unix:" + nowhere + "/no"},
+                                                    {"XDG_RUNTIME_DIR", nowhere}});
     ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
-    EXPECT_EQ(ReadFile(dir + "/stderr.txt"), "");
+    EXPECT_EQ(EscapeToTheEnd(p), 0);
+    EXPECT_EQ(ReadFile(p.Dir + "/stderr.txt"), "");
 }
 
 // A real sound server with a null sink, recorded from its monitor: the music
@@ -222,25 +177,14 @@ TEST(MusicE2e, ASoundServerPlaysTheMusic) {
     NEED_DISPLAY();
     const char* server = std::getenv("VELDRUNE_TEST_PULSE_SERVER");
     if (server == nullptr || *server == '\0') GTEST_SKIP() << "no test sound server (tools/test.sh starts one)";
-    const std::string dir = MakeWorkDir("music-server"), file = dir + "/heard.raw";
-    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
-    const pid_t recorder = fork();
-    if (recorder == 0) {
-        setenv("PULSE_SERVER", server, 1);
-        const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out >= 0) dup2(out, 1);
-        execlp("parec", "parec", "-d", "vr.monitor", "--format=float32le", "--rate=48000", "--channels=2",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    Program p = StartWith(dir, {{"SDL_AUDIODRIVER", ""}, {"PULSE_SERVER", server}});
+    Program p = StartMusic("music-server", "1", {{"SDL_AUDIODRIVER", ""}, {"PULSE_SERVER", server}});
+    const std::string file = p.Dir + "/heard.raw";
+    const pid_t recorder = RecordSink(server, file);
     ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
     Sound sound;
     EXPECT_TRUE(WaitForSound(file, true, sound)) << "the server's sink heard no music";
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
-    kill(recorder, SIGTERM);
-    waitpid(recorder, nullptr, 0);
+    EXPECT_EQ(EscapeToTheEnd(p), 0);
+    EndRecording(recorder);
 }
 
 namespace {
@@ -252,37 +196,15 @@ struct PrivateServer {
     std::string Dir;
     ~PrivateServer() { Stop(); }   // also where an assertion ended the test early
     std::string Socket() const { return "unix:" + Dir + "/pulse/native"; }
+    Environment Env() const { return {{"SDL_AUDIODRIVER", ""}, {"PULSE_SERVER", Socket()}}; }
     bool Start() const { return e2e::Run(Script + " start " + Dir) == Socket(); }
     pid_t Pid() const { return pid_t(std::atol(ReadFile(Dir + "/pulse/pid").c_str())); }
     void Stop() const { e2e::Run(Script + " stop " + Dir); }
     const std::string Script = std::string(VELDRUNE_SOURCE_DIR) + "/tools/sound_server.sh";
 };
 
-// Records the server's sink into file until ended.
-pid_t RecordSink(const std::string& server, const std::string& file) {
-    const pid_t recorder = fork();
-    if (recorder == 0) {
-        setenv("PULSE_SERVER", server.c_str(), 1);
-        const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out >= 0) dup2(out, 1);
-        execlp("parec", "parec", "-d", "vr.monitor", "--format=float32le", "--rate=48000", "--channels=2",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    return recorder;
-}
-
-void EndRecording(pid_t recorder) {
-    kill(recorder, SIGTERM);
-    waitpid(recorder, nullptr, 0);
-}
-
-// Seconds from the Escape key (let go) to the program's end, its exit code in code.
-double SecondsToQuit(Program& p, int& code) {
-    Key("Escape");
-    const auto pressed = std::chrono::steady_clock::now();
-    code = WaitExit(p);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count();
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace
@@ -292,36 +214,31 @@ double SecondsToQuit(Program& p, int& code) {
 // same socket. Each time the music comes by itself, the figures printed.
 TEST(MusicE2e, MusicComesBackWhenTheSoundServerDoes) {
     NEED_DISPLAY();
-    const std::string dir = MakeWorkDir("music-server-restart");
-    const PrivateServer server{dir};
+    const PrivateServer server{MakeWorkDir("music-server-restart")};
     // A socket nobody listens on any more: connections to it are refused.
-    ASSERT_EQ(mkdir((dir + "/pulse").c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((server.Dir + "/pulse").c_str(), 0700), 0);
     const int stale = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s/pulse/native", dir.c_str());
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s/pulse/native", server.Dir.c_str());
     ASSERT_EQ(bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     close(stale);
-    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
-    Program p = StartWith(dir, {{"SDL_AUDIODRIVER", ""}, {"PULSE_SERVER", server.Socket()}});
+    Program p = StartMusic("music-server-restart-menu", "1", server.Env());
     ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
     Sound sound;
-    for (const char* when : {"late", "back"}) {
-        if (std::strcmp(when, "back") == 0) server.Stop();
+    for (const std::string when : {"late", "back"}) {
+        if (when == "back") server.Stop();
         ASSERT_TRUE(server.Start()) << "the test's sound server did not start (" << when << ")";
         const auto started = std::chrono::steady_clock::now();
-        const std::string file = dir + "/" + when + ".raw";
+        const std::string file = p.Dir + "/" + when + ".raw";
         const pid_t recorder = RecordSink(server.Socket(), file);
         EXPECT_TRUE(WaitForSound(file, true, sound, 10)) << "no music from a server that came " << when;
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        std::printf("music %.2f s after the server came %s\n", seconds, when);
+        const double seconds = SecondsSince(started);
+        std::printf("music %.2f s after the server came %s\n", seconds, when.c_str());
         EXPECT_LE(seconds, 6.0);   // within 3 s; the rest is room for a busy machine
         EndRecording(recorder);
     }
-    int code = -1;
-    SecondsToQuit(p, code);
-    EXPECT_EQ(code, 0);
-    server.Stop();
+    EXPECT_EQ(EscapeToTheEnd(p), 0);
 }
 
 // The quit, timed: with a server that answers and with one that accepts
@@ -330,35 +247,32 @@ TEST(MusicE2e, MusicComesBackWhenTheSoundServerDoes) {
 // thread joined, SDL ended: exit code 0).
 TEST(MusicE2e, TheQuitIsQuickEvenWithAFrozenSoundServer) {
     NEED_DISPLAY();
-    const std::string dir = MakeWorkDir("music-server-frozen");
-    const PrivateServer server{dir};
+    const PrivateServer server{MakeWorkDir("music-server-frozen")};
     ASSERT_TRUE(server.Start());
-    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
     for (const bool frozen : {false, true}) {
         if (frozen) {
             ASSERT_EQ(kill(server.Pid(), SIGSTOP), 0);
         }
         for (const double wait : {0.0, 3.0}) {
-            Program p = StartWith(dir, {{"SDL_AUDIODRIVER", ""}, {"PULSE_SERVER", server.Socket()}});
+            Program p = StartMusic("music-server-frozen-menu", "1", server.Env());
             ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
             if (wait > 0) WaitUntil([] { return false; }, wait);   // past the open and its time limit
-            int code = -1;
-            const double seconds = SecondsToQuit(p, code);
+            Key("Escape");
+            const auto pressed = std::chrono::steady_clock::now();
+            EXPECT_EQ(WaitExit(p), 0);
+            const double seconds = SecondsSince(pressed);
             std::printf("quit %.2f s, %s server, %.0f s after the window\n", seconds, frozen ? "frozen" : "live", wait);
-            EXPECT_EQ(code, 0);
             EXPECT_LT(seconds, 1.0) << "the sound thread held up the end";   // 0.5 s; room for a busy machine
         }
     }
-    server.Stop();
 }
 
 // On chosen inside Off's fade: the music turns back from where the fade had
 // got to and rises again, neither silent in between nor back at full at once.
 TEST(MusicE2e, OnInsideTheOffFadeFadesInFromWhereTheMusicIs) {
     NEED_DISPLAY();
-    const std::string dir = MakeWorkDir("music-turn"), file = dir + "/sound.raw";
-    WriteFile(dir + "/Veldrune.cfg", WindowedSettings(dir, "1"));
-    Program p = StartWith(dir, DiskAudio(file));
+    Program p = StartMusic("music-turn", "1");
+    const std::string file = p.Dir + "/sound.raw";
     ASSERT_FALSE(WaitForWindow(20, p.Pid).empty());
     Sound sound;
     ASSERT_TRUE(WaitForSound(file, true, sound));
@@ -387,5 +301,4 @@ TEST(MusicE2e, OnInsideTheOffFadeFadesInFromWhereTheMusicIs) {
     std::printf("full %.3f, lowest %.3f, the 0.1 s after it %.3f\n", full, low, after);
     EXPECT_GT(low, Silent) << "the music fell silent and started again";
     EXPECT_LT(after, 0.85 * full) << "the music jumped back to full";
-    Kill(p);
 }

@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <thread>
 
 // Xlib names a type KeyCode, as the platform's key enum is named.
 #define KeyCode XlibKeyCode
@@ -25,15 +24,20 @@ namespace e2e {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-Clock::time_point After(double seconds) {
-    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-}
-
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
-Window WindowOf(const std::string& id) { return Window(std::stoul(id)); }
+// Runs `during` (when given) again and again for `seconds`, and `read`
+// whenever `fd` may have something to read, and at least every 5 ms.
+void WatchFor(int fd, double seconds, const std::function<void()>& during, const std::function<void()>& read) {
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    while (Clock::now() < end) {
+        if (during) during();
+        pollfd p{fd, POLLIN, 0};
+        poll(&p, 1, during ? 0 : 5);
+        read();
+    }
+}
 
 }  // namespace
 
@@ -76,12 +80,10 @@ int CountWindowDraws(const std::string& windowId, double seconds, const std::fun
     // Level "non-empty": one event each time the damage goes from nothing to
     // something; subtracting it all re-arms it, so every drawing that comes
     // after the last event was handled is counted once.
-    Damage damage = XDamageCreate(display, WindowOf(windowId), XDamageReportNonEmpty);
+    Damage damage = XDamageCreate(display, Window(std::stoul(windowId)), XDamageReportNonEmpty);
     XSync(display, False);
     int draws = 0;
-    const auto end = After(seconds);
-    while (Clock::now() < end) {
-        if (during) during();
+    WatchFor(ConnectionNumber(display), seconds, during, [&] {
         while (XPending(display)) {
             XEvent e;
             XNextEvent(display, &e);
@@ -91,9 +93,7 @@ int CountWindowDraws(const std::string& windowId, double seconds, const std::fun
                 XFlush(display);
             }
         }
-        pollfd fd{ConnectionNumber(display), POLLIN, 0};
-        poll(&fd, 1, during ? 0 : 5);
-    }
+    });
     XDamageDestroy(display, damage);
     XSync(display, False);
     XSetErrorHandler(previous);
@@ -112,21 +112,14 @@ int CountFileOpens(const std::string& path, double seconds, const std::function<
     }
     int opens = 0;
     alignas(inotify_event) char buffer[8192];
-    const auto end = After(seconds);
-    while (Clock::now() < end) {
-        if (during) during();
-        pollfd p{fd, POLLIN, 0};
-        poll(&p, 1, during ? 0 : 5);
-        for (;;) {
-            const ssize_t n = read(fd, buffer, sizeof buffer);
-            if (n <= 0) break;
+    WatchFor(fd, seconds, during, [&] {
+        for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
             for (ssize_t at = 0; at < n;) {
                 const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
                 if (e->mask & IN_OPEN) ++opens;
                 at += ssize_t(sizeof(inotify_event) + e->len);
             }
-        }
-    }
+    });
     close(fd);
     return opens;
 }
@@ -163,22 +156,18 @@ Box Letterbox(const Box& outer, int w, int h) {
     return {outer.X + (outer.W - bw) / 2, outer.Y + (outer.H - bh) / 2, bw, bh};
 }
 
+// PictureInBox leaves the pixels it finds off the screen wholly transparent.
 double AgreementInBox(const RgbaImage& screen, const Box& box, const RgbaImage& want, int tolerance) {
     if (want.width == 0 || box.W <= 0 || box.H <= 0) return 0.0;
+    const RgbaImage shown = PictureInBox(screen, box.X, box.Y, box.W, box.H, want.width, want.height);
     size_t on = 0, same = 0;
-    for (int py = 0; py < want.height; ++py)
-        for (int px = 0; px < want.width; ++px) {
-            const int sx = box.X + int((px + 0.5) * box.W / want.width);
-            const int sy = box.Y + int((py + 0.5) * box.H / want.height);
-            if (sx < 0 || sy < 0 || sx >= screen.width || sy >= screen.height) continue;
-            ++on;
-            const uint8_t* s = &screen.pixels[(size_t(sy) * screen.width + sx) * 4];
-            const uint8_t* w = &want.pixels[(size_t(py) * want.width + px) * 4];
-            bool close = true;
-            for (int c = 0; c < 3; ++c)
-                if (std::abs(s[c] - w[c]) > tolerance) close = false;
-            same += close;
-        }
+    for (size_t i = 0; i < shown.pixels.size(); i += 4) {
+        if (shown.pixels[i + 3] == 0) continue;
+        ++on;
+        same += std::abs(shown.pixels[i] - want.pixels[i]) <= tolerance &&
+                std::abs(shown.pixels[i + 1] - want.pixels[i + 1]) <= tolerance &&
+                std::abs(shown.pixels[i + 2] - want.pixels[i + 2]) <= tolerance;
+    }
     if (on * 2 < size_t(want.width) * want.height) return 0.0;
     return double(same) / double(on);
 }

@@ -16,9 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <cstdint>
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -73,9 +71,8 @@ public:
 private:
     struct Client {
         int Fd = -1;
-        std::string Input, Language;
-        bool Receiving = false;
-        std::string Text;
+        std::string Input, Language, Text;
+        bool Receiving = false;   // between SPEAK and the lone dot that ends the text
     };
     void Reply(Client& c, const std::string& lines) {
         if (!Silent) (void)!write(c.Fd, lines.data(), lines.size());
@@ -121,9 +118,8 @@ private:
             for (Client& c : clients) fds.push_back({c.Fd, POLLIN, 0});
             if (poll(fds.data(), fds.size(), 50) <= 0) continue;
             if (fds[0].revents & POLLIN) {
-                Client client;
-                client.Fd = accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC);
-                clients.push_back(client);
+                clients.emplace_back();
+                clients.back().Fd = accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC);
             }
             for (size_t i = 1; i < fds.size(); ++i) {
                 if (!fds[i].revents) continue;
@@ -136,11 +132,8 @@ private:
                     continue;
                 }
                 c.Input.append(buffer, size_t(n));
-                for (size_t end; (end = c.Input.find("\r\n")) != std::string::npos;) {
-                    std::string line = c.Input.substr(0, end);
-                    c.Input.erase(0, end + 2);
-                    Line(c, line);
-                }
+                for (size_t end; (end = c.Input.find("\r\n")) != std::string::npos; c.Input.erase(0, end + 2))
+                    Line(c, c.Input.substr(0, end));
             }
             std::erase_if(clients, [](const Client& c) { return c.Fd < 0; });
         }
@@ -157,34 +150,20 @@ private:
     int Messages = 0;
 };
 
-// The environment of one test's program, put back afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : Name(name) {
-        if (const char* old = std::getenv(name)) Old = old, Had = true;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (Had) setenv(Name, Old.c_str(), 1);
-        else unsetenv(Name);
-    }
-private:
-    const char* Name;
-    std::string Old;
-    bool Had = false;
-};
-
 std::vector<std::string> Texts(const std::vector<StandInSpeechServer::Words>& said) {
     std::vector<std::string> texts;
     for (const auto& w : said) texts.push_back(w.Language + ": " + w.Text);
     return texts;
 }
 
-std::string StartedWith(const std::string& dir, const std::vector<std::string>& settings) {
+// A windowed 800 x 600 menu in the folder `dir` with these [Settings] lines,
+// the speech service (and session bus) named in `env`.
+Program StartSpeaking(const std::string& dir, const std::vector<std::string>& settings, const Environment& env) {
     std::vector<std::string> lines = PinnedFontSettings(dir);
-    lines.insert(lines.end(), {"[Screen]", "ScreenW = 800", "ScreenH = 600"});
+    lines.insert(lines.end(), {"[Screen]", "ScreenW = 800", "ScreenH = 600", "[Settings]", "settings.screenmode = 1"});
     lines.insert(lines.end(), settings.begin(), settings.end());
-    return SettingsText(lines);
+    WriteFile(dir + "/Veldrune.cfg", SettingsText(lines));
+    return Start(dir, "", env);
 }
 
 // [SECTION] What is said
@@ -193,9 +172,7 @@ TEST(SpeechE2e, SaysThePageThenEachItemReachedInItsLanguageSoonAfterTheKey) {
     NEED_DISPLAY();
     const std::string dir = MakeWorkDir("speech-said");
     StandInSpeechServer server(dir);
-    ScopedEnv address("SPEECHD_ADDRESS", server.Address());
-    WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1", "settings.speech = 1"}));
-    Program p = Start(dir);
+    Program p = StartSpeaking(dir, {"settings.speech = 1"}, {{"SPEECHD_ADDRESS", server.Address()}});
     ASSERT_NE(WaitForWindow(), "");
     ASSERT_TRUE(server.WaitForWords(1)) << "nothing said at the start";
     EXPECT_EQ(Texts(server.Said()), std::vector<std::string>{"de: Hauptmenü"});
@@ -215,9 +192,7 @@ TEST(SpeechE2e, SaysThePageThenEachItemReachedInItsLanguageSoonAfterTheKey) {
                                         "de: Mitwirkende. Projektleitung. Talvenor. Programmierung. Talvenor. "
                                         "Quorvath. Optionen"}));
     EXPECT_GE(server.Cancels(), 4) << "each utterance cuts off the one before";
-    Key("Escape");
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
 }
 
 // [SECTION] The desktop's switch
@@ -267,10 +242,8 @@ TEST(SpeechE2e, FollowsTheDesktopsScreenReaderSwitchWhileTheMenuRuns) {
     StandInSpeechServer server(dir);
     PrivateSessionBus bus;
     ASSERT_TRUE(bus.Ready) << "the private bus or its accessibility service did not come up";
-    ScopedEnv address("SPEECHD_ADDRESS", server.Address());
-    ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", bus.Address);
-    WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1", "settings.language = English"}));
-    Program p = Start(dir);
+    Program p = StartSpeaking(dir, {"settings.language = English"},
+                              {{"SPEECHD_ADDRESS", server.Address()}, {"DBUS_SESSION_BUS_ADDRESS", bus.Address}});
     ASSERT_NE(WaitForWindow(), "");
     Key("Right");
     ASSERT_TRUE(WaitUntil([&] { return IsRunning(p); }, 1));
@@ -291,9 +264,7 @@ TEST(SpeechE2e, FollowsTheDesktopsScreenReaderSwitchWhileTheMenuRuns) {
     Key(RedLetterKey(EnglishWords, LabelCredits));
     ASSERT_TRUE(WaitForWindowState(InputWindow(), WindowState::Focused));
     EXPECT_EQ(server.Said().size(), 1u) << "the switch is off: nothing more is said";
-    Key("Escape");
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
 }
 
 // A bus without the desktop's accessibility service is off, and asking it
@@ -304,10 +275,7 @@ TEST(SpeechE2e, ABusWithoutTheSwitchIsOffAndGetsNoServiceStarted) {
     StandInSpeechServer server(dir);
     PrivateSessionBus bus(/*withAccessibility=*/false);
     ASSERT_TRUE(bus.Ready);
-    ScopedEnv address("SPEECHD_ADDRESS", server.Address());
-    ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", bus.Address);
-    WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1"}));
-    Program p = Start(dir);
+    Program p = StartSpeaking(dir, {}, {{"SPEECHD_ADDRESS", server.Address()}, {"DBUS_SESSION_BUS_ADDRESS", bus.Address}});
     ASSERT_NE(WaitForWindow(), "");
     EXPECT_TRUE(Press(RedLetterKey(GermanWords, LabelOptions)));
     EXPECT_EQ(e2e::Run("DBUS_SESSION_BUS_ADDRESS='" + bus.Address +
@@ -316,9 +284,7 @@ TEST(SpeechE2e, ABusWithoutTheSwitchIsOffAndGetsNoServiceStarted) {
               "(false,)")
         << "asking for the switch started the desktop's accessibility service";
     EXPECT_TRUE(server.Said().empty());
-    Key("Escape");
-    Key("Escape");
-    EXPECT_EQ(WaitExit(p), 0);
+    EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
 }
 
 // [SECTION] No answer, no trouble
@@ -327,9 +293,7 @@ TEST(SpeechE2e, ASpeechServerThatNeverAnswersHoldsNothingUp) {
     NEED_DISPLAY();
     const std::string dir = MakeWorkDir("speech-hung");
     StandInSpeechServer server(dir, /*silent=*/true);
-    ScopedEnv address("SPEECHD_ADDRESS", server.Address());
-    WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1", "settings.speech = 1"}));
-    Program p = Start(dir);
+    Program p = StartSpeaking(dir, {"settings.speech = 1"}, {{"SPEECHD_ADDRESS", server.Address()}});
     ASSERT_NE(WaitForWindow(), "");
     EXPECT_TRUE(Press(RedLetterKey(GermanWords, LabelOptions))) << "the menu does not answer the player";
     const auto quit = Clock::now();
@@ -344,27 +308,16 @@ TEST(SpeechE2e, ASpeechServerThatNeverAnswersHoldsNothingUp) {
 // [SECTION] Real speech
 
 // speech-dispatcher, started by the program itself where none runs, speaks
-// through espeak-ng into the test's null-sink sound server; parec records it
-// (16 kHz mono, 16 bits), so where the words begin is read in the sound.
-constexpr int RecordRate = 16000;
-
-struct Recording {
-    std::string Path;
-    long Samples() const { return long(ReadFile(Path).size() / 2); }
-    // The first 20 ms window from `from` on that is loud, -1 none.
-    long FirstLoud(long from) const {
-        const std::string bytes = ReadFile(Path);
-        const auto* samples = reinterpret_cast<const int16_t*>(bytes.data());
-        const long count = long(bytes.size() / 2);
-        constexpr long Window = RecordRate / 50;
-        for (long at = std::max(0L, from); at + Window <= count; at += Window) {
-            double sum = 0;
-            for (long i = at; i < at + Window; ++i) sum += double(samples[i]) * samples[i];
-            if (std::sqrt(sum / Window) > 300) return at;
-        }
-        return -1;
-    }
-};
+// through espeak-ng into the test's null-sink sound server, recorded, so
+// where the words begin is read in the sound: the first 20 ms window from
+// frame `from` on that is loud, -1 none.
+long FirstLoud(const std::string& file, long from) {
+    const Sound sound = ReadSound(file);
+    constexpr long Window = SoundRate / 50;
+    for (long at = std::max(0L, from); at + Window <= sound.Frames(); at += Window)
+        if (sound.Rms(at, at + Window) > 0.01) return at;
+    return -1;
+}
 
 TEST(SpeechE2e, RealSpeechIsHeardWhenOnAndNothingWhenOff) {
     NEED_DISPLAY();
@@ -374,42 +327,34 @@ TEST(SpeechE2e, RealSpeechIsHeardWhenOnAndNothingWhenOff) {
     const std::string dir = MakeWorkDir("speech-real");
     const std::string runtime = dir + "/run";
     e2e::Run("mkdir -p -m 700 '" + runtime + "'");
-    ScopedEnv runtimeDir("XDG_RUNTIME_DIR", runtime);
-    ScopedEnv pulseServer("PULSE_SERVER", pulse);
-    ScopedEnv noAddress("SPEECHD_ADDRESS", "");
-    unsetenv("SPEECHD_ADDRESS");
+    const Environment env = {{"XDG_RUNTIME_DIR", runtime}, {"PULSE_SERVER", pulse}, {"SPEECHD_ADDRESS", ""}};
     // Starts the program, waits for its first words to end, presses Right;
     // returns where the next words begin after the key, in ms of sound, or
     // -1 when nothing was heard at all.
     auto pressRight = [&](const std::string& speech, const std::string& file) {
-        WriteFile(dir + "/Veldrune.cfg", StartedWith(dir, {"[Settings]", "settings.screenmode = 1",
-                                                           "settings.music = 0", "settings.speech = " + speech}));
-        Recording sound{dir + "/" + file};
-        const std::string recorder =
-            e2e::Run("parec -d vr.monitor --format=s16le --rate=16000 --channels=1 --latency-msec=10 > '" + sound.Path +
-                "' 2>/dev/null & echo $!");
-        Program p = Start(dir);
+        const std::string sound = dir + "/" + file;
+        const pid_t recorder = RecordSink(pulse, sound);
+        Program p = StartSpeaking(dir, {"settings.music = 0", "settings.speech = " + speech}, env);
         EXPECT_NE(WaitForWindow(), "");
         double after = -1;
         // The page's name, then a quiet moment.
-        if (WaitUntil([&] { return sound.FirstLoud(0) >= 0; }, 6)) {
+        if (WaitUntil([&] { return FirstLoud(sound, 0) >= 0; }, 6)) {
             WaitUntil([&] {
-                const long n = sound.Samples();
-                return n > RecordRate && sound.FirstLoud(n - RecordRate / 2) < 0;
+                const long n = ReadSound(sound).Frames();
+                return n > SoundRate && FirstLoud(sound, n - SoundRate / 2) < 0;
             }, 10);
-            const long pressedAt = sound.Samples();
+            const long pressedAt = ReadSound(sound).Frames();
             Key("Right");
             long loud = -1;
-            WaitUntil([&] { return (loud = sound.FirstLoud(pressedAt)) >= 0; }, 5);
-            if (loud >= 0) after = 1000.0 * double(loud - pressedAt) / RecordRate;
+            WaitUntil([&] { return (loud = FirstLoud(sound, pressedAt)) >= 0; }, 5);
+            if (loud >= 0) after = 1000.0 * double(loud - pressedAt) / SoundRate;
         } else {
             // No words at the start: none after a key either, within the deadline.
             Key("Right");
-            if (WaitUntil([&] { return sound.FirstLoud(0) >= 0; }, 2)) after = 0;
+            if (WaitUntil([&] { return FirstLoud(sound, 0) >= 0; }, 2)) after = 0;
         }
-        Key("Escape");
-        EXPECT_EQ(WaitExit(p), 0);
-        kill(std::atoi(recorder.c_str()), SIGTERM);
+        EXPECT_EQ(EscapeToTheEnd(p), 0);
+        EndRecording(recorder);
         return after;
     };
     const double onset = pressRight("1", "on.raw");
