@@ -192,7 +192,11 @@ TEST(SpeechE2e, SaysThePageThenEachItemReachedInItsLanguageSoonAfterTheKey) {
                                         "de: Mitwirkende. Projektleitung. Talvenor. Programmierung. Talvenor. "
                                         "Quorvath. Optionen"}));
     EXPECT_GE(server.Cancels(), 4) << "each utterance cuts off the one before";
-    EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
+    // The last page was asked for by a key the test did not wait on, so
+    // Escape is not waited on either: the second one ends the program.
+    Key("Escape");
+    Key("Escape");
+    EXPECT_EQ(WaitExit(p), 0);
 }
 
 // [SECTION] The desktop's switch
@@ -264,7 +268,9 @@ TEST(SpeechE2e, FollowsTheDesktopsScreenReaderSwitchWhileTheMenuRuns) {
     Key(RedLetterKey(EnglishWords, LabelCredits));
     ASSERT_TRUE(WaitForWindowState(InputWindow(), WindowState::Focused));
     EXPECT_EQ(server.Said().size(), 1u) << "the switch is off: nothing more is said";
-    EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
+    Key("Escape");
+    Key("Escape");
+    EXPECT_EQ(WaitExit(p), 0);
 }
 
 // A bus without the desktop's accessibility service is off, and asking it
@@ -284,7 +290,9 @@ TEST(SpeechE2e, ABusWithoutTheSwitchIsOffAndGetsNoServiceStarted) {
               "(false,)")
         << "asking for the switch started the desktop's accessibility service";
     EXPECT_TRUE(server.Said().empty());
-    EXPECT_EQ(EscapeToTheEnd(p, 1), 0);
+    Key("Escape");
+    Key("Escape");
+    EXPECT_EQ(WaitExit(p), 0);
 }
 
 // [SECTION] No answer, no trouble
