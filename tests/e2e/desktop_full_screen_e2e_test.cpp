@@ -68,7 +68,7 @@ TEST(DesktopFullScreen, AWindowManagersToggleTakesItAwayAndGivesItBack) {
     const RgbaImage main = ReferencePicture(W, H, "main");
     RgbaImage window;
     ASSERT_TRUE(WaitForSettled(id, [&](const RgbaImage& shown) {
-        return shown.width == W && shown.height == H && Agreement(shown, main, 24) >= 0.99;
+        return shown.width == W && shown.height == H && AgreementInBox(shown, {0, 0, W, H}, main, 24) >= 0.99;
     }, &window)) << "taken away, the window shows " << window.width << " x " << window.height
         << " on the screen, not the page whole at its own size";
     if (full.Width == W && full.Height == H) {

@@ -91,7 +91,7 @@ TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
     ASSERT_TRUE(TakeScreenshot(dir, 1, shot));
     EXPECT_EQ(shot.width, W);
     EXPECT_EQ(shot.height, H);
-    EXPECT_GE(Agreement(shot, main, 24), 0.998) << "the screenshot is not the main page's picture";
+    EXPECT_TRUE(ShowsPicture(shot, main)) << "the screenshot is not the main page's picture";
 
     // The Control page reads the settings file once a pass: with the
     // pointer moving, the passes keep to the display's rate.
@@ -109,7 +109,7 @@ TEST_P(DisplayMatrix, OneSteadyPacedPictureOfTheMenusOwnPixels) {
     ASSERT_TRUE(WaitUntilSettled(id, &rest));
     ASSERT_TRUE(TakeScreenshot(dir, 2, shot));
     const RgbaImage control = ReferencePicture(W, H, "control");
-    EXPECT_GE(Agreement(shot, control, 24), 0.998) << "the Control page's screenshot is not its reference";
+    EXPECT_TRUE(ShowsPicture(shot, control)) << "the Control page's screenshot is not its reference";
     EXPECT_TRUE(ShowsPicture(rest, box, control))
         << "after the pointer moved, the screen is not the picture a full redraw gives";
     if (!scaled) {

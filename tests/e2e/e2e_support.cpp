@@ -196,19 +196,6 @@ bool WindowPicture(const std::string& id, RgbaImage& out) {
     return true;
 }
 
-double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance) {
-    if (a.width != b.width || a.height != b.height || a.width == 0) return 0.0;
-    size_t same = 0;
-    const size_t total = size_t(a.width) * a.height;
-    for (size_t i = 0; i < total; ++i) {
-        bool close = true;
-        for (int c = 0; c < 3; ++c)
-            if (std::abs(a.pixels[i * 4 + c] - b.pixels[i * 4 + c]) > tolerance) close = false;
-        same += close;
-    }
-    return double(same) / double(total);
-}
-
 // The reads are at least 0.1 s apart (grim takes a few tens of milliseconds
 // more): a slide or a fade moves the picture every frame, so five equal reads
 // in a row (about 0.4 s) mean it is over, unless the program was stopped that
@@ -252,11 +239,9 @@ bool ActAndSettle(const std::string& id, const std::function<void()>& act, doubl
     return changed && WaitUntilSettled(id, nullptr, std::max(left, 1.0));
 }
 
-bool WaitForPicture(const std::string& id, const RgbaImage& want, double share, int tolerance,
-                    double timeoutSeconds) {
+bool WaitForPicture(const std::string& id, const RgbaImage& want, double timeoutSeconds) {
     RgbaImage now;
-    return WaitUntil([&] { return Picture(id, now) && Agreement(now, want, tolerance) >= share; },
-                     timeoutSeconds);
+    return WaitUntil([&] { return Picture(id, now) && ShowsPicture(now, want); }, timeoutSeconds);
 }
 
 // [SECTION] Waiting for the window manager's view of a window
@@ -506,6 +491,12 @@ void PointerIsAt(int x, int y) {
 }
 
 void ForgetPointer() { Harness.PointerKnown = false; }
+
+bool PointerPlace(int& x, int& y) {
+    x = Harness.PointerAtX;
+    y = Harness.PointerAtY;
+    return Harness.PointerKnown;
+}
 
 // The push into the corner and the move from there must reach the program in
 // different frames (in one, they add up and the sum is clamped), so the push

@@ -24,6 +24,7 @@
 #include "need_display.h"
 #include "settings_lines.h"
 #include "platform/shared/png_file.h"
+#include "screen_watch.h"
 
 namespace e2e {
 
@@ -72,8 +73,6 @@ bool TakeScreenshot(const std::string& dir, int n, RgbaImage& out);
 // The window's pixels as the X server holds them; false while the window is
 // not mapped or not wholly on the screen (X reads back nothing else).
 bool WindowPicture(const std::string& id, RgbaImage& out);
-// Share of pixels whose channels all lie within `tolerance` of the reference.
-double Agreement(const RgbaImage& a, const RgbaImage& b, int tolerance);
 // Waits until the window reads back (through the back end) as the same
 // picture five times in a row (a slide or fade moves it every frame), and
 // leaves that picture in `out`. Every page but a capture page (it blinks)
@@ -88,9 +87,8 @@ bool ActAndChange(const std::string& id, const std::function<void()>& act, doubl
 // As ActAndChange, then waits until the new picture has settled: for an input
 // whose answer is on the screen.
 bool ActAndSettle(const std::string& id, const std::function<void()>& act, double timeoutSeconds = 20);
-// Waits until the window's picture agrees with `want` (as Agreement).
-bool WaitForPicture(const std::string& id, const RgbaImage& want, double share = 0.998, int tolerance = 24,
-                    double timeoutSeconds = 20);
+// Waits until the window's picture is `want` (as ShowsPicture).
+bool WaitForPicture(const std::string& id, const RgbaImage& want, double timeoutSeconds = 20);
 
 // [SECTION] Waiting for the window manager's view of a window
 
@@ -158,6 +156,7 @@ void ClickLeft();                            // down and up, seen in one frame
 // brings the desktop's pointer onto the window); PointerTo moves on from it.
 void PointerIsAt(int x, int y);
 void ForgetPointer();                        // the next PointerTo pushes it into the corner first
+bool PointerPlace(int& x, int& y);           // where it is, in the game screen's pixels; false when unknown
 // The window WaitForWindow found last, which the input goes to ("" on sway).
 const std::string& InputWindow();
 // A key or a click whose answer is a new picture: false when none settled.

@@ -38,12 +38,16 @@ struct Box {
 // The largest box of the shape w x h inside `outer`, centred in it (as full
 // screen shows the menu's picture).
 Box Letterbox(const Box& outer, int w, int h);
-// Agreement (as e2e::Agreement) of the picture `want` with the screen's box,
-// read at each picture pixel's centre; pixels of the box off the screen are
-// not counted (0 when fewer than half of them are on it).
+// The share of pixels whose channels all lie within `tolerance` of the
+// picture `want` in the screen's box, read at each picture pixel's centre;
+// pixels of the box off the screen are not counted (0 when fewer than half
+// of them are on it).
 double AgreementInBox(const RgbaImage& screen, const Box& box, const RgbaImage& want, int tolerance);
-// Whether the box shows `want`: a scaled picture is compared more loosely
+// Whether the box shows `want`, as a whole and in every 32 x 32 tile but
+// those the pointer may cover; a scaled picture is compared more loosely
 // (filtering blurs every edge).
 bool ShowsPicture(const RgbaImage& screen, const Box& box, const RgbaImage& want);
+// Whether `picture` is `want`, of its size, as ShowsPicture at its own size.
+bool ShowsPicture(const RgbaImage& picture, const RgbaImage& want);
 
 }  // namespace e2e
