@@ -30,6 +30,6 @@ bool ClickAt(const ItemBox& box) { return ClickAt(Middle(box).X, Middle(box).Y);
 
 void PointerTo(const ItemBox& box) { PointerTo(Middle(box).X, Middle(box).Y); }
 
-void PointerToRest(int width) { PointerTo(width - 30, 30); }
+void PointerToRest(int width) { PointerTo(RestPoint(width).X, RestPoint(width).Y); }
 
 }  // namespace e2e

@@ -28,8 +28,9 @@ std::string RedLetterKey(const MenuWords& words, MenuLabel label);
 
 bool ClickAt(const ItemBox& box);           // the pointer to the box's middle, then a left click
 void PointerTo(const ItemBox& box);
-// The pointer to where the reference pictures have it: near the top-right
-// corner of a screen `width` wide, on no item.
+// Where the reference pictures have the pointer: near the top-right corner
+// of a screen `width` wide, on no item.
+inline ScreenPoint RestPoint(int width) { return {width - 30, 30}; }
 void PointerToRest(int width);
 
 }  // namespace e2e

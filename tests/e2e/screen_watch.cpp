@@ -4,6 +4,7 @@
 #include "screen_watch.h"
 
 #include "e2e_support.h"
+#include "menu_layout.h"
 
 #include <poll.h>
 #include <sys/inotify.h>
@@ -173,8 +174,8 @@ Comparison Compare(const RgbaImage& screen, const Box& box, const RgbaImage& wan
     if (want.width == 0 || box.W <= 0 || box.H <= 0) return {};
     const RgbaImage shown = PictureInBox(screen, box.X, box.Y, box.W, box.H, want.width, want.height);
     constexpr int Tile = 32;
-    const int tilesX = (want.width + Tile - 1) / Tile, tilesY = (want.height + Tile - 1) / Tile;
-    std::vector<int> on(size_t(tilesX) * tilesY), same(on.size());
+    const int tilesX = (want.width + Tile - 1) / Tile;
+    std::vector<int> on(size_t(tilesX) * ((want.height + Tile - 1) / Tile)), same(on.size());
     for (int y = 0; y < want.height; ++y)
         for (int x = 0; x < want.width; ++x) {
             const size_t i = (size_t(y) * want.width + x) * 4, t = size_t(y / Tile) * tilesX + x / Tile;
@@ -185,28 +186,22 @@ Comparison Compare(const RgbaImage& screen, const Box& box, const RgbaImage& wan
                        std::abs(shown.pixels[i + 2] - want.pixels[i + 2]) <= tolerance;
         }
     // The pointer is the one thing that may rightly stand elsewhere than in
-    // the reference: where the harness left it, and at its resting place,
-    // where most references have it. Its picture (32 x 32) may reach into
-    // the tiles around either place.
-    std::vector<std::pair<int, int>> pointers{{want.width - 30, 30}};
-    if (int px, py; PointerPlace(px, py)) pointers.push_back({px, py});
-    const auto underPointer = [&](int tx, int ty) {
-        for (const auto& [px, py] : pointers)
-            if (std::abs(tx * Tile + Tile / 2 - px) < Tile * 3 / 2 &&
-                std::abs(ty * Tile + Tile / 2 - py) < Tile * 3 / 2)
-                return true;
-        return false;
-    };
+    // the reference: where the harness left it, and at rest, where most
+    // references have it. Its picture (32 x 32) may reach into the tiles
+    // around either place.
+    const ScreenPoint rest = RestPoint(want.width);
+    int px = 0, py = 0;
+    const bool known = PointerPlace(px, py);
+    const auto near = [](int tile, int at) { return std::abs(tile * Tile + Tile / 2 - at) < Tile * 3 / 2; };
     Comparison c{0, 1};
     size_t allOn = 0, allSame = 0;
-    for (int ty = 0; ty < tilesY; ++ty)
-        for (int tx = 0; tx < tilesX; ++tx) {
-            const size_t t = size_t(ty) * tilesX + tx;
-            allOn += on[t];
-            allSame += same[t];
-            if (on[t] >= Tile * Tile / 4 && !underPointer(tx, ty))
-                c.WorstTile = std::min(c.WorstTile, double(same[t]) / on[t]);
-        }
+    for (size_t t = 0; t < on.size(); ++t) {
+        const int tx = int(t % tilesX), ty = int(t / tilesX);
+        allOn += on[t];
+        allSame += same[t];
+        const bool underPointer = (near(tx, rest.X) && near(ty, rest.Y)) || (known && near(tx, px) && near(ty, py));
+        if (on[t] >= Tile * Tile / 4 && !underPointer) c.WorstTile = std::min(c.WorstTile, double(same[t]) / on[t]);
+    }
     if (allOn * 2 < size_t(want.width) * want.height) return {};
     c.Share = double(allSame) / double(allOn);
     return c;

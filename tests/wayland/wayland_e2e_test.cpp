@@ -154,7 +154,7 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
     })) << what << ": the window never shows a drawn frame";
     // The program's pointer starts at (400, 300).
     sway::PointerOnto(sway::VisibleWindowOf(s.Program.Pid), box, size.W, size.H, 400, 300);
-    e2e::PointerTo(size.W - 30, 30);
+    e2e::PointerToRest(size.W);
     ASSERT_TRUE(e2e::WaitUntilSettled(Output, &rest)) << what << ": the screen never comes to rest";
     box = s.Shown();
     for (int read = 0; read < 8; ++read) {
@@ -185,7 +185,7 @@ TEST_P(WaylandDesktop, ShowsDrivesAndKeepsTheMenuAcrossAFocusRound) {
         << what << ": after the key " << credits << " the screen is not the Credits page" << s.Kept("credits");
     const e2e::ScreenPoint options = e2e::Middle(e2e::LayoutAt(size.W, size.H).OptionsBox);
     EXPECT_TRUE(e2e::ClickAt(options.X, options.Y)) << what << ": the click showed nothing new" << s.Kept("click");
-    e2e::PointerTo(size.W - 30, 30);
+    e2e::PointerToRest(size.W);
     ASSERT_TRUE(e2e::WaitForSettled(Output, shows("options"), &page))
         << what << ": after the click on Options the screen is not the Options page" << s.Kept("options");
 
